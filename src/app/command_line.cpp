@@ -1,0 +1,120 @@
+#include "app/command_line.h"
+
+#include "app/reports.h"
+
+namespace dovrane::app {
+namespace {
+
+std::optional<int> ParseInt(const QString& text, int min, int max) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+QString UsageText() {
+    return QStringLiteral(
+               "Usage: dovrane-storage-analyzer [options] [DEVICE_ROOT]\n"
+               "Shows where the storage below DEVICE_ROOT (default /) goes.\n"
+               "\n"
+               "  --report KIND       print a report instead of opening the window; KIND: %1\n"
+               "  --path DEVICE_PATH  the folder to describe, as \\usr\\share (default: the root)\n"
+               "  --slices N          slices of a pie for this run only, 1 to 1000\n"
+               "  --format text|json  report format (default text)\n"
+               "  --pace-ms N         pause N milliseconds on entering each folder\n"
+               "  --network           also walk into network file systems\n"
+               "  --help              show this text\n"
+               "  --version           show the version\n")
+        .arg(ReportKinds().join(u", "));
+}
+
+QString VersionText() {
+    return QStringLiteral("Dovrane Storage Analyzer 1.0.0.1\n");
+}
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
+    ParsedCommandLine result;
+    Options& o = result.options;
+    const auto fail = [&result](const QString& message) {
+        result.exitCode = 2;
+        result.text = QStringLiteral("dovrane-storage-analyzer: ") + message;
+        return result;
+    };
+    bool haveRoot = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString arg = arguments[i];
+        std::optional<QString> inlineValue;
+        if (arg.startsWith(u"--") && arg.contains(u'=')) {
+            inlineValue = arg.mid(arg.indexOf(u'=') + 1);
+            arg = arg.left(arg.indexOf(u'='));
+        }
+        const auto takeValue = [&]() -> std::optional<QString> {
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < arguments.size())
+                return arguments[++i];
+            return std::nullopt;
+        };
+        const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--slices" ||
+                               arg == u"--format" || arg == u"--pace-ms";
+        if (withValue) {
+            const auto value = takeValue();
+            if (!value)
+                return fail(arg + QStringLiteral(" needs a value"));
+            if (arg == u"--report") {
+                if (!ReportKinds().contains(*value))
+                    return fail(QStringLiteral("unknown report '%1' (one of: %2)")
+                                    .arg(*value, ReportKinds().join(u", ")));
+                o.report = *value;
+            } else if (arg == u"--path") {
+                o.path = *value;
+            } else if (arg == u"--slices") {
+                o.slices = ParseInt(*value, 1, 1000);
+                if (!o.slices)
+                    return fail(
+                        QStringLiteral("--slices takes a whole number from 1 to 1000, not '%1'")
+                            .arg(*value));
+            } else if (arg == u"--format") {
+                if (*value == u"text")
+                    o.format = ReportFormat::Text;
+                else if (*value == u"json")
+                    o.format = ReportFormat::Json;
+                else
+                    return fail(
+                        QStringLiteral("--format takes text or json, not '%1'").arg(*value));
+            } else if (arg == u"--pace-ms") {
+                const auto pace = ParseInt(*value, 0, 60000);
+                if (!pace)
+                    return fail(
+                        QStringLiteral("--pace-ms takes a whole number from 0 to 60000, not '%1'")
+                            .arg(*value));
+                o.paceMs = *pace;
+            }
+        } else if (inlineValue) {
+            return fail(arg + QStringLiteral(" takes no value"));
+        } else if (arg == u"--network") {
+            o.network = true;
+        } else if (arg == u"--help" || arg == u"-h") {
+            result.exitCode = 0;
+            result.text = UsageText();
+            return result;
+        } else if (arg == u"--version") {
+            result.exitCode = 0;
+            result.text = VersionText();
+            return result;
+        } else if (arg.startsWith(u'-') && arg != u"-") {
+            return fail(QStringLiteral("unknown option '%1' (see --help)").arg(arg));
+        } else if (haveRoot) {
+            return fail(QStringLiteral("one device root only, not also '%1'").arg(arg));
+        } else {
+            o.deviceRoot = arg;
+            haveRoot = true;
+        }
+    }
+    return result;
+}
+
+}  // namespace dovrane::app

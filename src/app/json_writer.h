@@ -1,0 +1,37 @@
+#pragma once
+// A small JSON writer that keeps key order and writes 64-bit integers exactly (a double
+// would round byte counts above 2^53). Lone surrogates of host names that are not UTF-8
+// are written as \uDCxx escapes, so no name is lost.
+
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+namespace dovrane::app {
+
+class JsonWriter {
+public:
+    JsonWriter& beginObject();
+    JsonWriter& endObject();
+    JsonWriter& beginArray();
+    JsonWriter& endArray();
+    JsonWriter& key(QStringView name);
+    JsonWriter& value(QStringView text);
+    JsonWriter& value(const QString& text) { return value(QStringView(text)); }
+    JsonWriter& value(const char16_t* text) { return value(QStringView(text)); }
+    JsonWriter& value(quint64 number);
+    JsonWriter& value(qint64 number);
+    JsonWriter& value(int number) { return value(static_cast<qint64>(number)); }
+    JsonWriter& value(double number);  // shortest text that reads back the same
+
+    // The document as UTF-8, with a final newline.
+    QByteArray finish() const { return m_out + '\n'; }
+
+private:
+    void separate();
+    QByteArray m_out;
+    std::vector<bool> m_first;  // per open container: nothing written in it yet
+    bool m_afterKey = false;
+};
+
+}  // namespace dovrane::app

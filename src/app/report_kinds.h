@@ -1,0 +1,18 @@
+#pragma once
+// One function per report kind; RunReport dispatches by name.
+
+#include "app/reports.h"
+#include "engine/walk.h"
+
+namespace dovrane::app {
+
+struct ReportContext {
+    const Options& options;
+    platform::Device& device;
+    engine::Settings settings;
+    engine::WalkControl control;
+};
+
+ReportResult FoldersReport(const ReportContext& context);
+
+}  // namespace dovrane::app

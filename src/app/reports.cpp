@@ -1,0 +1,70 @@
+#include "app/reports.h"
+
+#include <map>
+
+#include "app/report_kinds.h"
+
+namespace dovrane::app {
+namespace {
+
+using Runner = ReportResult (*)(const ReportContext&);
+
+const std::map<QString, Runner>& Runners() {
+    static const std::map<QString, Runner> runners{
+        {QStringLiteral("folders"), &FoldersReport},
+    };
+    return runners;
+}
+
+// Control characters would break a row in two; they show as '?' in text reports.
+QString Printable(const QString& cell) {
+    QString out = cell;
+    for (QChar& c : out)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u'?';
+    return out;
+}
+
+}  // namespace
+
+QStringList ReportKinds() {
+    QStringList kinds;
+    for (const auto& [kind, runner] : Runners())
+        kinds.append(kind);
+    return kinds;
+}
+
+ReportResult RunReport(const Options& options, platform::Device& device,
+                       const engine::Settings& settings) {
+    ReportContext context{options, device, settings, {}};
+    if (options.slices)
+        context.settings.numberOfSlices = *options.slices;
+    context.control.pace = std::chrono::milliseconds(options.paceMs);
+    const auto it = Runners().find(options.report);
+    if (it == Runners().end())
+        return {2, {}, QStringLiteral("unknown report '%1'").arg(options.report)};
+    return it->second(context);
+}
+
+QByteArray AlignedTable(const QList<QStringList>& rows, const QList<bool>& rightAligned) {
+    QList<qsizetype> widths(rightAligned.size(), 0);
+    for (const QStringList& row : rows)
+        for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], Printable(row[c]).size());
+    QString out;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c) {
+            const QString cell = Printable(row[c]);
+            if (c > 0)
+                line += QStringLiteral("  ");
+            const bool last = c + 1 == row.size();
+            line += rightAligned[c] ? cell.rightJustified(widths[c])
+                                    : (last ? cell : cell.leftJustified(widths[c]));
+        }
+        out += line + u'\n';
+    }
+    return out.toUtf8();
+}
+
+}  // namespace dovrane::app

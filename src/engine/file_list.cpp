@@ -1,0 +1,57 @@
+#include "engine/file_list.h"
+
+#include "platform/device.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::engine {
+
+quint32 FileList::addFolder(const QString& path, quint64 volume) {
+    m_folders.push_back({path, volume});
+    return static_cast<quint32>(m_folders.size() - 1);
+}
+
+quint32 FileList::add(quint32 folder, std::string_view hostName, const platform::FindData& entry,
+                      bool counted) {
+    FileRecord r;
+    r.size = entry.size;
+    r.inode = entry.id.inode;
+    r.nameOffset = m_names.add(hostName);
+    r.nameLength = static_cast<quint16>(hostName.size());
+    r.folder = folder;
+    r.counted = counted;
+    r.regular = (entry.attributes & platform::kAttributeArchive) != 0;
+    m_records.push_back(r);
+    return static_cast<quint32>(m_records.size() - 1);
+}
+
+QString FileList::name(const FileRecord& r) const {
+    return platform::DecodeHostName(hostName(r));
+}
+
+QString FileList::fullPath(const FileRecord& r) const {
+    const QString& f = folder(r);
+    return (f == u"\\" ? f : f + u'\\') + name(r);
+}
+
+FileList ListFolderFiles(platform::Device& device, const QString& devicePath) {
+    FileList list;
+    auto folder = device.openFolder(devicePath);
+    if (!folder)
+        return list;
+    platform::Listing listing;
+    device.read(*folder, listing);
+    quint32 index = 0;
+    bool haveFolder = false;
+    for (const platform::FindData& e : listing.entries) {
+        if (e.isFolder())
+            continue;
+        if (!haveFolder) {
+            index = list.addFolder(devicePath, e.id.volume);
+            haveFolder = true;
+        }
+        list.add(index, listing.nameOf(e), e, true);
+    }
+    return list;
+}
+
+}  // namespace dovrane::engine

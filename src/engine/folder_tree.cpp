@@ -1,0 +1,165 @@
+#include "engine/folder_tree.h"
+
+#include <algorithm>
+
+#include "engine/orders.h"
+#include "platform/device.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::engine {
+
+QString FolderNode::name() const {
+    switch (kind) {
+        case Kind::Root:
+            return QStringLiteral("\\");
+        case Kind::InFolder:
+            return kInFolderName;
+        case Kind::Folder:
+            break;
+    }
+    return platform::DecodeHostName({nameBytes, nameLength});
+}
+
+FolderTree::FolderTree() {
+    FolderNode& root = m_nodes.emplace_back();
+    root.kind = FolderNode::Kind::Root;
+}
+
+FolderNode* FolderTree::newNode(FolderNode* parent, std::string_view hostName,
+                                FolderNode::Kind kind) {
+    FolderNode& node = m_nodes.emplace_back();
+    node.kind = kind;
+    node.parent = parent;
+    if (kind == FolderNode::Kind::Folder) {
+        node.nameBytes = m_names.data(m_names.add(hostName));
+        node.nameLength = static_cast<quint16>(hostName.size());
+    }
+    return &node;
+}
+
+void FolderTree::setChildren(FolderNode* node, const std::vector<FolderNode*>& children) {
+    const size_t need = 3 * children.size();
+    node->count = static_cast<quint32>(children.size());
+    if (need == 0)
+        return;
+    if (m_blockUsed + need > m_blockSize) {
+        m_blockSize = std::max<size_t>(need, 64 * 1024);
+        m_blocks.push_back(std::make_unique<FolderNode*[]>(m_blockSize));
+        m_blockUsed = 0;
+    }
+    FolderNode** lists = m_blocks.back().get() + m_blockUsed;
+    m_blockUsed += need;
+    node->lists = lists;
+    std::copy(children.begin(), children.end(), lists);
+    const auto bySize = OrderBySize(children, [](const FolderNode* n) { return n->totalSize; });
+    std::copy(bySize.begin(), bySize.end(), lists + children.size());
+    const auto byName = OrderByName(children, [](const FolderNode* n) { return n->name(); });
+    std::copy(byName.begin(), byName.end(), lists + 2 * children.size());
+}
+
+namespace {
+
+// Builds the tree from the walk: one open node per folder being walked; a node is
+// finished (totals, "In Folder", orders, "Other") when the walk leaves it.
+class FolderScanSink final : public WalkSink {
+public:
+    FolderScanSink(FolderTree& tree, int numberOfSlices) : m_tree(tree), m_slices(numberOfSlices) {
+        m_open.push_back({tree.root(), {}});
+    }
+
+    void enterFolder(std::string_view hostName, const platform::FindData&) override {
+        FolderNode* node = m_tree.newNode(m_open.back().node, hostName, FolderNode::Kind::Folder);
+        m_open.back().children.push_back(node);
+        m_open.push_back({node, {}});
+    }
+
+    void file(std::string_view, const platform::FindData& entry, bool counted) override {
+        if (counted)
+            m_open.back().node->filesSize += entry.size;
+    }
+
+    void leaveFolder() override {
+        Open& open = m_open.back();
+        FolderNode* node = open.node;
+        node->totalSize = node->filesSize;
+        for (const FolderNode* child : open.children)
+            node->totalSize += child->totalSize;
+        if (node->filesSize != 0) {
+            FolderNode* files = m_tree.newNode(node, {}, FolderNode::Kind::InFolder);
+            files->totalSize = node->filesSize;
+            open.children.push_back(files);
+        }
+        m_tree.setChildren(node, open.children);
+        ComputeOther(node, m_slices);
+        m_open.pop_back();
+    }
+
+private:
+    struct Open {
+        FolderNode* node;
+        std::vector<FolderNode*> children;
+    };
+    FolderTree& m_tree;
+    int m_slices;
+    std::vector<Open> m_open;
+};
+
+}  // namespace
+
+bool ScanFolder(platform::Device& device, FolderTree& tree, int numberOfSlices,
+                const WalkControl& control) {
+    FolderScanSink sink(tree, numberOfSlices);
+    return WalkTree(device, u"\\", sink, control);
+}
+
+QString BuildFolderPath(const FolderNode* node) {
+    QString path = node->name();
+    for (const FolderNode* a = node->parent; a; a = a->parent)
+        path = (a->parent ? a->name() + u'\\' : QStringLiteral("\\")) + path;
+    return path == u"\\" ? kRootDisplayPath : path;
+}
+
+FolderNode* FindChildByName(const FolderNode* node, QStringView foldedName) {
+    for (FolderNode* child : node->children())
+        if (child->kind == FolderNode::Kind::Folder && FoldCase(child->name()) == foldedName)
+            return child;
+    return nullptr;
+}
+
+FolderNode* FindFolderByPath(FolderNode* node, QStringView foldedPath) {
+    QStringView path = foldedPath.trimmed();
+    while (node) {
+        if (path.startsWith(u'\\'))
+            path = path.mid(1);
+        if (path.isEmpty())
+            return node;
+        const qsizetype slash = path.indexOf(u'\\');
+        const QStringView component = slash < 0 ? path : path.left(slash);
+        path = slash < 0 ? QStringView() : path.mid(slash + 1).trimmed();
+        node = FindChildByName(node, component);
+    }
+    return nullptr;
+}
+
+void ComputeOther(FolderNode* node, int numberOfSlices) {
+    const size_t n = static_cast<size_t>(SliceLimit(numberOfSlices));
+    node->otherSize = 0;
+    const auto bySize = node->childrenBySize();
+    if (bySize.size() > n)
+        for (size_t i = n - 1; i < bySize.size(); ++i)
+            node->otherSize += bySize[i]->totalSize;
+}
+
+void RecomputeOtherTree(FolderNode* node, int numberOfSlices) {
+    // Iterative: depth is the device's, not the stack's.
+    std::vector<FolderNode*> todo{node};
+    while (!todo.empty()) {
+        FolderNode* n = todo.back();
+        todo.pop_back();
+        ComputeOther(n, numberOfSlices);
+        for (FolderNode* child : n->childrenBySize())
+            todo.push_back(child);
+    }
+}
+
+}  // namespace dovrane::engine

@@ -1,0 +1,38 @@
+#pragma once
+// Host names stored once, back to back in large blocks. Stored bytes never move, so
+// records keep plain pointers or 32-bit offsets into the pool instead of a string each.
+
+#include <QtGlobal>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace dovrane::engine {
+
+class NamePool {
+public:
+    NamePool() = default;
+    NamePool(const NamePool&) = delete;
+    NamePool& operator=(const NamePool&) = delete;
+    NamePool(NamePool&&) = default;
+    NamePool& operator=(NamePool&&) = default;
+
+    // Offset of the stored copy; names of up to 64 KiB.
+    quint32 add(std::string_view name);
+    std::string_view at(quint32 offset, quint32 length) const {
+        return {m_blocks[offset >> kBlockBits].get() + (offset & (kBlockSize - 1)), length};
+    }
+    // The stored copy's address; stable for the pool's life.
+    const char* data(quint32 offset) const {
+        return m_blocks[offset >> kBlockBits].get() + (offset & (kBlockSize - 1));
+    }
+    size_t bytesReserved() const { return m_blocks.size() * kBlockSize; }
+
+private:
+    static constexpr int kBlockBits = 20;
+    static constexpr quint32 kBlockSize = 1u << kBlockBits;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    quint32 m_used = kBlockSize;  // in the last block; full before the first add
+};
+
+}  // namespace dovrane::engine

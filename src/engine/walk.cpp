@@ -1,0 +1,137 @@
+#include "engine/walk.h"
+
+#include <unordered_set>
+#include <vector>
+
+#include "platform/device.h"
+#include "platform/name_codec.h"
+#include "platform/pacing.h"
+
+namespace dovrane::engine {
+
+using platform::FindData;
+using platform::Listing;
+
+QString ScanProgress::currentFolder() const {
+    std::lock_guard lock(m_mutex);
+    return m_folder;
+}
+
+void ScanProgress::publish(QString path) {
+    std::lock_guard lock(m_mutex);
+    m_folder = std::move(path);
+    m_wanted.store(false, std::memory_order_relaxed);
+}
+
+namespace {
+
+struct FileIdHash {
+    size_t operator()(const platform::FileId& id) const {
+        return std::hash<quint64>()(id.inode * 0x9E3779B97F4A7C15ull ^ id.volume);
+    }
+};
+
+// Deeper than this, ancestors give back their descriptors and are reopened on the way up.
+constexpr size_t kOpenLevels = 128;
+
+class Walker {
+public:
+    Walker(platform::Device& device, QStringView startPath, WalkSink& sink,
+           const WalkControl& control)
+        : m_device(device), m_startPath(startPath), m_sink(sink), m_control(control) {}
+
+    bool run() {
+        if (!arrive(m_device.openFolder(m_startPath)))
+            return false;
+        while (m_depth > 0) {
+            Level& level = m_levels[m_depth - 1];
+            if (level.next == level.listing.entries.size()) {
+                level.folder.reset();
+                --m_depth;
+                m_sink.leaveFolder();
+                continue;
+            }
+            const FindData& entry = level.listing.entries[level.next++];
+            const std::string_view name = level.listing.nameOf(entry);
+            if (entry.isFolder()) {
+                m_sink.enterFolder(name, entry);
+                auto child = m_device.openChild(*level.folder, name);
+                if (!arrive(std::move(child)))
+                    return false;
+            } else {
+                if (m_control.progress)
+                    m_control.progress->files.fetch_add(1, std::memory_order_relaxed);
+                m_sink.file(name, entry, isFirstLink(entry));
+            }
+        }
+        return true;
+    }
+
+private:
+    struct Level {
+        std::unique_ptr<platform::Folder> folder;
+        Listing listing;
+        size_t next = 0;
+    };
+
+    // Entering a folder: show it, pause, read it. A folder that could not be opened is
+    // entered and left at once, as an empty one.
+    bool arrive(std::unique_ptr<platform::Folder> folder) {
+        if (ScanProgress* p = m_control.progress) {
+            p->folders.fetch_add(1, std::memory_order_relaxed);
+            if (p->wanted())
+                p->publish(currentPath());
+        }
+        platform::PaceDelay(m_control.pace);
+        if (m_control.stopped())
+            return false;
+        if (m_levels.size() == m_depth)
+            m_levels.emplace_back();
+        Level& level = m_levels[m_depth++];
+        level.listing.clear();
+        level.next = 0;
+        level.folder = std::move(folder);
+        if (level.folder)
+            m_device.read(*level.folder, level.listing);
+        if (m_depth > kOpenLevels && m_levels[m_depth - kOpenLevels - 1].folder)
+            m_device.park(*m_levels[m_depth - kOpenLevels - 1].folder);
+        return true;
+    }
+
+    bool isFirstLink(const FindData& entry) {
+        if (entry.links <= 1)
+            return true;
+        return m_seenLinks.insert(entry.id).second;
+    }
+
+    QString currentPath() const {
+        QString path = m_startPath.toString();
+        if (path == u"\\")
+            path.clear();
+        // Each open level is inside the entry it is walking, the next folder down.
+        for (size_t i = 0; i < m_depth; ++i) {
+            const Level& level = m_levels[i];
+            const FindData& e = level.listing.entries[level.next - 1];
+            path.append(u'\\');
+            platform::AppendDecodedHostName(path, level.listing.nameOf(e));
+        }
+        return path;
+    }
+
+    platform::Device& m_device;
+    QStringView m_startPath;
+    WalkSink& m_sink;
+    const WalkControl& m_control;
+    std::vector<Level> m_levels;
+    size_t m_depth = 0;
+    std::unordered_set<platform::FileId, FileIdHash> m_seenLinks;
+};
+
+}  // namespace
+
+bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
+              const WalkControl& control) {
+    return Walker(device, startPath, sink, control).run();
+}
+
+}  // namespace dovrane::engine

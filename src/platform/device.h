@@ -1,0 +1,42 @@
+#pragma once
+// The device the analyzer looks at: one small interface with two implementations, the
+// host tree below a device root (HostDevice) and an in-memory TestDevice. Everything
+// above the platform layer reaches files only through it.
+
+#include <QString>
+#include <memory>
+#include <string_view>
+
+#include "platform/find_data.h"
+
+namespace dovrane::platform {
+
+// An open folder. Owned by whoever opened it; valid only with the device that made it.
+class Folder {
+public:
+    virtual ~Folder() = default;
+};
+
+class Device {
+public:
+    virtual ~Device() = default;
+
+    // Opens the folder at a device path ("\" or "" is the root). Null when the path names
+    // no folder, the folder cannot be read, or it must not be entered.
+    virtual std::unique_ptr<Folder> openFolder(QStringView devicePath) = 0;
+
+    // Opens the sub-folder `hostName` listed in `parent`. Null when it cannot be read, has
+    // vanished, or lies on a file system the walk does not enter: it then counts as empty.
+    virtual std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) = 0;
+
+    // Appends the folder's entries in enumeration order, without "." and "..". Entries that
+    // vanish between listing and stat are left out; a read that fails part way keeps what
+    // it read.
+    virtual void read(Folder& folder, Listing& out) = 0;
+
+    // Lets a folder give up its host resources until it is next used; deep walks call this
+    // so that depth never runs out of descriptors.
+    virtual void park(Folder& /*folder*/) {}
+};
+
+}  // namespace dovrane::platform

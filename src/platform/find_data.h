@@ -1,0 +1,67 @@
+#pragma once
+// What an enumeration reports for one entry: the device's find data, with 64-bit sizes.
+
+#include <QtGlobal>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dovrane::platform {
+
+enum FileAttribute : quint32 {
+    kAttributeReadOnly = 0x01,
+    kAttributeHidden = 0x02,
+    kAttributeDirectory = 0x10,
+    kAttributeArchive = 0x20,
+    kAttributeTemporary = 0x100,  // on a root folder: a storage card
+};
+
+// Nanoseconds since 1970-01-01 UTC.
+using FileTime = qint64;
+
+// Identity of a host file: what a delete re-checks before removing anything.
+struct FileId {
+    quint64 volume = 0;
+    quint64 inode = 0;
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+struct FindData {
+    quint32 nameOffset = 0;  // into Listing::names
+    quint32 nameLength = 0;
+    quint32 attributes = 0;
+    quint32 links = 1;  // hard links; more than one makes sums count the file once
+    quint64 size = 0;   // apparent size, all 64 bits
+    FileId id;
+    FileTime creationTime = 0;
+    FileTime lastAccessTime = 0;
+    FileTime lastWriteTime = 0;
+
+    bool isFolder() const { return attributes & kAttributeDirectory; }
+    quint32 sizeHigh() const { return static_cast<quint32>(size >> 32); }
+    quint32 sizeLow() const { return static_cast<quint32>(size); }
+};
+
+// The entries of one folder in enumeration order; names are host bytes stored back to back.
+struct Listing {
+    std::vector<FindData> entries;
+    std::string names;
+
+    std::string_view nameOf(const FindData& e) const {
+        return std::string_view(names).substr(e.nameOffset, e.nameLength);
+    }
+    // Appends an entry whose name is `name`; the caller fills the other fields.
+    FindData& add(std::string_view name) {
+        FindData& e = entries.emplace_back();
+        e.nameOffset = static_cast<quint32>(names.size());
+        e.nameLength = static_cast<quint32>(name.size());
+        names.append(name);
+        return e;
+    }
+    void clear() {
+        entries.clear();
+        names.clear();
+    }
+};
+
+}  // namespace dovrane::platform

@@ -1,0 +1,280 @@
+#include "platform/host_device.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/device_path.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::platform {
+namespace {
+
+constexpr std::array kPseudoTypes{"proc",    "sysfs",       "devtmpfs", "devpts",     "cgroup",
+                                  "cgroup2", "debugfs",     "tracefs",  "securityfs", "pstore",
+                                  "bpf",     "configfs",    "fusectl",  "mqueue",     "hugetlbfs",
+                                  "autofs",  "binfmt_misc", "efivarfs", "tmpfs",      "ramfs",
+                                  "nsfs",    "rpc_pipefs"};
+constexpr std::array kNetworkTypes{"nfs", "nfs4", "cifs",      "smb3",       "smbfs",      "afs",
+                                   "9p",  "ceph", "glusterfs", "fuse.sshfs", "fuse.rclone"};
+
+template <size_t N>
+bool Contains(const std::array<const char*, N>& list, const std::string& type) {
+    for (const char* t : list)
+        if (type == t)
+            return true;
+    return false;
+}
+
+int OpenDirAt(int dirFd, const char* name) {
+    return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+FileTime ToFileTime(const struct statx_timestamp& t) {
+    return static_cast<FileTime>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Descriptors scale with walk depth; take all the process may have.
+void RaiseDescriptorLimit() {
+    rlimit lim{};
+    if (::getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+        lim.rlim_cur = lim.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &lim);
+    }
+}
+
+// Undoes the octal escapes (\040 for a blank) of /proc/self/mountinfo.
+std::string Unescape(const QByteArray& field) {
+    std::string out;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            out.push_back(static_cast<char>(((field[i + 1] - '0') << 6) |
+                                            ((field[i + 2] - '0') << 3) | (field[i + 3] - '0')));
+            i += 3;
+        } else {
+            out.push_back(field[i]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// A folder is reached from its parent by name, so it can be closed while the walk is deep
+// and opened again later. `base` null means relative to the device root.
+class HostDevice::HostFolder final : public Folder {
+public:
+    HostFolder(const HostFolder* baseFolder, std::vector<std::string> namesFromBase)
+        : base(baseFolder), names(std::move(namesFromBase)) {}
+    ~HostFolder() override { close(); }
+    void close() {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    const HostFolder* base;
+    std::vector<std::string> names;  // components from base to this folder
+    int fd = -1;
+    bool vanished = false;
+    bool isRoot = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
+HostDevice::HostDevice(const QString& rootHostPath, HostDeviceOptions options)
+    : m_rootHostPath(rootHostPath), m_options(options) {
+    RaiseDescriptorLimit();
+    const QByteArray path = QFile::encodeName(rootHostPath);
+    m_rootFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_rootFd < 0) {
+        m_error = QStringLiteral("%1: %2").arg(rootHostPath,
+                                               QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    struct stat st {};
+    ::fstat(m_rootFd, &st);
+    m_rootDev = st.st_dev;
+    loadMounts();
+}
+
+HostDevice::~HostDevice() {
+    if (m_rootFd >= 0)
+        ::close(m_rootFd);
+}
+
+void HostDevice::loadMounts() {
+    QFile file(QStringLiteral("/proc/self/mountinfo"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype dash = fields.indexOf("-");
+        if (fields.size() < 5 || dash < 0 || dash + 1 >= fields.size())
+            continue;
+        const QList<QByteArray> mm = fields[2].split(':');
+        if (mm.size() != 2)
+            continue;
+        const dev_t dev = makedev(mm[0].toUInt(), mm[1].toUInt());
+        m_mountTypes[dev] = Unescape(fields[dash + 1]);
+    }
+}
+
+HostDevice::MountKind HostDevice::mountKind(dev_t dev) const {
+    const auto it = m_mountTypes.find(dev);
+    if (it == m_mountTypes.end())
+        return MountKind::Ordinary;
+    if (Contains(kPseudoTypes, it->second))
+        return MountKind::Pseudo;
+    if (Contains(kNetworkTypes, it->second))
+        return MountKind::Network;
+    return MountKind::Ordinary;
+}
+
+bool HostDevice::mayEnter(dev_t dev, dev_t parentDev) const {
+    if (dev == parentDev)
+        return true;
+    switch (mountKind(dev)) {
+        case MountKind::Pseudo:
+            return false;
+        case MountKind::Network:
+            return m_options.enterNetworkFileSystems;
+        case MountKind::Ordinary:
+            return true;
+    }
+    return true;
+}
+
+bool HostDevice::ensureOpen(HostFolder& folder) const {
+    if (folder.fd >= 0)
+        return true;
+    if (folder.vanished)
+        return false;
+    int baseFd = m_rootFd;
+    if (folder.base) {
+        if (!ensureOpen(const_cast<HostFolder&>(*folder.base)))
+            return false;
+        baseFd = folder.base->fd;
+    }
+    int fd = OpenDirAt(baseFd, ".");
+    for (const std::string& name : folder.names) {
+        if (fd < 0)
+            break;
+        const int next = OpenDirAt(fd, name.c_str());
+        ::close(fd);
+        fd = next;
+    }
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 ||
+        (folder.ino != 0 && (st.st_dev != folder.dev || st.st_ino != folder.ino))) {
+        // Gone, or replaced by another folder since it was first opened.
+        if (fd >= 0)
+            ::close(fd);
+        folder.vanished = true;
+        return false;
+    }
+    folder.fd = fd;
+    folder.dev = st.st_dev;
+    folder.ino = st.st_ino;
+    return true;
+}
+
+std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
+    if (!ok())
+        return nullptr;
+    std::vector<std::string> names;
+    for (const QString& part : SplitDevicePath(devicePath)) {
+        auto encoded = EncodeDeviceName(part);
+        if (!encoded)
+            return nullptr;
+        names.push_back(std::move(*encoded));
+    }
+    auto folder = std::make_unique<HostFolder>(nullptr, std::move(names));
+    folder->isRoot = folder->names.empty();
+    if (!ensureOpen(*folder))
+        return nullptr;
+    // A path into a file system the walk would not enter names no folder of the device.
+    if (!folder->isRoot && !mayEnter(folder->dev, m_rootDev))
+        return nullptr;
+    return folder;
+}
+
+std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_view hostName) {
+    auto& parent = static_cast<HostFolder&>(parentFolder);
+    if (!ensureOpen(parent))
+        return nullptr;
+    auto child =
+        std::make_unique<HostFolder>(&parent, std::vector<std::string>{std::string(hostName)});
+    if (!ensureOpen(*child))
+        return nullptr;
+    if (!mayEnter(child->dev, parent.dev))
+        return nullptr;
+    return child;
+}
+
+void HostDevice::park(Folder& folderIn) {
+    auto& folder = static_cast<HostFolder&>(folderIn);
+    folder.close();
+}
+
+void HostDevice::read(Folder& folderIn, Listing& out) {
+    auto& folder = static_cast<HostFolder&>(folderIn);
+    if (!ensureOpen(folder))
+        return;
+    // Rewind: a parked and reopened folder starts over, and so does a second read.
+    ::lseek(folder.fd, 0, SEEK_SET);
+    std::vector<char> buffer(64 * 1024);
+    for (;;) {
+        const long n = ::syscall(SYS_getdents64, folder.fd, buffer.data(), buffer.size());
+        if (n <= 0)
+            break;  // end, or a folder that failed or vanished part way
+        for (long pos = 0; pos < n;) {
+            const auto* d = reinterpret_cast<const struct dirent64*>(buffer.data() + pos);
+            pos += d->d_reclen;
+            const char* name = d->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+                continue;
+            struct statx sx {};
+            if (::statx(folder.fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                        STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
+                            STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME,
+                        &sx) != 0)
+                continue;  // vanished between listing and stat
+            FindData& e = out.add(name);
+            const dev_t dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+            e.id = FileId{static_cast<quint64>(dev), sx.stx_ino};
+            e.links = sx.stx_nlink;
+            e.lastAccessTime = ToFileTime(sx.stx_atime);
+            e.lastWriteTime = ToFileTime(sx.stx_mtime);
+            e.creationTime = ToFileTime((sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
+            if (name[0] == '.')
+                e.attributes |= kAttributeHidden;
+            if (!(sx.stx_mode & S_IWUSR))
+                e.attributes |= kAttributeReadOnly;
+            if (S_ISDIR(sx.stx_mode)) {
+                e.attributes |= kAttributeDirectory;
+                e.links = 1;
+                // A card: another block-device file system mounted right under the root.
+                if (folder.isRoot && dev != folder.dev && major(dev) != 0 &&
+                    mountKind(dev) == MountKind::Ordinary)
+                    e.attributes |= kAttributeTemporary;
+            } else {
+                e.size = sx.stx_size;
+                if (S_ISREG(sx.stx_mode))
+                    e.attributes |= kAttributeArchive;
+            }
+        }
+    }
+}
+
+}  // namespace dovrane::platform

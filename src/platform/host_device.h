@@ -1,0 +1,57 @@
+#pragma once
+// The host tree below a device root, read through folder descriptors (openat, getdents64,
+// statx) so that neither depth nor PATH_MAX limits a walk. Symbolic links are entries of
+// their own and never followed; pseudo file systems, and network ones unless asked for,
+// are not entered.
+
+#include <sys/types.h>
+
+#include <QString>
+#include <string>
+#include <unordered_map>
+
+#include "platform/device.h"
+
+namespace dovrane::platform {
+
+struct HostDeviceOptions {
+    bool enterNetworkFileSystems = false;
+};
+
+class HostDevice final : public Device {
+public:
+    // `rootHostPath` is the host folder that is the device's "\". Check ok() afterwards.
+    explicit HostDevice(const QString& rootHostPath, HostDeviceOptions options = {});
+    ~HostDevice() override;
+    HostDevice(const HostDevice&) = delete;
+    HostDevice& operator=(const HostDevice&) = delete;
+
+    // False when the root is not a readable folder; errorText() then says why.
+    bool ok() const { return m_rootFd >= 0; }
+    QString errorText() const { return m_error; }
+    const QString& rootHostPath() const { return m_rootHostPath; }
+
+    std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
+    std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
+    void read(Folder& folder, Listing& out) override;
+    void park(Folder& folder) override;
+
+    enum class MountKind { Ordinary, Pseudo, Network };
+    // How the file system with this device number is treated; unknown numbers are ordinary.
+    MountKind mountKind(dev_t dev) const;
+
+private:
+    class HostFolder;
+    bool ensureOpen(HostFolder& folder) const;
+    bool mayEnter(dev_t dev, dev_t parentDev) const;
+    void loadMounts();
+
+    QString m_rootHostPath;
+    QString m_error;
+    HostDeviceOptions m_options;
+    int m_rootFd = -1;
+    dev_t m_rootDev = 0;
+    std::unordered_map<dev_t, std::string> m_mountTypes;
+};
+
+}  // namespace dovrane::platform

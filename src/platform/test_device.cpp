@@ -1,0 +1,165 @@
+#include "platform/test_device.h"
+
+#include <stdexcept>
+
+#include "platform/device_path.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::platform {
+
+class TestDevice::TestFolder final : public Folder {
+public:
+    explicit TestFolder(int index) : node(index) {}
+    int node;
+};
+
+TestDevice::TestDevice() {
+    Node root;
+    root.name = QStringLiteral("\\");
+    root.data.attributes = kAttributeDirectory;
+    root.data.id = FileId{1, m_nextInode++};
+    m_nodes.push_back(root);
+}
+
+int TestDevice::childNamed(int folder, QStringView name) const {
+    for (const int c : m_nodes[static_cast<size_t>(folder)].children)
+        if (m_nodes[static_cast<size_t>(c)].name == name)
+            return c;
+    return -1;
+}
+
+int TestDevice::find(QStringView path) const {
+    int node = 0;
+    for (const QString& part : SplitDevicePath(path)) {
+        node = childNamed(node, part);
+        if (node < 0)
+            return -1;
+    }
+    return node;
+}
+
+int TestDevice::findOrCreate(QStringView path, bool folder) {
+    const QStringList parts = SplitDevicePath(path);
+    if (parts.isEmpty())
+        throw std::invalid_argument("test device: no name in path");
+    int node = 0;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const bool last = i + 1 == parts.size();
+        int child = childNamed(node, parts[i]);
+        if (child < 0 || (last && !folder)) {
+            auto host = EncodeDeviceName(parts[i]);
+            if (!host)
+                throw std::invalid_argument("test device: name cannot exist on a host");
+            Node n;
+            n.name = parts[i];
+            n.hostName = *host;
+            n.data.id = FileId{1, m_nextInode++};
+            if (!last || folder)
+                n.data.attributes = kAttributeDirectory;
+            if (n.name.startsWith(u'.'))
+                n.data.attributes |= kAttributeHidden;
+            if (last && !folder)
+                n.data.attributes |= kAttributeArchive;
+            child = static_cast<int>(m_nodes.size());
+            m_nodes.push_back(std::move(n));
+            m_nodes[static_cast<size_t>(node)].children.push_back(child);
+        }
+        node = child;
+    }
+    return node;
+}
+
+TestDevice& TestDevice::addFolder(QStringView path, quint32 extraAttributes) {
+    m_nodes[static_cast<size_t>(findOrCreate(path, true))].data.attributes |= extraAttributes;
+    return *this;
+}
+
+TestDevice& TestDevice::addFile(QStringView path, quint64 size, quint32 extraAttributes) {
+    FindData& d = m_nodes[static_cast<size_t>(findOrCreate(path, false))].data;
+    d.size = size;
+    d.attributes |= extraAttributes;
+    return *this;
+}
+
+TestDevice& TestDevice::addHardLink(QStringView existing, QStringView path) {
+    const int from = find(existing);
+    if (from < 0)
+        throw std::invalid_argument("test device: no such file to link");
+    const FindData original = m_nodes[static_cast<size_t>(from)].data;
+    const quint32 links = original.links + 1;
+    for (Node& n : m_nodes)
+        if (n.data.id == original.id)
+            n.data.links = links;
+    Node& link = m_nodes[static_cast<size_t>(findOrCreate(path, false))];
+    link.data = original;
+    link.data.links = links;
+    return *this;
+}
+
+TestDevice& TestDevice::failToOpen(QStringView folderPath) {
+    findOrCreate(folderPath, true);
+    m_nodes[static_cast<size_t>(find(folderPath))].failsToOpen = true;
+    return *this;
+}
+
+TestDevice& TestDevice::stopReadingAfter(QStringView folderPath, int count) {
+    const int node = find(folderPath);
+    if (node < 0)
+        throw std::invalid_argument("test device: no such folder");
+    m_nodes[static_cast<size_t>(node)].readLimit = count;
+    return *this;
+}
+
+TestDevice& TestDevice::setTimes(QStringView path, FileTime creation, FileTime access,
+                                 FileTime write) {
+    const int node = find(path);
+    if (node < 0)
+        throw std::invalid_argument("test device: no such entry");
+    FindData& d = m_nodes[static_cast<size_t>(node)].data;
+    d.creationTime = creation;
+    d.lastAccessTime = access;
+    d.lastWriteTime = write;
+    return *this;
+}
+
+std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
+    const int node = find(devicePath);
+    if (node < 0)
+        return nullptr;
+    const Node& n = m_nodes[static_cast<size_t>(node)];
+    if (!n.data.isFolder() || n.failsToOpen)
+        return nullptr;
+    ++m_openCount;
+    return std::make_unique<TestFolder>(node);
+}
+
+std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view hostName) {
+    const Node& p = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(parent).node)];
+    for (const int c : p.children) {
+        const Node& n = m_nodes[static_cast<size_t>(c)];
+        if (n.hostName != hostName)
+            continue;
+        if (!n.data.isFolder() || n.failsToOpen)
+            return nullptr;
+        ++m_openCount;
+        return std::make_unique<TestFolder>(c);
+    }
+    return nullptr;
+}
+
+void TestDevice::read(Folder& folder, Listing& out) {
+    const Node& n = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(folder).node)];
+    int left = n.readLimit;
+    for (const int c : n.children) {
+        if (left-- == 0)
+            break;
+        const Node& child = m_nodes[static_cast<size_t>(c)];
+        FindData& e = out.add(child.hostName);
+        const quint32 offset = e.nameOffset, length = e.nameLength;
+        e = child.data;
+        e.nameOffset = offset;
+        e.nameLength = length;
+    }
+}
+
+}  // namespace dovrane::platform

@@ -1,0 +1,56 @@
+#pragma once
+// An in-memory device for tests: exact enumeration order (the order entries were added),
+// any attributes, 64-bit sizes, hard links, folders that fail to open or stop part way.
+//
+//   TestDevice dev;
+//   dev.addFile(u"\\Windows\\a.txt", 100).addFile(u"\\big.iso", 5ull << 32);
+//   dev.addFolder(u"\\Locked").failToOpen(u"\\Locked");
+
+#include <QString>
+#include <vector>
+
+#include "platform/device.h"
+
+namespace dovrane::platform {
+
+class TestDevice final : public Device {
+public:
+    TestDevice();
+
+    // Each adds the entry at the end of its folder, creating missing folders on the way.
+    TestDevice& addFolder(QStringView path, quint32 extraAttributes = 0);
+    TestDevice& addFile(QStringView path, quint64 size, quint32 extraAttributes = 0);
+    // A further name for the file at `existing`: same identity, one more link for both.
+    TestDevice& addHardLink(QStringView existing, QStringView path);
+    TestDevice& failToOpen(QStringView folderPath);
+    // Enumeration of the folder ends after `count` entries, as if it vanished mid-walk.
+    TestDevice& stopReadingAfter(QStringView folderPath, int count);
+    TestDevice& setTimes(QStringView path, FileTime creation, FileTime access, FileTime write);
+
+    std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
+    std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
+    void read(Folder& folder, Listing& out) override;
+
+    int openCount() const { return m_openCount; }
+
+private:
+    struct Node {
+        QString name;
+        std::string hostName;
+        FindData data;
+        std::vector<int> children;
+        bool failsToOpen = false;
+        int readLimit = -1;
+    };
+    class TestFolder;
+
+    int find(QStringView path) const;
+    int findOrCreate(QStringView path, bool folder);
+    int childNamed(int folder, QStringView name) const;
+
+    std::vector<Node> m_nodes;
+    quint64 m_nextInode = 1;
+    int m_openCount = 0;
+};
+
+}  // namespace dovrane::platform
