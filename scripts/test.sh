@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds and runs every test twice: once optimised, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer; then checks the formatting.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "== build and test"
+scripts/build.sh build
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/build.sh build-asan -DDOVRANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== formatting"
+git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+echo "formatting clean"

@@ -1,0 +1,23 @@
+#pragma once
+// The program without its window: options in, report and exit status out.
+
+#include <QByteArray>
+#include <QStringList>
+
+namespace dovrane::platform {
+class Profile;
+}
+
+namespace dovrane::app {
+
+struct CliResult {
+    int exitCode = 0;
+    QByteArray out;  // for stdout
+    QByteArray err;  // for stderr
+};
+
+// Runs a report (or --help / --version) for `arguments` (without the program name), with
+// the settings of `profile`.
+CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile);
+
+}  // namespace dovrane::app
