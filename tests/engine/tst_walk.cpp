@@ -1,0 +1,116 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QtTest>
+
+#include "engine/folder_tree.h"
+#include "engine/walk.h"
+#include "platform/host_device.h"
+#include "platform/name_codec.h"
+#include "platform/test_device.h"
+#include "support/temp_tree.h"
+
+using namespace dovrane::engine;
+using dovrane::platform::FindData;
+using dovrane::test::TempTree;
+
+namespace {
+
+// Writes down what the walk feeds a sink, one word per event.
+class RecordingSink final : public WalkSink {
+public:
+    QStringList events;
+    ScanProgress* progress = nullptr;
+    QString requestOn;
+
+    void enterFolder(std::string_view name, const FindData&) override {
+        const QString n = dovrane::platform::DecodeHostName(name);
+        events << "enter " + n;
+        if (progress && n == requestOn)
+            progress->requestFolder();
+    }
+    void file(std::string_view name, const FindData&, bool counted) override {
+        events << dovrane::platform::DecodeHostName(name) + (counted ? "" : " (again)");
+    }
+    void leaveFolder() override { events << "leave"; }
+};
+
+}  // namespace
+
+class TestWalk : public QObject {
+    Q_OBJECT
+private slots:
+    void depthFirstInEnumerationOrder() {
+        dovrane::platform::TestDevice dev;
+        dev.addFile(u"\\first", 1)
+            .addFile(u"\\d\\inner", 1)
+            .addFolder(u"\\d\\e")
+            .addFile(u"\\last", 1)
+            .addHardLink(u"\\d\\inner", u"\\d\\e\\link")
+            .failToOpen(u"\\shut");
+        RecordingSink sink;
+        QVERIFY(WalkTree(dev, u"\\", sink, {}));
+        QCOMPARE(sink.events,
+                 QStringList({"first", "enter d", "inner", "enter e", "link (again)", "leave",
+                              "leave", "last", "enter shut", "leave", "leave"}));
+    }
+
+    void progressShowsTheFolderAskedFor() {
+        dovrane::platform::TestDevice dev;
+        dev.addFile(u"\\a\\b\\c\\f", 1);
+        ScanProgress progress;
+        RecordingSink sink;
+        sink.progress = &progress;
+        sink.requestOn = "b";
+        WalkTree(dev, u"", sink, {.progress = &progress});
+        QCOMPARE(progress.currentFolder(), QStringLiteral("\\a\\b"));
+        WalkTree(dev, u"\\a", sink, {.progress = &progress});
+        QCOMPARE(progress.currentFolder(), QStringLiteral("\\a\\b"));
+    }
+
+    // Deeper than PATH_MAX and than the descriptors kept open: the walk climbs back and
+    // goes on into a sibling, so parked folders are opened again.
+    void deepTreeOnTheHost() {
+        TempTree t;
+        const std::string name(30, 'x');
+        int fd = ::open(t.host("").c_str(), O_RDONLY | O_DIRECTORY);
+        std::vector<int> fds;
+        for (int i = 0; i < 300; ++i) {
+            QVERIFY(::mkdirat(fd, name.c_str(), 0755) == 0);
+            fds.push_back(fd);
+            fd = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        }
+        const int bottom = ::openat(fd, "bottom", O_CREAT | O_WRONLY, 0644);
+        QVERIFY(::ftruncate(bottom, 1000) == 0);
+        ::close(bottom);
+        // A sibling after the deep branch, at level 5 and at the top.
+        QVERIFY(::mkdirat(fds[5], "zzz", 0755) == 0);
+        const int side = ::openat(fds[5], "zzz/side", O_CREAT | O_WRONLY, 0644);
+        QVERIFY(::ftruncate(side, 7) == 0);
+        ::close(side);
+        for (const int f : fds)
+            ::close(f);
+        ::close(fd);
+
+        dovrane::platform::HostDevice device(t.root());
+        FolderTree tree;
+        QVERIFY(ScanFolder(device, tree, 16, {}));
+        QCOMPARE(tree.root()->totalSize, quint64{1007});
+        QCOMPARE(tree.nodeCount(), size_t{1 + 300 + 1 + 2});  // folders and two "In Folder"
+    }
+
+    void hardLinksOnTheHost() {
+        TempTree t;
+        t.folder("a");
+        t.folder("b");
+        t.file("a/f", 4096);
+        QVERIFY(::link(t.host("a/f").c_str(), t.host("b/g").c_str()) == 0);
+        dovrane::platform::HostDevice device(t.root());
+        FolderTree tree;
+        ScanFolder(device, tree, 16, {});
+        QCOMPARE(tree.root()->totalSize, quint64{4096});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWalk)
+#include "tst_walk.moc"

@@ -1,0 +1,166 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QtTest>
+#include <map>
+
+#include "platform/host_device.h"
+#include "platform/name_codec.h"
+#include "support/temp_tree.h"
+
+using namespace dovrane::platform;
+using dovrane::test::TempTree;
+
+namespace {
+
+// name (decoded) -> entry, for one folder of the device.
+std::map<QString, FindData> ReadAll(Device& device, QStringView path) {
+    std::map<QString, FindData> out;
+    auto folder = device.openFolder(path);
+    if (!folder)
+        return out;
+    Listing listing;
+    device.read(*folder, listing);
+    for (const FindData& e : listing.entries)
+        out[DecodeHostName(listing.nameOf(e))] = e;
+    return out;
+}
+
+}  // namespace
+
+class TestHostDevice : public QObject {
+    Q_OBJECT
+private slots:
+    void attributesSizesAndLinks() {
+        TempTree t;
+        t.folder("sub");
+        t.file("plain.txt", 1234);
+        t.file(".hidden");
+        t.file("locked");
+        ::chmod(t.host("locked").c_str(), 0444);
+        t.file("huge.iso", 5ll << 30);  // sparse
+        QVERIFY(::symlink("sub", t.host("to-sub").c_str()) == 0);
+        QVERIFY(::symlink("loop", t.host("loop").c_str()) == 0);
+        HostDevice device(t.root());
+        QVERIFY(device.ok());
+        const auto entries = ReadAll(device, u"\\");
+        QCOMPARE(entries.size(), size_t{7});
+        QCOMPARE(entries.at("sub").attributes, quint32{kAttributeDirectory});
+        QCOMPARE(entries.at("plain.txt").attributes, quint32{kAttributeArchive});
+        QCOMPARE(entries.at("plain.txt").size, quint64{1234});
+        QCOMPARE(entries.at(".hidden").attributes, quint32{kAttributeArchive | kAttributeHidden});
+        QCOMPARE(entries.at("locked").attributes, quint32{kAttributeArchive | kAttributeReadOnly});
+        QCOMPARE(entries.at("huge.iso").size, quint64{5} << 30);
+        QCOMPARE(entries.at("huge.iso").sizeHigh(), quint32{1});
+        QCOMPARE(entries.at("huge.iso").sizeLow(), quint32{1} << 30);
+        // Links are entries of their own, with their own size, never folders.
+        QCOMPARE(entries.at("to-sub").attributes, quint32{0});
+        QCOMPARE(entries.at("to-sub").size, quint64{3});
+        QCOMPARE(entries.at("loop").size, quint64{4});
+        auto root = device.openFolder(u"\\");
+        QVERIFY(!device.openChild(*root, "to-sub"));
+        QVERIFY(!device.openChild(*root, "loop"));
+        QVERIFY(device.openChild(*root, "sub"));
+        QVERIFY(!device.openChild(*root, "vanished"));
+    }
+
+    void writeTimeIsTheHosts() {
+        TempTree t;
+        t.file("f");
+        struct stat st {};
+        QVERIFY(::lstat(t.host("f").c_str(), &st) == 0);
+        HostDevice device(t.root());
+        const FindData e = ReadAll(device, u"\\").at("f");
+        QCOMPARE(e.lastWriteTime, qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
+        QVERIFY(e.creationTime > 0);
+    }
+
+    void namesNoPathCouldCarry() {
+        TempTree t;
+        t.folder("back\\slash");
+        t.file("back\\slash/in");
+        t.file("new\nline");
+        t.folder("bad\xff");
+        t.file("bad\xff/x");
+        HostDevice device(t.root());
+        const auto entries = ReadAll(device, u"\\");
+        QVERIFY(entries.count(QString::fromUtf16(u"back\uFF3Cslash")));
+        QVERIFY(entries.count(QStringLiteral("new\nline")));
+        QCOMPARE(ReadAll(device, QString::fromUtf16(u"\\back\uFF3Cslash")).size(), size_t{1});
+        QCOMPARE(ReadAll(device, QString::fromUtf16(u"\\bad\xDCFF")).size(), size_t{1});
+    }
+
+    void pathsLongerThanPathMax() {
+        TempTree t;
+        const std::string name(100, 'd');
+        std::string relative;
+        QString devicePath;
+        for (int i = 0; i < 50; ++i) {  // 5,050 bytes of path
+            relative += (i ? "/" : "") + name;
+            devicePath += u'\\' + QString::fromStdString(name);
+        }
+        const std::string top = t.host("");
+        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < 50; ++i) {
+            QVERIFY(::mkdirat(fd, name.c_str(), 0755) == 0);
+            const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        }
+        QVERIFY(::close(::openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0644)) == 0);
+        ::close(fd);
+        QVERIFY(relative.size() > PATH_MAX);
+        HostDevice device(t.root());
+        const auto entries = ReadAll(device, devicePath);
+        QCOMPARE(entries.size(), size_t{1});
+        QVERIFY(entries.count("deep.txt"));
+    }
+
+    void largeFolder() {
+        TempTree t;
+        t.folder("many");
+        const int fd = ::open(t.host("many").c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < 200000; ++i)
+            ::close(::openat(fd, std::to_string(i).c_str(), O_CREAT | O_WRONLY, 0644));
+        ::close(fd);
+        HostDevice device(t.root());
+        auto folder = device.openFolder(u"\\many");
+        Listing listing;
+        device.read(*folder, listing);
+        QCOMPARE(listing.entries.size(), size_t{200000});
+    }
+
+    void unreadableFolderIsEmpty() {
+        if (::geteuid() == 0)
+            QSKIP("root reads every folder");
+        TempTree t;
+        t.folder("shut");
+        t.file("shut/x");
+        ::chmod(t.host("shut").c_str(), 0);
+        HostDevice device(t.root());
+        auto root = device.openFolder(u"\\");
+        QVERIFY(!device.openChild(*root, "shut"));
+        ::chmod(t.host("shut").c_str(), 0755);
+    }
+
+    void pseudoFileSystemsAreNotEntered() {
+        struct stat st {};
+        if (::stat("/proc/self", &st) != 0)
+            QSKIP("no /proc here");
+        HostDevice device(QStringLiteral("/"));
+        QVERIFY(!device.openFolder(u"\\proc"));
+        auto root = device.openFolder(u"\\");
+        QVERIFY(!device.openChild(*root, "proc"));
+        QVERIFY(ReadAll(device, u"\\").at("proc").isFolder());
+    }
+
+    void rootMustBeAFolder() {
+        TempTree t;
+        t.file("f");
+        QVERIFY(!HostDevice(QString::fromStdString(t.host("f"))).ok());
+        QVERIFY(!HostDevice(QStringLiteral("/no/such/root")).ok());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostDevice)
+#include "tst_host_device.moc"
