@@ -21,7 +21,10 @@ QString UsageText() {
                "Shows where the storage below DEVICE_ROOT (default /) goes.\n"
                "\n"
                "  --report KIND       print a report instead of opening the window; KIND: %1\n"
-               "  --path DEVICE_PATH  the folder to describe, as \\usr\\share (default: the root)\n"
+               "  --path DEVICE_PATH  the folder to describe or search, as \\usr\\share (default: "
+               "the root)\n"
+               "  --type TYPE         the file type of --report type-files (Generic: names without "
+               "a dot)\n"
                "  --slices N          slices of a pie for this run only, 1 to 1000\n"
                "  --format text|json  report format (default text)\n"
                "  --pace-ms N         pause N milliseconds on entering each folder\n"
@@ -58,8 +61,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 return arguments[++i];
             return std::nullopt;
         };
-        const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--slices" ||
-                               arg == u"--format" || arg == u"--pace-ms";
+        const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--type" ||
+                               arg == u"--slices" || arg == u"--format" || arg == u"--pace-ms";
         if (withValue) {
             const auto value = takeValue();
             if (!value)
@@ -71,6 +74,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 o.report = *value;
             } else if (arg == u"--path") {
                 o.path = *value;
+            } else if (arg == u"--type") {
+                o.type = *value;
             } else if (arg == u"--slices") {
                 o.slices = ParseInt(*value, 1, 1000);
                 if (!o.slices)
@@ -114,6 +119,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             haveRoot = true;
         }
     }
+    if (o.report == u"type-files" && !o.type)
+        return fail(QStringLiteral("--report type-files needs --type TYPE"));
     return result;
 }
 

@@ -13,6 +13,7 @@ struct Options {
     QString deviceRoot = QStringLiteral("/");
     QString report;               // empty: open the window
     std::optional<QString> path;  // --path, a device path
+    std::optional<QString> type;  // --type: a file type, exact with case
     std::optional<int> slices;    // --slices, this run only
     ReportFormat format = ReportFormat::Text;
     int paceMs = 0;

@@ -14,5 +14,11 @@ struct ReportContext {
 };
 
 ReportResult FoldersReport(const ReportContext& context);
+ReportResult TypesReport(const ReportContext& context);
+ReportResult LargestReport(const ReportContext& context);
+ReportResult DuplicatesReport(const ReportContext& context);
+ReportResult FilesReport(const ReportContext& context);
+ReportResult TypeFilesReport(const ReportContext& context);
+ReportResult OverviewReport(const ReportContext& context);
 
 }  // namespace dovrane::app

@@ -11,7 +11,13 @@ using Runner = ReportResult (*)(const ReportContext&);
 
 const std::map<QString, Runner>& Runners() {
     static const std::map<QString, Runner> runners{
+        {QStringLiteral("duplicates"), &DuplicatesReport},
+        {QStringLiteral("files"), &FilesReport},
         {QStringLiteral("folders"), &FoldersReport},
+        {QStringLiteral("largest"), &LargestReport},
+        {QStringLiteral("overview"), &OverviewReport},
+        {QStringLiteral("type-files"), &TypeFilesReport},
+        {QStringLiteral("types"), &TypesReport},
     };
     return runners;
 }
@@ -62,6 +68,9 @@ QByteArray AlignedTable(const QList<QStringList>& rows, const QList<bool>& right
             line += rightAligned[c] ? cell.rightJustified(widths[c])
                                     : (last ? cell : cell.leftJustified(widths[c]));
         }
+        // Empty cells at the end of a row leave no blanks behind.
+        while (line.endsWith(u' '))
+            line.chop(1);
         out += line + u'\n';
     }
     return out.toUtf8();

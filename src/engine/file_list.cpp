@@ -1,6 +1,8 @@
 #include "engine/file_list.h"
 
+#include "engine/text.h"
 #include "platform/device.h"
+#include "platform/device_path.h"
 #include "platform/name_codec.h"
 
 namespace dovrane::engine {
@@ -52,6 +54,35 @@ FileList ListFolderFiles(platform::Device& device, const QString& devicePath) {
         list.add(index, listing.nameOf(e), e, true);
     }
     return list;
+}
+
+}  // namespace dovrane::engine
+
+namespace dovrane::engine {
+
+std::optional<QString> ResolveFolderPath(platform::Device& device, QStringView devicePath) {
+    QString resolved;
+    auto folder = device.openFolder(u"\\");
+    for (const QString& part : platform::SplitDevicePath(devicePath.trimmed())) {
+        // A folder that cannot be read is still a folder, but nothing lies below it.
+        if (!folder)
+            return std::nullopt;
+        platform::Listing listing;
+        device.read(*folder, listing);
+        const QString wanted = FoldCase(part);
+        const platform::FindData* match = nullptr;
+        for (const platform::FindData& e : listing.entries) {
+            if (e.isFolder() && FoldCase(platform::DecodeHostName(listing.nameOf(e))) == wanted) {
+                match = &e;
+                break;
+            }
+        }
+        if (!match)
+            return std::nullopt;
+        resolved += u'\\' + platform::DecodeHostName(listing.nameOf(*match));
+        folder = device.openChild(*folder, listing.nameOf(*match));
+    }
+    return resolved.isEmpty() ? QStringLiteral("\\") : resolved;
 }
 
 }  // namespace dovrane::engine

@@ -3,6 +3,7 @@
 // list's pool and its folder once in the list's folder table.
 
 #include <QString>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -64,5 +65,10 @@ private:
 // enumeration order, with `folder` recorded as given. A folder that cannot be read
 // gives an empty list.
 FileList ListFolderFiles(platform::Device& device, const QString& devicePath);
+
+// The path of the folder that `devicePath` names, each component matched without regard
+// to case against the folders of its parent (the first in enumeration order wins), as the
+// device spells it: "\" for the root. Empty when some component names no folder.
+std::optional<QString> ResolveFolderPath(platform::Device& device, QStringView devicePath);
 
 }  // namespace dovrane::engine

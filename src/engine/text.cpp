@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/name_codec.h"
+
 namespace dovrane::engine {
 namespace {
 
@@ -60,6 +62,26 @@ int CompareNoCase(QStringView a, QStringView b) {
             return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+int CompareHostNamesNoCase(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        // Past ASCII, and at '\\' (a device U+FF3C), the bytes no longer map one to one.
+        if (x >= 0x80 || y >= 0x80 || x == '\\' || y == '\\')
+            break;
+        const char16_t lx = (x >= 'A' && x <= 'Z') ? x + 32 : x;
+        const char16_t ly = (y >= 'A' && y <= 'Z') ? y + 32 : y;
+        if (lx != ly)
+            return lx < ly ? -1 : 1;
+    }
+    if (i == n)
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    // The ASCII prefix compared equal unit for unit; the rest decides.
+    return CompareNoCase(platform::DecodeHostName(a.substr(i)),
+                         platform::DecodeHostName(b.substr(i)));
 }
 
 }  // namespace dovrane::engine

@@ -5,11 +5,24 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/find_data.h"
 
 namespace dovrane::platform {
+
+// Program memory: the host's RAM.
+struct MemoryFigures {
+    quint64 totalPhys = 0;
+    quint64 availPhys = 0;
+};
+
+// A volume's size and its free bytes (all of them, not only those the caller may use).
+struct DiskSpace {
+    quint64 totalBytes = 0;
+    quint64 freeBytes = 0;
+};
 
 // An open folder. Owned by whoever opened it; valid only with the device that made it.
 class Folder {
@@ -37,6 +50,11 @@ public:
     // Lets a folder give up its host resources until it is next used; deep walks call this
     // so that depth never runs out of descriptors.
     virtual void park(Folder& /*folder*/) {}
+
+    // Empty when the figures cannot be had.
+    virtual std::optional<MemoryFigures> globalMemoryStatus() = 0;
+    // The volume holding the nearest existing folder on `devicePath`; empty on failure.
+    virtual std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) = 0;
 };
 
 }  // namespace dovrane::platform

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -275,6 +276,55 @@ void HostDevice::read(Folder& folderIn, Listing& out) {
             }
         }
     }
+}
+
+std::optional<MemoryFigures> HostDevice::globalMemoryStatus() {
+    QFile file(QStringLiteral("/proc/meminfo"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    std::optional<quint64> total, available;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() < 2)
+            continue;
+        bool ok = false;
+        const quint64 kib = f[1].toULongLong(&ok);
+        if (!ok)
+            continue;
+        if (f[0] == "MemTotal:")
+            total = kib * 1024;
+        if (f[0] == "MemAvailable:")
+            available = kib * 1024;
+    }
+    if (!total || !available)
+        return std::nullopt;
+    return MemoryFigures{*total, *available};
+}
+
+std::optional<DiskSpace> HostDevice::diskFreeSpace(QStringView devicePath) {
+    if (!ok())
+        return std::nullopt;
+    // Down the path as far as it exists: "\My Documents" answers for the root's volume.
+    int fd = OpenDirAt(m_rootFd, ".");
+    for (const QString& part : SplitDevicePath(devicePath)) {
+        const auto name = EncodeDeviceName(part);
+        if (!name || fd < 0)
+            break;
+        const int next = OpenDirAt(fd, name->c_str());
+        if (next < 0)
+            break;
+        ::close(fd);
+        fd = next;
+    }
+    if (fd < 0)
+        return std::nullopt;
+    struct statvfs vfs {};
+    const int rc = ::fstatvfs(fd, &vfs);
+    ::close(fd);
+    if (rc != 0)
+        return std::nullopt;
+    return DiskSpace{static_cast<quint64>(vfs.f_blocks) * vfs.f_frsize,
+                     static_cast<quint64>(vfs.f_bfree) * vfs.f_frsize};
 }
 
 }  // namespace dovrane::platform

@@ -35,6 +35,8 @@ public:
     std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
     void read(Folder& folder, Listing& out) override;
     void park(Folder& folder) override;
+    std::optional<MemoryFigures> globalMemoryStatus() override;
+    std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) override;
 
     enum class MountKind { Ordinary, Pseudo, Network };
     // How the file system with this device number is treated; unknown numbers are ordinary.

@@ -122,6 +122,44 @@ TestDevice& TestDevice::setTimes(QStringView path, FileTime creation, FileTime a
     return *this;
 }
 
+TestDevice& TestDevice::setMemory(std::optional<MemoryFigures> figures) {
+    m_memory = figures;
+    return *this;
+}
+
+TestDevice& TestDevice::setDiskSpace(QStringView devicePath, std::optional<DiskSpace> space) {
+    int node = find(devicePath);
+    if (node < 0)
+        node = findOrCreate(devicePath, true);
+    m_volumes[node] = space;
+    return *this;
+}
+
+TestDevice& TestDevice::remove(QStringView path) {
+    const int node = find(path);
+    if (node <= 0)
+        throw std::invalid_argument("test device: no such entry");
+    for (Node& n : m_nodes)
+        std::erase(n.children, node);
+    return *this;
+}
+
+std::optional<DiskSpace> TestDevice::diskFreeSpace(QStringView devicePath) {
+    // The nearest existing folder on the path decides, as on the host.
+    int node = 0;
+    std::optional<DiskSpace> space;
+    if (const auto it = m_volumes.find(0); it != m_volumes.end())
+        space = it->second;
+    for (const QString& part : SplitDevicePath(devicePath)) {
+        node = childNamed(node, part);
+        if (node < 0 || !m_nodes[static_cast<size_t>(node)].data.isFolder())
+            break;
+        if (const auto it = m_volumes.find(node); it != m_volumes.end())
+            space = it->second;
+    }
+    return space;
+}
+
 std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
     const int node = find(devicePath);
     if (node < 0)

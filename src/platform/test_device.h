@@ -7,6 +7,7 @@
 //   dev.addFolder(u"\\Locked").failToOpen(u"\\Locked");
 
 #include <QString>
+#include <map>
 #include <vector>
 
 #include "platform/device.h"
@@ -27,9 +28,18 @@ public:
     TestDevice& stopReadingAfter(QStringView folderPath, int count);
     TestDevice& setTimes(QStringView path, FileTime creation, FileTime access, FileTime write);
 
+    // Memory and volume figures; none set means the query fails.
+    TestDevice& setMemory(std::optional<MemoryFigures> figures);
+    // The volume of the folder at `devicePath` and of everything below it.
+    TestDevice& setDiskSpace(QStringView devicePath, std::optional<DiskSpace> space);
+    // Takes a folder out, as a card pulled between listing and reading.
+    TestDevice& remove(QStringView path);
+
     std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
     std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
     void read(Folder& folder, Listing& out) override;
+    std::optional<MemoryFigures> globalMemoryStatus() override { return m_memory; }
+    std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) override;
 
     int openCount() const { return m_openCount; }
 
@@ -49,6 +59,8 @@ private:
     int childNamed(int folder, QStringView name) const;
 
     std::vector<Node> m_nodes;
+    std::optional<MemoryFigures> m_memory;
+    std::map<int, std::optional<DiskSpace>> m_volumes;  // by folder node
     quint64 m_nextInode = 1;
     int m_openCount = 0;
 };

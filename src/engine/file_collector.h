@@ -1,0 +1,35 @@
+#pragma once
+// The walk sink shared by the file-type and the file searches: every file met becomes a
+// record of one FileList, with its folder as walked ("" for the root, then "\Windows"...).
+
+#include <QString>
+#include <vector>
+
+#include "engine/file_list.h"
+#include "engine/walk.h"
+
+namespace dovrane::engine {
+
+class FileCollector : public WalkSink {
+public:
+    // `startPath` as the walk records it: "" for the root.
+    FileCollector(FileList& files, QString startPath);
+
+    void enterFolder(std::string_view hostName, const platform::FindData& entry) override;
+    void file(std::string_view hostName, const platform::FindData& entry, bool counted) override;
+    void leaveFolder() override;
+
+protected:
+    // Called for each record just added.
+    virtual void collected(quint32 record, std::string_view hostName, bool counted) = 0;
+
+private:
+    struct Open {
+        QString path;
+        qint64 folder = -1;  // in the list's folder table, once the folder has a file
+    };
+    FileList& m_files;
+    std::vector<Open> m_open;
+};
+
+}  // namespace dovrane::engine

@@ -1,0 +1,52 @@
+#include "engine/file_search.h"
+
+#include "engine/file_collector.h"
+#include "engine/folder_tree.h"
+#include "engine/text.h"
+
+namespace dovrane::engine {
+namespace {
+
+class AllFilesCollector final : public FileCollector {
+public:
+    AllFilesCollector(FileList& list, FileTypeStat& all, QString start)
+        : FileCollector(list, std::move(start)), m_list(list), m_all(all) {}
+
+protected:
+    void collected(quint32 record, std::string_view, bool counted) override {
+        m_all.files.push_back(record);
+        if (counted)
+            m_all.totalSize += m_list[record].size;
+    }
+
+private:
+    FileList& m_list;
+    FileTypeStat& m_all;
+};
+
+bool IsWholeDevice(const QString& folder) {
+    return folder.isEmpty() || folder == u"\\";
+}
+
+}  // namespace
+
+QString FileSearch::HeaderText(const QString& startFolder) {
+    return IsWholeDevice(startFolder) ? kRootDisplayPath : SpacePath(startFolder);
+}
+
+bool FileSearch::SearchFiles(platform::Device& device, const QString& startFolder, bool largest,
+                             const WalkControl& control) {
+    m_largest = largest;
+    // The root is walked as "", so that folders read "\Windows", not "\\Windows".
+    const QString start = IsWholeDevice(startFolder) ? QString() : startFolder;
+    AllFilesCollector collector(m_list, m_allFiles, start);
+    if (!WalkTree(device, start, collector, control))
+        return false;
+    m_allFiles.SortFilesByName(m_list);
+    m_allFiles.SortFilesBySize(m_list);
+    if (!largest)
+        KeepDuplicates(m_list, m_allFiles.filesByName);
+    return true;
+}
+
+}  // namespace dovrane::engine

@@ -1,0 +1,130 @@
+#include "engine/file_types.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "engine/file_collector.h"
+#include "engine/folder_tree.h"
+#include "engine/orders.h"
+#include "platform/device.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::engine {
+namespace {
+
+const QString kGeneric = QStringLiteral("Generic");
+
+}  // namespace
+
+QString FileTypeOf(QStringView fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot < 0 ? kGeneric : fileName.mid(dot + 1).toString();
+}
+
+void FileTypeStat::SortFilesBySize(const FileList& list) {
+    filesBySize = OrderBySize(files, [&list](quint32 r) { return list[r].size; });
+}
+
+void FileTypeStat::SortFilesByName(const FileList& list) {
+    // Reversed first, so a stable sort puts equal names last-met first.
+    filesByName.assign(files.rbegin(), files.rend());
+    std::stable_sort(filesByName.begin(), filesByName.end(), [&list](quint32 a, quint32 b) {
+        return CompareHostNamesNoCase(list.hostName(list[a]), list.hostName(list[b])) < 0;
+    });
+}
+
+void KeepDuplicates(const FileList& list, std::vector<quint32>& byName) {
+    // One pass with the same outcome as removing in place: a name is kept when it equals
+    // the one before it or the one after it, without regard to case.
+    std::vector<quint32> kept;
+    const auto same = [&list](quint32 a, quint32 b) {
+        return CompareHostNamesNoCase(list.hostName(list[a]), list.hostName(list[b])) == 0;
+    };
+    for (size_t i = 0; i < byName.size(); ++i) {
+        const bool likePrevious = i > 0 && same(byName[i], byName[i - 1]);
+        const bool likeNext = i + 1 < byName.size() && same(byName[i], byName[i + 1]);
+        if (likePrevious || likeNext)
+            kept.push_back(byName[i]);
+    }
+    byName = std::move(kept);
+}
+
+// Puts each collected record under its type, creating types in the order first met.
+class TypeCollector final : public FileCollector {
+public:
+    explicit TypeCollector(FileTypeTable& table)
+        : FileCollector(table.m_list, QString()), m_table(table) {}
+
+protected:
+    void collected(quint32 record, std::string_view hostName, bool counted) override {
+        FileTypeStat* type = m_table.typeFor(hostName);
+        type->files.push_back(record);
+        if (counted)
+            type->totalSize += m_table.m_list[record].size;
+    }
+
+private:
+    FileTypeTable& m_table;
+};
+
+FileTypeStat* FileTypeTable::typeFor(std::string_view hostName) {
+    // The last dot in the bytes is the last dot of the device name: '.' is never part of
+    // a longer sequence, nor of an escaped byte.
+    const size_t dot = hostName.rfind('.');
+    const std::string_view hostType =
+        dot == std::string_view::npos ? std::string_view("/") : hostName.substr(dot + 1);
+    std::string key(hostType);  // "/" can be no host type: it stands for Generic
+    if (const auto it = m_byHostType.find(key); it != m_byHostType.end())
+        return it->second;
+    auto type = std::make_unique<FileTypeStat>();
+    type->name = dot == std::string_view::npos ? kGeneric : platform::DecodeHostName(hostType);
+    FileTypeStat* raw = type.get();
+    m_types.push_back(std::move(type));
+    m_byHostType.emplace(std::move(key), raw);
+    m_index.insert(raw->name, raw);
+    return raw;
+}
+
+const FileTypeStat* FileTypeTable::FindFileType(const QString& name) const {
+    return m_index.value(name, nullptr);
+}
+
+bool FileTypeTable::AggregateFileTypes(platform::Device& device, const WalkControl& control) {
+    TypeCollector collector(*this);
+    if (!WalkTree(device, u"", collector, control))
+        return false;
+    SortFileTypesByName();
+    SortFileTypesBySize();
+    return true;
+}
+
+void FileTypeTable::SortFileTypesByName() {
+    std::vector<FileTypeStat*> types;
+    for (const auto& t : m_types)
+        types.push_back(t.get());
+    m_byName = OrderByName(types, [](const FileTypeStat* t) { return t->name; });
+    for (const auto& t : m_types)
+        t->SortFilesByName(m_list);
+}
+
+void FileTypeTable::SortFileTypesBySize() {
+    std::vector<FileTypeStat*> types;
+    for (const auto& t : m_types)
+        types.push_back(t.get());
+    m_bySize = OrderBySize(types, [](const FileTypeStat* t) { return t->totalSize; });
+    for (const auto& t : m_types)
+        t->SortFilesBySize(m_list);
+}
+
+void FileTypeTable::ComputeFileTypeTotals(int numberOfSlices) {
+    totalSize = 0;
+    otherSize = 0;
+    for (const auto& t : m_types)
+        totalSize += t->totalSize;
+    const auto n = static_cast<size_t>(SliceLimit(numberOfSlices));
+    if (m_bySize.size() > n)
+        for (size_t i = n - 1; i < m_bySize.size(); ++i)
+            otherSize += m_bySize[i]->totalSize;
+}
+
+}  // namespace dovrane::engine
