@@ -20,22 +20,30 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
     ParsedCommandLine parsed = ParseCommandLine(arguments);
     if (parsed.exitCode) {
         const QByteArray text = parsed.text.toUtf8() + (parsed.text.endsWith(u'\n') ? "" : "\n");
-        return *parsed.exitCode == 0 ? CliResult{0, text, {}} : CliResult{*parsed.exitCode, {}, text};
+        return *parsed.exitCode == 0 ? CliResult{0, text, {}}
+                                     : CliResult{*parsed.exitCode, {}, text};
     }
     Options& options = parsed.options;
     const QFileInfo root(options.deviceRoot);
     if (!root.isDir() || !root.isReadable())
-        return {2, {}, ErrorLine(QStringLiteral("device root '%1' is not a readable folder").arg(options.deviceRoot))};
-    platform::HostDevice device(root.absoluteFilePath(), {.enterNetworkFileSystems = options.network});
+        return {2,
+                {},
+                ErrorLine(QStringLiteral("device root '%1' is not a readable folder")
+                              .arg(options.deviceRoot))};
+    platform::HostDevice device(root.absoluteFilePath(),
+                                {.enterNetworkFileSystems = options.network});
     if (!device.ok())
-        return {2, {}, ErrorLine(QStringLiteral("cannot open device root %1").arg(device.errorText()))};
+        return {
+            2, {}, ErrorLine(QStringLiteral("cannot open device root %1").arg(device.errorText()))};
 
     // The window arrives with the user-interface layers; until then the folders report
     // stands in for it.
-    if (options.report.isEmpty()) options.report = QStringLiteral("folders");
+    if (options.report.isEmpty())
+        options.report = QStringLiteral("folders");
 
     const ReportResult result = RunReport(options, device, engine::ReadSettings(profile));
-    if (result.exitCode != 0) return {result.exitCode, {}, ErrorLine(result.error)};
+    if (result.exitCode != 0)
+        return {result.exitCode, {}, ErrorLine(result.error)};
     return {0, result.output, {}};
 }
 
