@@ -32,26 +32,6 @@ private slots:
         QCOMPARE(EdgePoint(angle, radius), point);
     }
 
-    void octant_data() {
-        QTest::addColumn<int>("angle");
-        QTest::addColumn<int>("octant");
-        for (const auto& [angle, octant] : std::initializer_list<std::pair<int, int>>{{0, 1},
-                                                                                      {44, 1},
-                                                                                      {45, 2},
-                                                                                      {89, 2},
-                                                                                      {90, 3},
-                                                                                      {314, 7},
-                                                                                      {315, 8},
-                                                                                      {359, 8},
-                                                                                      {360, 8}})
-            QTest::addRow("%d", angle) << angle << octant;
-    }
-    void octant() {
-        QFETCH(int, angle);
-        QFETCH(int, octant);
-        QCOMPARE(Octant(angle), octant);
-    }
-
     void slicePolygon_data() {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("end");
