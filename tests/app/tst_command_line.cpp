@@ -30,7 +30,11 @@ private slots:
         QTest::newRow("unknown option")
             << QStringList{"--frobnicate"} << "unknown option '--frobnicate' (see --help)";
         QTest::newRow("unknown report")
-            << QStringList{"--report", "pies"} << "unknown report 'pies' (one of: folders)";
+            << QStringList{"--report", "pies"}
+            << "unknown report 'pies' (one of: duplicates, files, folders, largest, "
+               "overview, type-files, types)";
+        QTest::newRow("type files without a type")
+            << QStringList{"--report", "type-files"} << "--report type-files needs --type TYPE";
         QTest::newRow("no value") << QStringList{"--slices"} << "--slices needs a value";
         QTest::newRow("slices 0") << QStringList{"--slices", "0"}
                                   << "--slices takes a whole number from 1 to 1000, not '0'";

@@ -1,3 +1,5 @@
+#include "tst_folders_report.h"
+
 #include <QtTest>
 
 #include "app/reports.h"
@@ -5,16 +7,6 @@
 
 using namespace dovrane::app;
 using dovrane::platform::TestDevice;
-
-// Declared ahead of the raw-string expectations, which moc's lexer does not follow.
-class TestFoldersReport : public QObject {
-    Q_OBJECT
-private slots:
-    void jsonIsExact();
-    void namesThatAreNotUtf8();
-    void textRowsAligned();
-    void emptyFolderGetsEqualSlices();
-};
 
 namespace {
 
@@ -91,4 +83,3 @@ void TestFoldersReport::emptyFolderGetsEqualSlices() {
 }
 
 QTEST_GUILESS_MAIN(TestFoldersReport)
-#include "tst_folders_report.moc"
