@@ -1,7 +1,11 @@
 #include "engine/walk.h"
 
+#include <algorithm>
+#include <thread>
 #include <unordered_set>
 #include <vector>
+
+#include "engine/parallel_walk.h"
 
 #include "platform/device.h"
 #include "platform/name_codec.h"
@@ -24,12 +28,6 @@ void ScanProgress::publish(QString path) {
 }
 
 namespace {
-
-struct FileIdHash {
-    size_t operator()(const platform::FileId& id) const {
-        return std::hash<quint64>()(id.inode * 0x9E3779B97F4A7C15ull ^ id.volume);
-    }
-};
 
 // Deeper than this, ancestors give back their descriptors and are reopened on the way up.
 constexpr size_t kOpenLevels = 128;
@@ -61,7 +59,7 @@ public:
             } else {
                 if (m_control.progress)
                     m_control.progress->files.fetch_add(1, std::memory_order_relaxed);
-                m_sink.file(name, entry, isFirstLink(entry));
+                m_sink.file(name, entry, m_links.isFirst(entry));
             }
         }
         return true;
@@ -98,12 +96,6 @@ private:
         return true;
     }
 
-    bool isFirstLink(const FindData& entry) {
-        if (entry.links <= 1)
-            return true;
-        return m_seenLinks.insert(entry.id).second;
-    }
-
     QString currentPath() const {
         QString path = m_startPath.toString();
         if (path == u"\\")
@@ -124,14 +116,25 @@ private:
     const WalkControl& m_control;
     std::vector<Level> m_levels;
     size_t m_depth = 0;
-    std::unordered_set<platform::FileId, FileIdHash> m_seenLinks;
+    FirstLinks m_links;
 };
 
 }  // namespace
 
+bool WalkTreeSequential(platform::Device& device, QStringView startPath, WalkSink& sink,
+                        const WalkControl& control) {
+    return Walker(device, startPath, sink, control).run();
+}
+
 bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
               const WalkControl& control) {
-    return Walker(device, startPath, sink, control).run();
+    if (control.threads <= 1 || control.pace.count() > 0)
+        return WalkTreeSequential(device, startPath, sink, control);
+    return WalkTreeParallel(device, startPath, sink, control);
+}
+
+int DefaultWalkThreads() {
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
 }
 
 }  // namespace dovrane::engine

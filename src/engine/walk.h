@@ -43,6 +43,9 @@ struct WalkControl {
     const std::atomic<bool>* scanning = nullptr;  // null: the walk is never stopped
     ScanProgress* progress = nullptr;             // null: nobody watches
     std::chrono::milliseconds pace{0};            // pause on entering each folder
+    // Threads that read folders ahead of the sink; 1 walks on the caller's thread alone,
+    // as does any paced walk. The sink sees the same sequence either way.
+    int threads = 1;
 
     bool stopped() const { return scanning && !scanning->load(std::memory_order_relaxed); }
 };
@@ -61,8 +64,15 @@ public:
 
 // Walks `startPath` ("" or "\" for the root). A start folder that cannot be opened walks as
 // empty. Returns false when stopped through the control; the sink then has seen no
-// leaveFolder for the folders still open.
+// leaveFolder for the folders still open. The sink is always called on the caller's thread.
 bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
               const WalkControl& control);
+
+// The reference: one thread, one folder at a time, whatever `control.threads` says.
+bool WalkTreeSequential(platform::Device& device, QStringView startPath, WalkSink& sink,
+                        const WalkControl& control);
+
+// Threads for a walk on this machine.
+int DefaultWalkThreads();
 
 }  // namespace dovrane::engine

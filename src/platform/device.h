@@ -24,6 +24,13 @@ struct DiskSpace {
     quint64 freeBytes = 0;
 };
 
+// How much a read tells about sub-folders. A walk needs only that they are folders, and
+// on most file systems the listing itself says so: no stat call per sub-folder.
+enum class ReadDetail {
+    Full,     // every entry stat'ed: attributes, times, identity
+    ForWalk,  // sub-folders carry only the directory and hidden bits
+};
+
 // An open folder. Owned by whoever opened it; valid only with the device that made it.
 class Folder {
 public:
@@ -45,7 +52,8 @@ public:
     // Appends the folder's entries in enumeration order, without "." and "..". Entries that
     // vanish between listing and stat are left out; a read that fails part way keeps what
     // it read.
-    virtual void read(Folder& folder, Listing& out) = 0;
+    // Different folders may be opened and read from several threads at once.
+    virtual void read(Folder& folder, Listing& out, ReadDetail detail = ReadDetail::Full) = 0;
 
     // Lets a folder give up its host resources until it is next used; deep walks call this
     // so that depth never runs out of descriptors.

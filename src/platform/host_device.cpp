@@ -88,6 +88,7 @@ public:
     std::vector<std::string> names;  // components from base to this folder
     int fd = -1;
     bool vanished = false;
+    bool readBefore = false;
     bool isRoot = false;
     dev_t dev = 0;
     ino_t ino = 0;
@@ -167,11 +168,9 @@ bool HostDevice::ensureOpen(HostFolder& folder) const {
             return false;
         baseFd = folder.base->fd;
     }
-    int fd = OpenDirAt(baseFd, ".");
-    for (const std::string& name : folder.names) {
-        if (fd < 0)
-            break;
-        const int next = OpenDirAt(fd, name.c_str());
+    int fd = OpenDirAt(baseFd, folder.names.empty() ? "." : folder.names.front().c_str());
+    for (size_t i = 1; i < folder.names.size() && fd >= 0; ++i) {
+        const int next = OpenDirAt(fd, folder.names[i].c_str());
         ::close(fd);
         fd = next;
     }
@@ -228,13 +227,17 @@ void HostDevice::park(Folder& folderIn) {
     folder.close();
 }
 
-void HostDevice::read(Folder& folderIn, Listing& out) {
+void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
     auto& folder = static_cast<HostFolder&>(folderIn);
     if (!ensureOpen(folder))
         return;
-    // Rewind: a parked and reopened folder starts over, and so does a second read.
-    ::lseek(folder.fd, 0, SEEK_SET);
-    std::vector<char> buffer(64 * 1024);
+    // A second read of the same descriptor starts over.
+    if (folder.readBefore)
+        ::lseek(folder.fd, 0, SEEK_SET);
+    folder.readBefore = true;
+    // The root is always read in full: its cards are told apart by their volume.
+    const bool statFolders = detail == ReadDetail::Full || folder.isRoot;
+    std::vector<char> buffer(128 * 1024);
     for (;;) {
         const long n = ::syscall(SYS_getdents64, folder.fd, buffer.data(), buffer.size());
         if (n <= 0)
@@ -245,6 +248,12 @@ void HostDevice::read(Folder& folderIn, Listing& out) {
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
+            if (d->d_type == DT_DIR && !statFolders) {
+                FindData& e = out.add(name);
+                e.attributes = kAttributeDirectory | (name[0] == '.' ? kAttributeHidden : 0u);
+                e.id.inode = d->d_ino;
+                continue;
+            }
             struct statx sx {};
             if (::statx(folder.fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
                         STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |

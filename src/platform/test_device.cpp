@@ -185,7 +185,7 @@ std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view h
     return nullptr;
 }
 
-void TestDevice::read(Folder& folder, Listing& out) {
+void TestDevice::read(Folder& folder, Listing& out, ReadDetail) {
     const Node& n = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(folder).node)];
     int left = n.readLimit;
     for (const int c : n.children) {

@@ -7,6 +7,7 @@
 //   dev.addFolder(u"\\Locked").failToOpen(u"\\Locked");
 
 #include <QString>
+#include <atomic>
 #include <map>
 #include <vector>
 
@@ -37,11 +38,11 @@ public:
 
     std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
     std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
-    void read(Folder& folder, Listing& out) override;
+    void read(Folder& folder, Listing& out, ReadDetail detail = ReadDetail::Full) override;
     std::optional<MemoryFigures> globalMemoryStatus() override { return m_memory; }
     std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) override;
 
-    int openCount() const { return m_openCount; }
+    int openCount() const { return m_openCount.load(); }
 
 private:
     struct Node {
@@ -62,7 +63,7 @@ private:
     std::optional<MemoryFigures> m_memory;
     std::map<int, std::optional<DiskSpace>> m_volumes;  // by folder node
     quint64 m_nextInode = 1;
-    int m_openCount = 0;
+    std::atomic<int> m_openCount{0};
 };
 
 }  // namespace dovrane::platform

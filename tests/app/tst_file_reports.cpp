@@ -16,21 +16,20 @@ ReportResult Run(TestDevice& dev, const QStringList& arguments) {
     return RunReport(p.options, dev, {});
 }
 
-TestDevice Sample() {
-    TestDevice dev;
+void Sample(TestDevice& dev) {
     dev.addFile(u"\\a.DOC", 300)
         .addFile(u"\\Docs\\b.doc", 300)
         .addFile(u"\\Docs\\readme", 2048)
         .addFile(u"\\Docs\\sub\\B.DOC", 1)
         .addFile(u"\\x.", 0)
         .addHardLink(u"\\Docs\\readme", u"\\copy-of-readme");
-    return dev;
 }
 
 }  // namespace
 
 void TestFileReports::typesJson() {
-    TestDevice dev = Sample();
+    TestDevice dev;
+    Sample(dev);
     const ReportResult r = Run(dev, {"--report", "types", "--format", "json", "--slices", "3"});
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(
@@ -49,7 +48,8 @@ void TestFileReports::typesJson() {
 }
 
 void TestFileReports::typesText() {
-    TestDevice dev = Sample();
+    TestDevice dev;
+    Sample(dev);
     QCOMPARE(QString::fromUtf8(Run(dev, {"--report", "types"}).output),
              QStringLiteral("Type       Size  Total %\n"
                             "Generic  2.0 KB  77.3\n"
@@ -59,7 +59,8 @@ void TestFileReports::typesText() {
 }
 
 void TestFileReports::searches() {
-    TestDevice dev = Sample();
+    TestDevice dev;
+    Sample(dev);
     ReportResult r = Run(dev, {"--report", "duplicates", "--format", "json"});
     QCOMPARE(
         r.output,
@@ -79,7 +80,8 @@ void TestFileReports::searches() {
 }
 
 void TestFileReports::folderAndTypeFiles() {
-    TestDevice dev = Sample();
+    TestDevice dev;
+    Sample(dev);
     ReportResult r = Run(dev, {"--report", "files", "--format", "json"});
     QCOMPARE(r.output,
              QByteArray(

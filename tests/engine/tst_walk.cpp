@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QtTest>
+#include <random>
 
 #include "engine/folder_tree.h"
 #include "engine/walk.h"
@@ -33,6 +34,23 @@ public:
         events << dovrane::platform::DecodeHostName(name) + (counted ? "" : " (again)");
     }
     void leaveFolder() override { events << "leave"; }
+};
+
+// Clears the scanning flag after so many events, as closing a view does mid-scan.
+class StoppingSink final : public WalkSink {
+public:
+    StoppingSink(std::atomic<bool>& scanning, int after) : m_scanning(scanning), m_left(after) {}
+    void enterFolder(std::string_view, const FindData&) override { tick(); }
+    void file(std::string_view, const FindData&, bool) override { tick(); }
+    void leaveFolder() override { tick(); }
+
+private:
+    void tick() {
+        if (--m_left == 0)
+            m_scanning = false;
+    }
+    std::atomic<bool>& m_scanning;
+    int m_left;
 };
 
 }  // namespace
@@ -68,6 +86,59 @@ private slots:
         QCOMPARE(progress.currentFolder(), QStringLiteral("\\a\\b"));
     }
 
+    // The parallel walk feeds its sink exactly what the sequential one does.
+    void parallelMatchesSequential_data() {
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<int>("threads");
+        for (const int seed : {1, 2, 3})
+            for (const int threads : {2, 3, 8})
+                QTest::newRow(
+                    qPrintable(QStringLiteral("seed %1, %2 threads").arg(seed).arg(threads)))
+                    << seed << threads;
+    }
+    void parallelMatchesSequential() {
+        QFETCH(int, seed);
+        QFETCH(int, threads);
+        std::mt19937 random(static_cast<unsigned>(seed));
+        dovrane::platform::TestDevice dev;
+        QStringList folders{""};
+        QStringList files;
+        for (int i = 0; i < 3000; ++i) {
+            const QString parent = folders[static_cast<qsizetype>(random() % folders.size())];
+            const QString path = parent + QStringLiteral("\\n%1").arg(i);
+            switch (random() % 4) {
+                case 0:
+                    dev.addFolder(path);
+                    folders << path;
+                    break;
+                case 1:
+                    if (!files.isEmpty()) {
+                        dev.addHardLink(files[static_cast<qsizetype>(random() % files.size())],
+                                        path);
+                        break;
+                    }
+                    [[fallthrough]];
+                default:
+                    dev.addFile(path, random() % 1000);
+                    files << path;
+            }
+        }
+        dev.failToOpen(folders[5]).stopReadingAfter(folders[7], 1);
+        RecordingSink sequential, parallel;
+        QVERIFY(WalkTreeSequential(dev, u"\\", sequential, {}));
+        QVERIFY(WalkTree(dev, u"\\", parallel, {.threads = threads}));
+        QCOMPARE(parallel.events, sequential.events);
+    }
+
+    void stoppedParallelWalkLetsGo() {
+        dovrane::platform::TestDevice dev;
+        for (int i = 0; i < 2000; ++i)
+            dev.addFile(QStringLiteral("\\a%1\\b\\f").arg(i % 300), 1);
+        std::atomic<bool> scanning{true};
+        StoppingSink sink(scanning, 500);
+        QVERIFY(!WalkTree(dev, u"\\", sink, {.scanning = &scanning, .threads = 4}));
+    }
+
     // Deeper than PATH_MAX and than the descriptors kept open: the walk climbs back and
     // goes on into a sibling, so parked folders are opened again.
     void deepTreeOnTheHost() {
@@ -96,6 +167,10 @@ private slots:
         FolderTree tree;
         QVERIFY(ScanFolder(device, tree, 16, {}));
         QCOMPARE(tree.root()->totalSize, quint64{1007});
+        RecordingSink sequential, parallel;
+        WalkTreeSequential(device, u"\\", sequential, {});
+        WalkTree(device, u"\\", parallel, {.threads = 2});
+        QCOMPARE(parallel.events, sequential.events);
         QCOMPARE(tree.nodeCount(), size_t{1 + 300 + 1 + 2});  // folders and two "In Folder"
     }
 

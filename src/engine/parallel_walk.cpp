@@ -1,0 +1,233 @@
+#include "engine/parallel_walk.h"
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/device.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::engine {
+namespace {
+
+using platform::FindData;
+
+// Listed entries read ahead of the sink, at most; beyond it workers wait, so a walk of
+// millions of files never holds more than a slice of them twice.
+constexpr qint64 kReadAheadEntries = 1 << 18;
+
+// One folder of the walk. Made by whoever read its parent; read by a worker or by the
+// caller; emptied by the caller once the sink has left it. Shared with the work queue,
+// which may still name a folder the caller read itself.
+struct Node {
+    enum State : int { Waiting, Claimed, Ready };
+
+    Node* parent = nullptr;
+    std::string_view name;  // in the parent's listing, which outlives this node's reading
+    std::unique_ptr<platform::Folder> folder;
+    platform::Listing listing;
+    std::vector<std::shared_ptr<Node>> subfolders;  // one per folder entry, in order
+    std::atomic<int> state{Waiting};
+    // The folder stays open while its sub-folders still have to be opened from it.
+    std::atomic<int> holds{0};
+
+    ~Node() {
+        // Unwound without recursion: a tree may be deeper than the stack.
+        std::vector<std::shared_ptr<Node>> rest = std::move(subfolders);
+        while (!rest.empty()) {
+            std::shared_ptr<Node> n = std::move(rest.back());
+            rest.pop_back();
+            if (n && n.use_count() == 1)
+                for (auto& c : n->subfolders)
+                    rest.push_back(std::move(c));
+        }
+    }
+};
+
+class ParallelWalker {
+public:
+    ParallelWalker(platform::Device& device, QStringView startPath, WalkSink& sink,
+                   const WalkControl& control)
+        : m_device(device), m_startPath(startPath), m_sink(sink), m_control(control) {}
+
+    ~ParallelWalker() {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        for (std::thread& t : m_workers)
+            t.join();
+    }
+
+    bool run() {
+        m_root = std::make_shared<Node>();
+        const int workers = std::max(1, m_control.threads);
+        for (int i = 0; i < workers; ++i)
+            m_workers.emplace_back([this] { work(); });
+
+        std::vector<Level> stack;
+        if (!arrive(stack, m_root.get()))
+            return false;
+        while (!stack.empty()) {
+            Level& level = stack.back();
+            Node* node = level.node;
+            if (level.next == node->listing.entries.size()) {
+                const size_t slot = stack.size() >= 2 ? stack[stack.size() - 2].nextFolder - 1 : 0;
+                stack.pop_back();
+                m_sink.leaveFolder();
+                free(node, slot);
+                continue;
+            }
+            const FindData& entry = node->listing.entries[level.next++];
+            const std::string_view name = node->listing.nameOf(entry);
+            if (entry.isFolder()) {
+                m_sink.enterFolder(name, entry);
+                Node* child = node->subfolders[level.nextFolder++].get();
+                if (!arrive(stack, child))
+                    return false;
+            } else {
+                if (m_control.progress)
+                    m_control.progress->files.fetch_add(1, std::memory_order_relaxed);
+                m_sink.file(name, entry, m_links.isFirst(entry));
+            }
+        }
+        return true;
+    }
+
+private:
+    struct Level {
+        Node* node;
+        size_t next = 0;
+        size_t nextFolder = 0;
+    };
+
+    bool arrive(std::vector<Level>& stack, Node* node) {
+        if (ScanProgress* p = m_control.progress) {
+            p->folders.fetch_add(1, std::memory_order_relaxed);
+            if (p->wanted())
+                p->publish(pathOf(stack));
+        }
+        if (m_control.stopped())
+            return false;
+        int expected = Node::Waiting;
+        if (node->state.compare_exchange_strong(expected, Node::Claimed))
+            produce(node);  // nobody got to it yet
+        else
+            node->state.wait(Node::Claimed);
+        stack.push_back({node});
+        return true;
+    }
+
+    // Opens and reads one folder and offers its sub-folders to the workers.
+    void produce(Node* node) {
+        if (!node->parent) {
+            node->folder = m_device.openFolder(m_startPath);
+        } else {
+            node->folder = m_device.openChild(*node->parent->folder, node->name);
+            release(node->parent);
+        }
+        if (node->folder)
+            m_device.read(*node->folder, node->listing, platform::ReadDetail::ForWalk);
+        m_readAhead.fetch_add(static_cast<qint64>(node->listing.entries.size()));
+        size_t folders = 0;
+        for (const FindData& e : node->listing.entries)
+            folders += e.isFolder();
+        node->holds.store(static_cast<int>(folders) + 1);
+        node->subfolders.reserve(folders);
+        for (const FindData& e : node->listing.entries) {
+            if (!e.isFolder())
+                continue;
+            auto child = std::make_shared<Node>();
+            child->parent = node;
+            child->name = node->listing.nameOf(e);
+            node->subfolders.push_back(std::move(child));
+        }
+        if (folders > 0) {
+            std::lock_guard lock(m_mutex);
+            // Last pushed is taken first: the first sub-folder, which the sink needs next.
+            for (auto it = node->subfolders.rbegin(); it != node->subfolders.rend(); ++it)
+                m_queue.push_back(*it);
+        }
+        m_wake.notify_all();
+        release(node);  // its own hold
+        node->state.store(Node::Ready);
+        node->state.notify_all();
+    }
+
+    static void release(Node* node) {
+        if (node->holds.fetch_sub(1) == 1)
+            node->folder.reset();
+    }
+
+    void work() {
+        for (;;) {
+            std::shared_ptr<Node> node;
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [this] {
+                    return m_done || (!m_queue.empty() && m_readAhead.load() < kReadAheadEntries);
+                });
+                if (m_done)
+                    return;
+                node = std::move(m_queue.back());
+                m_queue.pop_back();
+            }
+            if (m_control.stopped())
+                continue;
+            int expected = Node::Waiting;
+            if (node->state.compare_exchange_strong(expected, Node::Claimed))
+                produce(node.get());
+        }
+    }
+
+    // The sink is done with the node: its listing goes, and so does its slot in the parent.
+    void free(Node* node, size_t slot) {
+        const qint64 entries = static_cast<qint64>(node->listing.entries.size());
+        node->listing = {};
+        const qint64 before = m_readAhead.fetch_sub(entries);
+        if (before >= kReadAheadEntries && before - entries < kReadAheadEntries) {
+            std::lock_guard lock(m_mutex);  // no worker misses the wake between test and wait
+            m_wake.notify_all();
+        }
+        if (node->parent)
+            node->parent->subfolders[slot].reset();
+    }
+
+    QString pathOf(const std::vector<Level>& stack) const {
+        QString path = m_startPath.toString();
+        if (path == u"\\")
+            path.clear();
+        for (const Level& level : stack) {
+            const FindData& e = level.node->listing.entries[level.next - 1];
+            path.append(u'\\');
+            platform::AppendDecodedHostName(path, level.node->listing.nameOf(e));
+        }
+        return path;
+    }
+
+    platform::Device& m_device;
+    QStringView m_startPath;
+    WalkSink& m_sink;
+    const WalkControl& m_control;
+    std::shared_ptr<Node> m_root;
+    std::atomic<qint64> m_readAhead{0};
+    FirstLinks m_links;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<std::shared_ptr<Node>> m_queue;
+    bool m_done = false;
+    std::vector<std::thread> m_workers;
+};
+
+}  // namespace
+
+bool WalkTreeParallel(platform::Device& device, QStringView startPath, WalkSink& sink,
+                      const WalkControl& control) {
+    return ParallelWalker(device, startPath, sink, control).run();
+}
+
+}  // namespace dovrane::engine
