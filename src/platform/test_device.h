@@ -6,6 +6,7 @@
 //   dev.addFile(u"\\Windows\\a.txt", 100).addFile(u"\\big.iso", 5ull << 32);
 //   dev.addFolder(u"\\Locked").failToOpen(u"\\Locked");
 
+#include <QHash>
 #include <QString>
 #include <atomic>
 #include <map>
@@ -60,6 +61,7 @@ private:
     int childNamed(int folder, QStringView name) const;
 
     std::vector<Node> m_nodes;
+    QHash<QString, int> m_folderCache;  // folder path -> node
     std::optional<MemoryFigures> m_memory;
     std::map<int, std::optional<DiskSpace>> m_volumes;  // by folder node
     quint64 m_nextInode = 1;
