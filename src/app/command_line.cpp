@@ -29,6 +29,7 @@ QString UsageText() {
                "  --format text|json  report format (default text)\n"
                "  --pace-ms N         pause N milliseconds on entering each folder\n"
                "  --network           also walk into network file systems\n"
+               "  --threads N         threads that read folders, 1 to 64 (default: one per core)\n"
                "  --help              show this text\n"
                "  --version           show the version\n")
         .arg(ReportKinds().join(u", "));
@@ -62,7 +63,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             return std::nullopt;
         };
         const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--type" ||
-                               arg == u"--slices" || arg == u"--format" || arg == u"--pace-ms";
+                               arg == u"--slices" || arg == u"--format" || arg == u"--pace-ms" ||
+                               arg == u"--threads";
         if (withValue) {
             const auto value = takeValue();
             if (!value)
@@ -90,6 +92,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 else
                     return fail(
                         QStringLiteral("--format takes text or json, not '%1'").arg(*value));
+            } else if (arg == u"--threads") {
+                const auto threads = ParseInt(*value, 1, 64);
+                if (!threads)
+                    return fail(
+                        QStringLiteral("--threads takes a whole number from 1 to 64, not '%1'")
+                            .arg(*value));
+                o.threads = *threads;
             } else if (arg == u"--pace-ms") {
                 const auto pace = ParseInt(*value, 0, 60000);
                 if (!pace)

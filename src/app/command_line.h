@@ -17,6 +17,7 @@ struct Options {
     std::optional<int> slices;    // --slices, this run only
     ReportFormat format = ReportFormat::Text;
     int paceMs = 0;
+    int threads = 0;  // --threads: walk threads, 0 for one per core
     bool network = false;
 };
 

@@ -46,7 +46,7 @@ ReportResult RunReport(const Options& options, platform::Device& device,
     if (options.slices)
         context.settings.numberOfSlices = *options.slices;
     context.control.pace = std::chrono::milliseconds(options.paceMs);
-    context.control.threads = engine::DefaultWalkThreads();
+    context.control.threads = options.threads > 0 ? options.threads : engine::DefaultWalkThreads();
     const auto it = Runners().find(options.report);
     if (it == Runners().end())
         return {2, {}, QStringLiteral("unknown report '%1'").arg(options.report)};

@@ -4,23 +4,35 @@
 
 namespace dovrane::engine {
 
-FileCollector::FileCollector(FileList& files, QString startPath) : m_files(files) {
-    m_open.push_back({std::move(startPath), -1});
+FileCollector::FileCollector(FileList& files, QString startPath)
+    : m_files(files), m_startPath(std::move(startPath)) {
+    m_open.push_back({});
 }
 
 void FileCollector::enterFolder(std::string_view hostName, const platform::FindData&) {
-    QString path = m_open.back().path + u'\\';
-    platform::AppendDecodedHostName(path, hostName);
-    m_open.push_back({std::move(path), -1});
+    m_open.push_back({hostName, 0, -1});
+}
+
+quint32 FileCollector::folderIndex() {
+    if (m_open.back().folder >= 0)
+        return static_cast<quint32>(m_open.back().folder);
+    // Folders without files take no room: only the chain down to this file's folder.
+    size_t first = m_open.size() - 1;
+    while (first > 0 && m_open[first - 1].folder < 0)
+        --first;
+    for (size_t i = first; i < m_open.size(); ++i) {
+        Open& o = m_open[i];
+        o.folder = i == 0 ? m_files.addFolder(m_startPath, o.volume)
+                          : m_files.addFolder(static_cast<quint32>(m_open[i - 1].folder),
+                                              o.hostName, o.volume);
+    }
+    return static_cast<quint32>(m_open.back().folder);
 }
 
 void FileCollector::file(std::string_view hostName, const platform::FindData& entry, bool counted) {
-    Open& open = m_open.back();
-    // Folders without files take no room in the table.
-    if (open.folder < 0)
-        open.folder = m_files.addFolder(open.path, entry.id.volume);
-    collected(m_files.add(static_cast<quint32>(open.folder), hostName, entry, counted), hostName,
-              counted);
+    if (m_open.back().folder < 0)
+        m_open.back().volume = entry.id.volume;
+    collected(m_files.add(folderIndex(), hostName, entry, counted), hostName, counted);
 }
 
 void FileCollector::leaveFolder() {

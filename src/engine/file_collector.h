@@ -24,11 +24,16 @@ protected:
     virtual void collected(quint32 record, std::string_view hostName, bool counted) = 0;
 
 private:
+    // Registers the open folders from the outermost unregistered one down.
+    quint32 folderIndex();
+
     struct Open {
-        QString path;
-        qint64 folder = -1;  // in the list's folder table, once the folder has a file
+        std::string_view hostName;  // in the walk's listing, alive while the folder is open
+        quint64 volume = 0;
+        qint64 folder = -1;  // in the list's folder table, once a file lies at or below it
     };
     FileList& m_files;
+    QString m_startPath;
     std::vector<Open> m_open;
 };
 

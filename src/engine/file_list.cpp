@@ -8,7 +8,13 @@
 namespace dovrane::engine {
 
 quint32 FileList::addFolder(const QString& path, quint64 volume) {
-    m_folders.push_back({path, volume});
+    m_wholePaths.push_back(path);
+    m_folders.push_back({kWhole, static_cast<quint32>(m_wholePaths.size() - 1), volume});
+    return static_cast<quint32>(m_folders.size() - 1);
+}
+
+quint32 FileList::addFolder(quint32 parent, std::string_view hostName, quint64 volume) {
+    m_folders.push_back({parent, m_names.addCounted(hostName), volume});
     return static_cast<quint32>(m_folders.size() - 1);
 }
 
@@ -17,21 +23,36 @@ quint32 FileList::add(quint32 folder, std::string_view hostName, const platform:
     FileRecord r;
     r.size = entry.size;
     r.inode = entry.id.inode;
-    r.nameOffset = m_names.add(hostName);
-    r.nameLength = static_cast<quint16>(hostName.size());
-    r.folder = folder;
-    r.counted = counted;
-    r.regular = (entry.attributes & platform::kAttributeArchive) != 0;
-    m_records.push_back(r);
-    return static_cast<quint32>(m_records.size() - 1);
+    r.m_name = m_names.addCounted(hostName);
+    r.m_folder = folder | (counted ? FileRecord::kCounted : 0) |
+                 ((entry.attributes & platform::kAttributeArchive) ? FileRecord::kRegular : 0);
+    if (m_size == m_blocks.size() * kBlockSize)
+        m_blocks.push_back(std::make_unique_for_overwrite<FileRecord[]>(kBlockSize));
+    m_blocks[m_size >> kBlockBits][m_size & (kBlockSize - 1)] = r;
+    return static_cast<quint32>(m_size++);
 }
 
 QString FileList::name(const FileRecord& r) const {
     return platform::DecodeHostName(hostName(r));
 }
 
+QString FileList::folder(const FileRecord& r) const {
+    std::vector<quint32> chain;
+    quint32 f = folderIndex(r);
+    while (m_folders[f].parent != kWhole) {
+        chain.push_back(f);
+        f = m_folders[f].parent;
+    }
+    QString path = m_wholePaths[m_folders[f].name];
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        path.append(u'\\');
+        platform::AppendDecodedHostName(path, m_names.counted(m_folders[*it].name));
+    }
+    return path;
+}
+
 QString FileList::fullPath(const FileRecord& r) const {
-    const QString& f = folder(r);
+    const QString f = folder(r);
     return (f == u"\\" ? f : f + u'\\') + name(r);
 }
 

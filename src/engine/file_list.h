@@ -1,8 +1,10 @@
 #pragma once
-// Files met by a walk, kept compactly: a record is 32 bytes, its name lives once in the
-// list's pool and its folder once in the list's folder table.
+// Files met by a walk, kept compactly: a record is 24 bytes, its name lives once in the
+// list's pool, and its folder is an index into a table of folders that are themselves a
+// name and a parent, so no path string is kept per file or per folder.
 
 #include <QString>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -16,49 +18,68 @@ class Device;
 
 namespace dovrane::engine {
 
-struct FileRecord {
+class FileRecord {
+public:
     quint64 size = 0;   // apparent size, all 64 bits
     quint64 inode = 0;  // with the folder's volume: the identity a delete re-checks
-    quint32 nameOffset = 0;
-    quint32 folder = 0;  // index into the list's folder table
-    quint16 nameLength = 0;
-    bool counted = true;  // false for later links of a hard-linked file: adds nothing to sums
-    bool regular = true;  // a regular file, not a link, pipe or device
 
     quint32 sizeHigh() const { return static_cast<quint32>(size >> 32); }
     quint32 sizeLow() const { return static_cast<quint32>(size); }
+    // False for later links of a hard-linked file: listed, but adds nothing to sums.
+    bool counted() const { return m_folder & kCounted; }
+    // A regular file, not a link, pipe or device.
+    bool regular() const { return m_folder & kRegular; }
+
+private:
+    friend class FileList;
+    static constexpr quint32 kCounted = 1u << 31, kRegular = 1u << 30;
+    quint32 m_name = 0;    // counted name in the list's pool
+    quint32 m_folder = 0;  // folder index, and the two flags above
 };
-static_assert(sizeof(FileRecord) == 32);
+static_assert(sizeof(FileRecord) == 24);
 
 // Owns the records, their names and the folder table. Records are referred to by index.
 class FileList {
 public:
-    // A folder path as walked ("" for the root in walks, "\" in folder listings).
+    // A folder whose path is given whole ("" for the root in walks, "\" in listings).
     quint32 addFolder(const QString& path, quint64 volume);
+    // A folder inside `parent`.
+    quint32 addFolder(quint32 parent, std::string_view hostName, quint64 volume);
     quint32 add(quint32 folder, std::string_view hostName, const platform::FindData& entry,
                 bool counted);
 
-    size_t size() const { return m_records.size(); }
-    const FileRecord& operator[](size_t i) const { return m_records[i]; }
-    const std::vector<FileRecord>& records() const { return m_records; }
+    size_t size() const { return m_size; }
+    const FileRecord& operator[](size_t i) const {
+        return m_blocks[i >> kBlockBits][i & (kBlockSize - 1)];
+    }
 
     QString name(const FileRecord& r) const;
-    std::string_view hostName(const FileRecord& r) const {
-        return m_names.at(r.nameOffset, r.nameLength);
-    }
-    const QString& folder(const FileRecord& r) const { return m_folders[r.folder].path; }
-    quint64 volume(const FileRecord& r) const { return m_folders[r.folder].volume; }
+    std::string_view hostName(const FileRecord& r) const { return m_names.counted(r.m_name); }
+    // The folder as the walk wrote it.
+    QString folder(const FileRecord& r) const;
+    quint64 volume(const FileRecord& r) const { return m_folders[folderIndex(r)].volume; }
     // folder + "\" + name, with no second backslash after a folder that is "\".
     QString fullPath(const FileRecord& r) const;
 
 private:
+    static quint32 folderIndex(const FileRecord& r) {
+        return r.m_folder & ~(FileRecord::kCounted | FileRecord::kRegular);
+    }
+    static constexpr quint32 kWhole = 0xFFFFFFFF;  // a folder given by its whole path
     struct Folder {
-        QString path;
+        quint32 parent;  // kWhole: `name` indexes m_wholePaths
+        quint32 name;    // counted name in the pool
         quint64 volume;
     };
     NamePool m_names;
     std::vector<Folder> m_folders;
-    std::vector<FileRecord> m_records;
+    std::vector<QString> m_wholePaths;
+    // Records in fixed blocks: growing never copies them, so a million files never
+    // need room for two million while a vector reallocates.
+    static constexpr int kBlockBits = 16;
+    static constexpr size_t kBlockSize = size_t{1} << kBlockBits;
+    std::vector<std::unique_ptr<FileRecord[]>> m_blocks;
+    size_t m_size = 0;
 };
 
 // The files lying directly in the folder at `devicePath` ("\" for the root), in

@@ -80,7 +80,9 @@ FileTypeStat* FileTypeTable::typeFor(std::string_view hostName) {
     type->name = dot == std::string_view::npos ? kGeneric : platform::DecodeHostName(hostType);
     FileTypeStat* raw = type.get();
     m_types.push_back(std::move(type));
-    m_byHostType.emplace(std::move(key), raw);
+    const auto [it, inserted] = m_byHostType.emplace(std::move(key), raw);
+    m_lastType = raw;
+    m_lastHostType = it->first;
     m_index.insert(raw->name, raw);
     return raw;
 }

@@ -73,6 +73,8 @@ private:
     std::vector<FileTypeStat*> m_byName;
     QHash<QString, FileTypeStat*> m_index;
     std::unordered_map<std::string, FileTypeStat*> m_byHostType;  // the walk's look-up
+    FileTypeStat* m_lastType = nullptr;
+    std::string_view m_lastHostType;  // the key of m_lastType in m_byHostType
 };
 
 }  // namespace dovrane::engine

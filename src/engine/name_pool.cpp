@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace dovrane::engine {
 
@@ -19,6 +20,17 @@ quint32 NamePool::add(std::string_view name) {
         std::memcpy(m_blocks.back().get() + m_used, name.data(), name.size());
     m_used += static_cast<quint32>(name.size());
     return offset;
+}
+
+quint32 NamePool::addCounted(std::string_view name) {
+    if (name.size() > 0xFFFF)
+        throw std::length_error("name too long");
+    const char length[2] = {static_cast<char>(name.size() & 0xFF),
+                            static_cast<char>(name.size() >> 8)};
+    // Prefix and name must share a block: reserve both at once.
+    std::string joined(length, 2);
+    joined.append(name);
+    return add(joined);
 }
 
 }  // namespace dovrane::engine

@@ -22,6 +22,14 @@ public:
     std::string_view at(quint32 offset, quint32 length) const {
         return {m_blocks[offset >> kBlockBits].get() + (offset & (kBlockSize - 1)), length};
     }
+    // A name stored with its length in front, so that a record needs only the offset.
+    quint32 addCounted(std::string_view name);
+    std::string_view counted(quint32 offset) const {
+        const char* p = data(offset);
+        const auto length = static_cast<quint32>(static_cast<unsigned char>(p[0]) |
+                                                 (static_cast<unsigned char>(p[1]) << 8));
+        return {p + 2, length};
+    }
     // The stored copy's address; stable for the pool's life.
     const char* data(quint32 offset) const {
         return m_blocks[offset >> kBlockBits].get() + (offset & (kBlockSize - 1));

@@ -14,9 +14,9 @@ namespace {
 
 using platform::FindData;
 
-// Listed entries read ahead of the sink, at most; beyond it workers wait, so a walk of
-// millions of files never holds more than a slice of them twice.
-constexpr qint64 kReadAheadEntries = 1 << 18;
+// Listed entries read ahead of the sink, at most; beyond it workers wait. Enough to keep
+// the readers busy, small beside what the sink keeps (about 1.5 MB of listings).
+constexpr qint64 kReadAheadEntries = 1 << 14;
 
 // One folder of the walk. Made by whoever read its parent; read by a worker or by the
 // caller; emptied by the caller once the sink has left it. Shared with the work queue,
@@ -116,7 +116,7 @@ private:
         if (node->state.compare_exchange_strong(expected, Node::Claimed))
             produce(node);  // nobody got to it yet
         else
-            node->state.wait(Node::Claimed);
+            waitReady(node);
         stack.push_back({node});
         return true;
     }
@@ -154,7 +154,19 @@ private:
         m_wake.notify_all();
         release(node);  // its own hold
         node->state.store(Node::Ready);
-        node->state.notify_all();
+        if (m_awaited.load() == node) {
+            std::lock_guard lock(m_readyMutex);
+            m_ready.notify_one();
+        }
+    }
+
+    // Sleeps until a worker has read the node. No spinning: on a machine with as many
+    // walk threads as cores, a spinning caller takes the time the worker needs.
+    void waitReady(Node* node) {
+        std::unique_lock lock(m_readyMutex);
+        m_awaited.store(node);
+        m_ready.wait(lock, [node] { return node->state.load() == Node::Ready; });
+        m_awaited.store(nullptr);
     }
 
     static void release(Node* node) {
@@ -221,6 +233,9 @@ private:
     std::vector<std::shared_ptr<Node>> m_queue;
     bool m_done = false;
     std::vector<std::thread> m_workers;
+    std::mutex m_readyMutex;
+    std::condition_variable m_ready;
+    std::atomic<Node*> m_awaited{nullptr};
 };
 
 }  // namespace

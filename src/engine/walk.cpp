@@ -1,6 +1,7 @@
 #include "engine/walk.h"
 
 #include <algorithm>
+#include <deque>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -114,7 +115,7 @@ private:
     QStringView m_startPath;
     WalkSink& m_sink;
     const WalkControl& m_control;
-    std::vector<Level> m_levels;
+    std::deque<Level> m_levels;  // a deque: names handed to the sink must not move
     size_t m_depth = 0;
     FirstLinks m_links;
 };
@@ -134,7 +135,8 @@ bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
 }
 
 int DefaultWalkThreads() {
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
+    // One reader per core keeps the disk busy while the caller's thread feeds the sink.
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency() + 1, 2u, 9u));
 }
 
 }  // namespace dovrane::engine

@@ -53,7 +53,8 @@ struct WalkControl {
 class WalkSink {
 public:
     virtual ~WalkSink() = default;
-    // A sub-folder entry of the current folder; it becomes the current folder.
+    // A sub-folder entry of the current folder; it becomes the current folder. Names stay
+    // valid until the matching leaveFolder.
     virtual void enterFolder(std::string_view hostName, const platform::FindData& entry) = 0;
     // A non-folder entry. `counted` is false for the second and later links of a file with
     // several hard links: those are listed but add nothing to sums.

@@ -237,13 +237,15 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
     folder.readBefore = true;
     // The root is always read in full: its cards are told apart by their volume.
     const bool statFolders = detail == ReadDetail::Full || folder.isRoot;
-    std::vector<char> buffer(128 * 1024);
+    // One buffer per thread, never cleared: it only ever holds what getdents64 wrote.
+    constexpr size_t kBufferSize = 128 * 1024;
+    thread_local const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     for (;;) {
-        const long n = ::syscall(SYS_getdents64, folder.fd, buffer.data(), buffer.size());
+        const long n = ::syscall(SYS_getdents64, folder.fd, buffer.get(), kBufferSize);
         if (n <= 0)
             break;  // end, or a folder that failed or vanished part way
         for (long pos = 0; pos < n;) {
-            const auto* d = reinterpret_cast<const struct dirent64*>(buffer.data() + pos);
+            const auto* d = reinterpret_cast<const struct dirent64*>(buffer.get() + pos);
             pos += d->d_reclen;
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
