@@ -1,0 +1,35 @@
+#include "views/folder_view.h"
+
+namespace dovrane::views {
+
+CFolderView::CFolderView() = default;
+CFolderView::~CFolderView() = default;
+
+void CFolderView::StartScan() {
+    ++m_scanCount;
+    m_shownPath = pendingPath;
+    update();
+}
+
+void CFolderView::GoToPath(const QString& path) {
+    m_shownPath = path;
+    update();
+}
+
+void CFolderView::GoToParent() {
+    const qsizetype slash = m_shownPath.lastIndexOf(u'\\');
+    if (slash <= 0) {
+        if (m_shownPath.size() > 1)
+            m_shownPath = QStringLiteral("\\");  // a folder directly below the root
+        return;
+    }
+    m_shownPath.truncate(slash);
+    update();
+}
+
+void CFolderView::ReapplySettings() {
+    ++m_reapplyCount;
+    update();
+}
+
+}  // namespace dovrane::views
