@@ -5,10 +5,12 @@
 #include <QPalette>
 #include <QWidget>
 
+#include "charts/color_ref.h"
+
 namespace dovrane::dialogs {
 
-inline const QColor kBlue(0, 0, 255);  // labels, headers, Cancel
-inline const QColor kRed(255, 0, 0);   // "Processing", "Empty Folder", title band
+inline const QColor kBlue = charts::ColorFromRef(0xFF0000);  // labels, headers, Cancel
+inline const QColor kRed = charts::ColorFromRef(0x0000FF);   // "Processing", title band
 
 // Text colour of a label or button, whatever role its style draws the text with.
 inline void SetTextColor(QWidget* widget, const QColor& color) {

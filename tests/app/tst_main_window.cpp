@@ -339,6 +339,9 @@ private slots:
         QTimer::singleShot(0, this, [&] {
             auto* about = qobject_cast<dialogs::CAboutDlg*>(QApplication::activeModalWidget());
             QVERIFY(about);
+            // Full screen: exactly over the frame's client area.
+            QCOMPARE(about->geometry(),
+                     QRect(w.frame().mapToGlobal(QPoint(0, 0)), w.frame().size()));
             for (const int id :
                  {dialogs::kIdAboutName, dialogs::kIdAboutPlatform, dialogs::kIdAboutVersion})
                 texts.append(dialogs::GetDlgItem<QLabel>(about, id)->text());
