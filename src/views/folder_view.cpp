@@ -18,12 +18,9 @@ void CFolderView::GoToPath(const QString& path) {
 
 void CFolderView::GoToParent() {
     const qsizetype slash = m_shownPath.lastIndexOf(u'\\');
-    if (slash <= 0) {
-        if (m_shownPath.size() > 1)
-            m_shownPath = QStringLiteral("\\");  // a folder directly below the root
-        return;
-    }
-    m_shownPath.truncate(slash);
+    if (slash < 0 || m_shownPath == u"\\")
+        return;  // at the root
+    m_shownPath = slash == 0 ? QStringLiteral("\\") : m_shownPath.left(slash);
     update();
 }
 
