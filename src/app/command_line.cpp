@@ -13,6 +13,41 @@ std::optional<int> ParseInt(const QString& text, int min, int max) {
     return value;
 }
 
+bool IsWindowOption(const QString& arg) {
+    return arg == u"--screenshot" || arg == u"--view" || arg == u"--size" || arg == u"--scale";
+}
+
+// An error message, or nothing when `value` is good for `arg`.
+std::optional<QString> ParseWindowOption(const QString& arg, const QString& value, Options& o) {
+    if (arg == u"--screenshot") {
+        if (value.isEmpty())
+            return QStringLiteral("--screenshot needs a file name");
+        o.screenshot = value;
+    } else if (arg == u"--view") {
+        static const QStringList kViews{QStringLiteral("overview"), QStringLiteral("explorer"),
+                                        QStringLiteral("folder"), QStringLiteral("filetype")};
+        if (!kViews.contains(value))
+            return QStringLiteral("--view takes one of %1, not '%2'")
+                .arg(kViews.join(u", "), value);
+        o.view = value;
+    } else if (arg == u"--size") {
+        const QStringList parts = value.split(u'x');
+        const auto w = parts.size() == 2 ? ParseInt(parts[0], 120, 8000) : std::nullopt;
+        const auto h = parts.size() == 2 ? ParseInt(parts[1], 120, 8000) : std::nullopt;
+        if (!w || !h)
+            return QStringLiteral("--size takes WIDTHxHEIGHT, each from 120 to 8000, not '%1'")
+                .arg(value);
+        o.size = QSize(*w, *h);
+    } else if (arg == u"--scale") {
+        bool ok = false;
+        const double scale = value.toDouble(&ok);
+        if (!ok || scale < 0.5 || scale > 8)
+            return QStringLiteral("--scale takes a number from 0.5 to 8, not '%1'").arg(value);
+        o.scale = scale;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 QString UsageText() {
@@ -30,6 +65,11 @@ QString UsageText() {
                "  --pace-ms N         pause N milliseconds on entering each folder\n"
                "  --network           also walk into network file systems\n"
                "  --threads N         threads that read folders, 1 to 64 (default: one per core)\n"
+               "  --screenshot FILE   draw the window into a PNG file instead of opening it\n"
+               "  --view VIEW         the first view: overview, explorer, folder, filetype\n"
+               "  --size WxH          the window's client area (default 240x320)\n"
+               "  --scale F           draw at F screen pixels per pixel (default: 2 on a\n"
+               "                      desktop that does not scale, else the desktop's own)\n"
                "  --help              show this text\n"
                "  --version           show the version\n")
         .arg(ReportKinds().join(u", "));
@@ -62,6 +102,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 return arguments[++i];
             return std::nullopt;
         };
+        if (IsWindowOption(arg)) {
+            const auto value = takeValue();
+            if (!value)
+                return fail(arg + QStringLiteral(" needs a value"));
+            if (const auto error = ParseWindowOption(arg, *value, o))
+                return fail(*error);
+            continue;
+        }
         const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--type" ||
                                arg == u"--slices" || arg == u"--format" || arg == u"--pace-ms" ||
                                arg == u"--threads";
@@ -130,6 +178,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (o.report == u"type-files" && !o.type)
         return fail(QStringLiteral("--report type-files needs --type TYPE"));
+    if (!o.screenshot.isEmpty() && !o.report.isEmpty())
+        return fail(QStringLiteral("--screenshot and --report exclude each other"));
     return result;
 }
 

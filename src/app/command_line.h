@@ -1,6 +1,7 @@
 #pragma once
 // dovrane-storage-analyzer [options] [DEVICE_ROOT]
 
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -19,6 +20,11 @@ struct Options {
     int paceMs = 0;
     int threads = 0;  // --threads: walk threads, 0 for one per core
     bool network = false;
+    // The window's options.
+    QString screenshot;           // --screenshot FILE: draw the window into a PNG and end
+    QString view;                 // --view: the first view; empty for the Overview
+    std::optional<QSize> size;    // --size WxH: the window's client area
+    std::optional<double> scale;  // --scale F: replaces the display's scale
 };
 
 struct ParsedCommandLine {

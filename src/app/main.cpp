@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "app/cli.h"
+#include "app/command_line.h"
+#include "app/window.h"
 #include "platform/profile.h"
 
 namespace {
@@ -16,6 +18,14 @@ void Print(FILE* stream, const QByteArray& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Without a report the program is its window; reports need no display.
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    const dovrane::app::ParsedCommandLine parsed = dovrane::app::ParseCommandLine(given);
+    if (!parsed.exitCode && parsed.options.report.isEmpty())
+        return dovrane::app::RunWindow(argc, argv, parsed.options);
+
     QCoreApplication application(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

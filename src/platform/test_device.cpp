@@ -50,8 +50,10 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
         // A new file is always a new entry; folders are found again through the cache, so
         // that trees of a million files build in seconds.
         int child = -1;
-        if (!last || folder) child = m_folderCache.value(prefix, -1);
-        if (child < 0 && (!last || folder)) child = childNamed(node, parts[i]);
+        if (!last || folder)
+            child = m_folderCache.value(prefix, -1);
+        if (child < 0 && (!last || folder))
+            child = childNamed(node, parts[i]);
         if (child < 0 || (last && !folder)) {
             auto host = EncodeDeviceName(parts[i]);
             if (!host)
@@ -70,7 +72,8 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
             m_nodes.push_back(std::move(n));
             m_nodes[static_cast<size_t>(node)].children.push_back(child);
         }
-        if (!last || folder) m_folderCache.insert(prefix, child);
+        if (!last || folder)
+            m_folderCache.insert(prefix, child);
         node = child;
     }
     return node;

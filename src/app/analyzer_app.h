@@ -1,0 +1,52 @@
+#pragma once
+// The application object: builds the document, the frame with its command bar and the
+// main view, shows the window, and answers the About command.
+
+#include <QSize>
+#include <memory>
+
+#include "app/cmd_target.h"
+#include "app/main_view.h"
+
+namespace dovrane::app {
+
+class CDovraneStorageAnalyzerDoc;
+class CMainFrame;
+
+struct AppStart {
+    MainViewSetup view;
+    CDovraneStorageAnalyzerView::View firstView = CDovraneStorageAnalyzerView::kOverview;
+    QSize clientSize{240, 320};  // device-independent pixels of the frame's client area
+};
+
+class CAnalyzerApp final : public CCmdTarget {
+public:
+    // A QApplication must exist.
+    explicit CAnalyzerApp(const AppStart& start);
+    ~CAnalyzerApp() override;
+    CAnalyzerApp(const CAnalyzerApp&) = delete;
+    CAnalyzerApp& operator=(const CAnalyzerApp&) = delete;
+
+    // The start-up: fonts and names of the application, the document, the frame with its
+    // command bar, the main view and its first update, then the window is shown and
+    // painted. False when the frame cannot be made: the process then ends at once.
+    bool InitInstance();
+
+    bool OnCmdMsg(int id) override;
+    // Runs the About box modally.
+    void OnAppAbout();
+
+    CMainFrame* mainFrame() const { return m_frame.get(); }
+    CDovraneStorageAnalyzerView* mainView() const;
+    CDovraneStorageAnalyzerDoc* document() const { return m_document.get(); }
+
+private:
+    AppStart m_start;
+    std::unique_ptr<CDovraneStorageAnalyzerDoc> m_document;
+    std::unique_ptr<CMainFrame> m_frame;
+};
+
+// Once per process: the Tahoma face, the application's name, icon and dialog font.
+void PrepareApplication();
+
+}  // namespace dovrane::app

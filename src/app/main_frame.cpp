@@ -1,0 +1,193 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolButton>
+
+#include "app/main_view.h"
+#include "app/resource.h"
+#include "dialogs/control_id.h"
+#include "platform/message_box.h"
+
+namespace dovrane::app {
+namespace {
+
+constexpr int kButtonSize = 16;
+
+// The six buttons' pictures, in toolbar order, from one strip of 16 x 16 images and its
+// twice-as-large companion for screens of factor 2.
+QList<QIcon> ButtonIcons() {
+    const QPixmap strip(QStringLiteral(":/res/toolbar.png"));
+    const QPixmap strip2x(QStringLiteral(":/res/toolbar@2x.png"));
+    QList<QIcon> icons;
+    if (strip.width() < 6 * kButtonSize)
+        return icons;
+    for (int i = 0; i < 6; ++i) {
+        QIcon icon(strip.copy(i * kButtonSize, 0, kButtonSize, kButtonSize));
+        if (strip2x.width() >= 12 * kButtonSize) {
+            QPixmap large = strip2x.copy(i * 2 * kButtonSize, 0, 2 * kButtonSize, 2 * kButtonSize);
+            large.setDevicePixelRatio(2);
+            icon.addPixmap(large);
+        }
+        icons.append(icon);
+    }
+    return icons;
+}
+
+}  // namespace
+
+CCommandBar::CCommandBar(QWidget* parent) : QToolBar(parent) {}
+
+void CCommandBar::paintEvent(QPaintEvent* event) {
+    QToolBar::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Dark), 1));
+    painter.drawLine(0, 0, width(), 0);
+}
+
+CMainFrame::CMainFrame() {
+    setWindowTitle(QStringLiteral("Dovrane Storage Analyzer"));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddCommand(int id, const QString& text, bool checkable) {
+    auto* command = new QAction(text, this);
+    command->setObjectName(QString::number(id));
+    command->setCheckable(checkable);
+    command->setIconVisibleInMenu(false);  // the handheld's menus carry no pictures
+    connect(command, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+    m_actions[id] = command;
+    return command;
+}
+
+QToolButton* CMainFrame::AddMenuButton(int id, const QString& text, QMenu* menu,
+                                       const QString& tip) {
+    auto* button = new QToolButton(m_wndCommandBar);
+    dialogs::SetDlgCtrlID(button, id);
+    button->setText(text);
+    button->setToolTip(tip);
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    // The handheld's menu names carry no drop-down arrow.
+    button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0; }"));
+    m_wndCommandBar->addWidget(button);
+    return button;
+}
+
+bool CMainFrame::OnCreate() {
+    m_toolTips = {QStringLiteral("File"),          QStringLiteral("Tools"),
+                  QStringLiteral("Overview"),      QStringLiteral("Explorer view"),
+                  QStringLiteral("Folder view"),   QStringLiteral("File type view"),
+                  QStringLiteral("Parent Folder"), QStringLiteral("Help")};
+    const QList<QIcon> icons = ButtonIcons();
+    if (icons.size() != 6) {
+        platform::ShowMessage(this, QStringLiteral("Failed to create CommandBar\n"));
+        return false;
+    }
+
+    auto* fileMenu = new QMenu(this);
+    fileMenu->addAction(AddCommand(kIdExit, QStringLiteral("E&xit")));
+    fileMenu->addSeparator();
+    fileMenu->addAction(AddCommand(kIdExplorerView, QStringLiteral("Explorer View"), true));
+    fileMenu->addAction(AddCommand(kIdFolderView, QStringLiteral("Folder View"), true));
+    fileMenu->addAction(AddCommand(kIdFileTypeView, QStringLiteral("File Type View"), true));
+    fileMenu->addAction(AddCommand(kIdOverview, QStringLiteral("Overview"), true));
+
+    auto* toolsMenu = new QMenu(this);
+    toolsMenu->addAction(AddCommand(kIdAppAbout, QStringLiteral("About ...")));
+    toolsMenu->addAction(AddCommand(kIdHelp, QStringLiteral("&Help")));
+    toolsMenu->addSeparator();
+    toolsMenu->addAction(AddCommand(kIdLargestFiles, QStringLiteral("Largest Files...")));
+    toolsMenu->addAction(AddCommand(kIdDuplicateFiles, QStringLiteral("Duplicate Files...")));
+    toolsMenu->addAction(AddCommand(kIdDatabases, QStringLiteral("Databases...")));
+    toolsMenu->addSeparator();
+    toolsMenu->addAction(AddCommand(kIdParentFolder, QStringLiteral("Parent Folder")));
+    toolsMenu->addAction(AddCommand(kIdPreferences, QStringLiteral("Preferences...")));
+    toolsMenu->addSeparator();
+    toolsMenu->addAction(AddCommand(kIdRefresh, QStringLiteral("Refresh")));
+    // Ticks and enabled states as the update rules say whenever a menu opens.
+    for (QMenu* menu : {fileMenu, toolsMenu})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+
+    m_wndCommandBar = new CCommandBar(this);
+    dialogs::SetDlgCtrlID(m_wndCommandBar, kIdCommandBar);
+    m_wndCommandBar->setMovable(false);
+    m_wndCommandBar->setFloatable(false);
+    m_wndCommandBar->setIconSize(QSize(kButtonSize, kButtonSize));
+    // As slim as the handheld's 26-pixel bar: no margins around the buttons.
+    m_wndCommandBar->setContentsMargins(0, 0, 0, 0);
+    m_wndCommandBar->layout()->setContentsMargins(0, 1, 0, 0);
+    m_wndCommandBar->layout()->setSpacing(0);
+    AddMenuButton(kIdFileMenu, QStringLiteral("&File"), fileMenu, m_toolTips[0]);
+    AddMenuButton(kIdToolsMenu, QStringLiteral("Tools"), toolsMenu, m_toolTips[1]);
+    const int buttons[] = {kIdOverview,     kIdExplorerView, kIdFolderView,
+                           kIdFileTypeView, kIdParentFolder, kIdHelp};
+    for (int i = 0; i < 6; ++i) {
+        QAction* command = m_actions.at(buttons[i]);
+        command->setIcon(icons[i]);
+        command->setToolTip(m_toolTips[i + 2]);
+        m_wndCommandBar->addAction(command);
+    }
+    addToolBar(Qt::BottomToolBarArea, m_wndCommandBar);
+    return true;
+}
+
+void CMainFrame::SetView(CDovraneStorageAnalyzerView* view) {
+    m_view = view;
+    setCentralWidget(view);
+    connect(view, &CDovraneStorageAnalyzerView::currentViewChanged, this,
+            &CMainFrame::UpdateCommandUI);
+}
+
+void CMainFrame::SetRoute(CCmdTarget* document, CCmdTarget* application) {
+    m_document = document;
+    m_application = application;
+}
+
+void CMainFrame::RouteCommand(int id) {
+    for (CCmdTarget* target : {static_cast<CCmdTarget*>(m_view), m_document,
+                               static_cast<CCmdTarget*>(this), m_application})
+        if (target && target->OnCmdMsg(id))
+            break;
+    UpdateCommandUI();
+}
+
+void CMainFrame::UpdateCommandUI() {
+    for (const auto& [id, command] : m_actions) {
+        CCmdUI ui;
+        for (const CCmdTarget* target :
+             {static_cast<const CCmdTarget*>(m_view), static_cast<const CCmdTarget*>(m_document),
+              static_cast<const CCmdTarget*>(this), static_cast<const CCmdTarget*>(m_application)})
+            if (target && target->OnUpdateCmdUI(id, ui))
+                break;
+        command->setEnabled(ui.enabled);
+        if (command->isCheckable())
+            command->setChecked(ui.checked);
+    }
+}
+
+bool CMainFrame::OnCmdMsg(int id) {
+    if (id != kIdExit)
+        return false;
+    OnAppExit();
+    return true;
+}
+
+void CMainFrame::OnAppExit() {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+QAction* CMainFrame::action(int id) const {
+    const auto found = m_actions.find(id);
+    return found == m_actions.end() ? nullptr : found->second;
+}
+
+}  // namespace dovrane::app

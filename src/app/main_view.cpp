@@ -1,0 +1,270 @@
+#include "app/main_view.h"
+
+#include <QPainter>
+
+#include "app/help.h"
+#include "app/resource.h"
+#include "charts/point_font.h"
+#include "dialogs/colors.h"
+#include "engine/text.h"
+#include "platform/message_box.h"
+#include "platform/wait_cursor.h"
+
+namespace dovrane::app {
+namespace {
+
+const QString kChildCreateFailed = QStringLiteral("Folder View create failed");
+const QString kTreeCreateFailed = QStringLiteral("Folder Tree Control create failed");
+
+}  // namespace
+
+CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& setup,
+                                                         QWidget* parent)
+    : QWidget(parent),
+      m_font(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true)),
+      m_settings(setup.settings),
+      m_device(setup.device),
+      m_profile(setup.profile),
+      m_pace(setup.pace) {
+    // Painted whole each time, so the children are the only thing Qt needs to erase.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// Members go in the reverse of their declaration: the children, then the title font.
+CDovraneStorageAnalyzerView::~CDovraneStorageAnalyzerView() = default;
+
+QString CDovraneStorageAnalyzerView::ViewTitle(int view) {
+    switch (view) {
+        case kOverview:
+            return QStringLiteral("Overview");
+        case kExplorerView:
+            return QStringLiteral("Explorer View");
+        case kFolderView:
+            return QStringLiteral("Folder View");
+        case kFileTypeView:
+            return QStringLiteral("File Type View");
+        default:
+            return {};
+    }
+}
+
+std::array<views::CChildWindow*, 4> CDovraneStorageAnalyzerView::Children() {
+    return {&m_overview, &m_explorer, &m_folderView, &m_fileTypeView};
+}
+
+views::CChildWindow& CDovraneStorageAnalyzerView::currentChild() {
+    return *Children()[static_cast<size_t>(m_nCurrentView)];
+}
+
+void CDovraneStorageAnalyzerView::OnInitialUpdate(View firstView) {
+    OnViewExplorer();
+    switch (firstView) {
+        case kOverview:
+            OnViewOverview();
+            break;
+        case kExplorerView:
+            break;
+        case kFolderView:
+            OnViewFolder();
+            break;
+        case kFileTypeView:
+            OnViewFileType();
+            break;
+    }
+}
+
+bool CDovraneStorageAnalyzerView::OnCmdMsg(int id) {
+    switch (id) {
+        case kIdOverview:
+            OnViewOverview();
+            return true;
+        case kIdExplorerView:
+            OnViewExplorer();
+            return true;
+        case kIdFolderView:
+            OnViewFolder();
+            return true;
+        case kIdFileTypeView:
+            OnViewFileType();
+            return true;
+        case kIdRefresh:
+            OnRefresh();
+            return true;
+        case kIdParentFolder:
+            OnParentFolder();
+            return true;
+        case kIdHelp:
+            OnHelp();
+            return true;
+        case kIdLargestFiles:
+            OnLargestFiles();
+            return true;
+        case kIdDuplicateFiles:
+            OnDuplicateFiles();
+            return true;
+        case kIdDatabases:
+            OnDatabases();
+            return true;
+        case kIdPreferences:
+            OnPreferences();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CDovraneStorageAnalyzerView::OnUpdateCmdUI(int id, CCmdUI& ui) const {
+    switch (id) {
+        case kIdOverview:
+            ui.SetCheck(m_nCurrentView == kOverview);
+            return true;
+        case kIdExplorerView:
+            ui.SetCheck(m_nCurrentView == kExplorerView);
+            return true;
+        case kIdFolderView:
+            ui.SetCheck(m_nCurrentView == kFolderView);
+            return true;
+        case kIdFileTypeView:
+            ui.SetCheck(m_nCurrentView == kFileTypeView);
+            return true;
+        case kIdParentFolder:
+            ui.Enable(m_nCurrentView == kFolderView);
+            return true;
+        case kIdRefresh:
+            ui.Enable(m_nCurrentView != kExplorerView);
+            return true;
+        default:
+            return false;
+    }
+}
+
+QRect CDovraneStorageAnalyzerView::ChildRect() const {
+    return QRect(QPoint(0, kChildTop), QPoint(width() - 1, height() - 1));
+}
+
+bool CDovraneStorageAnalyzerView::CreateChild(views::CChildWindow& child,
+                                              const QString& failureText) {
+    if (child.Create(this, ChildRect()))
+        return true;
+    platform::ShowMessage(this, failureText);
+    return false;
+}
+
+void CDovraneStorageAnalyzerView::MakeCurrent(View view) {
+    m_nCurrentView = view;
+    const auto children = Children();
+    for (int i = 0; i < static_cast<int>(children.size()); ++i)
+        if (i != view && children[static_cast<size_t>(i)]->IsWindowCreated())
+            children[static_cast<size_t>(i)]->hide();
+    repaint();  // the title band shows the new title at once
+    emit currentViewChanged(view);
+}
+
+void CDovraneStorageAnalyzerView::OnViewOverview() {
+    if (!m_overview.IsWindowCreated()) {
+        m_overview.m_pMainView = this;
+        CreateChild(m_overview, kChildCreateFailed);
+        m_overview.Refresh();
+    } else {
+        m_overview.show();
+    }
+    MakeCurrent(kOverview);
+}
+
+void CDovraneStorageAnalyzerView::OnViewExplorer() {
+    if (!m_explorer.IsWindowCreated())
+        CreateChild(m_explorer, kTreeCreateFailed);
+    else
+        m_explorer.show();
+    m_explorer.ExpandRoot();
+    MakeCurrent(kExplorerView);
+}
+
+void CDovraneStorageAnalyzerView::OnViewFolder() {
+    const QString path = engine::FoldCase(m_explorer.GetSelectedPath());
+    if (!m_folderView.IsWindowCreated()) {
+        m_folderView.settings = &m_settings;
+        m_folderView.device = m_device;
+        m_folderView.pace = m_pace;
+        CreateChild(m_folderView, kChildCreateFailed);
+        m_folderView.pendingPath = path;
+        m_folderView.StartScan();
+    } else {
+        m_folderView.show();
+        m_folderView.GoToPath(path);
+    }
+    MakeCurrent(kFolderView);
+}
+
+void CDovraneStorageAnalyzerView::OnViewFileType() {
+    if (!m_fileTypeView.IsWindowCreated()) {
+        m_fileTypeView.settings = &m_settings;
+        m_fileTypeView.device = m_device;
+        m_fileTypeView.pace = m_pace;
+        CreateChild(m_fileTypeView, kChildCreateFailed);
+        m_fileTypeView.StartScan();
+    } else {
+        m_fileTypeView.show();
+    }
+    MakeCurrent(kFileTypeView);
+}
+
+void CDovraneStorageAnalyzerView::OnRefresh() {
+    switch (m_nCurrentView) {
+        case kFolderView:
+            m_folderView.StartScan();
+            break;
+        case kFileTypeView:
+            m_fileTypeView.StartScan();
+            break;
+        case kOverview:
+            m_overview.Refresh();
+            break;
+        default:
+            break;  // the Explorer View reads the device each time a folder opens
+    }
+}
+
+void CDovraneStorageAnalyzerView::OnParentFolder() {
+    m_folderView.GoToParent();
+}
+
+void CDovraneStorageAnalyzerView::OnHelp() {
+    OpenHelp();
+}
+
+// The dialogs below arrive with their own issues; until then their commands do nothing.
+void CDovraneStorageAnalyzerView::OnLargestFiles() {}
+void CDovraneStorageAnalyzerView::OnDuplicateFiles() {}
+void CDovraneStorageAnalyzerView::OnDatabases() {}
+void CDovraneStorageAnalyzerView::OnPreferences() {}
+
+void CDovraneStorageAnalyzerView::ApplyPreferences(const engine::Settings& settings) {
+    m_settings = settings;
+    const platform::WaitCursor wait;
+    if (m_folderView.IsWindowCreated())
+        m_folderView.ReapplySettings();
+    if (m_fileTypeView.IsWindowCreated())
+        m_fileTypeView.ReapplySettings();
+}
+
+void CDovraneStorageAnalyzerView::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setFont(m_font);
+    painter.setPen(dialogs::kRed);
+    const QRect band(QPoint(3, 0), QPoint(width() - 1, kTitleBandHeight - 1));
+    painter.drawText(band, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     ViewTitle(m_nCurrentView));
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLine(0, kTitleBandHeight, width(), kTitleBandHeight);
+}
+
+void CDovraneStorageAnalyzerView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    for (views::CChildWindow* child : Children())
+        if (child->IsWindowCreated())
+            child->setGeometry(ChildRect());
+}
+
+}  // namespace dovrane::app

@@ -1,0 +1,116 @@
+#pragma once
+// The main view: a white area with a title band, one of the four child views below it,
+// and the commands that switch, refresh and feed them. It owns the children and the
+// current settings, which it hands to the chart views and to Preferences.
+//
+//   0 .. 23   the title band, the current view's title in red bold Tahoma 8.5
+//   23        a line across the width
+//   26 .. H   the child view on screen
+
+#include <QFont>
+#include <QWidget>
+#include <array>
+#include <chrono>
+
+#include "app/cmd_target.h"
+#include "engine/settings.h"
+#include "views/explorer_view.h"
+#include "views/file_type_view.h"
+#include "views/folder_view.h"
+#include "views/main_view_link.h"
+#include "views/overview_view.h"
+
+namespace dovrane::platform {
+class Device;
+class Profile;
+}  // namespace dovrane::platform
+
+namespace dovrane::app {
+
+// What the main view is made with; the pointers outlive it.
+struct MainViewSetup {
+    engine::Settings settings;             // read once at start-up
+    platform::Device* device = nullptr;    // what the views scan
+    platform::Profile* profile = nullptr;  // where Preferences saves; null: nowhere
+    std::chrono::milliseconds pace{0};     // the walks' pause on entering each folder
+};
+
+class CDovraneStorageAnalyzerView : public QWidget,
+                                    public CCmdTarget,
+                                    public views::MainViewCommands {
+    Q_OBJECT
+
+public:
+    // Values of m_nCurrentView.
+    enum View { kOverview = 0, kExplorerView = 1, kFolderView = 2, kFileTypeView = 3 };
+    static constexpr int kTitleBandHeight = 23;
+    static constexpr int kChildTop = 26;
+
+    explicit CDovraneStorageAnalyzerView(const MainViewSetup& setup, QWidget* parent = nullptr);
+    ~CDovraneStorageAnalyzerView() override;
+
+    // The first update: the Explorer View is made (its root expanded) before anything is
+    // seen, then `firstView` is shown (the Overview unless the command line chose one).
+    void OnInitialUpdate(View firstView = kOverview);
+
+    bool OnCmdMsg(int id) override;
+    bool OnUpdateCmdUI(int id, CCmdUI& ui) const override;
+
+    // One handler per command.
+    void OnViewOverview();
+    void OnViewExplorer();
+    void OnViewFolder() override;
+    void OnViewFileType();
+    void OnRefresh();
+    void OnParentFolder();
+    void OnHelp();
+    void OnLargestFiles();
+    void OnDuplicateFiles();
+    void OnDatabases();
+    void OnPreferences();
+
+    // After Preferences closes with OK, with the settings it saved: the chart views whose
+    // windows exist lay their pies out again, under the wait cursor, without a rescan.
+    void ApplyPreferences(const engine::Settings& settings);
+
+    int currentView() const { return m_nCurrentView; }
+    static QString ViewTitle(int view);
+    const engine::Settings& settings() const { return m_settings; }
+
+    views::COverviewView& overview() { return m_overview; }
+    views::CExplorerView& explorer() { return m_explorer; }
+    views::CFolderView& folderView() { return m_folderView; }
+    views::CFileTypeView& fileTypeView() { return m_fileTypeView; }
+    // The child on screen.
+    views::CChildWindow& currentChild();
+
+signals:
+    // After every view command, whoever ran it: ticks and pressed buttons follow.
+    void currentViewChanged(int view);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // In the order of the View codes.
+    std::array<views::CChildWindow*, 4> Children();
+    QRect ChildRect() const;
+    // Creates `child` if it has no window yet; shows the failure text when that fails.
+    bool CreateChild(views::CChildWindow& child, const QString& failureText);
+    // Steps shared by the view commands once the child is on screen.
+    void MakeCurrent(View view);
+
+    QFont m_font;
+    views::COverviewView m_overview;
+    views::CExplorerView m_explorer;
+    views::CFolderView m_folderView;
+    views::CFileTypeView m_fileTypeView;
+    int m_nCurrentView = kOverview;
+    engine::Settings m_settings;  // its sliceColors are the handheld's m_sliceColors
+    platform::Device* m_device;
+    platform::Profile* m_profile;  // for Preferences, which saves the settings itself
+    std::chrono::milliseconds m_pace;
+};
+
+}  // namespace dovrane::app

@@ -1,0 +1,24 @@
+#pragma once
+// Command ids of the menus and the toolbar, as the handheld design numbers them; tests and
+// later dialogs find the actions by these.
+
+namespace dovrane::app {
+
+constexpr int kIdFileMenu = 32771;
+constexpr int kIdExit = 32774;
+constexpr int kIdPreferences = 32776;
+constexpr int kIdExplorerView = 32777;
+constexpr int kIdFolderView = 32778;
+constexpr int kIdFileTypeView = 32779;
+constexpr int kIdParentFolder = 32780;
+constexpr int kIdLargestFiles = 32781;
+constexpr int kIdRefresh = 32782;
+constexpr int kIdDuplicateFiles = 32786;
+constexpr int kIdOverview = 32787;
+constexpr int kIdDatabases = 32789;
+constexpr int kIdToolsMenu = 106;
+constexpr int kIdAppAbout = 57664;
+constexpr int kIdHelp = 57670;
+constexpr int kIdCommandBar = 59392;
+
+}  // namespace dovrane::app

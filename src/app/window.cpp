@@ -1,0 +1,95 @@
+#include "app/window.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/analyzer_app.h"
+#include "app/main_frame.h"
+#include "engine/settings.h"
+#include "platform/gui_application.h"
+#include "platform/host_device.h"
+#include "platform/profile.h"
+
+namespace dovrane::app {
+namespace {
+
+int Fail(int status, const QString& message) {
+    const QByteArray line =
+        (QStringLiteral("dovrane-storage-analyzer: ") + message + u'\n').toUtf8();
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    return status;
+}
+
+CDovraneStorageAnalyzerView::View ViewNamed(const QString& name) {
+    if (name == u"explorer")
+        return CDovraneStorageAnalyzerView::kExplorerView;
+    if (name == u"folder")
+        return CDovraneStorageAnalyzerView::kFolderView;
+    if (name == u"filetype")
+        return CDovraneStorageAnalyzerView::kFileTypeView;
+    return CDovraneStorageAnalyzerView::kOverview;
+}
+
+}  // namespace
+
+bool SaveScreenshot(CMainFrame& frame, const QString& file) {
+    // Scans hand their results over by queued calls, so events must flow while waiting.
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!frame.view()->currentChild().IsBusy())
+            loop.quit();
+    });
+    if (frame.view()->currentChild().IsBusy()) {
+        poll.start(20);
+        loop.exec();
+    }
+    QCoreApplication::processEvents();
+    return frame.grab().save(file, "PNG");
+}
+
+int RunWindow(int& argc, char** argv, const Options& options) {
+    const bool screenshot = !options.screenshot.isEmpty();
+    if (!screenshot && !platform::HaveDisplay())
+        return Fail(2, QStringLiteral("no display to open the window on (see --report and "
+                                      "--screenshot)"));
+    const auto application = platform::CreateGuiApplication(
+        argc, argv, {.scale = options.scale, .offscreen = screenshot});
+
+    const QFileInfo root(options.deviceRoot);
+    if (!root.isDir() || !root.isReadable())
+        return Fail(
+            2, QStringLiteral("device root '%1' is not a readable folder").arg(options.deviceRoot));
+    platform::HostDevice device(root.absoluteFilePath(),
+                                {.enterNetworkFileSystems = options.network});
+    if (!device.ok())
+        return Fail(2, QStringLiteral("cannot open device root %1").arg(device.errorText()));
+
+    platform::Profile profile;
+    engine::Settings settings = engine::ReadSettings(profile);
+    if (options.slices)
+        settings.numberOfSlices = *options.slices;
+    AppStart start;
+    start.view = {.settings = settings,
+                  .device = &device,
+                  .profile = &profile,
+                  .pace = std::chrono::milliseconds(options.paceMs)};
+    start.firstView = ViewNamed(options.view);
+    if (options.size)
+        start.clientSize = *options.size;
+    CAnalyzerApp app(start);
+    if (!app.InitInstance())
+        return 1;
+    if (screenshot) {
+        if (!SaveScreenshot(*app.mainFrame(), options.screenshot))
+            return Fail(1,
+                        QStringLiteral("cannot write the screenshot '%1'").arg(options.screenshot));
+        return 0;
+    }
+    return QApplication::exec();
+}
+
+}  // namespace dovrane::app

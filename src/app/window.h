@@ -1,0 +1,20 @@
+#pragma once
+// The program with its window: opened on the display, or drawn once into a PNG file.
+
+#include <QString>
+
+#include "app/command_line.h"
+
+namespace dovrane::app {
+
+class CMainFrame;
+
+// Makes the QApplication, opens the window for `options` and runs it until File > Exit;
+// with --screenshot, draws it into the file instead and ends. Returns the exit status.
+int RunWindow(int& argc, char** argv, const Options& options);
+
+// Draws the frame as the screen would show it, once the view on screen has ended its
+// scan, into a PNG at the display's scale. False when the file cannot be written.
+bool SaveScreenshot(CMainFrame& frame, const QString& file);
+
+}  // namespace dovrane::app

@@ -1,0 +1,71 @@
+#include "platform/shell.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace dovrane::platform {
+namespace {
+
+Launcher& Current() {
+    static Launcher launcher;
+    return launcher;
+}
+
+bool DesktopLaunch(const LaunchRequest& request) {
+    if (request.kind == LaunchRequest::Kind::OpenUrl)
+        return QDesktopServices::openUrl(request.url);
+    const QString path = QStandardPaths::findExecutable(request.program);
+    if (path.isEmpty())
+        return false;
+    return QProcess::startDetached(path, request.arguments);
+}
+
+bool Launch(const LaunchRequest& request) {
+    return Current() ? Current()(request) : DesktopLaunch(request);
+}
+
+}  // namespace
+
+Launcher SetLauncher(Launcher launcher) {
+    return std::exchange(Current(), std::move(launcher));
+}
+
+bool OpenUrl(const QUrl& url) {
+    return Launch({.kind = LaunchRequest::Kind::OpenUrl, .url = url});
+}
+
+bool OpenFile(const QString& hostPath) {
+    return OpenUrl(QUrl::fromLocalFile(hostPath));
+}
+
+bool StartProgram(const QString& program, const QStringList& arguments) {
+    return Launch(
+        {.kind = LaunchRequest::Kind::StartProgram, .program = program, .arguments = arguments});
+}
+
+QString FindProgram(const QStringList& candidates) {
+    for (const QString& name : candidates)
+        if (!QStandardPaths::findExecutable(name).isEmpty())
+            return name;
+    return {};
+}
+
+QString BundledFilePath(const QString& name, const QString& resource) {
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    if (QFile::exists(beside))
+        return beside;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (cache.isEmpty() || !QDir().mkpath(cache))
+        return {};
+    const QString copy = QDir(cache).filePath(name);
+    QFile::remove(copy);  // copies of resources are read-only; and the program may be newer
+    if (!QFile::copy(resource, copy))
+        return {};
+    return copy;
+}
+
+}  // namespace dovrane::platform
