@@ -37,6 +37,9 @@ public:
     size_t bytesReserved() const { return m_blocks.size() * kBlockSize; }
 
 private:
+    // Room for `bytes` in one block; the offset of its start.
+    quint32 reserve(quint32 bytes);
+
     static constexpr int kBlockBits = 20;
     static constexpr quint32 kBlockSize = 1u << kBlockBits;
     std::vector<std::unique_ptr<char[]>> m_blocks;
