@@ -67,34 +67,22 @@ public:
         const int workers = std::max(1, m_control.threads);
         for (int i = 0; i < workers; ++i)
             m_workers.emplace_back([this] { work(); });
+        return arrive(m_root.get()) && ReplayWalk(*this, m_sink, m_control, m_links);
+    }
 
-        std::vector<Level> stack;
-        if (!arrive(stack, m_root.get()))
-            return false;
-        while (!stack.empty()) {
-            Level& level = stack.back();
-            Node* node = level.node;
-            if (level.next == node->listing.entries.size()) {
-                const size_t slot = stack.size() >= 2 ? stack[stack.size() - 2].nextFolder - 1 : 0;
-                stack.pop_back();
-                m_sink.leaveFolder();
-                free(node, slot);
-                continue;
-            }
-            const FindData& entry = node->listing.entries[level.next++];
-            const std::string_view name = node->listing.nameOf(entry);
-            if (entry.isFolder()) {
-                m_sink.enterFolder(name, entry);
-                Node* child = node->subfolders[level.nextFolder++].get();
-                if (!arrive(stack, child))
-                    return false;
-            } else {
-                if (m_control.progress)
-                    m_control.progress->files.fetch_add(1, std::memory_order_relaxed);
-                m_sink.file(name, entry, m_links.isFirst(entry));
-            }
-        }
-        return true;
+    // The frames ReplayWalk walks.
+    bool empty() const { return m_stack.empty(); }
+    const platform::Listing& listing() const { return m_stack.back().node->listing; }
+    size_t& cursor() { return m_stack.back().next; }
+    bool descend(std::string_view) {
+        Level& level = m_stack.back();
+        return arrive(level.node->subfolders[level.nextFolder++].get());
+    }
+    void ascend() {
+        Node* node = m_stack.back().node;
+        const size_t slot = m_stack.size() >= 2 ? m_stack[m_stack.size() - 2].nextFolder - 1 : 0;
+        m_stack.pop_back();
+        free(node, slot);
     }
 
 private:
@@ -104,20 +92,15 @@ private:
         size_t nextFolder = 0;
     };
 
-    bool arrive(std::vector<Level>& stack, Node* node) {
-        if (ScanProgress* p = m_control.progress) {
-            p->folders.fetch_add(1, std::memory_order_relaxed);
-            if (p->wanted())
-                p->publish(pathOf(stack));
-        }
-        if (m_control.stopped())
+    bool arrive(Node* node) {
+        if (!Arrive(m_control, [this] { return pathOf(m_stack); }))
             return false;
         int expected = Node::Waiting;
         if (node->state.compare_exchange_strong(expected, Node::Claimed))
             produce(node);  // nobody got to it yet
         else
             waitReady(node);
-        stack.push_back({node});
+        m_stack.push_back({node});
         return true;
     }
 
@@ -225,6 +208,7 @@ private:
     WalkSink& m_sink;
     const WalkControl& m_control;
     std::shared_ptr<Node> m_root;
+    std::vector<Level> m_stack;
     std::atomic<qint64> m_readAhead{0};
     FirstLinks m_links;
 

@@ -10,7 +10,6 @@
 
 #include "platform/device.h"
 #include "platform/name_codec.h"
-#include "platform/pacing.h"
 
 namespace dovrane::engine {
 
@@ -40,31 +39,18 @@ public:
         : m_device(device), m_startPath(startPath), m_sink(sink), m_control(control) {}
 
     bool run() {
-        if (!arrive(m_device.openFolder(m_startPath)))
-            return false;
-        while (m_depth > 0) {
-            Level& level = m_levels[m_depth - 1];
-            if (level.next == level.listing.entries.size()) {
-                level.folder.reset();
-                --m_depth;
-                m_sink.leaveFolder();
-                continue;
-            }
-            const FindData& entry = level.listing.entries[level.next++];
-            const std::string_view name = level.listing.nameOf(entry);
-            if (entry.isFolder()) {
-                m_sink.enterFolder(name, entry);
-                auto child = m_device.openChild(*level.folder, name);
-                if (!arrive(std::move(child)))
-                    return false;
-            } else {
-                if (m_control.progress)
-                    m_control.progress->files.fetch_add(1, std::memory_order_relaxed);
-                m_sink.file(name, entry, m_links.isFirst(entry));
-            }
-        }
-        return true;
+        return arrive(m_device.openFolder(m_startPath)) &&
+               ReplayWalk(*this, m_sink, m_control, m_links);
     }
+
+    // The frames ReplayWalk walks.
+    bool empty() const { return m_depth == 0; }
+    const Listing& listing() const { return m_levels[m_depth - 1].listing; }
+    size_t& cursor() { return m_levels[m_depth - 1].next; }
+    bool descend(std::string_view name) {
+        return arrive(m_device.openChild(*m_levels[m_depth - 1].folder, name));
+    }
+    void ascend() { m_levels[--m_depth].folder.reset(); }
 
 private:
     struct Level {
@@ -76,13 +62,7 @@ private:
     // Entering a folder: show it, pause, read it. A folder that could not be opened is
     // entered and left at once, as an empty one.
     bool arrive(std::unique_ptr<platform::Folder> folder) {
-        if (ScanProgress* p = m_control.progress) {
-            p->folders.fetch_add(1, std::memory_order_relaxed);
-            if (p->wanted())
-                p->publish(currentPath());
-        }
-        platform::PaceDelay(m_control.pace);
-        if (m_control.stopped())
+        if (!Arrive(m_control, [this] { return currentPath(); }))
             return false;
         if (m_levels.size() == m_depth)
             m_levels.emplace_back();
