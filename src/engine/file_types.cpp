@@ -26,12 +26,46 @@ void FileTypeStat::SortFilesBySize(const FileList& list) {
     filesBySize = OrderBySize(files, [&list](quint32 r) { return list[r].size; });
 }
 
+namespace {
+
+// A record with the first seven bytes of its folded name, big-endian, so that most
+// comparisons are one integer compare. The low byte says the prefix decides: the name's
+// first seven bytes (or all of it) are plain ASCII, where folding is byte for byte.
+struct NameKey {
+    quint32 high, low;
+    quint32 record;
+};
+
+NameKey KeyOf(const FileList& list, quint32 record) {
+    const std::string_view name = list.hostName(list[record]);
+    quint64 key = 0;
+    bool exact = true;
+    for (size_t i = 0; i < 7; ++i) {
+        auto c = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
+        if (c >= 0x80 || c == '\\') exact = false;
+        if (c >= 'A' && c <= 'Z') c += 32;
+        key = (key << 8) | (exact ? c : 0);
+    }
+    key = (key << 8) | (exact ? 1 : 0);
+    return {static_cast<quint32>(key >> 32), static_cast<quint32>(key), record};
+}
+
+}  // namespace
+
 void FileTypeStat::SortFilesByName(const FileList& list) {
     // Reversed first, so a stable sort puts equal names last-met first.
-    filesByName.assign(files.rbegin(), files.rend());
-    std::stable_sort(filesByName.begin(), filesByName.end(), [&list](quint32 a, quint32 b) {
-        return CompareHostNamesNoCase(list.hostName(list[a]), list.hostName(list[b])) < 0;
+    std::vector<NameKey> keyed;
+    keyed.reserve(files.size());
+    for (auto it = files.rbegin(); it != files.rend(); ++it) keyed.push_back(KeyOf(list, *it));
+    std::stable_sort(keyed.begin(), keyed.end(), [&list](const NameKey& a, const NameKey& b) {
+        if ((a.low & b.low & 1) && (a.high != b.high || a.low != b.low))
+            return a.high != b.high ? a.high < b.high : a.low < b.low;
+        return CompareHostNamesNoCase(list.hostName(list[a.record]),
+                                      list.hostName(list[b.record])) < 0;
     });
+    filesByName.clear();
+    filesByName.reserve(keyed.size());
+    for (const NameKey& k : keyed) filesByName.push_back(k.record);
 }
 
 void KeepDuplicates(const FileList& list, std::vector<quint32>& byName) {
