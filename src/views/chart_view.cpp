@@ -98,19 +98,19 @@ void CChartView::BeginScan(Walk walk, std::function<void()> finished) {
                                       .progress = m_progress.get(),
                                       .pace = pace,
                                       .threads = engine::DefaultWalkThreads()};
-    m_scanThread = std::thread([this, control, walk = std::move(walk),
-                                finished = std::move(finished)] {
-        if (!walk(control))
-            return;  // stopped: the view is going and wants nothing back
-        QMetaObject::invokeMethod(
-            this,
-            [this, finished] {
-                m_scanThread.join();
-                finished();
-                SetScanState(false);
-            },
-            Qt::QueuedConnection);
-    });
+    m_scanThread =
+        std::thread([this, control, walk = std::move(walk), finished = std::move(finished)] {
+            if (!walk(control))
+                return;  // stopped: the view is going and wants nothing back
+            QMetaObject::invokeMethod(
+                this,
+                [this, finished] {
+                    m_scanThread.join();
+                    finished();
+                    SetScanState(false);
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void CChartView::StopScan() {

@@ -44,8 +44,7 @@ void CFolderView::StartScan() {
     platform::Device* scannedDevice = device;
     BeginScan(
         [scanned, scannedDevice, slices](const engine::WalkControl& control) {
-            return !scannedDevice ||
-                   engine::ScanFolder(*scannedDevice, **scanned, slices, control);
+            return !scannedDevice || engine::ScanFolder(*scannedDevice, **scanned, slices, control);
         },
         [this, scanned, slices] {
             tree = std::move(*scanned);
@@ -86,10 +85,10 @@ void CFolderView::LayOutChart() {
     sizes.reserve(current->childrenBySize().size());
     for (const FolderNode* child : current->childrenBySize())
         sizes.push_back(child->totalSize);
-    charts::AddSlices(chart,
-                      charts::LayOutFolderChart(sizes, current->totalSize, current->otherSize,
-                                                NumberOfSlices()),
-                      Config().sliceColors);
+    charts::AddSlices(
+        chart,
+        charts::LayOutFolderChart(sizes, current->totalSize, current->otherSize, NumberOfSlices()),
+        Config().sliceColors);
 }
 
 void CFolderView::GoToPath(const QString& path) {

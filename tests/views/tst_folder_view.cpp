@@ -176,7 +176,8 @@ private slots:
         QTest::addColumn<QString>("pending");
         QTest::addColumn<QString>("header");
         QTest::newRow("nothing on the device") << QString() << " \\Pocket PC";
-        QTest::newRow("a pending path that names no folder") << "\\gone" << "";
+        QTest::newRow("a pending path that names no folder") << "\\gone"
+                                                             << "";
     }
 
     void emptyFolder() {
