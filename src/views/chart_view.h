@@ -80,6 +80,12 @@ public:
     // Scans started since the view was made (a Refresh during a scan starts none).
     int scanCount() const { return m_scanCount; }
 
+    // Scans the whole device anew: after creation and for Refresh; nothing while a scan
+    // runs.
+    virtual void StartScan() = 0;
+    // The pie and legend again with the settings' new slice count and colours, without a
+    // rescan: after Preferences closes with OK.
+    virtual void ReapplySettings() = 0;
     // Acts on entry `index` of the chart: a tapped slice or legend row.
     virtual void OpenEntry(int index) = 0;
 

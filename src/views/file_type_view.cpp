@@ -26,6 +26,7 @@ void CFileTypeView::StartScan() {
     if (scanning)
         return;
     table.reset();  // nothing may read the old table once the scan has begun
+    LayOutChart();
     auto scanned =
         std::make_shared<std::unique_ptr<FileTypeTable>>(std::make_unique<FileTypeTable>());
     platform::Device* scannedDevice = device;

@@ -30,10 +30,10 @@ public:
 
     // Scans the whole device anew into a new table: after creation and for Refresh. Does
     // nothing while a scan runs.
-    void StartScan();
+    void StartScan() override;
     // Totals, "Other", slices and legend again with the settings' new slice count and
     // colours, then repaints legend and view: after Preferences closes with OK.
-    void ReapplySettings();
+    void ReapplySettings() override;
     // Type `index` by size: its file list is asked for; "Other", an index without a type
     // and anything while scanning do nothing.
     void OpenEntry(int index) override;

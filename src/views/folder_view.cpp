@@ -38,6 +38,7 @@ void CFolderView::StartScan() {
     current = nullptr;
     titlePath.clear();
     tree.reset();
+    LayOutChart();  // no pie of the old tree either, should no folder be shown after
     const int slices = NumberOfSlices();
     // The scan fills a tree of its own; only the finished one becomes the view's.
     auto scanned = std::make_shared<std::unique_ptr<FolderTree>>(std::make_unique<FolderTree>());

@@ -33,7 +33,7 @@ public:
 
     // Scans the whole device anew into a new tree: after creation and for Refresh. Does
     // nothing while a scan runs.
-    void StartScan();
+    void StartScan() override;
     // Shows the folder with that case-folded path if the tree has it (a path it lacks
     // changes nothing); while a scan runs, it becomes the pending path instead.
     void GoToPath(const QString& path);
@@ -47,7 +47,7 @@ public:
     void OpenEntry(int index) override;
     // "Other" over the whole tree and the pie again with the settings' new slice count and
     // colours, without a rescan: after Preferences closes with OK.
-    void ReapplySettings();
+    void ReapplySettings() override;
 
     // Null before the first scan ends, while a scan runs, and when the pending path of a
     // scan named no folder.
