@@ -100,7 +100,7 @@ void CChartView::BeginScan(Walk walk, std::function<void()> finished) {
                                       .threads = engine::DefaultWalkThreads()};
     m_scanThread =
         std::thread([this, control, walk = std::move(walk), finished = std::move(finished)] {
-            if (!walk(control))
+            if (!walk(control) && !scanning)
                 return;  // stopped: the view is going and wants nothing back
             QMetaObject::invokeMethod(
                 this,
