@@ -9,6 +9,7 @@
 #include "app/analyzer_app.h"
 #include "app/main_frame.h"
 #include "engine/settings.h"
+#include "engine/text.h"
 #include "platform/gui_application.h"
 #include "platform/host_device.h"
 #include "platform/profile.h"
@@ -83,6 +84,9 @@ int RunWindow(int& argc, char** argv, const Options& options) {
     CAnalyzerApp app(start);
     if (!app.InitInstance())
         return 1;
+    // --path stands for the Explorer's selection: the Folder View opens on that folder.
+    if (options.path && app.mainView()->folderView().IsWindowCreated())
+        app.mainView()->folderView().GoToPath(engine::FoldCase(*options.path));
     if (screenshot) {
         if (!SaveScreenshot(*app.mainFrame(), options.screenshot))
             return Fail(1,

@@ -1,18 +1,89 @@
 #include "views/file_type_view.h"
 
+#include "charts/pie_layout.h"
+#include "engine/folder_tree.h"
+
 namespace dovrane::views {
 
-CFileTypeView::CFileTypeView() = default;
+using engine::FileTypeTable;
+
+CFileTypeView::CFileTypeView() : CChartView(charts::LegendKind::FileType) {}
+
 CFileTypeView::~CFileTypeView() = default;
 
+ChartViewLayout CFileTypeView::Layout(int w, int h) const {
+    const int r = chartRadius;
+    return {.header = WinRect(0, 0, w, 15),
+            .legendLabel = WinRect(5, 2 * (r + 5), w, 2 * r + 25),
+            .chartTopLeft = {(w - 2 * r) / 2, 15},
+            .discTopLeft = {(w - 2 * spinRadius) / 2, (r - spinRadius) + 35},
+            .chartCenter = {r + (w - 2 * r) / 2, r + 15},
+            .legend = WinRect(5, 2 * r + 25, w - 5, h - 2),
+            .details = WinRect(w - 65, 2 * (r + 3), w - 5, 2 * (r + 12))};
+}
+
 void CFileTypeView::StartScan() {
-    ++m_scanCount;
-    update();
+    if (scanning)
+        return;
+    table.reset();  // nothing may read the old table once the scan has begun
+    LayOutChart();
+    auto scanned =
+        std::make_shared<std::unique_ptr<FileTypeTable>>(std::make_unique<FileTypeTable>());
+    platform::Device* scannedDevice = device;
+    BeginScan(
+        [scanned, scannedDevice](const engine::WalkControl& control) {
+            return !scannedDevice || (*scanned)->AggregateFileTypes(*scannedDevice, control);
+        },
+        [this, scanned] {
+            table = std::move(*scanned);
+            BuildFileTypeSlices();
+        });
+}
+
+void CFileTypeView::BuildFileTypeSlices() {
+    if (table)
+        table->ComputeFileTypeTotals(NumberOfSlices());
+    LayOutChart();
+    if (legend)
+        legend->UpdateScroll();
+}
+
+void CFileTypeView::LayOutChart() {
+    if (!table || table->fileTypesBySize().empty()) {
+        // No files: the bare circle, as the chart was made.
+        chart.Create(chartRadius, chartCenter.x(), chartCenter.y(), chart.devicePixelRatio());
+        return;
+    }
+    std::vector<quint64> sizes;
+    sizes.reserve(table->fileTypesBySize().size());
+    for (const engine::FileTypeStat* type : table->fileTypesBySize())
+        sizes.push_back(type->totalSize);
+    charts::AddSlices(
+        chart, charts::LayOutChart(sizes, table->totalSize, table->otherSize, NumberOfSlices()),
+        Config().sliceColors);
 }
 
 void CFileTypeView::ReapplySettings() {
-    ++m_reapplyCount;
-    update();
+    if (scanning || !table)
+        return;  // a running scan takes the new count when it hands its table over
+    BuildFileTypeSlices();
+    if (legend)
+        legend->viewport()->repaint();
+    repaint();
+}
+
+void CFileTypeView::OpenEntry(int index) {
+    if (scanning || !table)
+        return;
+    const auto& bySize = table->fileTypesBySize();
+    const bool other = index == engine::SliceLimit(NumberOfSlices()) - 1 && table->otherSize != 0;
+    if (other || index < 0 || index >= static_cast<int>(bySize.size()))
+        return;
+    emit fileListRequested(bySize[static_cast<size_t>(index)]);
+}
+
+void CFileTypeView::OnDetails() {
+    emit detailsRequested();
 }
 
 }  // namespace dovrane::views

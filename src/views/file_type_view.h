@@ -1,43 +1,71 @@
 #pragma once
-// The File Type View: a pie of the space each file type takes. Until its own issue lands
-// this is a window that takes the main view's calls; it scans nothing and draws its white
-// area.
+// The File Type View: a pie of the space each file type takes, the largest types named
+// and the rest folded into "Other", with its legend. It owns the file-type table of its
+// last scan.
+//
+//   0 .. 15      "Storage Distribution by File Type", blue, centred
+//   15 .. 155    the pie, radius 70, centred across the width; while scanning the disc of
+//                radius 30 at 75 .. 135 instead
+//   146 .. 164   "Details..." at the right; "Legend:" at 150; the legend from 165 down
+//
+// A rescan drops the old table at once: while it runs the legend has no rows and taps
+// open nothing.
 
-#include <chrono>
+#include <memory>
 
-#include "engine/settings.h"
-#include "views/child_window.h"
-
-namespace dovrane::platform {
-class Device;
-}
+#include "charts/file_type_legend.h"
+#include "engine/file_types.h"
+#include "views/chart_view.h"
 
 namespace dovrane::views {
 
-class CFileTypeView : public CChildWindow {
+class CFileTypeView : public CChartView, public charts::FileTypeLegendOwner {
     Q_OBJECT
 
 public:
+    static inline const QString kTitle = QStringLiteral("Storage Distribution by File Type");
+
     CFileTypeView();
     ~CFileTypeView() override;
 
-    // Set by the main view before the window is created; each outlives the view.
-    const engine::Settings* settings = nullptr;  // the main view's colours and slice count
-    platform::Device* device = nullptr;
-    std::chrono::milliseconds pace{0};
+    // Scans the whole device anew into a new table: after creation and for Refresh. Does
+    // nothing while a scan runs.
+    void StartScan() override;
+    // Totals, "Other", slices and legend again with the settings' new slice count and
+    // colours, then repaints legend and view: after Preferences closes with OK.
+    void ReapplySettings() override;
+    // Type `index` by size: its file list is asked for; "Other", an index without a type
+    // and anything while scanning do nothing.
+    void OpenEntry(int index) override;
 
-    // Scans the whole device anew: after creation and for Refresh.
-    void StartScan();
-    // Totals, slices and legend again with the settings' new colours and slice count,
-    // then repaints legend and view: after Preferences closes with OK.
-    void ReapplySettings();
+    // Null before the first scan ends and while a scan runs.
+    const engine::FileTypeTable* fileTypes() const { return table.get(); }
 
-    int scanCount() const { return m_scanCount; }
-    int reapplyCount() const { return m_reapplyCount; }
+    int legendNumberOfSlices() const override { return NumberOfSlices(); }
+    void legendRowTapped(int index) override { OpenEntry(index); }
+
+signals:
+    // Hooks for the dialogs that arrive with their own issues: the File List of one type
+    // (a slice or row tapped) and File Types ("Details..." pressed). Until they land
+    // nothing is connected and nothing opens.
+    void fileListRequested(const engine::FileTypeStat* type);
+    void detailsRequested();
+
+protected:
+    const engine::FileTypeTable* legendTable() const override { return table.get(); }
+
+    ChartViewLayout Layout(int w, int h) const override;
+    QString HeaderText() const override { return kTitle; }
+    QString ProgressText(const QString& devicePath) const override { return devicePath; }
+    charts::LegendOwner* legendOwner() override { return this; }
+    void LayOutChart() override;
+    void OnDetails() override;
 
 private:
-    int m_scanCount = 0;
-    int m_reapplyCount = 0;
+    // Totals and "Other" for the current slice count, then the slices and the legend.
+    void BuildFileTypeSlices();
+
+    std::unique_ptr<engine::FileTypeTable> table;  // null before the first scan ends
 };
 
 }  // namespace dovrane::views

@@ -1,32 +1,148 @@
 #include "views/folder_view.h"
 
+#include <QPainter>
+
+#include "charts/pie_layout.h"
+#include "dialogs/colors.h"
+#include "engine/text.h"
+
 namespace dovrane::views {
 
-CFolderView::CFolderView() = default;
+using engine::FolderNode;
+using engine::FolderTree;
+
+CFolderView::CFolderView() : CChartView(charts::LegendKind::Folder) {}
+
 CFolderView::~CFolderView() = default;
 
+ChartViewLayout CFolderView::Layout(int w, int h) const {
+    const int r = chartRadius;
+    return {.header = WinRect(0, 0, w, 30),
+            .legendLabel = WinRect(5, 2 * r + 17, w, 2 * r + 37),
+            .chartTopLeft = {(w - 2 * r) / 2, 27},
+            .discTopLeft = {(w - 2 * spinRadius) / 2, 27 + r - spinRadius},
+            .chartCenter = {r + (w - 2 * r) / 2, r + 27},
+            .legend = WinRect(5, 2 * r + 32, w - 5, h - 2),
+            .details = WinRect(w - 65, 2 * r + 13, w - 5, 2 * r + 31)};
+}
+
+QString CFolderView::ProgressText(const QString& devicePath) const {
+    // The walk names the root by the empty path; the view shows it as every header does.
+    return engine::SpacePath(devicePath.isEmpty() ? engine::kRootDisplayPath : devicePath);
+}
+
 void CFolderView::StartScan() {
-    ++m_scanCount;
-    m_shownPath = pendingPath;
+    if (scanning)
+        return;
+    // The old tree goes now: nothing may point into it once the scan has begun.
+    current = nullptr;
+    titlePath.clear();
+    tree.reset();
+    LayOutChart();  // no pie of the old tree either, should no folder be shown after
+    const int slices = NumberOfSlices();
+    // The scan fills a tree of its own; only the finished one becomes the view's.
+    auto scanned = std::make_shared<std::unique_ptr<FolderTree>>(std::make_unique<FolderTree>());
+    platform::Device* scannedDevice = device;
+    BeginScan(
+        [scanned, scannedDevice, slices](const engine::WalkControl& control) {
+            return !scannedDevice || engine::ScanFolder(*scannedDevice, **scanned, slices, control);
+        },
+        [this, scanned, slices] {
+            tree = std::move(*scanned);
+            // Preferences may have changed the slice count while the walk ran.
+            if (NumberOfSlices() != slices)
+                engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
+        });
+}
+
+void CFolderView::ScanEnded() {
+    if (!pendingPath.isEmpty()) {
+        GoToPath(pendingPath);
+        pendingPath.clear();
+    } else {
+        ShowFolder(rootFolder());
+    }
+}
+
+void CFolderView::ShowFolder(const FolderNode* node) {
+    if (node == nullptr || scanning)
+        return;
+    current = node;
+    titlePath = engine::SpacePath(engine::BuildFolderPath(node));
+    LayOutChart();
+    if (legend) {
+        legend->UpdateScroll();
+        legend->viewport()->update();
+    }
     update();
+}
+
+void CFolderView::LayOutChart() {
+    if (current == nullptr) {
+        chart.Clear();
+        return;
+    }
+    std::vector<quint64> sizes;
+    sizes.reserve(current->childrenBySize().size());
+    for (const FolderNode* child : current->childrenBySize())
+        sizes.push_back(child->totalSize);
+    charts::AddSlices(
+        chart,
+        charts::LayOutFolderChart(sizes, current->totalSize, current->otherSize, NumberOfSlices()),
+        Config().sliceColors);
 }
 
 void CFolderView::GoToPath(const QString& path) {
-    m_shownPath = path;
-    update();
+    if (scanning) {
+        pendingPath = path;  // the tree is still growing: look it up once it is done
+        return;
+    }
+    if (tree)
+        ShowFolder(engine::FindFolderByPath(tree->root(), path));
 }
 
 void CFolderView::GoToParent() {
-    const qsizetype slash = m_shownPath.lastIndexOf(u'\\');
-    if (slash < 0 || m_shownPath == u"\\")
-        return;  // at the root
-    m_shownPath = slash == 0 ? QStringLiteral("\\") : m_shownPath.left(slash);
-    update();
+    if (current != nullptr)
+        ShowFolder(current->parent);
+}
+
+void CFolderView::OpenEntry(int index) {
+    if (scanning || current == nullptr)
+        return;
+    const auto entries = current->childrenBySize();
+    const int count = static_cast<int>(entries.size());
+    const int n = engine::SliceLimit(NumberOfSlices());
+    if (index < 0 || index >= count || (count > n && index == n - 1))
+        return;  // "Other", or no entry at all
+    const FolderNode* entry = entries[static_cast<size_t>(index)];
+    if (entry->isInFolder())
+        emit filesInFolderRequested(current);
+    else
+        ShowFolder(entry);
 }
 
 void CFolderView::ReapplySettings() {
-    ++m_reapplyCount;
-    update();
+    if (scanning || !tree)
+        return;  // a running scan takes the new count when it hands its tree over
+    engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
+    if (current != nullptr)
+        ShowFolder(current);
+}
+
+void CFolderView::OnDetails() {
+    emit detailsRequested();
+}
+
+void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
+    if (chart.sliceCount() > 0) {
+        chart.Paint(painter, layout.chartTopLeft);
+        return;
+    }
+    painter.setFont(font);
+    painter.setPen(dialogs::kRed);
+    painter.drawText(WinRect(0, 27, width(), 2 * chartRadius + 27),
+                     Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("Empty Folder"));
+    painter.setPen(Qt::black);
 }
 
 }  // namespace dovrane::views

@@ -1,55 +1,87 @@
 #pragma once
-// The Folder View: a pie of the sub-folders of one folder, walked through by taps. Until
-// its own issue lands this is a window that takes the main view's calls and keeps only
-// the path it would show; it scans nothing and draws its white area.
+// The Folder View: a pie of the sub-folders of one folder and of the files lying directly
+// in it, with its legend, walked through by taps: a slice or legend row opens that
+// sub-folder, Parent Folder goes up. It owns the folder tree of its last scan.
+//
+//   0 .. 30      the folder's spaced path, blue, centred, word-wrapped
+//   27 .. 167    the pie, radius 70, centred across the width ("Empty Folder" there when
+//                the folder has no entries); while scanning the disc of radius 30 instead
+//   153 .. 171   "Details..." at the right; "Legend:" at 157; the legend from 172 down
+//
+// A rescan drops the old tree at once: while it runs there is no folder to show, so the
+// legend has no rows, taps open nothing and a folder asked for (GoToPath) waits as the
+// pending path until the new tree is in place.
 
 #include <QString>
-#include <chrono>
+#include <memory>
 
-#include "engine/settings.h"
-#include "views/child_window.h"
-
-namespace dovrane::platform {
-class Device;
-}
+#include "charts/folder_legend.h"
+#include "engine/folder_tree.h"
+#include "views/chart_view.h"
 
 namespace dovrane::views {
 
-class CFolderView : public CChildWindow {
+class CFolderView : public CChartView, public charts::FolderLegendOwner {
     Q_OBJECT
 
 public:
     CFolderView();
     ~CFolderView() override;
 
-    // Set by the main view before the window is created; each outlives the view.
-    const engine::Settings* settings = nullptr;  // the main view's colours and slice count
-    platform::Device* device = nullptr;
-    std::chrono::milliseconds pace{0};  // the walk's pause on entering each folder
-
     // The folder to show when the running scan ends (case-folded); empty for the root.
     QString pendingPath;
 
-    // Scans the whole device anew: after creation and for Refresh.
-    void StartScan();
-    // Shows the folder with that case-folded path if the scanned tree has it: on a later
-    // show, with the Explorer View's selection.
+    // Scans the whole device anew into a new tree: after creation and for Refresh. Does
+    // nothing while a scan runs.
+    void StartScan() override;
+    // Shows the folder with that case-folded path if the tree has it (a path it lacks
+    // changes nothing); while a scan runs, it becomes the pending path instead.
     void GoToPath(const QString& path);
-    // Shows the parent of the shown folder; nothing at the root.
+    // Shows the parent of the shown folder; nothing at the root or while scanning.
     void GoToParent();
-    // Lays the pie out again with the settings' new colours and slice count, without a
-    // rescan: after Preferences closes with OK.
-    void ReapplySettings();
+    // Makes `node` (of this view's tree) the shown folder: header, pie, legend. Null, or
+    // a scan running, changes nothing.
+    void ShowFolder(const engine::FolderNode* node);
+    // Entry `index` of the shown folder by size: a sub-folder opens, "In Folder" asks for
+    // the list of the folder's own files, "Other" and anything while scanning do nothing.
+    void OpenEntry(int index) override;
+    // "Other" over the whole tree and the pie again with the settings' new slice count and
+    // colours, without a rescan: after Preferences closes with OK.
+    void ReapplySettings() override;
 
-    // The shown folder's path as the view would show it ("" or "\" is the root).
-    const QString& shownPath() const { return m_shownPath; }
-    int scanCount() const { return m_scanCount; }
-    int reapplyCount() const { return m_reapplyCount; }
+    // Null before the first scan ends, while a scan runs, and when the pending path of a
+    // scan named no folder.
+    const engine::FolderNode* currentFolder() const { return current; }
+    const engine::FolderNode* rootFolder() const { return tree ? tree->root() : nullptr; }
+    // The header: the spaced display path of the shown folder, empty without one.
+    const QString& headerText() const { return titlePath; }
+
+    int legendNumberOfSlices() const override { return NumberOfSlices(); }
+    void legendRowTapped(int index) override { OpenEntry(index); }
+
+signals:
+    // Hooks for the dialogs that arrive with their own issues: the Files in Folder list of
+    // `folder` ("In Folder" tapped) and Folder Details ("Details..." pressed). Until they
+    // land nothing is connected and nothing opens.
+    void filesInFolderRequested(const engine::FolderNode* folder);
+    void detailsRequested();
+
+protected:
+    const engine::FolderNode* legendFolder() const override { return current; }
+
+    ChartViewLayout Layout(int w, int h) const override;
+    QString HeaderText() const override { return titlePath; }
+    QString ProgressText(const QString& devicePath) const override;
+    charts::LegendOwner* legendOwner() override { return this; }
+    void LayOutChart() override;
+    void PaintChart(QPainter& painter, const ChartViewLayout& layout) override;
+    void ScanEnded() override;
+    void OnDetails() override;
 
 private:
-    QString m_shownPath;
-    int m_scanCount = 0;
-    int m_reapplyCount = 0;
+    QString titlePath;
+    std::unique_ptr<engine::FolderTree> tree;  // holds `root`; null before the first scan
+    const engine::FolderNode* current = nullptr;
 };
 
 }  // namespace dovrane::views

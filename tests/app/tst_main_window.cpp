@@ -226,25 +226,29 @@ private slots:
 
     void folderViewOpensOnTheExplorerSelection() {
         Window w;
+        w.device.addFile(u"\\Windows\\Fonts\\tahoma.ttf", 100).addFile(u"\\a.txt", 50);
         QTreeWidget* tree = w.view().explorer().tree();
         QTreeWidgetItem* windows = AddFolder(tree->topLevelItem(0), QStringLiteral("Windows"));
         QTreeWidgetItem* fonts = AddFolder(windows, QStringLiteral("Fonts"));
         tree->setCurrentItem(fonts);
         w.action(app::kIdFolderView)->trigger();
-        QCOMPARE(w.view().folderView().pendingPath, QStringLiteral("\\windows\\fonts"));
-        QCOMPARE(w.view().folderView().scanCount(), 1);
-        QCOMPARE(w.view().folderView().settings, &w.view().settings());
-        QCOMPARE(w.view().folderView().device, &w.device);
+        views::CFolderView& folder = w.view().folderView();
+        QCOMPARE(folder.pendingPath, QStringLiteral("\\windows\\fonts"));
+        QCOMPARE(folder.scanCount(), 1);
+        QCOMPARE(folder.settings, &w.view().settings());
+        QCOMPARE(folder.device, &w.device);
+        QTRY_VERIFY(!folder.IsBusy());
+        QCOMPARE(folder.headerText(), QStringLiteral(" \\Windows \\Fonts"));
 
         // Chosen again with another folder: moved there, without a new scan.
         tree->setCurrentItem(windows);
         w.action(app::kIdExplorerView)->trigger();
         w.action(app::kIdFolderView)->trigger();
-        QCOMPARE(w.view().folderView().shownPath(), QStringLiteral("\\windows"));
-        QCOMPARE(w.view().folderView().scanCount(), 1);
+        QCOMPARE(folder.headerText(), QStringLiteral(" \\Windows"));
+        QCOMPARE(folder.scanCount(), 1);
 
         w.action(app::kIdParentFolder)->trigger();
-        QCOMPARE(w.view().folderView().shownPath(), QStringLiteral("\\"));
+        QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
     }
 
     void refreshReachesTheViewOnScreen_data() {
@@ -262,6 +266,8 @@ private slots:
         Window w;
         w.action(app::kIdFolderView)->trigger();
         w.action(app::kIdFileTypeView)->trigger();
+        // A Refresh during a scan starts none, so the first scans end first.
+        QTRY_VERIFY(!w.view().folderView().IsBusy() && !w.view().fileTypeView().IsBusy());
         w.action(viewCommand)->trigger();
         // Routed directly too, so that the disabled Refresh of the Explorer View is tried.
         w.frame().RouteCommand(app::kIdRefresh);
@@ -272,15 +278,23 @@ private slots:
 
     void preferencesReapplyToTheChartViewsThatExist() {
         Window w;
+        for (int i = 0; i < 8; ++i)
+            w.device.addFile(QStringLiteral("\\d%1\\f.txt").arg(i), 100 - i);
         w.action(app::kIdFolderView)->trigger();
+        QTRY_VERIFY(!w.view().folderView().IsBusy());
+        QCOMPARE(w.view().folderView().pieChart().sliceCount(), 8);
         engine::Settings changed;
         changed.numberOfSlices = 6;
         changed.sliceColors[3] = 0x00FF00;
         w.view().ApplyPreferences(changed);
         QCOMPARE(w.view().settings(), changed);
-        QCOMPARE(w.view().folderView().reapplyCount(), 1);
-        QCOMPARE(w.view().fileTypeView().reapplyCount(), 0);
+        // Five named slices and "Other", the fourth in the new colour; no rescan.
+        const auto& slices = w.view().folderView().pieChart().slices();
+        QCOMPARE(int(slices.size()), 6);
+        QCOMPARE(slices[3].color, engine::ColorRef(0x00FF00));
+        QCOMPARE(slices[5].endAngle, 360);
         QCOMPARE(w.view().folderView().scanCount(), 1);
+        QVERIFY(!w.view().fileTypeView().IsWindowCreated());
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 

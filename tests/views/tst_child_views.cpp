@@ -60,17 +60,6 @@ private slots:
             tree->setCurrentItem(item);
         QCOMPARE(explorer.GetSelectedPath(), path);
     }
-
-    void parentFolderStopsAtTheRoot() {
-        views::CFolderView view;
-        view.pendingPath = QStringLiteral("\\usr\\share\\doc");
-        view.StartScan();
-        const QStringList expected{"\\usr\\share", "\\usr", "\\", "\\"};
-        for (const QString& path : expected) {
-            view.GoToParent();
-            QCOMPARE(view.shownPath(), path);
-        }
-    }
 };
 
 QTEST_MAIN(TestChildViews)

@@ -1,0 +1,155 @@
+#pragma once
+// What the Folder View and the File Type View share: a pie with a legend under it and a
+// "Details..." button, and a scan of the whole device on a thread of its own while the
+// view shows "Processing", the folder being walked and the spinning disc.
+//
+// Threads. The scan thread runs only the walk, into a result object made for that scan;
+// it touches nothing of the view but the `scanning` flag and the progress figures, both
+// owned by this base, so joining here is enough. The finished result comes back by a
+// queued call and is put in place on the user-interface thread, which alone reads the
+// view's data, lays out charts and touches widgets. A walk that was stopped (the view is
+// going) hands nothing back. The disc is stepped by a 40 ms timer on the user-interface
+// thread, which also copies the walk's current folder into the progress label.
+//
+// Ids of the child controls (their object names): 101 "Processing", 102 the progress
+// label, 103 the legend, 104 "Details...".
+
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "charts/legend_list.h"
+#include "charts/pie_chart.h"
+#include "engine/settings.h"
+#include "engine/walk.h"
+#include "views/child_window.h"
+
+class QLabel;
+class QPushButton;
+
+namespace dovrane::platform {
+class Device;
+}
+
+namespace dovrane::views {
+
+constexpr int kIdProcessing = 101;
+constexpr int kIdProgress = 102;
+constexpr int kIdLegend = 103;
+constexpr int kIdDetails = 104;
+
+// Where a chart view puts its parts for a client area of w x h.
+struct ChartViewLayout {
+    QRect header;       // the title, centred and word-wrapped
+    QRect legendLabel;  // "Legend:"
+    QPoint chartTopLeft;
+    QPoint discTopLeft;
+    QPoint chartCenter;  // of both charts, for the tap test
+    QRect legend;
+    QRect details;
+};
+
+// Win32's (left, top, right, bottom), right and bottom outside; never negative in size.
+QRect WinRect(int left, int top, int right, int bottom);
+
+class CChartView : public CChildWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int chartRadius = 70;
+    static constexpr int spinRadius = 30;
+    static constexpr std::chrono::milliseconds kSpinInterval{40};
+
+    // Set by the main view before the window is created; each outlives the view. Without
+    // settings the factory ones apply; without a device a scan finds nothing.
+    const engine::Settings* settings = nullptr;
+    platform::Device* device = nullptr;
+    std::chrono::milliseconds pace{0};  // the walk's pause on entering each folder
+
+    // Stops a running scan and waits for its thread.
+    ~CChartView() override;
+
+    bool IsBusy() const override { return scanning.load(); }
+    // Scans started since the view was made (a Refresh during a scan starts none).
+    int scanCount() const { return m_scanCount; }
+
+    // Scans the whole device anew: after creation and for Refresh; nothing while a scan
+    // runs.
+    virtual void StartScan() = 0;
+    // The pie and legend again with the settings' new slice count and colours, without a
+    // rescan: after Preferences closes with OK.
+    virtual void ReapplySettings() = 0;
+    // Acts on entry `index` of the chart: a tapped slice or legend row.
+    virtual void OpenEntry(int index) = 0;
+
+    const charts::CPieChart& pieChart() const { return chart; }
+    const charts::CPieChart& spinningDisc() const { return spinChart; }
+    charts::CLegendList* legendList() const { return legend; }
+    ChartViewLayout currentLayout() const { return Layout(width(), height()); }
+
+protected:
+    explicit CChartView(charts::LegendKind legendKind);
+
+    const engine::Settings& Config() const;
+    int NumberOfSlices() const { return Config().numberOfSlices; }
+
+    // Shows the scan state and starts the scan thread; no scan may be running. `walk` runs
+    // on that thread with the view's flag, progress and pace and must touch nothing of the
+    // view; when it returns true, `finished` runs on the user-interface thread, then
+    // SetScanState(false).
+    using Walk = std::function<bool(const engine::WalkControl&)>;
+    void BeginScan(Walk walk, std::function<void()> finished);
+    // On: the disc turns, the labels show, the button hides. Off: the reverse, the flag is
+    // cleared, then ScanEnded() and a repaint of legend and view.
+    void SetScanState(bool on);
+    virtual void ScanEnded() {}
+
+    virtual ChartViewLayout Layout(int w, int h) const = 0;
+    virtual QString HeaderText() const = 0;
+    // The progress label's text for the device path of the folder being walked.
+    virtual QString ProgressText(const QString& devicePath) const = 0;
+    virtual charts::LegendOwner* legendOwner() = 0;
+    // Lays `chart` out again from the view's data (after the chart was made anew).
+    virtual void LayOutChart() = 0;
+    // The chart area when no scan runs; by default the chart image.
+    virtual void PaintChart(QPainter& painter, const ChartViewLayout& layout);
+    // Command 104.
+    virtual void OnDetails() = 0;
+
+    bool OnCreate() override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+    std::atomic<bool> scanning{false};
+    bool headerDirty = true;  // the header must be drawn although a scan runs
+    QFont font;
+    QLabel* processingLabel = nullptr;
+    QLabel* progressLabel = nullptr;
+    charts::CLegendList* legend = nullptr;
+    QPushButton* detailsButton = nullptr;
+    QPoint chartCenter;
+    charts::CPieChart chart;
+    charts::CPieChart spinChart;
+
+private:
+    void LayOutControls();
+    void OnSpinStep();
+    void StopScan();
+    void ShowProgress();
+
+    charts::LegendKind m_legendKind;
+    QTimer m_spinTimer;
+    std::unique_ptr<engine::ScanProgress> m_progress;
+    std::thread m_scanThread;
+    int m_scanCount = 0;
+};
+
+}  // namespace dovrane::views
