@@ -42,8 +42,10 @@ NameKey KeyOf(const FileList& list, quint32 record) {
     bool exact = true;
     for (size_t i = 0; i < 7; ++i) {
         auto c = i < name.size() ? static_cast<unsigned char>(name[i]) : 0;
-        if (c >= 0x80 || c == '\\') exact = false;
-        if (c >= 'A' && c <= 'Z') c += 32;
+        if (c >= 0x80 || c == '\\')
+            exact = false;
+        if (c >= 'A' && c <= 'Z')
+            c += 32;
         key = (key << 8) | (exact ? c : 0);
     }
     key = (key << 8) | (exact ? 1 : 0);
@@ -56,7 +58,8 @@ void FileTypeStat::SortFilesByName(const FileList& list) {
     // Reversed first, so a stable sort puts equal names last-met first.
     std::vector<NameKey> keyed;
     keyed.reserve(files.size());
-    for (auto it = files.rbegin(); it != files.rend(); ++it) keyed.push_back(KeyOf(list, *it));
+    for (auto it = files.rbegin(); it != files.rend(); ++it)
+        keyed.push_back(KeyOf(list, *it));
     std::stable_sort(keyed.begin(), keyed.end(), [&list](const NameKey& a, const NameKey& b) {
         if ((a.low & b.low & 1) && (a.high != b.high || a.low != b.low))
             return a.high != b.high ? a.high < b.high : a.low < b.low;
@@ -65,7 +68,8 @@ void FileTypeStat::SortFilesByName(const FileList& list) {
     });
     filesByName.clear();
     filesByName.reserve(keyed.size());
-    for (const NameKey& k : keyed) filesByName.push_back(k.record);
+    for (const NameKey& k : keyed)
+        filesByName.push_back(k.record);
 }
 
 void KeepDuplicates(const FileList& list, std::vector<quint32>& byName) {
