@@ -129,12 +129,19 @@ private:
             node->subfolders.push_back(std::move(child));
         }
         if (folders > 0) {
-            std::lock_guard lock(m_mutex);
-            // Last pushed is taken first: the first sub-folder, which the sink needs next.
-            for (auto it = node->subfolders.rbegin(); it != node->subfolders.rend(); ++it)
-                m_queue.push_back(*it);
+            int idle = 0;
+            {
+                std::lock_guard lock(m_mutex);
+                // Last pushed is taken first: the first sub-folder, which the sink needs next.
+                for (auto it = node->subfolders.rbegin(); it != node->subfolders.rend(); ++it)
+                    m_queue.push_back(*it);
+                idle = m_idle;
+            }
+            // Waking costs a system call: only for workers that sleep, and no more of them
+            // than there is new work.
+            for (int i = 0; i < std::min<int>(idle, static_cast<int>(folders)); ++i)
+                m_wake.notify_one();
         }
-        m_wake.notify_all();
         release(node);  // its own hold
         node->state.store(Node::Ready);
         if (m_awaited.load() == node) {
@@ -146,6 +153,15 @@ private:
     // Sleeps until a worker has read the node. No spinning: on a machine with as many
     // walk threads as cores, a spinning caller takes the time the worker needs.
     void waitReady(Node* node) {
+        // Rather than sleep, read folders that are waiting in the queue meanwhile.
+        while (node->state.load() != Node::Ready) {
+            std::shared_ptr<Node> other = takeQueued();
+            if (!other)
+                break;
+            int expected = Node::Waiting;
+            if (other->state.compare_exchange_strong(expected, Node::Claimed))
+                produce(other.get());
+        }
         std::unique_lock lock(m_readyMutex);
         m_awaited.store(node);
         m_ready.wait(lock, [node] { return node->state.load() == Node::Ready; });
@@ -157,14 +173,26 @@ private:
             node->folder.reset();
     }
 
+    // A queued folder, if there is one and the read-ahead allows it.
+    std::shared_ptr<Node> takeQueued() {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.empty() || m_readAhead.load() >= kReadAheadEntries)
+            return nullptr;
+        std::shared_ptr<Node> node = std::move(m_queue.back());
+        m_queue.pop_back();
+        return node;
+    }
+
     void work() {
         for (;;) {
             std::shared_ptr<Node> node;
             {
                 std::unique_lock lock(m_mutex);
+                ++m_idle;
                 m_wake.wait(lock, [this] {
                     return m_done || (!m_queue.empty() && m_readAhead.load() < kReadAheadEntries);
                 });
+                --m_idle;
                 if (m_done)
                     return;
                 node = std::move(m_queue.back());
@@ -216,6 +244,7 @@ private:
     std::condition_variable m_wake;
     std::vector<std::shared_ptr<Node>> m_queue;
     bool m_done = false;
+    int m_idle = 0;  // workers asleep on m_wake
     std::vector<std::thread> m_workers;
     std::mutex m_readyMutex;
     std::condition_variable m_ready;

@@ -115,8 +115,8 @@ bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
 }
 
 int DefaultWalkThreads() {
-    // One reader per core keeps the disk busy while the caller's thread feeds the sink.
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency() + 1, 2u, 9u));
+    // One reader per core; the caller's thread feeds the sink and reads when it would wait.
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
 }
 
 }  // namespace dovrane::engine

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -90,8 +91,10 @@ public:
     bool vanished = false;
     bool readBefore = false;
     bool isRoot = false;
+    bool statOnOpen = true;  // false: the mount table already told its volume
     dev_t dev = 0;
     ino_t ino = 0;
+    const MountNode* mounts = nullptr;  // mount points at or below this folder, if any
 };
 
 HostDevice::HostDevice(const QString& rootHostPath, HostDeviceOptions options)
@@ -119,6 +122,8 @@ void HostDevice::loadMounts() {
     QFile file(QStringLiteral("/proc/self/mountinfo"));
     if (!file.open(QIODevice::ReadOnly))
         return;
+    const std::string root =
+        QFile::encodeName(QFileInfo(m_rootHostPath).canonicalFilePath()).toStdString();
     for (const QByteArray& line : file.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
         const qsizetype dash = fields.indexOf("-");
@@ -129,7 +134,29 @@ void HostDevice::loadMounts() {
             continue;
         const dev_t dev = makedev(mm[0].toUInt(), mm[1].toUInt());
         m_mountTypes[dev] = Unescape(fields[dash + 1]);
+        // Mount points below the root, later lines stacking on earlier ones.
+        const std::string point = Unescape(fields[4]);
+        std::string_view relative;
+        if (root == "/" && point.size() > 1)
+            relative = std::string_view(point).substr(1);
+        else if (point.size() > root.size() + 1 && point.compare(0, root.size(), root) == 0 &&
+                 point[root.size()] == '/')
+            relative = std::string_view(point).substr(root.size() + 1);
+        else
+            continue;
+        MountNode* node = &m_mounts;
+        for (const QByteArray& name :
+             QByteArray::fromRawData(relative.data(), static_cast<qsizetype>(relative.size()))
+                 .split('/')) {
+            auto& next = node->children[name.toStdString()];
+            if (!next)
+                next = std::make_unique<MountNode>();
+            node = next.get();
+        }
+        node->mountPoint = true;
+        node->dev = dev;
     }
+    m_haveMounts = true;
 }
 
 HostDevice::MountKind HostDevice::mountKind(dev_t dev) const {
@@ -174,6 +201,10 @@ bool HostDevice::ensureOpen(HostFolder& folder) const {
         ::close(fd);
         fd = next;
     }
+    if (fd >= 0 && !folder.statOnOpen) {
+        folder.fd = fd;
+        return true;
+    }
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 ||
         (folder.ino != 0 && (st.st_dev != folder.dev || st.st_ino != folder.ino))) {
@@ -199,8 +230,12 @@ std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
             return nullptr;
         names.push_back(std::move(*encoded));
     }
+    const MountNode* mounts = &m_mounts;
+    for (const std::string& name : names)
+        mounts = mounts ? mounts->child(name) : nullptr;
     auto folder = std::make_unique<HostFolder>(nullptr, std::move(names));
     folder->isRoot = folder->names.empty();
+    folder->mounts = m_haveMounts ? mounts : nullptr;
     if (!ensureOpen(*folder))
         return nullptr;
     // A path into a file system the walk would not enter names no folder of the device.
@@ -215,6 +250,17 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
         return nullptr;
     auto child =
         std::make_unique<HostFolder>(&parent, std::vector<std::string>{std::string(hostName)});
+    if (m_haveMounts) {
+        // The mount table knows every mount point: the folder is on its parent's volume
+        // unless the table says otherwise, and no stat call is needed to tell.
+        child->mounts = parent.mounts ? parent.mounts->child(hostName) : nullptr;
+        const bool mountPoint = child->mounts && child->mounts->mountPoint;
+        child->dev = mountPoint ? child->mounts->dev : parent.dev;
+        if (mountPoint && !mayEnter(child->dev, parent.dev))
+            return nullptr;
+        child->statOnOpen = false;
+        return ensureOpen(*child) ? std::move(child) : nullptr;
+    }
     if (!ensureOpen(*child))
         return nullptr;
     if (!mayEnter(child->dev, parent.dev))

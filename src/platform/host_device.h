@@ -7,7 +7,9 @@
 #include <sys/types.h>
 
 #include <QString>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/device.h"
@@ -44,6 +46,17 @@ public:
 
 private:
     class HostFolder;
+    // The mount points below the device root, as a tree of names: a walk learns that a
+    // sub-folder is a mount point by its name, without a stat call per folder.
+    struct MountNode {
+        std::unordered_map<std::string, std::unique_ptr<MountNode>> children;
+        bool mountPoint = false;
+        dev_t dev = 0;
+        const MountNode* child(std::string_view name) const {
+            const auto it = children.find(std::string(name));
+            return it == children.end() ? nullptr : it->second.get();
+        }
+    };
     bool ensureOpen(HostFolder& folder) const;
     bool mayEnter(dev_t dev, dev_t parentDev) const;
     void loadMounts();
@@ -54,6 +67,8 @@ private:
     int m_rootFd = -1;
     dev_t m_rootDev = 0;
     std::unordered_map<dev_t, std::string> m_mountTypes;
+    MountNode m_mounts;
+    bool m_haveMounts = false;  // else every folder opened is stat'ed to find mount points
 };
 
 }  // namespace dovrane::platform
