@@ -7,6 +7,11 @@
 #include "platform/name_codec.h"
 
 namespace dovrane::engine {
+namespace {
+
+constexpr std::string_view kInFolderBytes = "\"In Folder\"";
+
+}  // namespace
 
 QString FolderNode::name() const {
     switch (kind) {
@@ -30,9 +35,12 @@ FolderNode* FolderTree::newNode(FolderNode* parent, std::string_view hostName,
     FolderNode& node = m_nodes.emplace_back();
     node.kind = kind;
     node.parent = parent;
-    if (kind == FolderNode::Kind::Folder) {
-        node.nameBytes = m_names.data(m_names.add(hostName));
-        node.nameLength = static_cast<quint16>(hostName.size());
+    // The files entry keeps its text as bytes too (plain ASCII, so the same either way):
+    // the name order then compares bytes alike for every child.
+    const std::string_view bytes = kind == FolderNode::Kind::InFolder ? kInFolderBytes : hostName;
+    if (kind != FolderNode::Kind::Root) {
+        node.nameBytes = m_names.data(m_names.add(bytes));
+        node.nameLength = static_cast<quint16>(bytes.size());
     }
     return &node;
 }
@@ -53,8 +61,14 @@ void FolderTree::setChildren(FolderNode* node, const std::vector<FolderNode*>& c
     std::copy(children.begin(), children.end(), lists);
     const auto bySize = OrderBySize(children, [](const FolderNode* n) { return n->totalSize; });
     std::copy(bySize.begin(), bySize.end(), lists + children.size());
-    const auto byName = OrderByName(children, [](const FolderNode* n) { return n->name(); });
-    std::copy(byName.begin(), byName.end(), lists + 2 * children.size());
+    // Reversed, then a stable sort: equal names end up last-met first.
+    FolderNode** byName = lists + 2 * children.size();
+    std::reverse_copy(children.begin(), children.end(), byName);
+    std::stable_sort(byName, byName + children.size(),
+                     [](const FolderNode* a, const FolderNode* b) {
+                         return CompareHostNamesNoCase({a->nameBytes, a->nameLength},
+                                                       {b->nameBytes, b->nameLength}) < 0;
+                     });
 }
 
 namespace {
