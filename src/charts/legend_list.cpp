@@ -107,9 +107,9 @@ void CLegendList::UpdateScroll() {
 }
 
 void CLegendList::SetScrollRange(bool toTop) {
-    if (m_owner == nullptr || !m_owner->legendHasData())
-        return;
-    const int needed = kLegendRowHeight * VisibleRowLimit(*m_owner);
+    // Without data (a rescan replacing it) there are no rows to scroll to.
+    const bool haveRows = m_owner != nullptr && m_owner->legendHasData();
+    const int needed = haveRows ? kLegendRowHeight * VisibleRowLimit(*m_owner) : 0;
     const int height = ClientHeight();
     QScrollBar* bar = verticalScrollBar();
     if (needed <= height) {

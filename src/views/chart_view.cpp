@@ -131,7 +131,8 @@ void CChartView::SetScanState(bool on) {
             processingLabel->show();
             progressLabel->show();
             detailsButton->hide();
-            legend->viewport()->update();  // no rows while the data is being replaced
+            legend->UpdateScroll();  // no rows, and no scroll range, while data is replaced
+            legend->viewport()->update();
         }
         update();
         return;
