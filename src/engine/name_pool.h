@@ -19,9 +19,6 @@ public:
 
     // Offset of the stored copy; names of up to 64 KiB.
     quint32 add(std::string_view name);
-    std::string_view at(quint32 offset, quint32 length) const {
-        return {m_blocks[offset >> kBlockBits].get() + (offset & (kBlockSize - 1)), length};
-    }
     // A name stored with its length in front, so that a record needs only the offset.
     quint32 addCounted(std::string_view name);
     std::string_view counted(quint32 offset) const {
@@ -34,7 +31,6 @@ public:
     const char* data(quint32 offset) const {
         return m_blocks[offset >> kBlockBits].get() + (offset & (kBlockSize - 1));
     }
-    size_t bytesReserved() const { return m_blocks.size() * kBlockSize; }
 
 private:
     // Room for `bytes` in one block; the offset of its start.

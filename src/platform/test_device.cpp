@@ -120,18 +120,6 @@ TestDevice& TestDevice::stopReadingAfter(QStringView folderPath, int count) {
     return *this;
 }
 
-TestDevice& TestDevice::setTimes(QStringView path, FileTime creation, FileTime access,
-                                 FileTime write) {
-    const int node = find(path);
-    if (node < 0)
-        throw std::invalid_argument("test device: no such entry");
-    FindData& d = m_nodes[static_cast<size_t>(node)].data;
-    d.creationTime = creation;
-    d.lastAccessTime = access;
-    d.lastWriteTime = write;
-    return *this;
-}
-
 TestDevice& TestDevice::setMemory(std::optional<MemoryFigures> figures) {
     m_memory = figures;
     return *this;

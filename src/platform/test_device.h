@@ -28,7 +28,6 @@ public:
     TestDevice& failToOpen(QStringView folderPath);
     // Enumeration of the folder ends after `count` entries, as if it vanished mid-walk.
     TestDevice& stopReadingAfter(QStringView folderPath, int count);
-    TestDevice& setTimes(QStringView path, FileTime creation, FileTime access, FileTime write);
 
     // Memory and volume figures; none set means the query fails.
     TestDevice& setMemory(std::optional<MemoryFigures> figures);
