@@ -115,16 +115,10 @@ ReportResult TypesReport(const ReportContext& c) {
     for (const auto& t : table.fileTypes())
         json.value(t->name);
     json.endArray();
-    json.key(u"slices").beginArray();
-    for (size_t i = 0; i < chart.size(); ++i) {
-        json.beginObject();
-        json.key(u"name").value(chart[i].other ? engine::kOtherName : bySize[i]->name);
-        json.key(u"start").value(chart[i].startAngle);
-        json.key(u"end").value(chart[i].endAngle);
-        json.key(u"color").value(static_cast<quint64>(c.settings.sliceColor(chart[i].colorIndex)));
-        json.endObject();
-    }
-    json.endArray();
+    QStringList names;
+    for (const engine::FileTypeStat* t : bySize)
+        names.append(t->name);
+    WriteSlices(json, chart, names, c.settings);
     json.endObject();
     return {0, json.finish(), {}};
 }

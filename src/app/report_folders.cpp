@@ -61,17 +61,10 @@ ReportResult FoldersReport(const ReportContext& context) {
     for (const FolderNode* child : folder->childrenByName())
         json.value(child->name());
     json.endArray();
-    json.key(u"slices").beginArray();
-    for (size_t i = 0; i < chart.size(); ++i) {
-        json.beginObject();
-        json.key(u"name").value(chart[i].other ? engine::kOtherName : bySize[i]->name());
-        json.key(u"start").value(chart[i].startAngle);
-        json.key(u"end").value(chart[i].endAngle);
-        json.key(u"color").value(
-            static_cast<quint64>(context.settings.sliceColor(chart[i].colorIndex)));
-        json.endObject();
-    }
-    json.endArray();
+    QStringList names;
+    for (const FolderNode* child : bySize)
+        names.append(child->name());
+    WriteSlices(json, chart, names, context.settings);
     json.endObject();
     return {0, json.finish(), {}};
 }

@@ -1,7 +1,9 @@
 #pragma once
 // One function per report kind; RunReport dispatches by name.
 
+#include "app/json_writer.h"
 #include "app/reports.h"
+#include "charts/pie_layout.h"
 #include "engine/walk.h"
 
 namespace dovrane::app {
@@ -12,6 +14,11 @@ struct ReportContext {
     engine::Settings settings;
     engine::WalkControl control;
 };
+
+// "slices": the chart's slices in order, each named after its entry ("\"Other\"" for the
+// remainder), with its colour as a COLORREF.
+void WriteSlices(JsonWriter& json, const std::vector<charts::SliceSpec>& chart,
+                 const QStringList& entryNames, const engine::Settings& settings);
 
 ReportResult FoldersReport(const ReportContext& context);
 ReportResult TypesReport(const ReportContext& context);

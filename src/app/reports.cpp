@@ -3,6 +3,7 @@
 #include <map>
 
 #include "app/report_kinds.h"
+#include "engine/folder_tree.h"
 
 namespace dovrane::app {
 namespace {
@@ -51,6 +52,21 @@ ReportResult RunReport(const Options& options, platform::Device& device,
     if (it == Runners().end())
         return {2, {}, QStringLiteral("unknown report '%1'").arg(options.report)};
     return it->second(context);
+}
+
+void WriteSlices(JsonWriter& json, const std::vector<charts::SliceSpec>& chart,
+                 const QStringList& entryNames, const engine::Settings& settings) {
+    json.key(u"slices").beginArray();
+    for (size_t i = 0; i < chart.size(); ++i) {
+        json.beginObject();
+        json.key(u"name").value(chart[i].other ? engine::kOtherName
+                                               : entryNames[static_cast<qsizetype>(i)]);
+        json.key(u"start").value(chart[i].startAngle);
+        json.key(u"end").value(chart[i].endAngle);
+        json.key(u"color").value(static_cast<quint64>(settings.sliceColor(chart[i].colorIndex)));
+        json.endObject();
+    }
+    json.endArray();
 }
 
 QByteArray AlignedTable(const QList<QStringList>& rows, const QList<bool>& rightAligned) {
