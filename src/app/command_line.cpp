@@ -48,6 +48,14 @@ std::optional<QString> ParseWindowOption(const QString& arg, const QString& valu
     return std::nullopt;
 }
 
+QString NotInRange(const QString& option, int min, int max, const QString& value) {
+    return QStringLiteral("%1 takes a whole number from %2 to %3, not '%4'")
+        .arg(option)
+        .arg(min)
+        .arg(max)
+        .arg(value);
+}
+
 }  // namespace
 
 QString UsageText() {
@@ -127,11 +135,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             } else if (arg == u"--type") {
                 o.type = *value;
             } else if (arg == u"--slices") {
-                o.slices = ParseInt(*value, 1, 1000);
-                if (!o.slices)
-                    return fail(
-                        QStringLiteral("--slices takes a whole number from 1 to 1000, not '%1'")
-                            .arg(*value));
+                if (!(o.slices = ParseInt(*value, 1, 1000)))
+                    return fail(NotInRange(arg, 1, 1000, *value));
             } else if (arg == u"--format") {
                 if (*value == u"text")
                     o.format = ReportFormat::Text;
@@ -140,20 +145,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 else
                     return fail(
                         QStringLiteral("--format takes text or json, not '%1'").arg(*value));
-            } else if (arg == u"--threads") {
-                const auto threads = ParseInt(*value, 1, 64);
-                if (!threads)
-                    return fail(
-                        QStringLiteral("--threads takes a whole number from 1 to 64, not '%1'")
-                            .arg(*value));
-                o.threads = *threads;
-            } else if (arg == u"--pace-ms") {
-                const auto pace = ParseInt(*value, 0, 60000);
-                if (!pace)
-                    return fail(
-                        QStringLiteral("--pace-ms takes a whole number from 0 to 60000, not '%1'")
-                            .arg(*value));
-                o.paceMs = *pace;
+            } else if (arg == u"--threads" || arg == u"--pace-ms") {
+                const bool threads = arg == u"--threads";
+                const int min = threads ? 1 : 0, max = threads ? 64 : 60000;
+                const auto number = ParseInt(*value, min, max);
+                if (!number)
+                    return fail(NotInRange(arg, min, max, *value));
+                (threads ? o.threads : o.paceMs) = *number;
             }
         } else if (inlineValue) {
             return fail(arg + QStringLiteral(" takes no value"));
