@@ -53,11 +53,24 @@ JsonWriter& JsonWriter::key(QStringView name) {
 JsonWriter& JsonWriter::value(QStringView text) {
     separate();
     m_out += '"';
+    // Runs of characters that need no escape go out in one conversion.
+    qsizetype run = 0;
+    const auto flush = [&](qsizetype end) {
+        if (end > run)
+            m_out += text.mid(run, end - run).toUtf8();
+    };
     char escape[8];
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        const bool high = c >= 0xD800 && c <= 0xDBFF;
-        const bool pairedHigh = high && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const bool surrogate = c >= 0xD800 && c <= 0xDFFF;
+        if (surrogate && c <= 0xDBFF && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;  // a pair: an ordinary character
+            continue;
+        }
+        if (c != '"' && c != '\\' && c >= 0x20 && !surrogate)
+            continue;
+        flush(i);
+        run = i + 1;
         if (c == '"' || c == '\\') {
             m_out += '\\';
             m_out += static_cast<char>(c);
@@ -65,16 +78,12 @@ JsonWriter& JsonWriter::value(QStringView text) {
             m_out += "\\n";
         } else if (c == '\t') {
             m_out += "\\t";
-        } else if (c < 0x20 || (c >= 0xD800 && c <= 0xDFFF && !pairedHigh)) {
+        } else {  // other control characters, and lone surrogates of names that are not UTF-8
             std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
             m_out += escape;
-        } else if (pairedHigh) {
-            m_out += text.mid(i, 2).toUtf8();
-            ++i;
-        } else {
-            m_out += text.mid(i, 1).toUtf8();
         }
     }
+    flush(text.size());
     m_out += '"';
     return *this;
 }
