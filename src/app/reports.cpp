@@ -73,7 +73,7 @@ QByteArray AlignedTable(const QList<QStringList>& rows, const QList<bool>& right
     QList<qsizetype> widths(rightAligned.size(), 0);
     for (const QStringList& row : rows)
         for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c)
-            widths[c] = std::max(widths[c], Printable(row[c]).size());
+            widths[c] = std::max(widths[c], row[c].size());  // Printable keeps the length
     QString out;
     for (const QStringList& row : rows) {
         QString line;
