@@ -14,7 +14,8 @@ std::optional<int> ParseInt(const QString& text, int min, int max) {
 }
 
 bool IsWindowOption(const QString& arg) {
-    return arg == u"--screenshot" || arg == u"--view" || arg == u"--size" || arg == u"--scale";
+    return arg == u"--screenshot" || arg == u"--view" || arg == u"--dialog" || arg == u"--size" ||
+           arg == u"--scale";
 }
 
 // An error message, or nothing when `value` is good for `arg`.
@@ -30,6 +31,11 @@ std::optional<QString> ParseWindowOption(const QString& arg, const QString& valu
             return QStringLiteral("--view takes one of %1, not '%2'")
                 .arg(kViews.join(u", "), value);
         o.view = value;
+    } else if (arg == u"--dialog") {
+        // The names are checked where the dialogs are known, when the window is made.
+        if (value.isEmpty())
+            return QStringLiteral("--dialog needs a dialog name");
+        o.dialog = value;
     } else if (arg == u"--size") {
         const QStringList parts = value.split(u'x');
         const auto w = parts.size() == 2 ? ParseInt(parts[0], 120, 8000) : std::nullopt;
@@ -75,6 +81,7 @@ QString UsageText() {
                "  --threads N         threads that read folders, 1 to 64 (default: one per core)\n"
                "  --screenshot FILE   draw the window into a PNG file instead of opening it\n"
                "  --view VIEW         the first view: overview, explorer, folder, filetype\n"
+               "  --dialog NAME       with --screenshot, draw the dialog NAME over the window\n"
                "  --size WxH          the window's client area (default 240x320)\n"
                "  --scale F           draw at F screen pixels per pixel (default: 2 on a\n"
                "                      desktop that does not scale, else the desktop's own)\n"
@@ -176,6 +183,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (o.report == u"type-files" && !o.type)
         return fail(QStringLiteral("--report type-files needs --type TYPE"));
+    if (!o.dialog.isEmpty() && o.screenshot.isEmpty())
+        return fail(QStringLiteral("--dialog needs --screenshot FILE"));
     if (!o.screenshot.isEmpty() && !o.report.isEmpty())
         return fail(QStringLiteral("--screenshot and --report exclude each other"));
     return result;

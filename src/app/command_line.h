@@ -23,6 +23,7 @@ struct Options {
     // The window's options.
     QString screenshot;           // --screenshot FILE: draw the window into a PNG and end
     QString view;                 // --view: the first view; empty for the Overview
+    QString dialog;               // --dialog NAME: with --screenshot, draw that dialog
     std::optional<QSize> size;    // --size WxH: the window's client area
     std::optional<double> scale;  // --scale F: replaces the display's scale
 };

@@ -5,8 +5,10 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 
 #include "app/analyzer_app.h"
+#include "app/dialog_shots.h"
 #include "app/main_frame.h"
 #include "engine/settings.h"
 #include "engine/text.h"
@@ -34,21 +36,48 @@ CDovraneStorageAnalyzerView::View ViewNamed(const QString& name) {
     return CDovraneStorageAnalyzerView::kOverview;
 }
 
-}  // namespace
-
-bool SaveScreenshot(CMainFrame& frame, const QString& file) {
-    // Scans hand their results over by queued calls, so events must flow while waiting.
+// Scans hand their results over by queued calls, so events must flow while waiting.
+void WaitWhile(const std::function<bool()>& busy) {
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!frame.view()->currentChild().IsBusy())
+        if (!busy())
             loop.quit();
     });
-    if (frame.view()->currentChild().IsBusy()) {
+    if (busy()) {
         poll.start(20);
         loop.exec();
     }
     QCoreApplication::processEvents();
+}
+
+QString DialogNames() {
+    QStringList names;
+    for (const DialogShotRow& row : DialogShotRows())
+        names.append(QLatin1String(row.name));
+    return names.join(u", ");
+}
+
+// Draws the dialog of --dialog over the finished window into `file`.
+int SaveDialogScreenshot(CAnalyzerApp& app, const DialogShotRow& row, const Options& options) {
+    WaitWhile([&] { return app.mainView()->currentChild().IsBusy(); });
+    DialogShot shot = row.make(app, options);
+    if (!shot.dialog)
+        return Fail(shot.status ? shot.status : 2, shot.error);
+    shot.dialog->show();
+    if (shot.busy)
+        WaitWhile(shot.busy);
+    else
+        QCoreApplication::processEvents();
+    if (!shot.dialog->grab().save(options.screenshot, "PNG"))
+        return Fail(1, QStringLiteral("cannot write the screenshot '%1'").arg(options.screenshot));
+    return 0;
+}
+
+}  // namespace
+
+bool SaveScreenshot(CMainFrame& frame, const QString& file) {
+    WaitWhile([&] { return frame.view()->currentChild().IsBusy(); });
     return frame.grab().save(file, "PNG");
 }
 
@@ -59,6 +88,12 @@ int RunWindow(int& argc, char** argv, const Options& options) {
                                       "--screenshot)"));
     const auto application = platform::CreateGuiApplication(
         argc, argv, {.scale = options.scale, .offscreen = screenshot});
+
+    const DialogShotRow* dialogRow = nullptr;
+    if (!options.dialog.isEmpty() && !(dialogRow = FindDialogShot(options.dialog)))
+        return Fail(
+            2,
+            QStringLiteral("unknown dialog '%1' (one of: %2)").arg(options.dialog, DialogNames()));
 
     const QFileInfo root(options.deviceRoot);
     if (!root.isDir() || !root.isReadable())
@@ -87,6 +122,8 @@ int RunWindow(int& argc, char** argv, const Options& options) {
     // --path stands for the Explorer's selection: the Folder View opens on that folder.
     if (options.path && app.mainView()->folderView().IsWindowCreated())
         app.mainView()->folderView().GoToPath(engine::FoldCase(*options.path));
+    if (dialogRow)
+        return SaveDialogScreenshot(app, *dialogRow, options);
     if (screenshot) {
         if (!SaveScreenshot(*app.mainFrame(), options.screenshot))
             return Fail(1,

@@ -38,6 +38,9 @@ private slots:
         QTest::newRow("screenshot without a file")
             << QStringList{"--screenshot"} << 2
             << "dovrane-storage-analyzer: --screenshot needs a value";
+        QTest::newRow("dialog without a screenshot")
+            << QStringList{"--dialog", "about"} << 2
+            << "dovrane-storage-analyzer: --dialog needs --screenshot FILE";
         QTest::newRow("screenshot with a report")
             << QStringList{"--report", "folders", "--screenshot", "a.png"} << 2
             << "dovrane-storage-analyzer: --screenshot and --report exclude each other";
