@@ -46,31 +46,18 @@ private slots:
         dialog.m_nCard = card;
         dialog.show();
         QCOMPARE(dialog.header()->text(), QStringLiteral("Overview"));
-        QCOMPARE(dialog.templateId(), 137);
-        QStringList got;
-        for (const COverviewDlg::Row& row : COverviewDlg::Rows())
-            got.append(dialogs::GetDlgItem<QLabel>(&dialog, row.valueId)->text());
-        QCOMPARE(got, values);
-    }
-
-    void labels() {
-        platform::TestDevice device;
-        COverviewDlg dialog(device);
-        dialog.show();
-        QStringList captions, blueBold;
+        QStringList got, blueBold;
         for (const COverviewDlg::Row& row : COverviewDlg::Rows()) {
+            got.append(dialogs::GetDlgItem<QLabel>(&dialog, row.valueId)->text());
             const auto* label = dialogs::GetDlgItem<QLabel>(&dialog, row.labelId);
-            captions.append(label->text());
             if (label->palette().color(QPalette::WindowText) == dialogs::kBlue &&
                 label->font().weight() == QFont::DemiBold)
-                blueBold.append(QString::number(row.labelId));
+                blueBold.append(label->text());
         }
-        QCOMPARE(captions, (QStringList{"Total Main Memory:", "Total Storage Memory:", "In Use:",
-                                        "Free:", "Total Program Memory:", "In Use:", "Free:",
-                                        "Total Storage Card Size:", "In Use:", "Free:"}));
-        QCOMPARE(blueBold, (QStringList{"1012", "1015", "1024", "1030"}));
-
-        // Four lines across the whole width; white between them at the right edge.
+        QCOMPARE(got, values);
+        QCOMPARE(blueBold, (QStringList{"Total Main Memory:", "Total Storage Memory:",
+                                        "Total Program Memory:", "Total Storage Card Size:"}));
+        // Four lines across the whole width; white just below them at the right edge.
         const QImage image = dialog.grab().toImage();
         for (const int y : {23, 56, 125, 200}) {
             QCOMPARE(image.pixelColor(0, y), QColor(Qt::black));
