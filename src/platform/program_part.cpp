@@ -38,6 +38,8 @@ QString ShippedFile(const QString& name) {
 }
 
 LoadedPart LoadWindowPart(const QStringList& candidates, const char* symbol) {
+    // Kept, never unloaded: its widgets and the application object live until exit.
+    static QLibrary library;
     LoadedPart part;
     const QDir folder(ExecutableFolder());
     for (const QString& candidate : candidates) {
@@ -46,19 +48,18 @@ LoadedPart LoadWindowPart(const QStringList& candidates, const char* symbol) {
             part.error = QStringLiteral("'%1' is missing").arg(path);
             continue;
         }
-        // Never unloaded: its widgets and the application object live until exit.
-        auto* library = new QLibrary(path);
-        if (!library->load()) {
-            part.error = library->errorString();
-            delete library;
+        library.setFileName(path);
+        if (!library.load()) {
+            part.error = library.errorString();
             continue;
         }
-        part.entry = reinterpret_cast<WindowEntry>(library->resolve(symbol));
+        part.entry = reinterpret_cast<WindowEntry>(library.resolve(symbol));
         if (part.entry) {
             part.error.clear();
             return part;
         }
-        part.error = library->errorString();
+        part.error = library.errorString();
+        library.unload();
     }
     return part;
 }
