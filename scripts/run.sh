@@ -6,8 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --run
+# The build's progress goes to stderr: what the program prints is all that stdout carries.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target dovrane-storage-analyzer
+cmake --build build --target dovrane-storage-analyzer >&2
 exe=build/src/app/dovrane-storage-analyzer
 for arg in "$@"; do
     case $arg in
