@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/analyzer_app.h"
+#include "app/cli.h"
 #include "app/dialog_shots.h"
 #include "app/main_frame.h"
 #include "engine/settings.h"
@@ -82,6 +83,9 @@ bool SaveScreenshot(CMainFrame& frame, const QString& file) {
 }
 
 int RunWindow(int& argc, char** argv, const Options& options) {
+    // The user's own mistake is named first, before any complaint about the display.
+    if (const auto error = DeviceRootError(options.deviceRoot))
+        return Fail(2, *error);
     const bool screenshot = !options.screenshot.isEmpty();
     if (!screenshot && !platform::HaveDisplay())
         return Fail(2, QStringLiteral("no display to open the window on (see --report and "
@@ -95,11 +99,7 @@ int RunWindow(int& argc, char** argv, const Options& options) {
             2,
             QStringLiteral("unknown dialog '%1' (one of: %2)").arg(options.dialog, DialogNames()));
 
-    const QFileInfo root(options.deviceRoot);
-    if (!root.isDir() || !root.isReadable())
-        return Fail(
-            2, QStringLiteral("device root '%1' is not a readable folder").arg(options.deviceRoot));
-    platform::HostDevice device(root.absoluteFilePath(),
+    platform::HostDevice device(QFileInfo(options.deviceRoot).absoluteFilePath(),
                                 {.enterNetworkFileSystems = options.network});
     if (!device.ok())
         return Fail(2, QStringLiteral("cannot open device root %1").arg(device.errorText()));

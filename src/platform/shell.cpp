@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "platform/control_panel.h"
+#include "platform/program_part.h"
 
 namespace dovrane::platform {
 namespace {
@@ -59,9 +60,8 @@ QString FindProgram(const QStringList& candidates) {
 }
 
 QString BundledFilePath(const QString& name, const QString& resource) {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFile::exists(beside))
-        return beside;
+    if (const QString shipped = ShippedFile(name); !shipped.isEmpty())
+        return shipped;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (cache.isEmpty() || !QDir().mkpath(cache))
         return {};
