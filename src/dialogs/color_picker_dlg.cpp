@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <algorithm>
 
 #include "charts/color_ref.h"
 #include "dialogs/colors.h"
@@ -191,13 +192,18 @@ void CColorPickerDlg::Layout() {
     m_standardLabel->setGeometry(u.map(5, 15, 55, 8));
     for (size_t i = 0; i < kStandardColors.size(); ++i)
         m_buttons[i]->setGeometry(u.map(kStandardColors[i].x, kStandardColors[i].y, 15, 10));
-    m_group->setGeometry(u.map(5, 78, 128, 72));
+    // The group's title must not run under the preview band, whatever the font's units.
+    const int drop = std::max(0, PreviewBand(width()).bottom() + 5 - u.y(78));
+    const auto map = [&](int x, int y, int w, int h) {
+        return u.map(x, y, w, h).translated(0, drop);
+    };
+    m_group->setGeometry(map(5, 78, 128, 72));
     const int labelY[] = {93, 112, 132};
-    const QRect sliders[] = {u.map(35, 90, 93, 20), u.map(35, 110, 93, 21), u.map(35, 130, 93, 17)};
+    const QRect sliders[] = {map(35, 90, 93, 20), map(35, 110, 93, 21), map(35, 130, 93, 17)};
     QSlider* const bars[] = {m_redSlider, m_greenSlider, m_blueSlider};
     const int valueWidth = u.x(16);  // "255" and a little air
     for (size_t i = 0; i < 3; ++i) {
-        m_names[i]->setGeometry(u.map(11, labelY[i], 25, 8));
+        m_names[i]->setGeometry(map(11, labelY[i], 25, 8));
         QRect bar = sliders[i];
         bar.setRight(bar.right() - valueWidth);
         bars[i]->setGeometry(bar);
