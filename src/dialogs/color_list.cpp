@@ -202,6 +202,14 @@ void CColorList::mousePressEvent(QMouseEvent* event) {
     }
 }
 
+void CColorList::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The first press has selected the row under the pointer, if there is one.
+    const int y = static_cast<int>(std::floor(event->position().y()));
+    if (event->button() == Qt::LeftButton && m_selected >= 0 &&
+        (m_scrollPos + y) / kColorRowHeight == m_selected)
+        emit rowActivated(m_selected);
+}
+
 void CColorList::keyPressEvent(QKeyEvent* event) {
     const int count = static_cast<int>(colors.size());
     int index = m_selected;

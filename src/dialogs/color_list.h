@@ -62,10 +62,13 @@ public:
 signals:
     // After a tap or a key changed the selection.
     void selectionChanged(int index);
+    // A double click on a row: the desktop's way to ask for its colour to be changed.
+    void rowActivated(int index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

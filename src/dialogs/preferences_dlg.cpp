@@ -90,6 +90,7 @@ CPreferencesDlg::CPreferencesDlg(QWidget* parent) : CAnalyzerDialog(kTemplateId,
     connect(m_reset, &QPushButton::clicked, this, &CPreferencesDlg::OnReset);
     m_colorList = new CColorList(this);
     SetDlgCtrlID(m_colorList, kIdColorList);
+    connect(m_colorList, &CColorList::rowActivated, this, &CPreferencesDlg::OnChange);
     Layout();
 }
 

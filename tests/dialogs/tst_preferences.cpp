@@ -188,7 +188,10 @@ private slots:
             if (picker->isVisible())
                 picker->reject();  // a failure must not leave the test waiting
         });
-        p.Press(dialogs::kIdChange);
+        if (ok)  // and by a double click on the row
+            QTest::mouseDClick(p.list().viewport(), Qt::LeftButton, {}, QPoint(60, 25));
+        else
+            p.Press(dialogs::kIdChange);
         QCOMPARE(opened, ColorRef(0x008000));
         QCOMPARE(p.list().colors[1], ColorRef(expected));
         QCOMPARE(At(p.list().image(), {40, 30}), Rgb(expected));
