@@ -65,9 +65,7 @@ QString NumberOfSlicesRangeMessage() {
 CPreferencesDlg::CPreferencesDlg(QWidget* parent) : CAnalyzerDialog(kTemplateId, parent) {
     setWindowTitle(QStringLiteral("Preferences"));
     m_strTitle = QStringLiteral("Preferences");
-    CreateOkButton(this);
-    connect(GetDlgItem<QPushButton>(this, kIdOk), &QPushButton::clicked, this,
-            &CPreferencesDlg::OnOK);
+    connect(CreateOkButton(this), &QPushButton::clicked, this, &CPreferencesDlg::OnOK);
     CreateCancelButton();
     m_slicesLabel = BlueText(QStringLiteral("Maximum number of slices:"), kIdSlicesLabel, this);
     m_edit = new QLineEdit(this);
