@@ -1,6 +1,6 @@
 // Preferences through the window: OK re-lays the open pies at once and keeps the settings
-// for the next start; Cancel, Escape and closing change nothing in memory or on disk; a
-// hand-edited profile far outside the range never breaks a view.
+// for the next start; Cancel, Escape and closing, after Reset, change nothing in memory or
+// on disk; a hand-edited profile far outside the range never breaks a view.
 
 #include <QApplication>
 #include <QFile>
@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "app/analyzer_app.h"
@@ -126,9 +127,12 @@ private slots:
         Window w({{"Number Of Slices", "7"}, {"Color0", "255"}});
         const engine::Settings settings = w.view().settings();
         w.Preferences([how](CPreferencesDlg& dialog) {
-            dialog.colorList()->SetSelected(0);
+            dialog.colorList()->SetSelected(3);
             Press(&dialog, dialogs::kIdMoveDown);
-            Press(&dialog, dialogs::kIdReset);
+            Press(&dialog, dialogs::kIdReset);  // the factory colours and 16, the row kept
+            QVERIFY(std::ranges::equal(dialog.colorList()->colors, engine::kDefaultSliceColors));
+            QCOMPARE(dialog.slicesEdit()->text(), QStringLiteral("16"));
+            QCOMPARE(dialog.colorList()->selected(), 4);
             if (how == 0)
                 Press(&dialog, dialogs::kIdCancel);
             else if (how == 1)

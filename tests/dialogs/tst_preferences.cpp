@@ -1,5 +1,5 @@
 // Preferences and the colour picker: the slice count's range, the colour list's moves,
-// rows and taps, Reset, Change through the picker, an unwritable profile; the picker's
+// rows and taps, Change through the picker, an unwritable profile; the picker's
 // buttons, sliders, keys and preview.
 
 #include <QApplication>
@@ -12,7 +12,6 @@
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTimer>
-#include <algorithm>
 
 #include "charts/color_ref.h"
 #include "dialogs/color_list.h"
@@ -32,11 +31,10 @@ namespace {
 // Preferences over the factory colours and a count of 16, saving into `profileFile`, with
 // boxes and beeps recorded.
 struct Prefs {
-    explicit Prefs(const QString& profileFile = {}, int slices = 16)
-        : count(slices), profile(profileFile.isEmpty() ? file() : profileFile) {
+    explicit Prefs(const QString& profileFile = {})
+        : profile(profileFile.isEmpty() ? file() : profileFile) {
         dialog.colorTable = &table;
         dialog.numberOfSlices = &count;
-        dialog.slices = slices;
         dialog.profile = &profile;
         dialog.show();
     }
@@ -46,7 +44,7 @@ struct Prefs {
 
     QTemporaryDir dir;
     engine::SliceColors table = kDefaultSliceColors;
-    int count;
+    int count = 16;
     platform::Profile profile;
     dialogs::CPreferencesDlg dialog;
     QStringList boxes;
@@ -147,21 +145,6 @@ private slots:
         QCOMPARE((QList<QRgb>{At(image, {2, 1}), At(image, {35, 10}), At(image, {36, 10}),
                               At(image, {35, 30}), At(image, {40, 30})}),
                  (QList<QRgb>{0x000080, 0xFFFFFF, 0xFFFF00, 0x000000, 0x0000FF}));
-    }
-
-    void resetRestoresColoursAndCountButCancelKeepsAll() {
-        Prefs p({}, 9);
-        QCOMPARE(p.dialog.slicesEdit()->text(), QStringLiteral("9"));
-        p.list().SetSelected(3);
-        p.Press(dialogs::kIdMoveDown);
-        p.Press(dialogs::kIdReset);
-        QVERIFY(std::ranges::equal(p.list().colors, kDefaultSliceColors));
-        QCOMPARE(p.dialog.slicesEdit()->text(), QStringLiteral("16"));
-        QCOMPARE(p.list().selected(), 4);  // the selection stays
-        QTest::keyClick(&p.dialog, Qt::Key_Escape);
-        QCOMPARE(p.dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(p.count, 9);
-        QVERIFY(!QFile::exists(p.file()));
     }
 
     void changeThroughThePicker_data() {
