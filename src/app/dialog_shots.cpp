@@ -3,7 +3,10 @@
 #include <array>
 
 #include "app/analyzer_app.h"
+#include "app/main_view.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/color_picker_dlg.h"
+#include "dialogs/preferences_dlg.h"
 
 namespace dovrane::app {
 namespace {
@@ -15,6 +18,23 @@ const std::array kRows = std::to_array<DialogShotRow>({
     {"overview-details",
      [](CAnalyzerApp& app, const Options&) {
          return DialogShotOf(app.mainView()->overview().MakeDetailsDialog());
+     }},
+    {"preferences",
+     [](CAnalyzerApp& app, const Options&) {
+         // Shows the settings in use and saves nowhere: nothing presses OK.
+         const engine::Settings& settings = app.mainView()->settings();
+         auto dialog = std::make_unique<dialogs::CPreferencesDlg>();
+         static engine::SliceColors shown;
+         shown = settings.sliceColors;
+         dialog->colorTable = &shown;
+         dialog->slices = settings.numberOfSlices;
+         return DialogShotOf(std::move(dialog));
+     }},
+    {"color",
+     [](CAnalyzerApp& app, const Options&) {
+         auto dialog = std::make_unique<dialogs::CColorPickerDlg>();
+         dialog->setColor(app.mainView()->settings().sliceColor(0));
+         return DialogShotOf(std::move(dialog));
      }},
 });
 

@@ -6,6 +6,7 @@
 #include "app/resource.h"
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
+#include "dialogs/preferences_dlg.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
 #include "platform/wait_cursor.h"
@@ -239,7 +240,19 @@ void CDovraneStorageAnalyzerView::OnHelp() {
 void CDovraneStorageAnalyzerView::OnLargestFiles() {}
 void CDovraneStorageAnalyzerView::OnDuplicateFiles() {}
 void CDovraneStorageAnalyzerView::OnDatabases() {}
-void CDovraneStorageAnalyzerView::OnPreferences() {}
+
+void CDovraneStorageAnalyzerView::OnPreferences() {
+    // The dialog edits copies and fills `edited` only on OK, having saved it.
+    engine::Settings edited = m_settings;
+    dialogs::CPreferencesDlg dialog(this);
+    dialog.colorTable = &edited.sliceColors;
+    dialog.numberOfSlices = &edited.numberOfSlices;
+    dialog.slices = m_settings.numberOfSlices;
+    dialog.profile = m_profile;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    ApplyPreferences(edited);
+}
 
 void CDovraneStorageAnalyzerView::ApplyPreferences(const engine::Settings& settings) {
     m_settings = settings;
