@@ -1,0 +1,294 @@
+// The pie from the ground up: integer geometry, the layout of slices, and the chart's image,
+// hit tests and spinning disc.
+
+#include <QImage>
+#include <QTest>
+#include <cmath>
+
+#include "charts/color_ref.h"
+#include "charts/pie_chart.h"
+#include "charts/pie_geometry.h"
+#include "charts/pie_layout.h"
+
+using namespace dovrane;
+using namespace dovrane::charts;
+
+using Sizes = std::vector<quint64>;
+using Slices = std::vector<SliceSpec>;
+Q_DECLARE_METATYPE(Sizes)
+Q_DECLARE_METATYPE(Slices)
+
+namespace {
+
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kBlack = qRgb(0, 0, 0);
+
+quint64 Sum(const Sizes& sizes, size_t from = 0) {
+    quint64 total = 0;
+    for (size_t i = from; i < sizes.size(); ++i)
+        total += sizes[i];
+    return total;
+}
+
+// Sixteen distinct colours, none of them white, black or the mask's red.
+engine::SliceColors TestColors() {
+    engine::SliceColors colors{};
+    for (size_t i = 0; i < colors.size(); ++i)
+        colors[i] = static_cast<engine::ColorRef>(0x102030 + 0x0B0C00 * i);
+    return colors;
+}
+
+// The point at `angle` degrees and `fraction` of the radius from the centre.
+QPoint PointAt(const CPieChart& chart, double angle, double fraction) {
+    const double a = angle * M_PI / 180.0, r = chart.radius();
+    return QPoint(int(std::lround(r + fraction * r * std::cos(a))),
+                  int(std::lround(r - fraction * r * std::sin(a))));
+}
+
+QRgb PixelAt(const CPieChart& chart, QPoint point) {
+    const qreal ratio = chart.devicePixelRatio();
+    return chart.image().pixel(int(point.x() * ratio), int(point.y() * ratio));
+}
+
+// Every pixel outside the disc white, the outline black, the inside as `inside` says.
+template <typename Inside>
+void VerifyDisc(const CPieChart& chart, Inside inside) {
+    const QImage& image = chart.image();
+    const int outline = std::max(1, qRound(chart.devicePixelRatio()));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const DiscPixel kind = DiscPixelAt(x, y, image.width(), outline);
+            const QRgb expected = kind == DiscPixel::Outside   ? kWhite
+                                  : kind == DiscPixel::Outline ? kBlack
+                                                               : inside(x, y);
+            QVERIFY2(image.pixel(x, y) == expected,
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+}
+
+}  // namespace
+
+class PieTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void edgePointsAndPolygons() {
+        // 225 lies one pixel outside the square.
+        const std::pair<int, QPoint> at70[] = {{30, {140, 30}}, {45, {138, 0}},   {60, {110, 0}},
+                                               {200, {0, 94}},  {225, {-1, 140}}, {300, {109, 140}},
+                                               {0, {140, 70}},  {360, {140, 70}}, {90, {70, 0}}};
+        for (const auto& [angle, point] : at70)
+            QCOMPARE(EdgePoint(angle, 70), point);
+        QCOMPARE(EdgePoint(180, 30), QPoint(0, 30));
+        QCOMPARE(EdgePoint(270, 30), QPoint(30, 60));
+        const QPoint c(70, 70);
+        // The whole disc passes all four corners; 350 to 360 none; 30 to 60 the top right
+        // one; an even octant (60 to 200) adds none; an empty slice has no polygon.
+        QCOMPARE(SlicePolygon(0, 360, 70),
+                 QPolygon({{140, 70}, {140, 0}, {0, 0}, {0, 140}, {140, 140}, {140, 70}, c}));
+        QCOMPARE(SlicePolygon(350, 360, 70), QPolygon({EdgePoint(350, 70), {140, 70}, c}));
+        QCOMPARE(SlicePolygon(30, 60, 70), QPolygon({{140, 30}, {140, 0}, {110, 0}, c}));
+        QCOMPARE(SlicePolygon(60, 200, 70), QPolygon({{110, 0}, {0, 0}, {0, 94}, c}));
+        QCOMPARE(SlicePolygon(30, 30, 70), QPolygon());
+    }
+
+    void hitTestAngles() {
+        const double quarter = std::atan2(1.0, 0.0) * 180.0 / kPi;
+        const std::pair<QPoint, double> angles[] = {{{100, 100}, 90.0},
+                                                    {{110, 100}, 0.0},
+                                                    {{100, 90}, 90.0},
+                                                    {{90, 100}, 90.0 + quarter},
+                                                    {{100, 110}, 180.0 + quarter},
+                                                    {{110, 110}, 270.0 + quarter / 2}};
+        for (const auto& [point, angle] : angles)
+            QCOMPARE(HitTestAngle(point.x(), point.y(), 100, 100), angle);
+        // Why a tap straight left belongs to the slice that starts at 180, not to the one
+        // that ends there: with the ten-decimal pi a quarter turn is a hair more than 90.
+        QVERIFY(HitTestAngle(90, 100, 100, 100) > 180.0);
+        QVERIFY(HitTestAngle(100, 110, 100, 100) > 270.0);
+        QVERIFY(HitTestAngle(100, 90, 100, 100) == 90.0);
+        QVERIFY(HitTestAngle(100, 100, 100, 100) == 90.0);
+    }
+
+    void discPixels() {
+        using enum DiscPixel;
+        // Pixel, outline thickness, kind: the top row ends at x = 62, the middle rows at 0
+        // and 139; a two-pixel outline takes the pixel next to the left one.
+        const std::tuple<QPoint, int, DiscPixel> pixels[] = {
+            {{0, 0}, 1, Outside},  {{0, 70}, 1, Outline}, {{139, 69}, 1, Outline},
+            {{1, 70}, 1, Inside},  {{1, 70}, 2, Outline}, {{140, 70}, 1, Outside},
+            {{62, 0}, 1, Outline}, {{61, 0}, 1, Outside}};
+        for (const auto& [pixel, outline, kind] : pixels)
+            QCOMPARE(std::pair(pixel, DiscPixelAt(pixel.x(), pixel.y(), 140, outline)),
+                     std::pair(pixel, kind));
+    }
+
+    void layOut_data() {
+        QTest::addColumn<Sizes>("sizes");
+        QTest::addColumn<int>("slices");
+        QTest::addColumn<Slices>("expected");
+        QTest::newRow("empty entry after the third takes the remainder")
+            << Sizes{50, 30, 20, 0} << 16
+            << Slices{{0, 180, 0}, {180, 288, 1}, {288, 360, 2}, {360, 360, 3}};
+        QTest::newRow("truncation loss goes to the last slice")
+            << Sizes{1, 1, 1} << 16 << Slices{{0, 120, 0}, {120, 240, 1}, {240, 360, 2}};
+        QTest::newRow("thirds of 7")
+            << Sizes{3, 2, 2} << 16 << Slices{{0, 154, 0}, {154, 256, 1}, {256, 360, 2}};
+        QTest::newRow("N = 5 with 7 entries: four named and Other")
+            << Sizes{70, 60, 50, 40, 30, 20, 10} << 5
+            << Slices{{0, 90, 0}, {90, 167, 1}, {167, 231, 2}, {231, 282, 3}, {282, 360, 4, true}};
+        QTest::newRow("N = 5, the last three empty: no Other")
+            << Sizes{40, 30, 20, 10, 0, 0, 0} << 5
+            << Slices{{0, 144, 0}, {144, 252, 1}, {252, 324, 2}, {324, 360, 3}};
+        QTest::newRow("beyond 4 GiB")
+            << Sizes{3ull << 32, 1ull << 32} << 16 << Slices{{0, 270, 0}, {270, 360, 1}};
+    }
+    void layOut() {
+        QFETCH(Sizes, sizes);
+        QFETCH(int, slices);
+        QFETCH(Slices, expected);
+        const size_t named = sizes.size() > size_t(slices) ? slices - 1 : sizes.size();
+        QCOMPARE(LayOutChart(sizes, Sum(sizes), Sum(sizes, named), slices), expected);
+    }
+
+    void otherColourAndEqualSlices() {
+        const Slices s = LayOutChart(Sizes(20, 1), 20, 5, 16);
+        QCOMPARE(s.size(), size_t{16});
+        QCOMPARE(s.back(), (SliceSpec{270, 360, 15, true}));
+        const Slices wide = LayOutChart(Sizes(40, 1), 40, 20, 21);
+        QCOMPARE(wide[16].colorIndex, 0);  // colours repeat every 16
+        QCOMPARE(wide.back().colorIndex, 20 % 16);
+        // A folder of total 0: equal slices, the last 3 degrees of 7 x 51 left empty.
+        const Slices empty = LayOutFolderChart(Sizes(7, 0), 0, 0, 16);
+        QCOMPARE(empty.size(), size_t{7});
+        QCOMPARE(empty[0], (SliceSpec{0, 51, 0}));
+        QCOMPARE(empty[6], (SliceSpec{306, 357, 6}));
+        QVERIFY(LayOutFolderChart({}, 0, 0, 16).empty());
+        QCOMPARE(LayOutFolderChart(Sizes(30, 0), 0, 0, 16).size(), size_t{15});
+    }
+
+    void outlinedCircleAndEdgeSlices() {
+        CPieChart chart;
+        chart.Create(70, 100, 120);
+        QCOMPARE(chart.image().size(), QSize(140, 140));
+        VerifyDisc(chart, [](int, int) { return kWhite; });
+        QCOMPARE(chart.mask().pixel(70, 70), RgbFromColorRef(CPieChart::kMaskColor));
+        // The whole disc: all colour but the closing border, the radius to three o'clock.
+        chart.AddSlice(0, 360, 0x00FF00);
+        VerifyDisc(chart,
+                   [](int x, int y) { return y == 70 && x >= 70 ? kBlack : qRgb(0, 255, 0); });
+        // An empty slice counts but leaves the image as it was.
+        const QImage before = chart.image().copy();
+        chart.AddSlice(30, 30, 0xFF0000);
+        QCOMPARE(chart.sliceCount(), 2);
+        QCOMPARE(chart.image(), before);
+        chart.Clear();
+        QCOMPARE(chart.image().pixel(0, 70), kWhite);  // Clear leaves no circle
+    }
+
+    void laidOutChart_data() {
+        QTest::addColumn<Sizes>("sizes");
+        QTest::addColumn<quint64>("other");
+        QTest::addColumn<int>("slices");
+        QTest::addColumn<qreal>("ratio");
+        const Sizes closing{50, 30, 20, 0}, folded{300, 200, 150, 100, 80, 70, 60, 40};
+        QTest::newRow("empty fourth entry") << closing << quint64(0) << 16 << 1.0;
+        QTest::newRow("other takes the rest") << folded << quint64(250) << 5 << 1.0;
+        QTest::newRow("ratio 2") << folded << quint64(250) << 5 << 2.0;
+        QTest::newRow("ratio 1.5") << closing << quint64(0) << 16 << 1.5;
+    }
+    void laidOutChart() {
+        QFETCH(Sizes, sizes);
+        QFETCH(quint64, other);
+        QFETCH(int, slices);
+        QFETCH(qreal, ratio);
+        const auto layout = LayOutChart(sizes, Sum(sizes), other, slices);
+        const engine::SliceColors colors = TestColors();
+        CPieChart chart;
+        chart.Create(70, 100, 120, ratio);
+        AddSlices(chart, layout, colors);
+        QCOMPARE(chart.image().size(), QSize(140, 140) * ratio);
+        QCOMPARE(chart.image().devicePixelRatio(), ratio);
+        for (size_t i = 0; i < layout.size(); ++i) {
+            const SliceSpec& slice = layout[i];
+            if (slice.startAngle == slice.endAngle)
+                continue;
+            const QPoint point = PointAt(chart, (slice.startAngle + slice.endAngle) / 2.0, 0.7);
+            QCOMPARE(PixelAt(chart, point), RgbFromColorRef(colors[size_t(slice.colorIndex)]));
+            QCOMPARE(chart.HitTest(point.x() + 30, point.y() + 50), int(i));
+        }
+        VerifyDisc(chart, [&](int x, int y) {
+            const QRgb pixel = chart.image().pixel(x, y);
+            return pixel == kWhite ? kBlack : pixel;  // no white inside: the table has none
+        });
+        // The same image when the ratio changes after drawing.
+        CPieChart moved;
+        moved.Create(70, 100, 120, 1.0);
+        AddSlices(moved, layout, colors);
+        moved.SetDevicePixelRatio(ratio);
+        QCOMPARE(moved.image(), chart.image());
+    }
+
+    void hitTest_data() {
+        QTest::addColumn<QList<QPoint>>("slices");  // start and end angles
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<int>("index");
+        const QList<QPoint> halves{{0, 90}, {90, 360}};
+        const QList<QPoint> thirds{{0, 90}, {90, 180}, {180, 360}};
+        QTest::newRow("centre is 90: the earlier slice") << halves << QPoint(100, 120) << 0;
+        QTest::newRow("straight up, on the border") << halves << QPoint(100, 60) << 0;
+        QTest::newRow("straight right, angle 0") << halves << QPoint(160, 120) << 0;
+        QTest::newRow("straight left is past 180") << thirds << QPoint(40, 120) << 2;
+        QTest::newRow("upper left") << thirds << QPoint(60, 100) << 1;
+        QTest::newRow("lower right") << thirds << QPoint(130, 150) << 2;
+        QTest::newRow("uncovered angle")
+            << QList<QPoint>{{10, 20}, {100, 200}} << QPoint(130, 150) << 0;
+        QTest::newRow("no slices") << QList<QPoint>{} << QPoint(130, 150) << 0;
+    }
+    void hitTest() {
+        QFETCH(QList<QPoint>, slices);
+        QFETCH(QPoint, point);
+        QFETCH(int, index);
+        CPieChart chart;
+        chart.Create(70, 100, 120);
+        for (const QPoint& slice : slices)
+            chart.AddSlice(slice.x(), slice.y(), 0xFF0000);
+        QCOMPARE(chart.HitTest(point.x(), point.y()), index);
+    }
+
+    void spin() {
+        // Steps, then the colours at 10, 170 and 350 degrees (red or black), angle, phase.
+        const std::tuple<int, QString, int, bool> steps[] = {
+            {0, "rrr", 0, true},     {1, "brr", 20, true},  {9, "bbr", 180, true},
+            {18, "bbb", 360, true},  {19, "bbb", 0, false}, {20, "rbb", 20, false},
+            {37, "rrr", 360, false}, {38, "rrr", 0, true}};
+        for (const auto& [count, colors, angle, phase] : steps) {
+            CPieChart chart;
+            chart.Create(30, 100, 120);
+            chart.StartSpin();
+            for (int i = 0; i < count; ++i)
+                chart.StepSpin();
+            QString seen = QString::number(count) + ':';
+            for (int sample : {10, 170, 350}) {
+                const QRgb pixel = PixelAt(chart, PointAt(chart, sample, 0.6));
+                seen += pixel == qRgb(255, 0, 0) ? 'r' : pixel == kBlack ? 'b' : '?';
+            }
+            QCOMPARE(seen, QString::number(count) + ':' + colors);
+            QCOMPARE(std::pair(chart.spinAngle(), chart.spinPhase()), std::pair(angle, phase));
+        }
+    }
+
+    void paintCopiesTheImage() {
+        CPieChart chart;
+        chart.Create(70, 100, 120);
+        chart.AddSlice(0, 120, 0xFF0000);
+        QImage target(240, 240, QImage::Format_RGB32);
+        target.fill(Qt::gray);
+        chart.Paint(target, QPoint(30, 50));
+        QCOMPARE(target.pixel(29, 120), QColor(Qt::gray).rgb());
+        QCOMPARE(target.copy(30, 50, 140, 140), chart.image());
+    }
+};
+
+QTEST_MAIN(PieTest)
+#include "tst_pie.moc"
