@@ -61,34 +61,30 @@ class LegendListTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void rowBoxes_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("right");  // last column of the box outline
-        QTest::newRow("folder") << static_cast<int>(LegendKind::Folder) << 24;
-        QTest::newRow("file type") << static_cast<int>(LegendKind::FileType) << 23;
-    }
     void rowBoxes() {
-        QFETCH(int, kind);
-        QFETCH(int, right);
-        Fixture f(5, false, static_cast<LegendKind>(kind));
-        const QImage image = f.grab();
-        QCOMPARE(image.size(), QSize(200, 100));
-        for (int k = 0; k < 5; ++k) {
-            const int y = 17 * k;
-            QCOMPARE(image.pixel(4, y + 2), kBlack);
-            QCOMPARE(image.pixel(right, y + 16), kBlack);
-            QCOMPARE(image.pixel(right + 1, y + 9), kWhite);
-            QCOMPARE(image.pixel(4, y + 1), kWhite);
-            QCOMPARE(image.pixel(4, y + 17), kWhite);
-            QCOMPARE(image.pixel(5, y + 3), f.color(k));
-            QCOMPARE(image.pixel(right - 1, y + 15), f.color(k));
-            bool text = false;
-            for (int x = 32; x < 200; ++x)
-                for (int ty = y + 2; ty < y + 19; ++ty)
-                    text = text || image.pixel(x, ty) != kWhite;
-            QVERIFY(text);
+        // The last column of the box outline: 24 for folders, 23 for file types.
+        for (const auto& [kind, right] :
+             {std::pair(LegendKind::Folder, 24), {LegendKind::FileType, 23}}) {
+            Fixture f(5, false, kind);
+            const QImage image = f.grab();
+            QCOMPARE(image.size(), QSize(200, 100));
+            for (int k = 0; k < 5; ++k) {
+                const int y = 17 * k;
+                QCOMPARE(image.pixel(4, y + 2), kBlack);
+                QCOMPARE(image.pixel(right, y + 16), kBlack);
+                QCOMPARE(image.pixel(right + 1, y + 9), kWhite);
+                QCOMPARE(image.pixel(4, y + 1), kWhite);
+                QCOMPARE(image.pixel(4, y + 17), kWhite);
+                QCOMPARE(image.pixel(5, y + 3), f.color(k));
+                QCOMPARE(image.pixel(right - 1, y + 15), f.color(k));
+                bool text = false;
+                for (int x = 32; x < 200; ++x)
+                    for (int ty = y + 2; ty < y + 19; ++ty)
+                        text = text || image.pixel(x, ty) != kWhite;
+                QVERIFY(text);
+            }
+            QCOMPARE(image.pixel(5, 17 * 5 + 3), kWhite);  // no sixth row
         }
-        QCOMPARE(image.pixel(5, 17 * 5 + 3), kWhite);  // no sixth row
     }
 
     void sharpAtRatioTwo() {
@@ -103,103 +99,19 @@ private slots:
         QCOMPARE(image.pixel(50, 20), kWhite);
     }
 
-    void scrollRange_data() {
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<bool>("other");
-        QTest::addColumn<int>("scrollMax");
-        QTest::newRow("5 rows fit") << 5 << false << 0;
-        QTest::newRow("6 rows need 2 more pixels") << 6 << false << 2;
-        QTest::newRow("15 names and Other") << 20 << true << 272 - 100;
-        QTest::newRow("room for an empty row") << 20 << false << 272 - 100;
-    }
-    void scrollRange() {
-        QFETCH(int, entries);
-        QFETCH(bool, other);
-        QFETCH(int, scrollMax);
-        Fixture f(entries, other);
-        QCOMPARE(f.legend.scrollMax(), scrollMax);
-        QCOMPARE(f.legend.verticalScrollBar()->isVisible(), scrollMax > 0);
-        if (scrollMax > 0)
-            QCOMPARE(f.legend.verticalScrollBar()->maximum(), scrollMax);
-    }
-
-    void scrollRequests_data() {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("action");
-        QTest::addColumn<int>("to");
-        QTest::newRow("line down") << 0 << int(QAbstractSlider::SliderSingleStepAdd) << 17;
-        QTest::newRow("line down to the end")
-            << 167 << int(QAbstractSlider::SliderSingleStepAdd) << 172;
-        QTest::newRow("line down at the end")
-            << 172 << int(QAbstractSlider::SliderSingleStepAdd) << 172;
-        QTest::newRow("line up to the top") << 10 << int(QAbstractSlider::SliderSingleStepSub) << 0;
-        QTest::newRow("page down") << 0 << int(QAbstractSlider::SliderPageStepAdd) << 100;
-        QTest::newRow("page down to the end")
-            << 100 << int(QAbstractSlider::SliderPageStepAdd) << 172;
-        QTest::newRow("page up to the top") << 50 << int(QAbstractSlider::SliderPageStepSub) << 0;
-        QTest::newRow("to the bottom: not a request")
-            << 50 << int(QAbstractSlider::SliderToMaximum) << 50;
-    }
-    void scrollRequests() {
-        QFETCH(int, from);
-        QFETCH(int, action);
-        QFETCH(int, to);
-        Fixture f(20, true);
-        f.legend.verticalScrollBar()->setValue(from);
-        f.legend.verticalScrollBar()->triggerAction(
-            static_cast<QAbstractSlider::SliderAction>(action));
-        QCOMPARE(f.legend.scrollPosition(), to);
-    }
-
-    void otherRowAtTheEnd_data() {
-        QTest::addColumn<bool>("other");
-        QTest::newRow("with Other") << true;
-        QTest::newRow("without") << false;
-    }
-    void otherRowAtTheEnd() {
-        QFETCH(bool, other);
-        Fixture f(20, other);
-        f.legend.verticalScrollBar()->setValue(172);
-        const QImage image = f.grab();
-        const int y = 17 * 15 - 172;
-        QCOMPARE(image.pixel(5, y - 17 + 3), f.color(14));
-        QCOMPARE(image.pixel(5, y + 3), other ? f.color(15) : kWhite);
-        f.legend.UpdateScroll();
-        QCOMPARE(f.legend.scrollPosition(), 0);
-    }
-
-    void taps_data() {
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("scroll");
-        QTest::addColumn<int>("y");
-        QTest::addColumn<QList<int>>("taps");
-        QTest::newRow("second row") << 5 << 0 << 20 << QList<int>{1};
-        QTest::newRow("last pixel of the fifth row") << 5 << 0 << 84 << QList<int>{4};
-        QTest::newRow("below the last row") << 5 << 0 << 90 << QList<int>{};
-        QTest::newRow("scrolled") << 20 << 34 << 5 << QList<int>{2};
-        QTest::newRow("last row when scrolled to the end") << 20 << 172 << 99 << QList<int>{15};
-    }
-    void taps() {
-        QFETCH(int, entries);
-        QFETCH(int, scroll);
-        QFETCH(int, y);
-        QFETCH(QList<int>, taps);
-        Fixture f(entries, entries > 16);
-        f.legend.verticalScrollBar()->setValue(scroll);
-        QTest::mouseClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, y));
-        QCOMPARE(f.owner.taps, taps);
-    }
-
-    void doubleTapActsOnce() {
-        Fixture f(5, false);
-        QTest::mouseClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, 20));
-        QTest::mouseDClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, 20));
-        QCOMPARE(f.owner.taps, QList<int>{1});
-    }
-
-    void followsResize() {
+    void scrollRangeFollowsRowsAndSize() {
+        // Entries, Other, then the scroll range: 5 rows fit, a sixth needs 2 more pixels, and
+        // 15 names with Other take 16 rows as 20 names without it do (room for an empty row).
+        const std::tuple<int, bool, int> ranges[] = {
+            {5, false, 0}, {6, false, 2}, {20, true, 272 - 100}, {20, false, 272 - 100}};
+        for (const auto& [entries, other, scrollMax] : ranges) {
+            Fixture f(entries, other);
+            QCOMPARE(std::pair(entries, f.legend.scrollMax()), std::pair(entries, scrollMax));
+            QCOMPARE(f.legend.verticalScrollBar()->isVisible(), scrollMax > 0);
+            if (scrollMax > 0)
+                QCOMPARE(f.legend.verticalScrollBar()->maximum(), scrollMax);
+        }
         Fixture f(6, false);
-        QCOMPARE(f.legend.scrollMax(), 2);
         f.legend.resize(202, 122);
         QCOMPARE(f.legend.scrollMax(), 0);
         QVERIFY(!f.legend.verticalScrollBar()->isVisible());
@@ -207,15 +119,56 @@ private slots:
         QCOMPARE(f.legend.scrollMax(), 12);
     }
 
-    void folderRowsBySize_data() {
-        QTest::addColumn<int>("slices");
-        QTest::addColumn<bool>("other");
-        QTest::newRow("all fit") << 16 << false;
-        QTest::newRow("two slices fold the smallest") << 2 << true;
+    void scrollRequests() {
+        using A = QAbstractSlider::SliderAction;
+        // From, action, to: steps stop at both ends; dragging to the bottom is no request.
+        const std::tuple<int, A, int> requests[] = {
+            {0, A::SliderSingleStepAdd, 17},    {167, A::SliderSingleStepAdd, 172},
+            {172, A::SliderSingleStepAdd, 172}, {10, A::SliderSingleStepSub, 0},
+            {0, A::SliderPageStepAdd, 100},     {100, A::SliderPageStepAdd, 172},
+            {50, A::SliderPageStepSub, 0},      {50, A::SliderToMaximum, 50}};
+        for (const auto& [from, action, to] : requests) {
+            Fixture f(20, true);
+            f.legend.verticalScrollBar()->setValue(from);
+            f.legend.verticalScrollBar()->triggerAction(action);
+            QCOMPARE(std::pair(from, f.legend.scrollPosition()), std::pair(from, to));
+        }
     }
+
+    void otherRowAtTheEnd() {
+        for (const bool other : {true, false}) {
+            Fixture f(20, other);
+            f.legend.verticalScrollBar()->setValue(172);
+            const QImage image = f.grab();
+            const int y = 17 * 15 - 172;
+            QCOMPARE(image.pixel(5, y - 17 + 3), f.color(14));
+            QCOMPARE(image.pixel(5, y + 3), other ? f.color(15) : kWhite);
+            f.legend.UpdateScroll();
+            QCOMPARE(f.legend.scrollPosition(), 0);
+        }
+    }
+
+    void taps() {
+        // Entries, scroll position, y of the tap, rows tapped: the last pixel of the fifth
+        // row, below the last row, scrolled, and the last row when scrolled to the end.
+        const std::tuple<int, int, int, QList<int>> taps[] = {{5, 0, 20, {1}},
+                                                              {5, 0, 84, {4}},
+                                                              {5, 0, 90, {}},
+                                                              {20, 34, 5, {2}},
+                                                              {20, 172, 99, {15}}};
+        for (const auto& [entries, scroll, y, rows] : taps) {
+            Fixture f(entries, entries > 16);
+            f.legend.verticalScrollBar()->setValue(scroll);
+            QTest::mouseClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, y));
+            QCOMPARE(std::pair(y, f.owner.taps), std::pair(y, rows));
+        }
+        Fixture f(5, false);  // a double tap acts once
+        QTest::mouseClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, 20));
+        QTest::mouseDClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, 20));
+        QCOMPARE(f.owner.taps, QList<int>{1});
+    }
+
     void folderRowsBySize() {
-        QFETCH(int, slices);
-        QFETCH(bool, other);
         struct FolderOwner : FolderLegendOwner {
             const engine::FolderNode* shown = nullptr;
             const engine::FolderNode* legendFolder() const override { return shown; }
@@ -234,14 +187,16 @@ private slots:
             children.back()->totalSize = size;
         }
         tree.setChildren(root, children);
-        engine::ComputeOther(root, slices);
         owner.shown = root;
         QVERIFY(owner.legendHasData());
         QCOMPARE(owner.legendEntryCount(), 3);
         QCOMPARE(owner.legendEntryName(0), QStringLiteral("big"));
         QCOMPARE(owner.legendEntryName(1), QStringLiteral("\"In Folder\""));
         QCOMPARE(owner.legendEntryName(2), QStringLiteral("small"));
-        QCOMPARE(owner.legendHasOther(), other);
+        for (const int slices : {16, 2}) {  // two slices fold the smallest into Other
+            engine::ComputeOther(root, slices);
+            QCOMPARE(owner.legendHasOther(), slices == 2);
+        }
     }
 
     void withoutDataWhiteAndDeaf() {
