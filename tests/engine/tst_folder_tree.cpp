@@ -35,7 +35,10 @@ private slots:
             .addFile(u"\\big\\two.iso", 5ull << 30)
             .addFile(u"\\empty-files\\zero", 0);
         FolderTree tree;
-        QVERIFY(ScanFolder(dev, tree, 16, {}));
+        ScanProgress progress;
+        QVERIFY(ScanFolder(dev, tree, 16, {.progress = &progress}));
+        QCOMPARE(progress.folders.load(), quint64{6});
+        QCOMPARE(progress.files.load(), quint64{6});
         FolderNode* root = tree.root();
         QCOMPARE(Names(root->children()),
                  QStringList({"b", "A", "a", "big", "empty-files", "\"In Folder\""}));
@@ -57,30 +60,22 @@ private slots:
         QCOMPARE(inFolder->count, quint32{0});
     }
 
-    void other_data() {
-        QTest::addColumn<int>("children");
-        QTest::addColumn<int>("zeroFrom");  // children from this index on are empty
-        QTest::addColumn<int>("slices");
-        QTest::addColumn<quint64>("other");
-        QTest::newRow("exactly N") << 5 << 5 << 5 << quint64{0};
-        QTest::newRow("N + 1 merges the two smallest") << 6 << 6 << 5 << quint64{2 + 1};
-        QTest::newRow("the rest all empty") << 8 << 4 << 5 << quint64{0};
-        QTest::newRow("N below 1 counts as 1") << 3 << 3 << 0 << quint64{3 + 2 + 1};
-    }
     void other() {
-        QFETCH(int, children);
-        QFETCH(int, zeroFrom);
-        QFETCH(int, slices);
-        QFETCH(quint64, other);
-        TestDevice dev;
-        for (int i = 0; i < children; ++i)
-            dev.addFile(QStringLiteral("\\d%1\\f").arg(i),
-                        i < zeroFrom ? static_cast<quint64>(children - i) : 0);
-        FolderTree tree;
-        ScanFolder(dev, tree, slices, {});
-        QCOMPARE(tree.root()->otherSize, other);
-        RecomputeOtherTree(tree.root(), 1000);
-        QCOMPARE(tree.root()->otherSize, quint64{0});
+        // Children (of sizes n, n-1, ...), empty from this index on, slices, Other: N + 1
+        // merges the two smallest, and N below 1 counts as 1.
+        const std::tuple<int, int, int, quint64> cases[] = {
+            {5, 5, 5, 0}, {6, 6, 5, 2 + 1}, {8, 4, 5, 0}, {3, 3, 0, 3 + 2 + 1}};
+        for (const auto& [children, zeroFrom, slices, other] : cases) {
+            TestDevice dev;
+            for (int i = 0; i < children; ++i)
+                dev.addFile(QStringLiteral("\\d%1\\f").arg(i),
+                            i < zeroFrom ? quint64(children - i) : 0);
+            FolderTree tree;
+            ScanFolder(dev, tree, slices, {});
+            QCOMPARE(std::pair(children, tree.root()->otherSize), std::pair(children, other));
+            RecomputeOtherTree(tree.root(), 1000);
+            QCOMPARE(tree.root()->otherSize, quint64{0});
+        }
     }
 
     void hardLinksCountOnceWhereFirstMet() {
@@ -143,16 +138,6 @@ private slots:
         FolderTree tree;
         QVERIFY(!ScanFolder(dev, tree, 16, {.scanning = &scanning}));
         QCOMPARE(dev.openCount(), 1);  // the root only: nothing below it is entered
-    }
-
-    void progressCounts() {
-        TestDevice dev;
-        dev.addFile(u"\\a\\b\\c", 1).addFile(u"\\a\\d", 1);
-        ScanProgress progress;
-        FolderTree tree;
-        ScanFolder(dev, tree, 16, {.progress = &progress});
-        QCOMPARE(progress.folders.load(), quint64{3});
-        QCOMPARE(progress.files.load(), quint64{2});
     }
 };
 
