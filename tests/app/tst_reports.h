@@ -3,11 +3,16 @@
 
 #include <QObject>
 
-class TestFoldersReport : public QObject {
+class TestReports : public QObject {
     Q_OBJECT
 private slots:
-    void jsonIsExact();
+    void foldersJson();
     void namesThatAreNotUtf8();
-    void textRowsAligned();
+    void foldersText();
     void emptyFolderGetsEqualSlices();
+    void typesJson();
+    void typesText();
+    void searches();
+    void folderAndTypeFiles();
+    void overview();
 };
