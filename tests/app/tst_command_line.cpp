@@ -11,41 +11,62 @@ class TestCommandLine : public QObject {
     Q_OBJECT
 private slots:
     void options() {
-        const ParsedCommandLine p =
+        const Options o =
             ParseCommandLine({"--report", "folders", "--path=\\usr", "--slices", "7", "--format",
-                              "json", "--pace-ms", "5", "--network", "/srv"});
-        QVERIFY(!p.exitCode);
-        QCOMPARE(p.options.report, QStringLiteral("folders"));
-        QCOMPARE(p.options.path.value(), QStringLiteral("\\usr"));
-        QCOMPARE(p.options.slices.value(), 7);
-        QCOMPARE(p.options.format, ReportFormat::Json);
-        QCOMPARE(p.options.paceMs, 5);
-        QVERIFY(p.options.network);
-        QCOMPARE(p.options.deviceRoot, QStringLiteral("/srv"));
+                              "json", "--pace-ms", "5", "--network", "/srv"})
+                .options;
+        QCOMPARE(o.report, QStringLiteral("folders"));
+        QCOMPARE(o.path.value(), QStringLiteral("\\usr"));
+        QCOMPARE(o.slices.value(), 7);
+        QCOMPARE(o.format, ReportFormat::Json);
+        QCOMPARE(o.paceMs, 5);
+        QVERIFY(o.network);
+        QCOMPARE(o.deviceRoot, QStringLiteral("/srv"));
+        const ParsedCommandLine window = ParseCommandLine(
+            {"--screenshot", "a.png", "--view", "folder", "--size", "300x400", "--scale=1.5", "/"});
+        QVERIFY(!window.exitCode);
+        QCOMPARE(window.options.screenshot, QStringLiteral("a.png"));
+        QCOMPARE(window.options.view, QStringLiteral("folder"));
+        QCOMPARE(window.options.size, QSize(300, 400));
+        QCOMPARE(window.options.scale, 1.5);
+        QVERIFY(window.options.report.isEmpty());
+        QVERIFY(ParseCommandLine({"--size=300x400", "--view", "filetype"}).exitCode ==
+                std::nullopt);
+        for (const char* option : {"--screenshot FILE", "--view VIEW", "--size WxH", "--scale F"})
+            QVERIFY(UsageText().contains(QLatin1String(option)));
     }
 
     void badInput_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("unknown option")
-            << QStringList{"--frobnicate"} << "unknown option '--frobnicate' (see --help)";
-        QTest::newRow("unknown report")
-            << QStringList{"--report", "pies"}
-            << "unknown report 'pies' (one of: duplicates, files, folders, largest, "
-               "overview, type-files, types)";
-        QTest::newRow("type files without a type")
-            << QStringList{"--report", "type-files"} << "--report type-files needs --type TYPE";
-        QTest::newRow("no value") << QStringList{"--slices"} << "--slices needs a value";
-        QTest::newRow("slices 0") << QStringList{"--slices", "0"}
-                                  << "--slices takes a whole number from 1 to 1000, not '0'";
-        QTest::newRow("slices 1001") << QStringList{"--slices=1001"}
-                                     << "--slices takes a whole number from 1 to 1000, not '1001'";
-        QTest::newRow("format") << QStringList{"--format", "xml"}
-                                << "--format takes text or json, not 'xml'";
-        QTest::newRow("two roots")
-            << QStringList{"/a", "/b"} << "one device root only, not also '/b'";
-        QTest::newRow("flag with value")
-            << QStringList{"--network=yes"} << "--network takes no value";
+        const auto row = [](const char* name, const QStringList& arguments, const char* message) {
+            QTest::newRow(name) << arguments << QString::fromLatin1(message);
+        };
+        row("unknown option", {"--frobnicate"}, "unknown option '--frobnicate' (see --help)");
+        row("unknown report", {"--report", "pies"},
+            "unknown report 'pies' (one of: duplicates, files, folders, largest, overview, "
+            "type-files, types)");
+        row("type files without a type", {"--report", "type-files"},
+            "--report type-files needs --type TYPE");
+        row("no value", {"--slices"}, "--slices needs a value");
+        row("slices 0", {"--slices", "0"}, "--slices takes a whole number from 1 to 1000, not '0'");
+        row("slices 1001", {"--slices=1001"},
+            "--slices takes a whole number from 1 to 1000, not '1001'");
+        row("format", {"--format", "xml"}, "--format takes text or json, not 'xml'");
+        row("two roots", {"/a", "/b"}, "one device root only, not also '/b'");
+        row("flag with value", {"--network=yes"}, "--network takes no value");
+        row("unknown view", {"--view", "pie"},
+            "--view takes one of overview, explorer, folder, filetype, not 'pie'");
+        row("size without x", {"--size", "300"},
+            "--size takes WIDTHxHEIGHT, each from 120 to 8000, not '300'");
+        row("size too small", {"--size", "100x400"},
+            "--size takes WIDTHxHEIGHT, each from 120 to 8000, not '100x400'");
+        row("scale too large", {"--scale", "9"}, "--scale takes a number from 0.5 to 8, not '9'");
+        row("screenshot without a file", {"--screenshot"}, "--screenshot needs a value");
+        row("dialog without a screenshot", {"--dialog", "about"},
+            "--dialog needs --screenshot FILE");
+        row("screenshot with a report", {"--report", "folders", "--screenshot", "a.png"},
+            "--screenshot and --report exclude each other");
     }
     void badInput() {
         QFETCH(QStringList, arguments);
