@@ -28,6 +28,7 @@
 
 using namespace dovrane;
 using app::CDovraneStorageAnalyzerView;
+using V = CDovraneStorageAnalyzerView;
 
 namespace {
 
@@ -46,14 +47,10 @@ struct Window {
     QToolButton* button(int id) const {
         return qobject_cast<QToolButton*>(frame().commandBar()->widgetForAction(action(id)));
     }
-    // Which child views have their windows, in the order Overview, Explorer, Folder, Type.
-    QList<bool> created() {
-        return {view().overview().IsWindowCreated(), view().explorer().IsWindowCreated(),
-                view().folderView().IsWindowCreated(), view().fileTypeView().IsWindowCreated()};
-    }
-    QList<bool> visible() {
-        return {view().overview().isVisible(), view().explorer().isVisible(),
-                view().folderView().isVisible(), view().fileTypeView().isVisible()};
+    // The child views in the order Overview, Explorer, Folder, Type.
+    QList<views::CChildWindow*> children() {
+        return {&view().overview(), &view().explorer(), &view().folderView(),
+                &view().fileTypeView()};
     }
     // The x of the rightmost red pixel of the title band, -1 when there is none.
     int titleRight() {
@@ -100,24 +97,6 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void startsOnTheOverview() {
-        Window w;
-        QCOMPARE(w.frame().windowTitle(), QStringLiteral("Dovrane Storage Analyzer"));
-        QCOMPARE(w.view().currentView(), int(CDovraneStorageAnalyzerView::kOverview));
-        QVERIFY(w.action(app::kIdOverview)->isChecked());
-        QVERIFY(w.button(app::kIdOverview)->isChecked());
-        QVERIFY(!w.action(app::kIdParentFolder)->isEnabled());
-        QVERIFY(w.action(app::kIdRefresh)->isEnabled());
-        // The Explorer View is made (root expanded) before the Overview, which is refreshed
-        // once on creation.
-        QCOMPARE(w.created(), (QList<bool>{true, true, false, false}));
-        QCOMPARE(w.visible(), (QList<bool>{true, false, false, false}));
-        QVERIFY(w.view().explorer().tree()->topLevelItem(0)->isExpanded());
-        QCOMPARE(w.view().overview().refreshCount(), 1);
-        QCOMPARE(w.view().overview().m_pMainView, &w.view());
-        QVERIFY(w.boxes.isEmpty());
-    }
-
     void commandBarHasTheMenusAndButtonsInOrder() {
         Window w;
         const QList<QAction*> items = w.frame().commandBar()->actions();
@@ -157,9 +136,11 @@ private slots:
         QTest::addColumn<QList<int>>("commands");
         QTest::addColumn<int>("current");
         QTest::addColumn<QList<bool>>("created");
-        using V = CDovraneStorageAnalyzerView;
         const int e = app::kIdExplorerView, f = app::kIdFolderView, t = app::kIdFileTypeView,
                   o = app::kIdOverview;
+        // The Explorer View is made (root expanded) before the Overview, at the start.
+        QTest::newRow("start") << QList<int>{} << int(V::kOverview)
+                               << QList<bool>{true, true, false, false};
         QTest::newRow("explorer") << QList<int>{e} << int(V::kExplorerView)
                                   << QList<bool>{true, true, false, false};
         QTest::newRow("folder") << QList<int>{f} << int(V::kFolderView)
@@ -180,30 +161,34 @@ private slots:
         QFETCH(int, current);
         QFETCH(QList<bool>, created);
         Window w;
+        QCOMPARE(w.frame().windowTitle(), QStringLiteral("Dovrane Storage Analyzer"));
+        QVERIFY(w.view().explorer().tree()->topLevelItem(0)->isExpanded());
         for (const int id : commands)
             w.action(id)->trigger();
         QCOMPARE(w.view().currentView(), current);
-        QCOMPARE(w.created(), created);
-        QList<bool> onlyCurrent{false, false, false, false};
-        onlyCurrent[current] = true;
-        QCOMPARE(w.visible(), onlyCurrent);
         const QList<int> ids{app::kIdOverview, app::kIdExplorerView, app::kIdFolderView,
                              app::kIdFileTypeView};
+        // The window resized: every child made follows it, only the current one shows.
+        w.frame().resize(300, 400);
+        QCoreApplication::processEvents();
+        const QRect area(0, 26, 300, w.view().height() - 26);
         for (int i = 0; i < 4; ++i) {
+            QCOMPARE(w.children()[i]->IsWindowCreated(), created[i]);
+            QCOMPARE(w.children()[i]->isVisible(), i == current);
+            if (created[i])
+                QCOMPARE(w.children()[i]->geometry(), area);
             QCOMPARE(w.action(ids[i])->isChecked(), i == current);
             QCOMPARE(w.button(ids[i])->isChecked(), i == current);
         }
-        QCOMPARE(w.action(app::kIdParentFolder)->isEnabled(),
-                 current == CDovraneStorageAnalyzerView::kFolderView);
-        QCOMPARE(w.button(app::kIdParentFolder)->isEnabled(),
-                 current == CDovraneStorageAnalyzerView::kFolderView);
-        QCOMPARE(w.action(app::kIdRefresh)->isEnabled(),
-                 current != CDovraneStorageAnalyzerView::kExplorerView);
-        // A child window is made once; later shows reuse it.
+        QCOMPARE(w.view().width(), 300);
+        QCOMPARE(w.action(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
+        QCOMPARE(w.button(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
+        QCOMPARE(w.action(app::kIdRefresh)->isEnabled(), current != V::kExplorerView);
+        // A child window is made once; later shows reuse it. The Overview is refreshed once,
+        // on creation.
         QCOMPARE(w.view().fileTypeView().scanCount(), created[3] ? 1 : 0);
         QCOMPARE(w.view().overview().refreshCount(), 1);
-        QCOMPARE(w.view().currentChild().geometry(),
-                 QRect(0, 26, w.view().width(), w.view().height() - 26));
+        QCOMPARE(w.view().overview().m_pMainView, &w.view());
         QVERIFY(w.boxes.isEmpty());
     }
 
@@ -212,9 +197,9 @@ private slots:
         const QImage image = w.view().grab().toImage();
         const int dpr = int(image.devicePixelRatio());
         for (const int x : {0, 120, w.view().width() - 1}) {
+            QCOMPARE(image.pixelColor(x * dpr, 22 * dpr), QColor(Qt::white));
             QCOMPARE(image.pixelColor(x * dpr, 23 * dpr), QColor(Qt::black));
             QCOMPARE(image.pixelColor(x * dpr, 24 * dpr), QColor(Qt::white));
-            QCOMPARE(image.pixelColor(x * dpr, 22 * dpr), QColor(Qt::white));
         }
         const int overview = w.titleRight();
         QVERIFY(overview > 3);
@@ -285,14 +270,10 @@ private slots:
         QCOMPARE(w.view().folderView().pieChart().sliceCount(), 8);
         engine::Settings changed;
         changed.numberOfSlices = 6;
-        changed.sliceColors[3] = 0x00FF00;
         w.view().ApplyPreferences(changed);
         QCOMPARE(w.view().settings(), changed);
-        // Five named slices and "Other", the fourth in the new colour; no rescan.
-        const auto& slices = w.view().folderView().pieChart().slices();
-        QCOMPARE(int(slices.size()), 6);
-        QCOMPARE(slices[3].color, engine::ColorRef(0x00FF00));
-        QCOMPARE(slices[5].endAngle, 360);
+        // Five named slices and "Other", without a rescan.
+        QCOMPARE(w.view().folderView().pieChart().sliceCount(), 6);
         QCOMPARE(w.view().folderView().scanCount(), 1);
         QVERIFY(!w.view().fileTypeView().IsWindowCreated());
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -313,8 +294,8 @@ private slots:
     void exitEndsTheEventLoopWithoutAPrompt() {
         Window w;
         w.action(app::kIdExit)->trigger();
-        // Exit posts the end of the loop; a stand-in posted after it, and posting once more,
-        // runs only when the loop goes on after Exit's post was delivered.
+        // Exit posts the end of the loop; a stand-in posted after it, posting once more, runs
+        // only when the loop goes on after Exit's post was delivered.
         QMetaObject::invokeMethod(
             qApp,
             [] {
@@ -349,31 +330,19 @@ private slots:
 
     void aboutShowsTheAboutBox() {
         Window w;
-        QStringList texts;
+        bool shown = false;
         QTimer::singleShot(0, this, [&] {
             auto* about = qobject_cast<dialogs::CAboutDlg*>(QApplication::activeModalWidget());
             QVERIFY(about);
             // Full screen: exactly over the frame's client area.
             QCOMPARE(about->geometry(),
                      QRect(w.frame().mapToGlobal(QPoint(0, 0)), w.frame().size()));
-            for (const int id :
-                 {dialogs::kIdAboutName, dialogs::kIdAboutPlatform, dialogs::kIdAboutVersion})
-                texts.append(dialogs::GetDlgItem<QLabel>(about, id)->text());
-            QCOMPARE(about->findChildren<QPushButton*>().size(), 1);
+            shown = true;
             about->okButton()->click();
         });
         w.action(app::kIdAppAbout)->trigger();
-        QCOMPARE(texts, (QStringList{"Dovrane Storage Analyzer", "for Pocket PC", "Version 2.0"}));
+        QVERIFY(shown);
         QVERIFY(!QApplication::activeModalWidget());
-    }
-
-    void childViewFollowsTheWindowSize() {
-        Window w;
-        w.frame().resize(300, 400);
-        QCoreApplication::processEvents();
-        QCOMPARE(w.view().width(), 300);
-        QCOMPARE(w.view().overview().geometry(), QRect(0, 26, 300, w.view().height() - 26));
-        QCOMPARE(w.view().explorer().geometry(), w.view().overview().geometry());
     }
 };
 
