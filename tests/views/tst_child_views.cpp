@@ -27,38 +27,30 @@ private slots:
         QVERIFY(!view.isHidden());
     }
 
-    void selectedPath_data() {
-        QTest::addColumn<QStringList>("branch");  // items from the root down; the last selected
-        QTest::addColumn<QString>("path");
-        QTest::newRow("nothing") << QStringList{} << QString();
-        QTest::newRow("root") << QStringList{"\\"} << QStringLiteral("\\");
-        QTest::newRow("below the root")
-            << QStringList{"\\", "Windows"} << QStringLiteral("\\Windows");
-        QTest::newRow("two down") << QStringList{"\\", "Windows", "Fonts"}
-                                  << QStringLiteral("\\Windows\\Fonts");
-        QTest::newRow("as written")
-            << QStringList{"\\", "My Documents", "a.b"} << QStringLiteral("\\My Documents\\a.b");
-    }
-
     void selectedPath() {
-        QFETCH(QStringList, branch);
-        QFETCH(QString, path);
-        QWidget host;
-        views::CExplorerView explorer;
-        QVERIFY(explorer.GetSelectedPath().isEmpty());  // no window yet
-        QVERIFY(explorer.Create(&host, QRect(0, 26, 240, 294)));
-        QTreeWidget* tree = explorer.tree();
-        QCOMPARE(tree->topLevelItemCount(), 1);
-        QTreeWidgetItem* item = tree->topLevelItem(0);
-        QCOMPARE(item->text(0), QStringLiteral("\\"));
-        for (const QString& name : branch.mid(1)) {
-            auto* child = new QTreeWidgetItem(QStringList{name});
-            item->addChild(child);
-            item = child;
+        // Items from the root down, the last one selected; names as written.
+        const std::pair<QStringList, QString> branches[] = {
+            {{}, ""},
+            {{"\\"}, "\\"},
+            {{"\\", "Windows"}, "\\Windows"},
+            {{"\\", "Windows", "Fonts"}, "\\Windows\\Fonts"},
+            {{"\\", "My Documents", "a.b"}, "\\My Documents\\a.b"}};
+        for (const auto& [branch, path] : branches) {
+            QWidget host;
+            views::CExplorerView explorer;
+            QVERIFY(explorer.GetSelectedPath().isEmpty());  // no window yet
+            QVERIFY(explorer.Create(&host, QRect(0, 26, 240, 294)));
+            QTreeWidgetItem* item = explorer.tree()->topLevelItem(0);
+            QCOMPARE(explorer.tree()->topLevelItemCount(), 1);
+            QCOMPARE(item->text(0), QStringLiteral("\\"));
+            for (const QString& name : branch.mid(1)) {
+                item->addChild(new QTreeWidgetItem(QStringList{name}));
+                item = item->child(0);
+            }
+            if (!branch.isEmpty())
+                explorer.tree()->setCurrentItem(item);
+            QCOMPARE(explorer.GetSelectedPath(), path);
         }
-        if (!branch.isEmpty())
-            tree->setCurrentItem(item);
-        QCOMPARE(explorer.GetSelectedPath(), path);
     }
 };
 
