@@ -132,64 +132,51 @@ private slots:
         QCOMPARE(w.frame().toolTips().mid(2), tips);
     }
 
-    void viewCommands_data() {
-        QTest::addColumn<QList<int>>("commands");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<QList<bool>>("created");
+    void viewCommands() {
         const int e = app::kIdExplorerView, f = app::kIdFolderView, t = app::kIdFileTypeView,
                   o = app::kIdOverview;
-        // The Explorer View is made (root expanded) before the Overview, at the start.
-        QTest::newRow("start") << QList<int>{} << int(V::kOverview)
-                               << QList<bool>{true, true, false, false};
-        QTest::newRow("explorer") << QList<int>{e} << int(V::kExplorerView)
-                                  << QList<bool>{true, true, false, false};
-        QTest::newRow("folder") << QList<int>{f} << int(V::kFolderView)
-                                << QList<bool>{true, true, true, false};
-        QTest::newRow("file type")
-            << QList<int>{t} << int(V::kFileTypeView) << QList<bool>{true, true, false, true};
-        QTest::newRow("overview again")
-            << QList<int>{o} << int(V::kOverview) << QList<bool>{true, true, false, false};
-        QTest::newRow("folder, then overview")
-            << QList<int>{f, o} << int(V::kOverview) << QList<bool>{true, true, true, false};
-        QTest::newRow("every view, back to folder")
-            << QList<int>{t, e, f, o, t, f} << int(V::kFolderView)
-            << QList<bool>{true, true, true, true};
-    }
-
-    void viewCommands() {
-        QFETCH(QList<int>, commands);
-        QFETCH(int, current);
-        QFETCH(QList<bool>, created);
-        Window w;
-        QCOMPARE(w.frame().windowTitle(), QStringLiteral("Dovrane Storage Analyzer"));
-        QVERIFY(w.view().explorer().tree()->topLevelItem(0)->isExpanded());
-        for (const int id : commands)
-            w.action(id)->trigger();
-        QCOMPARE(w.view().currentView(), current);
-        const QList<int> ids{app::kIdOverview, app::kIdExplorerView, app::kIdFolderView,
-                             app::kIdFileTypeView};
-        // The window resized: every child made follows it, only the current one shows.
-        w.frame().resize(300, 400);
-        QCoreApplication::processEvents();
-        const QRect area(0, 26, 300, w.view().height() - 26);
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(w.children()[i]->IsWindowCreated(), created[i]);
-            QCOMPARE(w.children()[i]->isVisible(), i == current);
-            if (created[i])
-                QCOMPARE(w.children()[i]->geometry(), area);
-            QCOMPARE(w.action(ids[i])->isChecked(), i == current);
-            QCOMPARE(w.button(ids[i])->isChecked(), i == current);
+        // Commands, the view then current, and the children made by then: at the start the
+        // Explorer View is made (root expanded) before the Overview.
+        const std::tuple<QList<int>, int, QList<bool>> cases[] = {
+            {{}, V::kOverview, {true, true, false, false}},
+            {{e}, V::kExplorerView, {true, true, false, false}},
+            {{f}, V::kFolderView, {true, true, true, false}},
+            {{t}, V::kFileTypeView, {true, true, false, true}},
+            {{o}, V::kOverview, {true, true, false, false}},
+            {{f, o}, V::kOverview, {true, true, true, false}},
+            {{t, e, f, o, t, f}, V::kFolderView, {true, true, true, true}}};
+        for (const auto& [commands, current, created] : cases) {
+            Window w;
+            QCOMPARE(w.frame().windowTitle(), QStringLiteral("Dovrane Storage Analyzer"));
+            QVERIFY(w.view().explorer().tree()->topLevelItem(0)->isExpanded());
+            for (const int id : commands)
+                w.action(id)->trigger();
+            QCOMPARE(w.view().currentView(), current);
+            const QList<int> ids{app::kIdOverview, app::kIdExplorerView, app::kIdFolderView,
+                                 app::kIdFileTypeView};
+            // The window resized: every child made follows it, only the current one shows.
+            w.frame().resize(300, 400);
+            QCoreApplication::processEvents();
+            const QRect area(0, 26, 300, w.view().height() - 26);
+            for (int i = 0; i < 4; ++i) {
+                QCOMPARE(w.children()[i]->IsWindowCreated(), created[i]);
+                QCOMPARE(w.children()[i]->isVisible(), i == current);
+                if (created[i])
+                    QCOMPARE(w.children()[i]->geometry(), area);
+                QCOMPARE(w.action(ids[i])->isChecked(), i == current);
+                QCOMPARE(w.button(ids[i])->isChecked(), i == current);
+            }
+            QCOMPARE(w.view().width(), 300);
+            QCOMPARE(w.action(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
+            QCOMPARE(w.button(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
+            QCOMPARE(w.action(app::kIdRefresh)->isEnabled(), current != V::kExplorerView);
+            // A child window is made once; later shows reuse it. The Overview is refreshed once,
+            // on creation.
+            QCOMPARE(w.view().fileTypeView().scanCount(), created[3] ? 1 : 0);
+            QCOMPARE(w.view().overview().refreshCount(), 1);
+            QCOMPARE(w.view().overview().m_pMainView, &w.view());
+            QVERIFY(w.boxes.isEmpty());
         }
-        QCOMPARE(w.view().width(), 300);
-        QCOMPARE(w.action(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
-        QCOMPARE(w.button(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
-        QCOMPARE(w.action(app::kIdRefresh)->isEnabled(), current != V::kExplorerView);
-        // A child window is made once; later shows reuse it. The Overview is refreshed once,
-        // on creation.
-        QCOMPARE(w.view().fileTypeView().scanCount(), created[3] ? 1 : 0);
-        QCOMPARE(w.view().overview().refreshCount(), 1);
-        QCOMPARE(w.view().overview().m_pMainView, &w.view());
-        QVERIFY(w.boxes.isEmpty());
     }
 
     void titleBandNamesTheView() {
@@ -236,29 +223,26 @@ private slots:
         QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
     }
 
-    void refreshReachesTheViewOnScreen_data() {
-        QTest::addColumn<int>("viewCommand");
-        QTest::addColumn<QList<int>>("expected");  // overview refreshes, folder and type scans
-        QTest::newRow("overview") << app::kIdOverview << QList<int>{2, 1, 1};
-        QTest::newRow("explorer") << app::kIdExplorerView << QList<int>{1, 1, 1};
-        QTest::newRow("folder") << app::kIdFolderView << QList<int>{1, 2, 1};
-        QTest::newRow("file type") << app::kIdFileTypeView << QList<int>{1, 1, 2};
-    }
-
     void refreshReachesTheViewOnScreen() {
-        QFETCH(int, viewCommand);
-        QFETCH(QList<int>, expected);
-        Window w;
-        w.action(app::kIdFolderView)->trigger();
-        w.action(app::kIdFileTypeView)->trigger();
-        // A Refresh during a scan starts none, so the first scans end first.
-        QTRY_VERIFY(!w.view().folderView().IsBusy() && !w.view().fileTypeView().IsBusy());
-        w.action(viewCommand)->trigger();
-        // Routed directly too, so that the disabled Refresh of the Explorer View is tried.
-        w.frame().RouteCommand(app::kIdRefresh);
-        QCOMPARE((QList<int>{w.view().overview().refreshCount(), w.view().folderView().scanCount(),
-                             w.view().fileTypeView().scanCount()}),
-                 expected);
+        // The view on screen, then the Overview's refreshes and the folder and type scans.
+        for (const auto& [viewCommand, expected] :
+             {std::pair(app::kIdOverview, QList<int>{2, 1, 1}),
+              {app::kIdExplorerView, {1, 1, 1}},
+              {app::kIdFolderView, {1, 2, 1}},
+              {app::kIdFileTypeView, {1, 1, 2}}}) {
+            Window w;
+            w.action(app::kIdFolderView)->trigger();
+            w.action(app::kIdFileTypeView)->trigger();
+            // A Refresh during a scan starts none, so the first scans end first.
+            QTRY_VERIFY(!w.view().folderView().IsBusy() && !w.view().fileTypeView().IsBusy());
+            w.action(viewCommand)->trigger();
+            // Routed directly too, so that the disabled Refresh of the Explorer View is tried.
+            w.frame().RouteCommand(app::kIdRefresh);
+            QCOMPARE(
+                (QList<int>{w.view().overview().refreshCount(), w.view().folderView().scanCount(),
+                            w.view().fileTypeView().scanCount()}),
+                expected);
+        }
     }
 
     void preferencesReapplyToTheChartViewsThatExist() {
