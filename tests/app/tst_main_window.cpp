@@ -100,36 +100,31 @@ private slots:
     void commandBarHasTheMenusAndButtonsInOrder() {
         Window w;
         const QList<QAction*> items = w.frame().commandBar()->actions();
+        const QStringList tips{"File",        "Tools",          "Overview",      "Explorer view",
+                               "Folder view", "File type view", "Parent Folder", "Help"};
+        QCOMPARE(w.frame().toolTips().mid(2), tips.mid(2));
         QCOMPARE(items.size(), 8);
-        QStringList menuNames, menuTips;
-        QList<QMenu*> menus;
-        for (int i = 0; i < 2; ++i) {
-            auto* menuButton =
-                qobject_cast<QToolButton*>(w.frame().commandBar()->widgetForAction(items[i]));
-            QVERIFY(menuButton);
-            menuNames.append(menuButton->text());
-            menuTips.append(menuButton->toolTip());
-            menus.append(menuButton->menu());
+        QList<QToolButton*> buttons;
+        for (int i = 0; i < 8; ++i) {
+            buttons << qobject_cast<QToolButton*>(
+                w.frame().commandBar()->widgetForAction(items[i]));
+            QCOMPARE(buttons[i]->toolTip(), tips[i]);
         }
-        QCOMPARE(menuNames, (QStringList{"&File", "Tools"}));
-        QCOMPARE(menuTips, (QStringList{"File", "Tools"}));
-        QCOMPARE(MenuTexts(menus[0]), (QStringList{"E&xit", "", "Explorer View", "Folder View",
-                                                   "File Type View", "Overview"}));
+        QCOMPARE(buttons[0]->text(), QStringLiteral("&File"));
+        QCOMPARE(buttons[1]->text(), QStringLiteral("Tools"));
+        QCOMPARE(MenuTexts(buttons[0]->menu()),
+                 (QStringList{"E&xit", "", "Explorer View", "Folder View", "File Type View",
+                              "Overview"}));
         QCOMPARE(
-            MenuTexts(menus[1]),
+            MenuTexts(buttons[1]->menu()),
             (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
                          "Databases...", "", "Parent Folder", "Preferences...", "", "Refresh"}));
-        const QList<int> buttonIds{app::kIdOverview,     app::kIdExplorerView, app::kIdFolderView,
-                                   app::kIdFileTypeView, app::kIdParentFolder, app::kIdHelp};
-        QStringList tips;
+        const QList<int> ids{app::kIdOverview,     app::kIdExplorerView, app::kIdFolderView,
+                             app::kIdFileTypeView, app::kIdParentFolder, app::kIdHelp};
         for (int i = 0; i < 6; ++i) {
-            QCOMPARE(items[i + 2], w.action(buttonIds[i]));
+            QCOMPARE(items[i + 2], w.action(ids[i]));
             QVERIFY(!items[i + 2]->icon().isNull());
-            tips.append(w.button(buttonIds[i])->toolTip());
         }
-        QCOMPARE(tips, (QStringList{"Overview", "Explorer view", "Folder view", "File type view",
-                                    "Parent Folder", "Help"}));
-        QCOMPARE(w.frame().toolTips().mid(2), tips);
     }
 
     void viewCommands() {
