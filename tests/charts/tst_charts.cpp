@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "charts/color_ref.h"
-#include "charts/folder_legend.h"
 #include "charts/legend_list.h"
 #include "charts/pie_chart.h"
 #include "charts/pie_geometry.h"
@@ -403,37 +402,6 @@ private slots:
         QTest::mouseClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, 20));
         QTest::mouseDClick(f.legend.viewport(), Qt::LeftButton, {}, QPoint(100, 20));
         QCOMPARE(f.owner.taps, QList<int>{1});
-    }
-
-    void folderRowsBySize() {
-        struct FolderOwner : FolderLegendOwner {
-            const engine::FolderNode* shown = nullptr;
-            const engine::FolderNode* legendFolder() const override { return shown; }
-            int legendNumberOfSlices() const override { return 0; }
-            void legendRowTapped(int) override {}
-        } owner;
-        QVERIFY(!owner.legendHasData());
-        engine::FolderTree tree;
-        engine::FolderNode* root = tree.root();
-        std::vector<engine::FolderNode*> children;
-        for (const auto& [name, size] :
-             {std::pair<const char*, quint64>{"small", 10}, {"big", 100}, {"", 50}}) {
-            children.push_back(tree.newNode(
-                root, name,
-                *name ? engine::FolderNode::Kind::Folder : engine::FolderNode::Kind::InFolder));
-            children.back()->totalSize = size;
-        }
-        tree.setChildren(root, children);
-        owner.shown = root;
-        QVERIFY(owner.legendHasData());
-        QCOMPARE(owner.legendEntryCount(), 3);
-        QCOMPARE(owner.legendEntryName(0), QStringLiteral("big"));
-        QCOMPARE(owner.legendEntryName(1), QStringLiteral("\"In Folder\""));
-        QCOMPARE(owner.legendEntryName(2), QStringLiteral("small"));
-        for (const int slices : {16, 2}) {  // two slices fold the smallest into Other
-            engine::ComputeOther(root, slices);
-            QCOMPARE(owner.legendHasOther(), slices == 2);
-        }
     }
 
     void withoutDataWhiteAndDeaf() {
