@@ -98,7 +98,7 @@ void TestReports::emptyFolderGetsEqualSlices() {
     QVERIFY(r.output.contains(R"({"name": "e6", "start": 306, "end": 357, "color": 16711935}]})"));
 }
 
-void TestReports::typesJson() {
+void TestReports::types() {
     TestDevice dev;
     Sample(dev);
     const ReportResult r = Run(dev, {"--report", "types", "--format", "json", "--slices", "3"});
@@ -116,11 +116,6 @@ void TestReports::typesJson() {
             R"({"name": "DOC", "start": 278, "end": 318, "color": 32768}, )"
             R"({"name": "\"Other\"", "start": 318, "end": 360, "color": 65535}]})"
             "\n"));
-}
-
-void TestReports::typesText() {
-    TestDevice dev;
-    Sample(dev);
     QCOMPARE(QString::fromUtf8(Run(dev, {"--report", "types"}).output),
              QStringLiteral("Type       Size  Total %\n"
                             "Generic  2.0 KB  77.3\n"
@@ -129,7 +124,7 @@ void TestReports::typesText() {
                             "           0  B  0.0\n"));
 }
 
-void TestReports::searches() {
+void TestReports::searchesAndFileLists() {
     TestDevice dev;
     Sample(dev);
     ReportResult r = Run(dev, {"--report", "duplicates", "--format", "json"});
@@ -148,12 +143,7 @@ void TestReports::searches() {
     r = Run(dev, {"--report", "largest", "--path", "\\Docs\\readme"});
     QCOMPARE(r.exitCode, 3);
     QCOMPARE(r.error, QStringLiteral("no folder '\\Docs\\readme' on the device"));
-}
-
-void TestReports::folderAndTypeFiles() {
-    TestDevice dev;
-    Sample(dev);
-    ReportResult r = Run(dev, {"--report", "files", "--format", "json"});
+    r = Run(dev, {"--report", "files", "--format", "json"});
     QCOMPARE(r.output,
              QByteArray(
                  R"({"folder": "\\", "files": [)"

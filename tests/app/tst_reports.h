@@ -10,9 +10,7 @@ private slots:
     void namesThatAreNotUtf8();
     void foldersText();
     void emptyFolderGetsEqualSlices();
-    void typesJson();
-    void typesText();
-    void searches();
-    void folderAndTypeFiles();
+    void types();
+    void searchesAndFileLists();
     void overview();
 };
