@@ -286,17 +286,6 @@ private slots:
         }
     }
 
-    void paintCopiesTheImage() {
-        CPieChart chart;
-        chart.Create(70, 100, 120);
-        chart.AddSlice(0, 120, 0xFF0000);
-        QImage target(240, 240, QImage::Format_RGB32);
-        target.fill(Qt::gray);
-        chart.Paint(target, QPoint(30, 50));
-        QCOMPARE(target.pixel(29, 120), QColor(Qt::gray).rgb());
-        QCOMPARE(target.copy(30, 50, 140, 140), chart.image());
-    }
-
     void rowBoxes() {
         // The last column of the box outline: 24 for folders, 23 for file types.
         for (const auto& [kind, right] :

@@ -19,37 +19,30 @@ class TestFigures : public QObject {
 
 private slots:
     void sizeText() {
-        const std::pair<quint64, const char*> sizes[] = {
-            {0, "0  B"},
-            {1023, "1023  B"},
-            {1024, "1.0 KB"},
-            {1023999, "1000.0 KB"},  // the last KB
-            {1024000, "1.0 MB"},
-            {1048576, "1.0 MB"},  // MB, not MiB
-            {2304, "2.2 KB"},     // exact halves to even, down
-            {2816, "2.8 KB"},     // and up
-            {1023999999, "1000.0 MB"},
-            {1024000000, "1.0 GB"},
-            {quint64{1} << 32, "4.2 GB"},  // 4 GiB does not wrap
-            {1024000000000, "1.0 TB"},
-            {~quint64{0}, "18014398.5 TB"}};
-        for (const auto& [bytes, text] : sizes)
-            QCOMPARE(std::pair(bytes, SizeText(bytes)),
-                     std::pair(bytes, QString::fromLatin1(text)));
+        // KB and MB of 1000 x 1024 bytes (1048576 is "1.0 MB"), exact halves to even (2304
+        // down, 2816 up), 4 GiB without a wrap, and the largest count.
+        QStringList texts;
+        for (const quint64 bytes :
+             {0ull, 1023ull, 1024ull, 1023999ull, 1024000ull, 1048576ull, 2304ull, 2816ull,
+              1023999999ull, 1024000000ull, 1ull << 32, 1024000000000ull, ~0ull})
+            texts << SizeText(bytes);
+        QCOMPARE(texts, (QStringList{"0  B", "1023  B", "1.0 KB", "1000.0 KB", "1.0 MB", "1.0 MB",
+                                     "2.2 KB", "2.8 KB", "1000.0 MB", "1.0 GB", "4.2 GB", "1.0 TB",
+                                     "18014398.5 TB"}));
     }
 
     void shareText() {
-        const std::tuple<quint64, quint64, const char*> shares[] = {
-            {50, 200, "25.0"},
-            {50, 1000, "5.0"},
-            {100000000, 200000000, "50.0"},
-            {0, 0, "0.0"},  // an empty total
-            {7, 7, "100.0"},
-            {quint64{3} << 32, quint64{4} << 32, "75.0"},
-            {1, 3000, "0.0"}};
-        for (const auto& [part, total, text] : shares)
-            QCOMPARE(std::pair(part, ShareText(part, total)),
-                     std::pair(part, QString::fromLatin1(text)));
+        // An empty total gives 0.0; shares beyond 32 bits.
+        QStringList texts;
+        for (const auto& [part, total] : {std::pair(50ull, 200ull),
+                                          {50, 1000},
+                                          {100000000, 200000000},
+                                          {0, 0},
+                                          {7, 7},
+                                          {3ull << 32, 4ull << 32},
+                                          {1, 3000}})
+            texts << ShareText(part, total);
+        QCOMPARE(texts, (QStringList{"25.0", "5.0", "50.0", "0.0", "100.0", "75.0", "0.0"}));
     }
 
     void pathsAndNames() {
