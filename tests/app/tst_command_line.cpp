@@ -61,33 +61,29 @@ private slots:
     void badInput_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* name, const QStringList& arguments, const char* message) {
-            QTest::newRow(name) << arguments << QString::fromLatin1(message);
+        const auto row = [](const QStringList& arguments, const char* message) {
+            QTest::newRow(message) << arguments << QString::fromLatin1(message);
         };
-        row("unknown option", {"--frobnicate"}, "unknown option '--frobnicate' (see --help)");
-        row("unknown report", {"--report", "pies"},
+        row({"--frobnicate"}, "unknown option '--frobnicate' (see --help)");
+        row({"--report", "pies"},
             "unknown report 'pies' (one of: duplicates, files, folders, largest, overview, "
             "type-files, types)");
-        row("type files without a type", {"--report", "type-files"},
-            "--report type-files needs --type TYPE");
-        row("no value", {"--slices"}, "--slices needs a value");
-        row("slices 0", {"--slices", "0"}, "--slices takes a whole number from 1 to 1000, not '0'");
-        row("slices 1001", {"--slices=1001"},
-            "--slices takes a whole number from 1 to 1000, not '1001'");
-        row("format", {"--format", "xml"}, "--format takes text or json, not 'xml'");
-        row("two roots", {"/a", "/b"}, "one device root only, not also '/b'");
-        row("flag with value", {"--network=yes"}, "--network takes no value");
-        row("unknown view", {"--view", "pie"},
+        row({"--report", "type-files"}, "--report type-files needs --type TYPE");
+        row({"--slices"}, "--slices needs a value");
+        row({"--slices", "0"}, "--slices takes a whole number from 1 to 1000, not '0'");
+        row({"--slices=1001"}, "--slices takes a whole number from 1 to 1000, not '1001'");
+        row({"--format", "xml"}, "--format takes text or json, not 'xml'");
+        row({"/a", "/b"}, "one device root only, not also '/b'");
+        row({"--network=yes"}, "--network takes no value");
+        row({"--view", "pie"},
             "--view takes one of overview, explorer, folder, filetype, not 'pie'");
-        row("size without x", {"--size", "300"},
-            "--size takes WIDTHxHEIGHT, each from 120 to 8000, not '300'");
-        row("size too small", {"--size", "100x400"},
+        row({"--size", "300"}, "--size takes WIDTHxHEIGHT, each from 120 to 8000, not '300'");
+        row({"--size", "100x400"},
             "--size takes WIDTHxHEIGHT, each from 120 to 8000, not '100x400'");
-        row("scale too large", {"--scale", "9"}, "--scale takes a number from 0.5 to 8, not '9'");
-        row("screenshot without a file", {"--screenshot"}, "--screenshot needs a value");
-        row("dialog without a screenshot", {"--dialog", "about"},
-            "--dialog needs --screenshot FILE");
-        row("screenshot with a report", {"--report", "folders", "--screenshot", "a.png"},
+        row({"--scale", "9"}, "--scale takes a number from 0.5 to 8, not '9'");
+        row({"--screenshot"}, "--screenshot needs a value");
+        row({"--dialog", "about"}, "--dialog needs --screenshot FILE");
+        row({"--report", "folders", "--screenshot", "a.png"},
             "--screenshot and --report exclude each other");
     }
     void badInput() {
