@@ -193,8 +193,6 @@ private slots:
         views::CFolderView& folder = w.view().folderView();
         QCOMPARE(folder.pendingPath, QStringLiteral("\\windows\\fonts"));
         QCOMPARE(folder.scanCount(), 1);
-        QCOMPARE(folder.settings, &w.view().settings());
-        QCOMPARE(folder.device, &w.device);
         QTRY_VERIFY(!folder.IsBusy());
         QCOMPARE(folder.headerText(), QStringLiteral(" \\Windows \\Fonts"));
 
