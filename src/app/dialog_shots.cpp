@@ -12,6 +12,10 @@ namespace {
 const std::array kRows = std::to_array<DialogShotRow>({
     {"about", [](CAnalyzerApp&,
                  const Options&) { return DialogShotOf(std::make_unique<dialogs::CAboutDlg>()); }},
+    {"overview-details",
+     [](CAnalyzerApp& app, const Options&) {
+         return DialogShotOf(app.mainView()->overview().MakeDetailsDialog());
+     }},
 });
 
 }  // namespace

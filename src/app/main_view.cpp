@@ -28,6 +28,9 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
       m_pace(setup.pace) {
     // Painted whole each time, so the children are the only thing Qt needs to erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The details dialog reads the device even while the Overview has no window.
+    m_overview.device = m_device;
+    m_explorer.device = m_device;
 }
 
 // Members go in the reverse of their declaration: the children, then the title font.
@@ -163,8 +166,7 @@ void CDovraneStorageAnalyzerView::MakeCurrent(View view) {
 void CDovraneStorageAnalyzerView::OnViewOverview() {
     if (!m_overview.IsWindowCreated()) {
         m_overview.m_pMainView = this;
-        CreateChild(m_overview, kChildCreateFailed);
-        m_overview.Refresh();
+        CreateChild(m_overview, kChildCreateFailed);  // which reads the figures
     } else {
         m_overview.show();
     }

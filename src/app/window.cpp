@@ -122,6 +122,10 @@ int RunWindow(int& argc, char** argv, const Options& options) {
     // --path stands for the Explorer's selection: the Folder View opens on that folder.
     if (options.path && app.mainView()->folderView().IsWindowCreated())
         app.mainView()->folderView().GoToPath(engine::FoldCase(*options.path));
+    // In the Explorer it is the tree's selection, opened down to it.
+    if (options.path && start.firstView == CDovraneStorageAnalyzerView::kExplorerView &&
+        !app.mainView()->explorer().SelectPath(*options.path))
+        return Fail(3, QStringLiteral("no folder '%1' on the device").arg(*options.path));
     if (dialogRow)
         return SaveDialogScreenshot(app, *dialogRow, options);
     if (screenshot) {

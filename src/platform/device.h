@@ -29,6 +29,9 @@ struct DiskSpace {
 enum class ReadDetail {
     Full,     // every entry stat'ed: attributes, times, identity
     ForWalk,  // sub-folders carry only the directory and hidden bits
+    // Sub-folders as for ForWalk; entries the listing names as something else (files,
+    // links) may be left out, so a folder of many files costs no stat call per file.
+    FoldersOnly,
 };
 
 // An open folder. Owned by whoever opened it; valid only with the device that made it.

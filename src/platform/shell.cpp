@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "platform/control_panel.h"
+
 namespace dovrane::platform {
 namespace {
 
@@ -18,6 +20,8 @@ Launcher& Current() {
 bool DesktopLaunch(const LaunchRequest& request) {
     if (request.kind == LaunchRequest::Kind::OpenUrl)
         return QDesktopServices::openUrl(request.url);
+    if (request.program == kControlPanelProgram)
+        return StartControlPanelPage(request.arguments.value(0));
     const QString path = QStandardPaths::findExecutable(request.program);
     if (path.isEmpty())
         return false;
