@@ -9,7 +9,6 @@
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
 #include "dialogs/control_id.h"
-#include "dialogs/dialog_units.h"
 #include "dialogs/full_screen.h"
 #include "engine/text.h"
 #include "platform/device.h"
@@ -143,12 +142,25 @@ void CFilePropertiesDlg::OnInitDialog() {
 }
 
 void CFilePropertiesDlg::Layout() {
-    const DialogUnits units(charts::CreatePointFont(QStringLiteral("Tahoma"), 8));
-    for (const ControlPlace& place : kPlaces)
-        if (QWidget* control = GetDlgItem(this, place.id))
-            control->setGeometry(units.map(place.x, place.y, place.w, place.h));
+    // The template's units on the handheld's System font (6 x 13 pixels a character).
+    // Values and boxes may run on to the right edge: desktop texts are wider.
+    constexpr int kBaseX = 6, kBaseY = 13;
+    const int w = width();
+    for (const ControlPlace& place : kPlaces) {
+        QWidget* control = GetDlgItem(this, place.id);
+        if (!control)
+            continue;
+        const int x = place.x * kBaseX / 4;
+        int right = x + place.w * kBaseX / 4;
+        if (place.x == 53 || place.id == kIdPropArchive)
+            right = w - 2;
+        else if (place.id == kIdPropReadOnly || place.id == kIdPropHidden)
+            right = (place.id == kIdPropReadOnly ? 55 : 101) * kBaseX / 4 - 1;
+        control->setGeometry(x, place.y * kBaseY / 8, std::max(0, right - x),
+                             std::max(place.h * kBaseY / 8, fontMetrics().height()));
+    }
     if (m_ok)
-        m_ok->setGeometry(width() - 40, 1, 38, 19);
+        m_ok->setGeometry(w - 40, 1, 38, 19);
 }
 
 void CFilePropertiesDlg::resizeEvent(QResizeEvent* event) {
@@ -161,8 +173,13 @@ void CFilePropertiesDlg::paintEvent(QPaintEvent* /*event*/) {
     m_hIcon.paint(&painter, QRect(10, 25, 16, 16));
     painter.setPen(QPen(Qt::black, 1));
     painter.drawLine(0, 21, width(), 21);
-    painter.drawLine(10, 121, width() - 10, 121);
-    painter.drawLine(10, 215, width() - 10, 215);
+    // Above the size and under the boxes, wherever the font put them.
+    const QWidget* size = GetDlgItem(this, 1025);
+    const QWidget* box = GetDlgItem(this, kIdPropReadOnly);
+    const int above = size ? size->y() - 3 : 121;
+    const int below = box ? box->geometry().bottom() + 4 : 215;
+    painter.drawLine(10, above, width() - 10, above);
+    painter.drawLine(10, below, width() - 10, below);
 }
 
 }  // namespace dovrane::dialogs
