@@ -465,6 +465,27 @@ private slots:
         QCOMPARE(dialogs::PropertiesTimeText(time.toMSecsSinceEpoch() * 1000000), text);
     }
 
+    void propertiesOfOddNames() {
+        test::TempTree tmp;
+        tmp.file("back\\slash\nline.txt", 1500);
+        tmp.file("bad\xff.bin", 12);
+        platform::HostDevice device(tmp.root());
+        Scanned scan(device);
+        CFolderFilesDlg dialog(&device);
+        dialog.SetFolder(scan.tree.root());
+        QStringList sizes;
+        dialogs::ScopedModalHook modal([&](QDialog& d) {
+            sizes << dialogs::GetDlgItem<QLabel>(&d, dialogs::kIdPropSize)->text();
+            return int(QDialog::Accepted);
+        });
+        for (int row = 0; row < 2; ++row) {
+            dialog.list()->clearSelection();
+            dialog.list()->SelectRow(row);
+            dialog.operations()->OnProperties();
+        }
+        QCOMPARE(sizes, QStringList({"1.46 K", "12 B"}));
+    }
+
     void propertiesOfAVanishedFile() {
         platform::TestDevice device;
         dialogs::CFilePropertiesDlg dialog(nullptr, QStringLiteral("gone.txt"),
