@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <QFile>
 #include <QTest>
 
 #include "platform/host_device.h"
@@ -63,6 +64,23 @@ private slots:
         if (result == int(RemoveResult::Removed))
             QVERIFY(!QFileInfo(tmp.root() + path.replace(u'\\', u'/')).exists() &&
                     !QFileInfo(tmp.root() + path).isSymLink());
+    }
+
+    void trashNeedsAnExactPath() {
+        test::TempTree tmp;
+        tmp.folder("home");
+        tmp.file("bad\xff", 1);
+        const QByteArray previous = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/home"));
+        struct stat st {};
+        QCOMPARE(::lstat(tmp.host("bad\xff").c_str(), &st), 0);
+        platform::HostDevice device(tmp.root());
+        const QString name = QStringLiteral("\\bad") + QChar(0xDCFF);
+        const auto result =
+            device.removeFile(name, {{st.st_dev, st.st_ino}, true}, platform::RemoveMode::Trash);
+        qputenv("XDG_DATA_HOME", previous);
+        QCOMPARE(int(result), int(RemoveResult::Failed));
+        QCOMPARE(::lstat(tmp.host("bad\xff").c_str(), &st), 0);
     }
 
     void readsAndPaths() {
