@@ -32,6 +32,15 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
     // The details dialog reads the device even while the Overview has no window.
     m_overview.device = m_device;
     m_explorer.device = m_device;
+    // The chart views ask for their dialogs; the views open them.
+    connect(&m_folderView, &views::CFolderView::filesInFolderRequested, &m_folderView,
+            &views::CFolderView::OpenFilesInFolder);
+    connect(&m_folderView, &views::CFolderView::detailsRequested, &m_folderView,
+            &views::CFolderView::OpenFolderDetails);
+    connect(&m_fileTypeView, &views::CFileTypeView::fileListRequested, &m_fileTypeView,
+            &views::CFileTypeView::OpenFileList);
+    connect(&m_fileTypeView, &views::CFileTypeView::detailsRequested, &m_fileTypeView,
+            &views::CFileTypeView::OpenFileTypes);
 }
 
 // Members go in the reverse of their declaration: the children, then the title font.

@@ -80,6 +80,7 @@ public:
     views::COverviewView& overview() { return m_overview; }
     views::CExplorerView& explorer() { return m_explorer; }
     views::CFolderView& folderView() { return m_folderView; }
+    platform::Device* device() const { return m_device; }
     views::CFileTypeView& fileTypeView() { return m_fileTypeView; }
     // The child on screen.
     views::CChildWindow& currentChild();
