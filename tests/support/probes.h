@@ -4,6 +4,7 @@
 #include <QAbstractItemModel>
 #include <QImage>
 #include <QStringList>
+#include <QTest>
 
 #include "platform/message_box.h"
 
@@ -23,6 +24,16 @@ struct RecordedBoxes {
     int beeps = 0;
     platform::ScopedMessageBoxHook hook;
     platform::BeepHook previousBeep = platform::SetBeepHook([this] { ++beeps; });
+};
+
+// Names the case of a table looped over when a check in the loop's body fails.
+struct Case {
+    explicit Case(QString what) : name(std::move(what)) {}
+    ~Case() {
+        if (QTest::currentTestFailed())
+            qWarning("in case: %s", qPrintable(name));
+    }
+    QString name;
 };
 
 // The texts of `column`, or with -1 each row's cells joined by '|', top to bottom.
