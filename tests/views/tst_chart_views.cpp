@@ -12,6 +12,7 @@
 #include "charts/color_ref.h"
 #include "dialogs/control_id.h"
 #include "platform/test_device.h"
+#include "support/probes.h"
 #include "views/file_type_view.h"
 #include "views/folder_view.h"
 
@@ -73,18 +74,9 @@ struct Host {
         return view->currentLayout().chartCenter + QPoint(int(std::lround(radius * std::cos(a))),
                                                           int(std::lround(-radius * std::sin(a))));
     }
-    QRgb Pixel(QPoint p) const {
-        const QImage image = view->grab().toImage();
-        const qreal r = image.devicePixelRatio();
-        return image.pixel(qRound(p.x() * r), qRound(p.y() * r)) & 0xFFFFFF;
-    }
+    QRgb Pixel(QPoint p) const { return test::PixelAt(view->grab().toImage(), p); }
     bool Shows(QRect area, QRgb color) const {
-        const QImage image = view->grab(area).toImage();
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if ((image.pixel(x, y) & 0xFFFFFF) == color)
-                    return true;
-        return false;
+        return test::Shows(view->grab(area).toImage(), color);
     }
     void Tap(double degrees, int radius) {
         QTest::mouseClick(view.get(), Qt::LeftButton, {}, At(degrees, radius));
@@ -123,9 +115,9 @@ private slots:
                      (QList<QRgb>{Rgb(0x0000FF), Rgb(0x008000), Rgb(0x00FFFF), kWhite}));
             QCOMPARE(h.Names(), QString::fromUtf8(names));
             QVERIFY(h.Shows(QRect(0, 0, 240, 15), Rgb(0xFF0000)));  // the blue header
-            QVERIFY(h.Control(views::kIdDetails)->isVisible());
-            QVERIFY(!h.Control(views::kIdProcessing)->isVisible());
-            QVERIFY(!h.Control(views::kIdProgress)->isVisible());
+            QVERIFY(h.Control(views::kIdDetails)->isVisible() &&
+                    !h.Control(views::kIdProcessing)->isVisible() &&
+                    !h.Control(views::kIdProgress)->isVisible());
             QCOMPARE(h.Control(views::kIdDetails)->geometry(),
                      types ? QRect(175, 146, 60, 18) : QRect(175, 153, 60, 18));
             if (!types)
@@ -265,9 +257,9 @@ private slots:
             const auto* label = qobject_cast<QLabel*>(h.Control(views::kIdProgress));
             QVERIFY(h.view->IsBusy() && processing->isVisible() && label->isVisible());
             QCOMPARE(processing->text(), QStringLiteral("Processing"));
-            QCOMPARE(processing->palette().color(QPalette::WindowText).rgb() & kWhite,
-                     Rgb(0x0000FF));
-            QCOMPARE(label->palette().color(QPalette::WindowText).rgb() & kWhite, Rgb(0xFF0000));
+            QCOMPARE((QList{processing->palette().color(QPalette::WindowText).rgb() & kWhite,
+                            label->palette().color(QPalette::WindowText).rgb() & kWhite}),
+                     (QList{Rgb(0x0000FF), Rgb(0xFF0000)}));
             QVERIFY(!h.Control(views::kIdDetails)->isVisible());
             // Refresh starts no second scan; a folder asked for waits; taps open nothing.
             h.view->StartScan();
