@@ -193,18 +193,6 @@ private slots:
         QCOMPARE(view.scanCount(), 2);
     }
 
-    void equalSlicesWhenNothingHasBytes() {
-        Host h;
-        AddEntries(h.device, false, 7, 7);
-        h.Open(false);
-        QCOMPARE(h.view->pieChart().sliceCount(), 7);
-        QCOMPARE(h.view->pieChart().slices()[6].endAngle, 357);  // 7 x 51
-        // Colour entries 0 and 6, and the empty end of the circle.
-        QCOMPARE(
-            (QList<QRgb>{h.Pixel(h.At(25, 50)), h.Pixel(h.At(331, 50)), h.Pixel(h.At(359.5, 60))}),
-            (QList<QRgb>{Rgb(0x0000FF), Rgb(0xFF00FF), kWhite}));
-    }
-
     void nothingToShow() {
         // A folder without entries, a pending path of no folder, and no files for types.
         for (const auto& [types, pending, header] :
@@ -225,23 +213,6 @@ private slots:
             // The folder view writes "Empty Folder" in red; the type view keeps the bare circle.
             QCOMPARE(h.Shows(QRect(0, 90, 240, 15), Rgb(0x0000FF)), !types);
             QCOMPARE(h.Pixel(h.At(90, 70)) == kBlack, types);
-        }
-    }
-
-    void reappliesASliceCountWithoutARescan() {
-        for (const bool types : {false, true}) {
-            Host h;
-            AddEntries(h.device, types, 8);
-            h.Open(types);
-            QCOMPARE(h.view->pieChart().sliceCount(), 8);
-            h.settings.numberOfSlices = 5;
-            h.settings.sliceColors[4] = 0x00FF00;
-            h.view->ReapplySettings();
-            QCOMPARE(h.view->pieChart().sliceCount(), 5);
-            QCOMPARE(h.view->pieChart().slices()[4].endAngle, 360);
-            QCOMPARE(h.Pixel(h.At(h.MidAngle(4), 50)), Rgb(0x00FF00));  // "Other" in entry 4
-            QCOMPARE(charts::LegendRowCount(*h.view->legendList()->owner()), 5);
-            QCOMPARE(h.view->scanCount(), 1);
         }
     }
 
