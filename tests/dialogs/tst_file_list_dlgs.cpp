@@ -374,43 +374,34 @@ private slots:
         QCOMPARE(test::Rows(again.list()->model(), 0), QStringList({"a.t", "c.t"}));
     }
 
-    void propertiesTexts_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<qint64>("size");  // -1: the file is gone
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("sizeText");
-        QTest::newRow("no dot") << "README" << qint64(1023) << "README"
-                                << "1023 B";
-        QTest::newRow("first dot") << "archive.tar.gz" << qint64(1024) << "tar.gz"
-                                   << "1.00 K";
-        QTest::newRow("5 MiB") << "a.b" << qint64(5242880) << "b"
-                               << "5120.00 K";
-        QTest::newRow("beyond 4 GiB") << "a.iso" << qint64(5ll << 30) << "iso"
-                                      << "5242880.00 K";
-        QTest::newRow("vanished") << "gone.txt" << qint64(-1) << "txt"
-                                  << "";
-    }
     void propertiesTexts() {
-        QFETCH(QString, name);
-        QFETCH(qint64, size);
-        QFETCH(QString, type);
-        QFETCH(QString, sizeText);
-        platform::TestDevice device;
-        if (size >= 0)
-            device.addFile(QStringLiteral("\\Windows\\Fonts\\") + name, quint64(size),
-                           platform::kAttributeReadOnly);
-        dialogs::CFilePropertiesDlg dialog(nullptr, QStringLiteral("  ") + name + u' ',
-                                           QStringLiteral(" \\Windows\\Fonts "), &device);
-        const auto text = [&](int id) { return dialogs::GetDlgItem<QLabel>(&dialog, id)->text(); };
-        QCOMPARE((QStringList{text(dialogs::kIdPropName), text(dialogs::kIdPropType),
-                              text(dialogs::kIdPropFolder), text(dialogs::kIdPropSize)}),
-                 (QStringList{name, type, " \\Windows \\Fonts", sizeText}));
-        const auto box = [&](int id) { return dialogs::GetDlgItem<QCheckBox>(&dialog, id); };
-        QCOMPARE(box(dialogs::kIdPropReadOnly)->isChecked(), size >= 0);
-        QVERIFY(!box(dialogs::kIdPropHidden)->isChecked());
-        QCOMPARE(box(dialogs::kIdPropArchive)->isChecked(), size >= 0);
-        QVERIFY(!box(dialogs::kIdPropArchive)->isEnabled());
-        QVERIFY(!dialog.icon().isNull());
+        // Name, size (-1: the file is gone), the type and size shown.
+        for (const auto& [name, size, type, sizeText] :
+             {std::tuple(QStringLiteral("README"), qint64(1023), "README", "1023 B"),
+              {"archive.tar.gz", 1024, "tar.gz", "1.00 K"},
+              {"a.b", 5242880, "b", "5120.00 K"},
+              {"a.iso", 5ll << 30, "iso", "5242880.00 K"},
+              {"gone.txt", -1, "txt", ""}}) {
+            const test::Case tag(name);
+            platform::TestDevice device;
+            if (size >= 0)
+                device.addFile(QStringLiteral("\\Windows\\Fonts\\") + name, quint64(size),
+                               platform::kAttributeReadOnly);
+            dialogs::CFilePropertiesDlg dialog(nullptr, QStringLiteral("  ") + name + u' ',
+                                               QStringLiteral(" \\Windows\\Fonts "), &device);
+            const auto text = [&](int id) {
+                return dialogs::GetDlgItem<QLabel>(&dialog, id)->text();
+            };
+            QCOMPARE((QStringList{text(dialogs::kIdPropName), text(dialogs::kIdPropType),
+                                  text(dialogs::kIdPropFolder), text(dialogs::kIdPropSize)}),
+                     (QStringList{name, type, " \\Windows \\Fonts", sizeText}));
+            const auto box = [&](int id) { return dialogs::GetDlgItem<QCheckBox>(&dialog, id); };
+            QCOMPARE(box(dialogs::kIdPropReadOnly)->isChecked(), size >= 0);
+            QVERIFY(!box(dialogs::kIdPropHidden)->isChecked());
+            QCOMPARE(box(dialogs::kIdPropArchive)->isChecked(), size >= 0);
+            QVERIFY(!box(dialogs::kIdPropArchive)->isEnabled());
+            QVERIFY(!dialog.icon().isNull());
+        }
     }
 
     void propertiesTimes() {
