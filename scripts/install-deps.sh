@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when missing.
 set -euo pipefail
-packages=(g++ cmake ninja-build qt6-base-dev libsqlite3-dev fonts-wine clang-format
+packages=(g++ cmake ninja-build qt6-base-dev libsqlite3-dev libxxhash-dev fonts-wine clang-format
           libgl-dev xauth xvfb)
 missing=()
 for p in "${packages[@]}"; do
