@@ -6,8 +6,11 @@
 #include "app/resource.h"
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
+#include "dialogs/databases_dlg.h"
+#include "dialogs/largest_files_dlg.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
+#include "platform/object_store.h"
 #include "platform/wait_cursor.h"
 
 namespace dovrane::app {
@@ -104,6 +107,9 @@ bool CDovraneStorageAnalyzerView::OnCmdMsg(int id) {
             return true;
         case kIdDatabases:
             OnDatabases();
+            return true;
+        case kIdIdenticalFiles:
+            OnIdenticalFiles();
             return true;
         case kIdPreferences:
             OnPreferences();
@@ -233,10 +239,38 @@ void CDovraneStorageAnalyzerView::OnHelp() {
     OpenHelp();
 }
 
-// The dialogs below arrive with their own issues; until then their commands do nothing.
-void CDovraneStorageAnalyzerView::OnLargestFiles() {}
-void CDovraneStorageAnalyzerView::OnDuplicateFiles() {}
-void CDovraneStorageAnalyzerView::OnDatabases() {}
+// The searches start at the Explorer View's folder; the dialog searches on its own thread.
+void CDovraneStorageAnalyzerView::OnLargestFiles() {
+    dialogs::CLargestFilesDlg dlg(m_device);
+    dlg.m_largest = 1;
+    dlg.setStartFolder(m_explorer.GetSelectedPath());
+    dlg.pace = m_pace;
+    dlg.exec();
+}
+
+void CDovraneStorageAnalyzerView::OnDuplicateFiles() {
+    dialogs::CLargestFilesDlg dlg(m_device);
+    dlg.m_largest = 0;
+    dlg.setStartFolder(m_explorer.GetSelectedPath());
+    dlg.pace = m_pace;
+    dlg.exec();
+}
+
+void CDovraneStorageAnalyzerView::OnIdenticalFiles() {
+    dialogs::CLargestFilesDlg dlg(m_device);
+    dlg.m_largest = 0;
+    dlg.m_sameContent = true;
+    dlg.setStartFolder(m_explorer.GetSelectedPath());
+    dlg.pace = m_pace;
+    dlg.exec();
+}
+
+void CDovraneStorageAnalyzerView::OnDatabases() {
+    dialogs::CDatabasesDlg dlg(platform::ObjectStoreFolders(), QString());
+    dlg.exec();
+}
+
+// Preferences arrives with its own issue; until then its command does nothing.
 void CDovraneStorageAnalyzerView::OnPreferences() {}
 
 void CDovraneStorageAnalyzerView::ApplyPreferences(const engine::Settings& settings) {

@@ -66,6 +66,7 @@ public:
     void OnHelp();
     void OnLargestFiles();
     void OnDuplicateFiles();
+    void OnIdenticalFiles();
     void OnDatabases();
     void OnPreferences();
 
@@ -76,6 +77,7 @@ public:
     int currentView() const { return m_nCurrentView; }
     static QString ViewTitle(int view);
     const engine::Settings& settings() const { return m_settings; }
+    platform::Device* device() const { return m_device; }
 
     views::COverviewView& overview() { return m_overview; }
     views::CExplorerView& explorer() { return m_explorer; }

@@ -1,8 +1,6 @@
 // The files whose bytes are identical, largest waste first, as the Identical Files list
 // groups them.
 
-#include <QFileInfo>
-
 #include "app/json_writer.h"
 #include "app/report_kinds.h"
 #include "engine/file_list.h"
@@ -24,11 +22,12 @@ ReportResult IdenticalReport(const ReportContext& c) {
     engine::FileSearch search;
     search.SearchFiles(c.device, start, true, c.control);
     const engine::FileList& list = search.list();
-    const auto reader =
-        platform::MakeHostContentReader(QFileInfo(c.options.deviceRoot).absoluteFilePath());
+    // A device without contents (the test device) has no identical files.
+    const auto reader = platform::MakeContentReader(c.device);
     const engine::IdenticalResult found =
-        engine::FindIdenticalFiles(list, search.allFiles().files, *reader)
-            .value_or(engine::IdenticalResult{});
+        reader ? engine::FindIdenticalFiles(list, search.allFiles().files, *reader)
+                     .value_or(engine::IdenticalResult{})
+               : engine::IdenticalResult{};
 
     if (c.options.format == ReportFormat::Json) {
         JsonWriter json;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "platform/device_path.h"
+#include "platform/host_device.h"
 #include "platform/name_codec.h"
 
 namespace dovrane::platform {
@@ -73,6 +74,16 @@ std::unique_ptr<ContentReader> MakeHostContentReader(const QString& rootHostPath
     if (root == "/")
         root.clear();
     return std::make_unique<HostReader>(std::move(root));
+}
+
+}  // namespace dovrane::platform
+
+namespace dovrane::platform {
+
+std::unique_ptr<ContentReader> MakeContentReader(Device& device) {
+    if (const auto* host = dynamic_cast<HostDevice*>(&device))
+        return MakeHostContentReader(host->rootHostPath());
+    return nullptr;
 }
 
 }  // namespace dovrane::platform

@@ -31,5 +31,7 @@ public:
 
 // Reads the files of the host device rooted at `rootHostPath`.
 std::unique_ptr<ContentReader> MakeHostContentReader(const QString& rootHostPath);
+// Reads the files of `device`; null for a device without contents (the test device).
+std::unique_ptr<ContentReader> MakeContentReader(Device& device);
 
 }  // namespace dovrane::platform

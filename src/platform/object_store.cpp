@@ -170,6 +170,21 @@ QStringList DefaultObjectStoreFolders() {
             home + QStringLiteral("/.thunderbird")};
 }
 
+namespace {
+QStringList& ConfiguredFolders() {
+    static QStringList folders;
+    return folders;
+}
+}  // namespace
+
+void SetObjectStoreFolders(const QStringList& folders) {
+    ConfiguredFolders() = folders;
+}
+
+QStringList ObjectStoreFolders() {
+    return ConfiguredFolders().isEmpty() ? DefaultObjectStoreFolders() : ConfiguredFolders();
+}
+
 std::vector<DatabaseInfo> FindDatabases(const QStringList& folders, const QString& deviceRoot) {
     std::vector<DatabaseInfo> out;
     for (const QString& folder : folders) {

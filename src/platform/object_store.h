@@ -27,6 +27,11 @@ struct DatabaseInfo {
 // ~/.mozilla and ~/.thunderbird.
 QStringList DefaultObjectStoreFolders();
 
+// The folders the program was told to use (--object-store), or the default ones when it
+// was told none. Set once at start-up, before any window reads it.
+void SetObjectStoreFolders(const QStringList& folders);
+QStringList ObjectStoreFolders();
+
 // Every regular file below `folders` that begins with the SQLite header, folder by folder
 // in the given order, each in enumeration order and depth first. Links are never
 // followed, unreadable folders add nothing. `deviceRoot` is the host folder of the device.
