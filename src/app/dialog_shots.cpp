@@ -7,11 +7,115 @@
 #include "app/report_kinds.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/databases_dlg.h"
+#include "dialogs/file_list_dlg.h"
+#include "dialogs/file_properties_dlg.h"
+#include "dialogs/file_types_dlg.h"
+#include "dialogs/folder_details_dlg.h"
+#include "dialogs/folder_files_dlg.h"
 #include "dialogs/largest_files_dlg.h"
 #include "engine/file_list.h"
+#include "engine/file_types.h"
+#include "engine/folder_tree.h"
+#include "engine/text.h"
+#include "platform/device.h"
 
 namespace dovrane::app {
 namespace {
+
+// What a row scans itself when the view that owns it was not made; freed with the dialog.
+struct ShotTree : QObject {
+    engine::FolderTree tree;
+};
+struct ShotTypes : QObject {
+    engine::FileTypeTable table;
+};
+
+// The folder tree's root: the Folder View's, else a scan of the row's own.
+engine::FolderNode* ShotRoot(CAnalyzerApp& app, QObject* owner) {
+    if (const engine::FolderNode* root = app.mainView()->folderView().rootFolder())
+        return const_cast<engine::FolderNode*>(root);  // only read: FindFolderByPath walks
+    auto* held = new ShotTree;
+    held->setParent(owner);
+    if (platform::Device* device = app.mainView()->device())
+        engine::ScanFolder(*device, held->tree, 16, {});
+    return held->tree.root();
+}
+
+const engine::FileTypeTable* ShotTable(CAnalyzerApp& app, QObject* owner) {
+    if (const engine::FileTypeTable* table = app.mainView()->fileTypeView().fileTypes())
+        return table;
+    auto* held = new ShotTypes;
+    held->setParent(owner);
+    if (platform::Device* device = app.mainView()->device())
+        held->table.AggregateFileTypes(*device, {});
+    held->table.ComputeFileTypeTotals(16);
+    return &held->table;
+}
+
+const engine::FolderNode* ShotFolder(CAnalyzerApp& app, const Options& options, QObject* owner) {
+    return engine::FindFolderByPath(ShotRoot(app, owner),
+                                    engine::FoldCase(options.path.value_or(QStringLiteral("\\"))));
+}
+
+DialogShot NoFolder(const Options& options) {
+    return DialogShotError(
+        3, QStringLiteral("--path '%1' names no folder").arg(options.path.value_or(QString())));
+}
+
+DialogShot FileList(CAnalyzerApp& app, const Options& options) {
+    if (!options.type)
+        return DialogShotError(2, QStringLiteral("--dialog file-list needs --type TYPE"));
+    auto dialog = std::make_unique<dialogs::CFileListDlg>(app.mainView()->device());
+    const engine::FileTypeTable* table = ShotTable(app, dialog.get());
+    for (engine::FileTypeStat* type : table->fileTypesBySize()) {
+        if (type->name == *options.type) {
+            dialog->SetFileType(type, &table->list());
+            return DialogShotOf(std::move(dialog));
+        }
+    }
+    return DialogShotError(3, QStringLiteral("no file has the type '%1'").arg(*options.type));
+}
+
+DialogShot FilesInFolder(CAnalyzerApp& app, const Options& options) {
+    auto dialog = std::make_unique<dialogs::CFolderFilesDlg>(app.mainView()->device());
+    const engine::FolderNode* folder = ShotFolder(app, options, dialog.get());
+    if (!folder)
+        return NoFolder(options);
+    dialog->SetFolder(folder);
+    return DialogShotOf(std::move(dialog));
+}
+
+DialogShot FolderDetails(CAnalyzerApp& app, const Options& options) {
+    auto dialog = std::make_unique<dialogs::CFolderDetailsDlg>(app.mainView()->device());
+    const engine::FolderNode* folder = ShotFolder(app, options, dialog.get());
+    if (!folder)
+        return NoFolder(options);
+    const engine::FolderNode* root = folder;
+    while (root->parent)
+        root = root->parent;
+    dialog->SetFolder(folder, root, engine::SpacePath(engine::BuildFolderPath(folder)));
+    return DialogShotOf(std::move(dialog));
+}
+
+DialogShot FileTypes(CAnalyzerApp& app, const Options&) {
+    auto dialog = std::make_unique<dialogs::CFileTypesDlg>(app.mainView()->device());
+    dialog->SetTable(ShotTable(app, dialog.get()));
+    return DialogShotOf(std::move(dialog));
+}
+
+DialogShot Properties(CAnalyzerApp& app, const Options& options) {
+    if (!options.path)
+        return DialogShotError(2, QStringLiteral("--dialog properties needs --path FILE"));
+    const QString path = options.path->trimmed();
+    platform::Device* device = app.mainView()->device();
+    const auto found = device ? device->findFile(path) : std::nullopt;
+    if (!found || found->isFolder())
+        return DialogShotError(3, QStringLiteral("--path '%1' names no file").arg(path));
+    const qsizetype slash = path.lastIndexOf(u'\\');
+    const QString folder = slash <= 0 ? QStringLiteral("\\") : path.left(slash);
+    return DialogShotOf(std::make_unique<dialogs::CFilePropertiesDlg>(nullptr, path.mid(slash + 1),
+                                                                      folder, device));
+}
 
 // A search from --path (or the Explorer View's folder), finished before the picture.
 DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest) {
@@ -35,6 +139,11 @@ DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest) {
 const std::array kRows = std::to_array<DialogShotRow>({
     {"about", [](CAnalyzerApp&,
                  const Options&) { return DialogShotOf(std::make_unique<dialogs::CAboutDlg>()); }},
+    {"file-list", FileList},
+    {"files-in-folder", FilesInFolder},
+    {"folder-details", FolderDetails},
+    {"file-types", FileTypes},
+    {"properties", Properties},
     {"largest",
      [](CAnalyzerApp& app, const Options& options) { return SearchShot(app, options, true); }},
     {"duplicates",

@@ -31,6 +31,15 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
       m_pace(setup.pace) {
     // Painted whole each time, so the children are the only thing Qt needs to erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The chart views ask for their dialogs; the views open them.
+    connect(&m_folderView, &views::CFolderView::filesInFolderRequested, &m_folderView,
+            &views::CFolderView::OpenFilesInFolder);
+    connect(&m_folderView, &views::CFolderView::detailsRequested, &m_folderView,
+            &views::CFolderView::OpenFolderDetails);
+    connect(&m_fileTypeView, &views::CFileTypeView::fileListRequested, &m_fileTypeView,
+            &views::CFileTypeView::OpenFileList);
+    connect(&m_fileTypeView, &views::CFileTypeView::detailsRequested, &m_fileTypeView,
+            &views::CFileTypeView::OpenFileTypes);
 }
 
 // Members go in the reverse of their declaration: the children, then the title font.

@@ -77,11 +77,11 @@ public:
     int currentView() const { return m_nCurrentView; }
     static QString ViewTitle(int view);
     const engine::Settings& settings() const { return m_settings; }
-    platform::Device* device() const { return m_device; }
 
     views::COverviewView& overview() { return m_overview; }
     views::CExplorerView& explorer() { return m_explorer; }
     views::CFolderView& folderView() { return m_folderView; }
+    platform::Device* device() const { return m_device; }
     views::CFileTypeView& fileTypeView() { return m_fileTypeView; }
     // The child on screen.
     views::CChildWindow& currentChild();

@@ -1,12 +1,11 @@
 #include "dialogs/databases_dlg.h"
 
-#include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableView>
 
 #include "dialogs/control_id.h"
-#include "dialogs/rows_model.h"
+#include "dialogs/hold_list_ctrl.h"
+#include "dialogs/modal.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
 #include "platform/object_store.h"
@@ -24,13 +23,6 @@ const QString kCannotDelete = QStringLiteral(
     "Cannot delete the selected database. There has been a sharing violation.  The source "
     "file may be in use");
 
-template <typename List>
-void Walk(const List& list, bool backward, std::vector<quint32>& out) {
-    out.assign(list.begin(), list.end());
-    if (backward)
-        std::reverse(out.begin(), out.end());
-}
-
 }  // namespace
 
 CDatabasesDlg::CDatabasesDlg(QStringList folders, QString deviceRoot, QWidget* parent)
@@ -45,28 +37,26 @@ CDatabasesDlg::~CDatabasesDlg() = default;
 
 bool CDatabasesDlg::OnInitDialog() {
     CreateCancelButton()->show();
-    m_list = new QTableView(this);
-    SetDlgCtrlID(m_list, kIdDatabaseList);
-    m_model = new CRowsModel({QStringLiteral("Database"), QStringLiteral("Size"),
-                              QStringLiteral("Records"), QStringLiteral("Last Modified")},
-                             {false, true, true, false}, m_list);
-    m_list->setModel(m_model);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setShowGrid(false);
-    m_list->setWordWrap(false);
-    m_list->verticalHeader()->hide();
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 2);
-    m_list->horizontalHeader()->setSectionsClickable(true);
-    m_list->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {125, 60, 55, 150};
-    for (int c = 0; c < 4; ++c)
-        m_list->setColumnWidth(c, widths[c]);
-    connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &CDatabasesDlg::OnColumnClick);
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& p) { OnListTapHold(m_list->viewport()->mapFrom(m_list, p)); });
+    m_list = new CHoldListCtrl(this);
+    m_list->InsertColumns({{QStringLiteral("Database"), Qt::AlignLeft, 125},
+                           {QStringLiteral("Size"), Qt::AlignRight, 60},
+                           {QStringLiteral("Records"), Qt::AlignRight, 55},
+                           {QStringLiteral("Last Modified"), Qt::AlignLeft, 150}});
+    m_list->listModel()->setCellText([this](quint32 item, int column) {
+        const engine::DatabaseRecord& r = m_databases[item];
+        switch (column) {
+            case 0:
+                return r.name;
+            case 1:
+                return engine::SizeText(r.size);
+            case 2:
+                return engine::RecordsText(r.records);
+            default:
+                return engine::ModifiedText(r.modified);
+        }
+    });
+    connect(m_list, &CHoldListCtrl::columnClicked, this, &CDatabasesDlg::OnColumnClick);
+    connect(m_list, &CHoldListCtrl::tapHold, this, &CDatabasesDlg::OnListTapHold);
     m_list->setGeometry(0, 24, width(), height() - 24);
     m_list->show();
     CAnalyzerDialog::OnInitDialog();
@@ -86,33 +76,25 @@ void CDatabasesDlg::resizeEvent(QResizeEvent* event) {
 
 void CDatabasesDlg::FillList() {
     const platform::WaitCursor wait;
+    CHoldListModel* model = m_list->listModel();
     switch (m_nSortColumn) {
         case 0:
-            Walk(m_orders.byName, !m_bNameForward, m_rows);
+            model->setOrder(&m_orders.byName, !m_bNameForward);
             m_bNameForward = !m_bNameForward;
             break;
         case 1:
-            Walk(m_orders.bySize, m_bSizeBackward, m_rows);
+            model->setOrder(&m_orders.bySize, m_bSizeBackward);
             m_bSizeBackward = !m_bSizeBackward;
             break;
         default:
-            Walk(m_orders.byDate, m_bDateBackward, m_rows);
+            model->setOrder(&m_orders.byDate, m_bDateBackward);
             m_bDateBackward = !m_bDateBackward;
             break;
     }
-    m_model->Reset(static_cast<int>(m_rows.size()), [this](int row, int column) {
-        const engine::DatabaseRecord& r = m_databases[m_rows[static_cast<size_t>(row)]];
-        switch (column) {
-            case 0:
-                return r.name;
-            case 1:
-                return engine::SizeText(r.size);
-            case 2:
-                return engine::RecordsText(r.records);
-            default:
-                return engine::ModifiedText(r.modified);
-        }
-    });
+}
+
+const engine::DatabaseRecord& CDatabasesDlg::record(int row) const {
+    return m_databases[m_list->listModel()->item(row)];
 }
 
 void CDatabasesDlg::OnColumnClick(int column) {
@@ -122,34 +104,22 @@ void CDatabasesDlg::OnColumnClick(int column) {
     FillList();
 }
 
-std::vector<int> CDatabasesDlg::SelectedRows() const {
-    std::vector<int> rows;
-    for (const QModelIndex& i : m_list->selectionModel()->selectedRows())
-        rows.push_back(i.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-std::unique_ptr<QMenu> CDatabasesDlg::ContextMenu(const QPoint& point) {
-    const std::vector<int> selected = SelectedRows();
-    const int row = m_list->rowAt(point.y());
-    if (selected.empty() || row < 0 || !std::binary_search(selected.begin(), selected.end(), row))
-        return nullptr;
-    auto menu = std::make_unique<QMenu>(this);
-    QAction* del = menu->addAction(QStringLiteral("Delete"), this, &CDatabasesDlg::OnDelete);
-    del->setData(kIdDeleteDatabase);
-    del->setEnabled(selected.size() == 1);
-    return menu;
-}
-
-void CDatabasesDlg::OnListTapHold(const QPoint& point) {
-    if (const auto menu = ContextMenu(point))
-        menu->exec(m_list->viewport()->mapToGlobal(point));
+void CDatabasesDlg::OnListTapHold(QPoint point) {
+    const int row = m_list->HitTest(point);
+    if (m_list->FirstSelectedRow() < 0 || row < 0 || !m_list->IsRowSelected(row))
+        return;
+    QMenu menu(this);
+    QAction* del = menu.addAction(QStringLiteral("Delete"));
+    del->setObjectName(QString::number(kIdDeleteDatabase));
+    del->setEnabled(m_list->SelectedCount() == 1);
+    if (QAction* chosen = RunPopupMenu(menu, m_list->viewport()->mapToGlobal(point));
+        chosen == del && del->isEnabled())
+        OnDelete();
 }
 
 void CDatabasesDlg::OnDelete() {
-    const std::vector<int> selected = SelectedRows();
-    if (selected.empty()) {
+    const int row = m_list->FirstSelectedRow();
+    if (row < 0) {
         platform::ShowMessage(this, kSelectToDelete);
         return;
     }
@@ -158,17 +128,16 @@ void CDatabasesDlg::OnDelete() {
                                   .buttons = platform::MessageBoxButtons::YesNo}) !=
         platform::MessageBoxResult::Yes)
         return;
-    const int row = selected.front();
-    const quint32 record = m_rows[static_cast<size_t>(row)];
-    const engine::DatabaseRecord& r = m_databases[record];
+    const quint32 item = m_list->listModel()->item(row);
+    const engine::DatabaseRecord& r = m_databases[item];
     if (platform::DeleteDatabase(r.hostPath, r.oid) != platform::DeleteDatabaseResult::Deleted) {
         platform::ShowMessage(this, kCannotDelete);
         return;
     }
-    m_rows.erase(m_rows.begin() + row);
-    m_model->RemoveRow(row);
+    // Out of the three orders, so no later sort shows it; the record stays in the array.
     for (auto* order : {&m_orders.byName, &m_orders.bySize, &m_orders.byDate})
-        std::erase(*order, record);
+        std::erase(*order, item);
+    m_list->listModel()->orderChanged();
     platform::ShowMessage(this, kDeleted);
 }
 

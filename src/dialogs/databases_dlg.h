@@ -11,14 +11,10 @@
 #include "dialogs/analyzer_dialog.h"
 #include "engine/database_list.h"
 
-class QMenu;
-class QTableView;
-
 namespace dovrane::dialogs {
 
-class CRowsModel;
+class CHoldListCtrl;
 
-constexpr int kIdDatabaseList = 1000;
 constexpr int kIdDeleteDatabase = 32793;
 
 class CDatabasesDlg : public CAnalyzerDialog {
@@ -31,16 +27,15 @@ public:
 
     // A header tap: columns 0, 1 and 3 sort; "Records" does nothing.
     void OnColumnClick(int column);
-    // A tap-and-hold at `point` in the list's viewport.
-    void OnListTapHold(const QPoint& point);
-    // The context menu for a tap-and-hold at `point`, or null when none opens there.
-    std::unique_ptr<QMenu> ContextMenu(const QPoint& point);
+    // A tap-and-hold at `point` in the list's viewport: the menu with "Delete", grayed
+    // unless exactly one row is selected; nothing unless the row there is selected.
+    void OnListTapHold(QPoint point);
     void OnDelete();
 
-    QTableView* list() const { return m_list; }
+    CHoldListCtrl* list() const { return m_list; }
     const std::vector<engine::DatabaseRecord>& databases() const { return m_databases; }
-    // The record of each row, top to bottom.
-    const std::vector<quint32>& rows() const { return m_rows; }
+    // The record shown in `row`.
+    const engine::DatabaseRecord& record(int row) const;
 
 protected:
     bool OnInitDialog() override;
@@ -48,15 +43,12 @@ protected:
 
 private:
     void FillList();
-    std::vector<int> SelectedRows() const;
 
-    QTableView* m_list = nullptr;
-    CRowsModel* m_model = nullptr;
+    CHoldListCtrl* m_list = nullptr;
     QStringList m_folders;
     QString m_deviceRoot;
     std::vector<engine::DatabaseRecord> m_databases;  // enumeration order; owns the records
-    engine::DatabaseOrders m_orders;
-    std::vector<quint32> m_rows;
+    engine::DatabaseOrders m_orders;                  // m_byName, m_bySize and m_byDate
     bool m_bNameForward = true;
     bool m_bSizeBackward = false;
     bool m_bDateBackward = false;

@@ -1,14 +1,13 @@
 #include "dialogs/largest_files_dlg.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QTableView>
 
 #include "dialogs/colors.h"
 #include "dialogs/control_id.h"
-#include "dialogs/rows_model.h"
+#include "dialogs/file_operations.h"
+#include "dialogs/hold_list_ctrl.h"
 #include "engine/text.h"
 #include "platform/content_reader.h"
 
@@ -63,24 +62,36 @@ bool CLargestFilesDlg::OnInitDialog() {
     m_progressLabel->setWordWrap(true);
     m_progressLabel->hide();
 
-    m_list = new QTableView(this);
-    SetDlgCtrlID(m_list, kIdFileList);
-    m_model =
-        new CRowsModel({QStringLiteral("File"), QStringLiteral("Size"), QStringLiteral("Folder")},
-                       {false, true, false}, m_list);
-    m_list->setModel(m_model);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_list->setShowGrid(false);
-    m_list->setWordWrap(false);
-    m_list->verticalHeader()->hide();
-    // Rows of one height: a million rows scroll without measuring any of them.
-    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 2);
-    m_list->horizontalHeader()->setHighlightSections(false);
-    const int widths[] = {125, 70, 300};
-    for (int c = 0; c < 3; ++c)
-        m_list->setColumnWidth(c, widths[c]);
+    m_list = new CHoldListCtrl(this);
+    m_list->hide();
+    m_list->InsertColumns({{QStringLiteral("File"), Qt::AlignLeft, 125},
+                           {QStringLiteral("Size"), Qt::AlignRight, 70},
+                           {QStringLiteral("Folder"), Qt::AlignLeft, 300}});
+    m_list->listModel()->setCellText([this](quint32 item, int column) {
+        const engine::FileList& files = m_search.list();
+        const engine::FileRecord& r = files[item];
+        switch (column) {
+            case 0:
+                return files.name(r);
+            case 1:
+                return engine::SizeText(r.size);
+            default:
+                return files.folder(r);
+        }
+    });
+    m_operations = new CFileOperations(this, m_list, m_device);
+    // The list is never filled again: deleted rows go, the others keep their places.
+    m_operations->removeItems = [this](const std::vector<quint32>& removed) {
+        std::vector<quint32> gone(removed);
+        std::sort(gone.begin(), gone.end());
+        std::erase_if(m_rows, [&](quint32 item) {
+            return std::binary_search(gone.begin(), gone.end(), item);
+        });
+    };
+    connect(m_list, &CHoldListCtrl::rowDoubleClicked, this, [this](int row) {
+        if (row >= 0)
+            m_operations->OnProperties();
+    });
     CAnalyzerDialog::OnInitDialog();
     PlaceControls();
     ShowSearching(true);
@@ -202,18 +213,8 @@ void CLargestFilesDlg::FillIdentical() {
 
 void CLargestFilesDlg::Fill(std::vector<quint32> rows) {
     m_rows = std::move(rows);
-    m_model->Reset(static_cast<int>(m_rows.size()), [this](int row, int column) {
-        const engine::FileList& list = m_search.list();
-        const engine::FileRecord& r = list[m_rows[static_cast<size_t>(row)]];
-        switch (column) {
-            case 0:
-                return list.name(r);
-            case 1:
-                return engine::SizeText(r.size);
-            default:
-                return list.folder(r);
-        }
-    });
+    m_operations->setFiles(&m_search.list());
+    m_list->listModel()->setOrder(&m_rows, false);
 }
 
 void CLargestFilesDlg::paintEvent(QPaintEvent* /*event*/) {

@@ -26,7 +26,6 @@
 #include "engine/walk.h"
 
 class QLabel;
-class QTableView;
 
 namespace dovrane::platform {
 class Device;
@@ -34,11 +33,11 @@ class Device;
 
 namespace dovrane::dialogs {
 
-class CRowsModel;
+class CHoldListCtrl;
+class CFileOperations;
 
 constexpr int kIdSearchProcessing = 101;
 constexpr int kIdSearchProgress = 102;
-constexpr int kIdFileList = 1000;
 
 class CLargestFilesDlg : public CAnalyzerDialog {
     Q_OBJECT
@@ -60,9 +59,10 @@ public:
     void setStartFolder(const QString& folder);
 
     bool IsSearching() const { return m_searching.load(); }
-    QTableView* list() const { return m_list; }
+    CHoldListCtrl* list() const { return m_list; }
+    CFileOperations* operations() const { return m_operations; }
     const engine::FileList& files() const { return m_search.list(); }
-    // The record of each row, top to bottom.
+    // The record of each row, top to bottom (deleted rows taken out).
     const std::vector<quint32>& rows() const { return m_rows; }
     // The groups of the identical-content search, once it has ended.
     const std::optional<engine::IdenticalResult>& identical() const { return m_identical; }
@@ -88,8 +88,8 @@ private:
     void PlaceControls();
 
     platform::Device* m_device;
-    QTableView* m_list = nullptr;
-    CRowsModel* m_model = nullptr;
+    CHoldListCtrl* m_list = nullptr;
+    CFileOperations* m_operations = nullptr;
     QLabel* m_processingLabel = nullptr;
     QLabel* m_progressLabel = nullptr;
     mutable QMutex m_startFolderMutex;  // paint may read it while the thread replaces it

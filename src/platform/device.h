@@ -3,6 +3,7 @@
 // host tree below a device root (HostDevice) and an in-memory TestDevice. Everything
 // above the platform layer reaches files only through it.
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -29,6 +30,20 @@ struct DiskSpace {
 enum class ReadDetail {
     Full,     // every entry stat'ed: attributes, times, identity
     ForWalk,  // sub-folders carry only the directory and hidden bits
+};
+
+// What a delete or a move to the trash expects to find at a path: the file a scan met.
+// Only regular files and symbolic links are ever removed.
+struct FileIdentity {
+    FileId id;
+    bool regular = true;  // false: a symbolic link
+};
+
+enum class RemoveMode { Delete, Trash };
+enum class RemoveResult {
+    Removed,
+    Failed,   // missing, replaced, a folder, in a read-only folder...: nothing was removed
+    NoTrash,  // the file's file system has no trash: nothing was moved
 };
 
 // An open folder. Owned by whoever opened it; valid only with the device that made it.
@@ -63,6 +78,23 @@ public:
     virtual std::optional<MemoryFigures> globalMemoryStatus() = 0;
     // The volume holding the nearest existing folder on `devicePath`; empty on failure.
     virtual std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) = 0;
+
+    // The find data of the entry at `devicePath`, a link taken as itself; empty when the
+    // path names nothing. The name fields are not filled.
+    virtual std::optional<FindData> findFile(QStringView /*devicePath*/) { return {}; }
+    // Up to `maxBytes` from the start of the file; empty when it cannot be opened.
+    virtual std::optional<QByteArray> readFileStart(QStringView /*devicePath*/,
+                                                    qint64 /*maxBytes*/) {
+        return {};
+    }
+    // Removes the file at `devicePath` only while it is still `expected`, never through a
+    // link and never a folder.
+    virtual RemoveResult removeFile(QStringView /*devicePath*/, const FileIdentity& /*expected*/,
+                                    RemoveMode /*mode*/) {
+        return RemoveResult::Failed;
+    }
+    // Where the desktop finds the file; empty for a device without a host tree.
+    virtual QString hostPath(QStringView /*devicePath*/) const { return {}; }
 };
 
 }  // namespace dovrane::platform

@@ -39,6 +39,12 @@ public:
     void park(Folder& folder) override;
     std::optional<MemoryFigures> globalMemoryStatus() override;
     std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) override;
+    // File operations of the lists, in file_delete.cpp.
+    std::optional<FindData> findFile(QStringView devicePath) override;
+    std::optional<QByteArray> readFileStart(QStringView devicePath, qint64 maxBytes) override;
+    RemoveResult removeFile(QStringView devicePath, const FileIdentity& expected,
+                            RemoveMode mode) override;
+    QString hostPath(QStringView devicePath) const override;
 
     enum class MountKind { Ordinary, Pseudo, Network };
     // How the file system with this device number is treated; unknown numbers are ordinary.
@@ -60,6 +66,9 @@ private:
     bool ensureOpen(HostFolder& folder) const;
     bool mayEnter(dev_t dev, dev_t parentDev) const;
     void loadMounts();
+    // The folder holding the entry at `devicePath`, opened from the root one component at
+    // a time without following a link, and the entry's host name; -1 when unreachable.
+    int openParentOf(QStringView devicePath, std::string& hostName) const;
 
     QString m_rootHostPath;
     QString m_error;

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <map>
 #include <vector>
@@ -42,6 +43,19 @@ public:
     std::optional<MemoryFigures> globalMemoryStatus() override { return m_memory; }
     std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) override;
 
+    std::optional<FindData> findFile(QStringView devicePath) override;
+    std::optional<QByteArray> readFileStart(QStringView devicePath, qint64 maxBytes) override;
+    RemoveResult removeFile(QStringView devicePath, const FileIdentity& expected,
+                            RemoveMode mode) override;
+    // The content readFileStart gives for a file (none: empty content).
+    TestDevice& setContent(QStringView path, const QByteArray& content);
+    // The file at `path` cannot be removed, as one that is in use.
+    TestDevice& failToRemove(QStringView path);
+    // Moves to the trash fail with NoTrash.
+    TestDevice& setNoTrash(bool noTrash);
+    // Paths removed, in order, with " (trash)" after those moved to the trash.
+    const QStringList& removed() const { return m_removed; }
+
     int openCount() const { return m_openCount.load(); }
 
 private:
@@ -52,6 +66,8 @@ private:
         std::vector<int> children;
         bool failsToOpen = false;
         int readLimit = -1;
+        bool failsToRemove = false;
+        QByteArray content;
     };
     class TestFolder;
 
@@ -65,6 +81,8 @@ private:
     std::map<int, std::optional<DiskSpace>> m_volumes;  // by folder node
     quint64 m_nextInode = 1;
     std::atomic<int> m_openCount{0};
+    QStringList m_removed;
+    bool m_noTrash = false;
 };
 
 }  // namespace dovrane::platform

@@ -1,6 +1,9 @@
 #include "views/file_type_view.h"
 
 #include "charts/pie_layout.h"
+#include "dialogs/file_list_dlg.h"
+#include "dialogs/file_types_dlg.h"
+#include "dialogs/modal.h"
 #include "engine/folder_tree.h"
 
 namespace dovrane::views {
@@ -80,6 +83,28 @@ void CFileTypeView::OpenEntry(int index) {
     if (other || index < 0 || index >= static_cast<int>(bySize.size()))
         return;
     emit fileListRequested(bySize[static_cast<size_t>(index)]);
+}
+
+void CFileTypeView::OpenFileList(const engine::FileTypeStat* type) {
+    if (!table || scanning)
+        return;
+    // The table hands out its types for changing; this finds the one asked for.
+    for (engine::FileTypeStat* t : table->fileTypesBySize()) {
+        if (t == type) {
+            dialogs::CFileListDlg dialog(device);
+            dialog.SetFileType(t, &table->list());
+            dialogs::RunModal(dialog);
+            return;
+        }
+    }
+}
+
+void CFileTypeView::OpenFileTypes() {
+    if (!table || scanning)
+        return;
+    dialogs::CFileTypesDlg dialog(device);
+    dialog.SetTable(table.get());
+    dialogs::RunModal(dialog);
 }
 
 void CFileTypeView::OnDetails() {

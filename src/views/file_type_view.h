@@ -44,10 +44,14 @@ public:
     int legendNumberOfSlices() const override { return NumberOfSlices(); }
     void legendRowTapped(int index) override { OpenEntry(index); }
 
+    // The dialogs behind the chart, modal (the main view connects the signals below to
+    // them): the File List of `type` of this view's table, and File Types. A delete in
+    // them takes the files out of the type's orders; the totals stay until Refresh.
+    void OpenFileList(const engine::FileTypeStat* type);
+    void OpenFileTypes();
+
 signals:
-    // Hooks for the dialogs that arrive with their own issues: the File List of one type
-    // (a slice or row tapped) and File Types ("Details..." pressed). Until they land
-    // nothing is connected and nothing opens.
+    // A slice or row tapped for `type`, and "Details..." pressed.
     void fileListRequested(const engine::FileTypeStat* type);
     void detailsRequested();
 

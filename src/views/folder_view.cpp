@@ -4,6 +4,9 @@
 
 #include "charts/pie_layout.h"
 #include "dialogs/colors.h"
+#include "dialogs/folder_details_dlg.h"
+#include "dialogs/folder_files_dlg.h"
+#include "dialogs/modal.h"
 #include "engine/text.h"
 
 namespace dovrane::views {
@@ -131,6 +134,23 @@ void CFolderView::ReapplySettings() {
 
 void CFolderView::OnDetails() {
     emit detailsRequested();
+}
+
+void CFolderView::OpenFilesInFolder(const FolderNode* folder) {
+    if (!folder || scanning)
+        return;
+    dialogs::CFolderFilesDlg dialog(device);
+    dialog.SetFolder(folder);
+    dialogs::RunModal(dialog);
+}
+
+void CFolderView::OpenFolderDetails() {
+    if (!current || scanning)
+        return;
+    dialogs::CFolderDetailsDlg dialog(device);
+    dialog.SetFolder(current, tree->root(), titlePath);
+    if (dialogs::RunModal(dialog) == QDialog::Accepted && dialog.m_pCurrent)
+        ShowFolder(dialog.m_pCurrent);
 }
 
 void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {

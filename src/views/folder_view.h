@@ -59,10 +59,14 @@ public:
     int legendNumberOfSlices() const override { return NumberOfSlices(); }
     void legendRowTapped(int index) override { OpenEntry(index); }
 
+    // The dialogs behind the chart, modal (the main view connects the signals below to
+    // them): the files of `folder` of this view's tree, and Folder Details, whose OK shows
+    // the folder it was showing.
+    void OpenFilesInFolder(const engine::FolderNode* folder);
+    void OpenFolderDetails();
+
 signals:
-    // Hooks for the dialogs that arrive with their own issues: the Files in Folder list of
-    // `folder` ("In Folder" tapped) and Folder Details ("Details..." pressed). Until they
-    // land nothing is connected and nothing opens.
+    // "In Folder" tapped for `folder`, and "Details..." pressed.
     void filesInFolderRequested(const engine::FolderNode* folder);
     void detailsRequested();
 

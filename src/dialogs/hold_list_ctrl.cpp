@@ -1,0 +1,194 @@
+#include "dialogs/hold_list_ctrl.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include "dialogs/control_id.h"
+
+namespace dovrane::dialogs {
+
+CHoldListModel::CHoldListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void CHoldListModel::setColumns(std::vector<ListColumn> columns) {
+    beginResetModel();
+    m_columns = std::move(columns);
+    endResetModel();
+}
+
+void CHoldListModel::setCellText(CellText cellText) {
+    m_cellText = std::move(cellText);
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void CHoldListModel::setOrder(const std::vector<quint32>* order, bool backward) {
+    beginResetModel();
+    m_order = order;
+    m_backward = backward;
+    endResetModel();
+}
+
+void CHoldListModel::orderChanged() {
+    beginResetModel();
+    endResetModel();
+}
+
+int CHoldListModel::rowCount(const QModelIndex& parent) const {
+    // A list of more than 2^31 rows shows its first 2^31 - 1.
+    if (parent.isValid() || !m_order)
+        return 0;
+    return static_cast<int>(std::min<size_t>(m_order->size(), INT_MAX));
+}
+
+int CHoldListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant CHoldListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !m_order || index.row() >= rowCount())
+        return {};
+    const auto column = static_cast<size_t>(index.column());
+    if (role == Qt::DisplayRole)
+        return m_cellText ? m_cellText(item(index.row()), index.column()) : QString();
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_columns[column].alignment | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant CHoldListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 ||
+        static_cast<size_t>(section) >= m_columns.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_columns[static_cast<size_t>(section)].heading;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_columns[static_cast<size_t>(section)].alignment |
+                                   Qt::AlignVCenter);
+    return {};
+}
+
+CHoldListCtrl::CHoldListCtrl(QWidget* parent)
+    : QTableView(parent), m_model(new CHoldListModel(this)) {
+    SetDlgCtrlID(this, kIdList);
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    // Fixed row heights keep a million rows as cheap as ten: no per-row measuring.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CHoldListCtrl::columnClicked);
+    connect(this, &QAbstractItemView::clicked, this,
+            [this](const QModelIndex& index) { emit rowClicked(index.row()); });
+    connect(this, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { emit rowDoubleClicked(index.row()); });
+    m_longPress.setSingleShot(true);
+    m_longPress.setInterval(kLongPressMs);
+    connect(&m_longPress, &QTimer::timeout, this, [this] { emit tapHold(m_pressPoint); });
+}
+
+CHoldListCtrl::~CHoldListCtrl() = default;
+
+void CHoldListCtrl::InsertColumns(std::vector<ListColumn> columns) {
+    m_model->setColumns(std::move(columns));
+    const auto& cols = m_model->columns();
+    for (size_t i = 0; i < cols.size(); ++i)
+        horizontalHeader()->resizeSection(static_cast<int>(i), cols[i].width);
+}
+
+std::vector<int> CHoldListCtrl::SelectedRows() const {
+    std::vector<int> rows;
+    // Ranges, not indexes: a million selected rows never become a million index objects
+    // beyond the row numbers themselves.
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+int CHoldListCtrl::SelectedCount() const {
+    return static_cast<int>(SelectedRows().size());
+}
+
+int CHoldListCtrl::FirstSelectedRow() const {
+    int first = -1;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        if (first < 0 || range.top() < first)
+            first = range.top();
+    return first;
+}
+
+bool CHoldListCtrl::IsRowSelected(int row) const {
+    return row >= 0 && selectionModel()->isRowSelected(row, {});
+}
+
+void CHoldListCtrl::SelectRow(int row, bool selected) {
+    if (row < 0 || row >= m_model->rowCount() || m_model->columnCount() == 0)
+        return;
+    selectionModel()->select(m_model->index(row, 0), (selected ? QItemSelectionModel::Select
+                                                               : QItemSelectionModel::Deselect) |
+                                                         QItemSelectionModel::Rows);
+}
+
+void CHoldListCtrl::SelectAllRows() {
+    if (m_model->rowCount() == 0 || m_model->columnCount() == 0)
+        return;
+    selectionModel()->select(
+        QItemSelection(m_model->index(0, 0),
+                       m_model->index(m_model->rowCount() - 1, m_model->columnCount() - 1)),
+        QItemSelectionModel::Select);
+}
+
+int CHoldListCtrl::HitTest(QPoint point) const {
+    const QModelIndex index = indexAt(point);
+    return index.isValid() ? index.row() : -1;
+}
+
+void CHoldListCtrl::mousePressEvent(QMouseEvent* event) {
+    QTableView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        m_pressPoint = event->position().toPoint();
+        m_longPress.start();
+    }
+}
+
+void CHoldListCtrl::mouseMoveEvent(QMouseEvent* event) {
+    if (m_longPress.isActive() && (event->position().toPoint() - m_pressPoint).manhattanLength() >=
+                                      QApplication::startDragDistance())
+        m_longPress.stop();
+    QTableView::mouseMoveEvent(event);
+}
+
+void CHoldListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    m_longPress.stop();
+    QTableView::mouseReleaseEvent(event);
+}
+
+void CHoldListCtrl::contextMenuEvent(QContextMenuEvent* event) {
+    m_longPress.stop();
+    // A mouse's event comes through the viewport, in its coordinates.
+    QPoint point = event->pos();
+    if (event->reason() != QContextMenuEvent::Mouse) {
+        // From the keyboard: the middle of the current row, else of the first selected.
+        int row = currentIndex().isValid() ? currentIndex().row() : FirstSelectedRow();
+        if (row < 0)
+            return;
+        point = visualRect(m_model->index(row, 0)).center();
+    }
+    emit tapHold(point);
+    event->accept();
+}
+
+}  // namespace dovrane::dialogs

@@ -1,0 +1,157 @@
+// The host's side of the list operations. Every call reaches the file from the device
+// root one folder at a time (openat with O_NOFOLLOW), so no link on the way is followed,
+// and a removal re-checks device, inode and type on the folder's descriptor just before
+// it unlinks: a file replaced since the scan, or a folder or link put in its place, stays.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+
+#include "platform/device_path.h"
+#include "platform/host_device.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::platform {
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+FileTime ToFileTime(const struct statx_timestamp& t) {
+    return static_cast<FileTime>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+}  // namespace
+
+int HostDevice::openParentOf(QStringView devicePath, std::string& hostName) const {
+    if (!ok())
+        return -1;
+    const QStringList parts = SplitDevicePath(devicePath);
+    if (parts.isEmpty())
+        return -1;
+    int fd = ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0);
+    for (qsizetype i = 0; i < parts.size() && fd >= 0; ++i) {
+        const auto encoded = EncodeDeviceName(parts[i]);
+        if (!encoded) {
+            ::close(fd);
+            return -1;
+        }
+        if (i + 1 == parts.size()) {
+            hostName = *encoded;
+            return fd;
+        }
+        const int next =
+            ::openat(fd, encoded->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return -1;
+}
+
+std::optional<FindData> HostDevice::findFile(QStringView devicePath) {
+    std::string name;
+    const Fd dir(openParentOf(devicePath, name));
+    struct statx sx {};
+    if (dir.get() < 0 || ::statx(dir.get(), name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                                 STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
+                                     STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME,
+                                 &sx) != 0)
+        return std::nullopt;
+    FindData e;
+    e.id = FileId{static_cast<quint64>(makedev(sx.stx_dev_major, sx.stx_dev_minor)), sx.stx_ino};
+    e.links = sx.stx_nlink;
+    e.lastAccessTime = ToFileTime(sx.stx_atime);
+    e.lastWriteTime = ToFileTime(sx.stx_mtime);
+    e.creationTime = ToFileTime((sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
+    if (name.starts_with('.'))
+        e.attributes |= kAttributeHidden;
+    if (!(sx.stx_mode & S_IWUSR))
+        e.attributes |= kAttributeReadOnly;
+    if (S_ISDIR(sx.stx_mode)) {
+        e.attributes |= kAttributeDirectory;
+    } else {
+        e.size = sx.stx_size;
+        if (S_ISREG(sx.stx_mode))
+            e.attributes |= kAttributeArchive;
+    }
+    return e;
+}
+
+std::optional<QByteArray> HostDevice::readFileStart(QStringView devicePath, qint64 maxBytes) {
+    std::string name;
+    const Fd dir(openParentOf(devicePath, name));
+    if (dir.get() < 0)
+        return std::nullopt;
+    // Non-blocking, so a pipe named like a shortcut never hangs the list.
+    const Fd file(
+        ::openat(dir.get(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    struct stat st {};
+    if (file.get() < 0 || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    QByteArray bytes(static_cast<qsizetype>(maxBytes), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n =
+            ::read(file.get(), bytes.data() + got, static_cast<size_t>(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+RemoveResult HostDevice::removeFile(QStringView devicePath, const FileIdentity& expected,
+                                    RemoveMode mode) {
+    std::string name;
+    const Fd dir(openParentOf(devicePath, name));
+    struct stat st {};
+    if (dir.get() < 0 || ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return RemoveResult::Failed;
+    const bool typeMatches = expected.regular ? S_ISREG(st.st_mode) : S_ISLNK(st.st_mode);
+    if (!typeMatches || static_cast<quint64>(st.st_dev) != expected.id.volume ||
+        static_cast<quint64>(st.st_ino) != expected.id.inode)
+        return RemoveResult::Failed;
+    if (mode == RemoveMode::Delete)
+        return ::unlinkat(dir.get(), name.c_str(), 0) == 0 ? RemoveResult::Removed
+                                                           : RemoveResult::Failed;
+    // The trash moves by path; the path was just walked without meeting a link. A folder
+    // that cannot be written to fails as a delete would, not as a missing trash.
+    if (::faccessat(dir.get(), ".", W_OK, AT_EACCESS) != 0)
+        return RemoveResult::Failed;
+    QFile file(hostPath(devicePath));
+    return file.moveToTrash() ? RemoveResult::Removed : RemoveResult::NoTrash;
+}
+
+QString HostDevice::hostPath(QStringView devicePath) const {
+    QByteArray path = QFile::encodeName(m_rootHostPath);
+    for (const QString& part : SplitDevicePath(devicePath)) {
+        const auto encoded = EncodeDeviceName(part);
+        if (!encoded)
+            return {};
+        if (!path.endsWith('/'))
+            path.append('/');
+        path.append(encoded->data(), static_cast<qsizetype>(encoded->size()));
+    }
+    return QFile::decodeName(path);
+}
+
+}  // namespace dovrane::platform

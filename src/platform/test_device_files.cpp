@@ -1,0 +1,63 @@
+// The test device's side of the list operations: find data of one entry, file contents,
+// and removals that check identity exactly like the host's.
+
+#include <stdexcept>
+
+#include "platform/test_device.h"
+
+namespace dovrane::platform {
+
+std::optional<FindData> TestDevice::findFile(QStringView devicePath) {
+    const int node = find(devicePath);
+    if (node < 0)
+        return std::nullopt;
+    return m_nodes[static_cast<size_t>(node)].data;
+}
+
+std::optional<QByteArray> TestDevice::readFileStart(QStringView devicePath, qint64 maxBytes) {
+    const int node = find(devicePath);
+    if (node <= 0 || m_nodes[static_cast<size_t>(node)].data.isFolder())
+        return std::nullopt;
+    return m_nodes[static_cast<size_t>(node)].content.left(maxBytes);
+}
+
+RemoveResult TestDevice::removeFile(QStringView devicePath, const FileIdentity& expected,
+                                    RemoveMode mode) {
+    const int node = find(devicePath);
+    if (node <= 0)
+        return RemoveResult::Failed;
+    const Node& n = m_nodes[static_cast<size_t>(node)];
+    const bool regular = n.data.attributes & kAttributeArchive;
+    if (n.data.isFolder() || n.failsToRemove || n.data.id != expected.id ||
+        regular != expected.regular)
+        return RemoveResult::Failed;
+    if (mode == RemoveMode::Trash && m_noTrash)
+        return RemoveResult::NoTrash;
+    remove(devicePath);
+    m_removed.append(mode == RemoveMode::Trash ? devicePath.toString() + QStringLiteral(" (trash)")
+                                               : devicePath.toString());
+    return RemoveResult::Removed;
+}
+
+TestDevice& TestDevice::setContent(QStringView path, const QByteArray& content) {
+    const int node = find(path);
+    if (node <= 0)
+        throw std::invalid_argument("test device: no such file");
+    m_nodes[static_cast<size_t>(node)].content = content;
+    return *this;
+}
+
+TestDevice& TestDevice::failToRemove(QStringView path) {
+    const int node = find(path);
+    if (node <= 0)
+        throw std::invalid_argument("test device: no such file");
+    m_nodes[static_cast<size_t>(node)].failsToRemove = true;
+    return *this;
+}
+
+TestDevice& TestDevice::setNoTrash(bool noTrash) {
+    m_noTrash = noTrash;
+    return *this;
+}
+
+}  // namespace dovrane::platform

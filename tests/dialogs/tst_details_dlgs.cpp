@@ -1,0 +1,170 @@
+// Folder Details walking the tree and handing a folder back to the Folder View, File
+// Types listing every type and opening its File List.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "dialogs/control_id.h"
+#include "dialogs/file_list_dlg.h"
+#include "dialogs/file_types_dlg.h"
+#include "dialogs/folder_details_dlg.h"
+#include "dialogs/folder_files_dlg.h"
+#include "dialogs/hold_list_ctrl.h"
+#include "dialogs/modal.h"
+#include "engine/file_types.h"
+#include "engine/folder_tree.h"
+#include "engine/text.h"
+#include "platform/test_device.h"
+#include "views/file_type_view.h"
+#include "views/folder_view.h"
+
+using namespace dovrane;
+
+namespace {
+
+QStringList Rows(const dialogs::CHoldListCtrl* list) {
+    QStringList out;
+    for (int r = 0; r < list->model()->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < list->model()->columnCount(); ++c)
+            cells << list->model()->index(r, c).data().toString();
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+// \a (50 in a\x, 150 in a's own files), \b (800), 0 bytes in the root's own files.
+void Fill(platform::TestDevice& device) {
+    device.addFile(u"\\a\\x\\f", 50).addFile(u"\\a\\g", 150).addFile(u"\\b\\h", 800);
+    device.addFile(u"\\empty", 0);
+}
+
+}  // namespace
+
+class TestDetailsDlgs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void walksDownAndUp() {
+        platform::TestDevice device;
+        Fill(device);
+        engine::FolderTree tree;
+        engine::ScanFolder(device, tree, 16, {});
+        dialogs::CFolderDetailsDlg dialog(&device);
+        dialog.SetFolder(tree.root(), tree.root(), engine::kRootDisplayPath);
+        QCOMPARE(dialog.currentFolderLabel()->text(), engine::kRootDisplayPath);
+        // No "In Folder" where the folder's own files hold no bytes.
+        QCOMPARE(Rows(dialog.list()), QStringList({"b|800  B|80.0|80.0", "a|200  B|20.0|20.0"}));
+        dialog.OnRowClick(1);  // into \a: its entries smallest first
+        QCOMPARE(dialog.currentFolderLabel()->text(), QStringLiteral(" \\a"));
+        QCOMPARE(Rows(dialog.list()),
+                 QStringList({"x|50  B|25.0|5.0", "\"In Folder\"|150  B|75.0|15.0"}));
+        emit dialog.list()->columnClicked(0);  // A..Z: quotes sort first
+        QCOMPARE(Rows(dialog.list()).first(), "\"In Folder\"|150  B|75.0|15.0");
+        QTest::mouseClick(dialog.upButton(), Qt::LeftButton);  // up, then Z..A
+        QCOMPARE(dialog.m_pCurrent, tree.root());
+        QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
+        dialog.OnUp();  // at the root nothing happens
+        QCOMPARE(dialog.m_pCurrent, tree.root());
+        QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
+        emit dialog.list()->columnClicked(3);  // Tot % does not sort
+        QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
+    }
+
+    void inFolderOpensItsFiles() {
+        platform::TestDevice device;
+        Fill(device);
+        engine::FolderTree tree;
+        engine::ScanFolder(device, tree, 16, {});
+        dialogs::CFolderDetailsDlg dialog(&device);
+        const engine::FolderNode* a = engine::FindFolderByPath(tree.root(), u"\\a");
+        dialog.SetFolder(a, tree.root(), QStringLiteral(" \\a"));
+        QStringList shown;
+        dialogs::ScopedModalHook hook([&](QDialog& d) {
+            auto& files = dynamic_cast<dialogs::CFolderFilesDlg&>(d);
+            shown << QString::number(files.list()->model()->rowCount()) + u' ' +
+                         files.list()->model()->index(0, 0).data().toString();
+            return int(QDialog::Rejected);
+        });
+        dialog.OnRowClick(0);  // "In Folder" is the largest of \a
+        QCOMPARE(shown, QStringList{"1 g"});
+        QCOMPARE(dialog.m_pCurrent, a);
+    }
+
+    void okShowsTheFolderInTheView() {
+        platform::TestDevice device;
+        Fill(device);
+        engine::Settings settings;
+        QWidget window;
+        views::CFolderView view;
+        view.settings = &settings;
+        view.device = &device;
+        window.resize(240, 320);
+        QVERIFY(view.Create(&window, QRect(0, 26, 240, 294)));
+        view.StartScan();
+        QTRY_VERIFY(!view.IsBusy());
+        int result = QDialog::Accepted;
+        dialogs::ScopedModalHook hook([&](QDialog& d) {
+            auto& details = dynamic_cast<dialogs::CFolderDetailsDlg&>(d);
+            details.OnRowClick(0);  // \b
+            return result;
+        });
+        result = QDialog::Rejected;
+        view.OpenFolderDetails();
+        QCOMPARE(view.currentFolder(), view.rootFolder());
+        result = QDialog::Accepted;
+        view.OpenFolderDetails();
+        QCOMPARE(engine::BuildFolderPath(view.currentFolder()), QStringLiteral("\\b"));
+    }
+
+    void fileTypesListsEveryType() {
+        platform::TestDevice device;
+        for (int i = 0; i < 30; ++i)
+            device.addFile(QStringLiteral("\\f%1.t%1").arg(i), 100 - static_cast<quint64>(i));
+        device.addFile(u"\\noext", 1).addFile(u"\\dot.", 1);
+        engine::Settings settings;
+        QWidget window;
+        views::CFileTypeView view;  // after its window, so it goes first
+        view.settings = &settings;
+        view.device = &device;
+        QVERIFY(view.Create(&window, QRect(0, 26, 240, 294)));
+        view.StartScan();
+        QTRY_VERIFY(!view.IsBusy());
+        QString listed;
+        dialogs::ScopedModalHook hook([&](QDialog& d) {
+            if (auto* types = dynamic_cast<dialogs::CFileTypesDlg*>(&d)) {
+                const QStringList rows = Rows(types->list());
+                listed = QString::number(rows.size()) + u' ' + rows.first() + u' ' + rows.last();
+                types->OnRowClick(1);  // opens the File List of t1
+            } else {
+                auto& files = dynamic_cast<dialogs::CFileListDlg&>(d);
+                listed += u' ' + files.m_pTypeStat->name + u':' +
+                          files.list()->model()->index(0, 0).data().toString();
+            }
+            return int(QDialog::Rejected);
+        });
+        view.OpenFileTypes();
+        const quint64 total = (100 + 71) * 30 / 2 + 2;
+        QCOMPARE(listed, QStringLiteral("32 t0|100  B|%1 |1  B|%2 t1:f1.t1")
+                             .arg(engine::ShareText(100, total), engine::ShareText(1, total)));
+    }
+
+    void fileTypesSortAndEmptyType() {
+        platform::TestDevice device;
+        device.addFile(u"\\a.", 0).addFile(u"\\b", 0).addFile(u"\\c.Z", 0);
+        engine::FileTypeTable table;
+        table.AggregateFileTypes(device, {});
+        table.ComputeFileTypeTotals(16);
+        dialogs::CFileTypesDlg dialog(&device);
+        dialog.SetTable(&table);
+        QCOMPARE(Rows(dialog.list()), QStringList({"|0  B|0.0", "Generic|0  B|0.0", "Z|0  B|0.0"}));
+        emit dialog.list()->columnClicked(0);
+        QCOMPARE(Rows(dialog.list()), QStringList({"|0  B|0.0", "Generic|0  B|0.0", "Z|0  B|0.0"}));
+        emit dialog.list()->columnClicked(0);
+        QCOMPARE(Rows(dialog.list()), QStringList({"Z|0  B|0.0", "Generic|0  B|0.0", "|0  B|0.0"}));
+    }
+};
+
+QTEST_MAIN(TestDetailsDlgs)
+#include "tst_details_dlgs.moc"
