@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 
 #include "platform/name_codec.h"
 
@@ -46,8 +47,15 @@ bool BeginsWithHeader(int dirFd, const char* name) {
            std::memcmp(head, kSqliteHeader, sizeof head) == 0;
 }
 
+struct FileIdHash {
+    size_t operator()(const FileId& id) const {
+        return std::hash<quint64>()(id.inode ^ (id.volume << 40));
+    }
+};
+
 struct Walker {
     std::vector<DatabaseInfo>& out;
+    std::unordered_set<FileId, FileIdHash>& seen;  // a file reached twice is listed once
     QByteArray hostPrefix;  // host path of the folder being read, with a trailing '/'
     QString namePrefix;     // relative to the object-store folder, with a trailing '/'
     QString devicePrefix;   // device path of the folder, with a trailing '\'; empty outside
@@ -72,13 +80,19 @@ struct Walker {
                     ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
                 if (child < 0)
                     continue;
-                Walker sub{out, hostPrefix + name + '/', namePrefix + deviceName + u'/',
+                Walker sub{out,
+                           seen,
+                           hostPrefix + name + '/',
+                           namePrefix + deviceName + u'/',
                            insideDevice ? devicePrefix + deviceName + u'\\' : QString(),
                            insideDevice};
                 sub.walk(child);
             } else if (S_ISREG(st.st_mode) &&
                        st.st_size >= static_cast<off_t>(sizeof kSqliteHeader) &&
                        BeginsWithHeader(::dirfd(dir), name)) {
+                const FileId id{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+                if (!seen.insert(id).second)
+                    continue;
                 DatabaseInfo db;
                 db.name = namePrefix + deviceName;
                 db.hostPath = hostPrefix + name;
@@ -86,7 +100,7 @@ struct Walker {
                     db.devicePath = devicePrefix + deviceName;
                 db.size = static_cast<quint64>(st.st_size);
                 db.modified = ToFileTime(st.st_mtim);
-                db.oid = FileId{static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+                db.oid = id;
                 out.push_back(std::move(db));
             }
         }
@@ -187,6 +201,8 @@ QStringList ObjectStoreFolders() {
 
 std::vector<DatabaseInfo> FindDatabases(const QStringList& folders, const QString& deviceRoot) {
     std::vector<DatabaseInfo> out;
+    // Folders may nest (XDG_DATA_HOME inside XDG_CONFIG_HOME, say) or share hard links.
+    std::unordered_set<FileId, FileIdHash> seen;
     for (const QString& folder : folders) {
         const int fd = ::open(folder.toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
@@ -195,7 +211,7 @@ std::vector<DatabaseInfo> FindDatabases(const QStringList& folders, const QStrin
         QByteArray host = folder.toLocal8Bit();
         if (!host.endsWith('/'))
             host += '/';
-        Walker walker{out, host, QString(), device.value_or(QString()), device.has_value()};
+        Walker walker{out, seen, host, QString(), device.value_or(QString()), device.has_value()};
         walker.walk(fd);
     }
     return out;

@@ -33,7 +33,8 @@ void SetObjectStoreFolders(const QStringList& folders);
 QStringList ObjectStoreFolders();
 
 // Every regular file below `folders` that begins with the SQLite header, folder by folder
-// in the given order, each in enumeration order and depth first. Links are never
+// in the given order, each in enumeration order and depth first; a file reached twice
+// (nested folders, hard links) is listed where it was first met. Links are never
 // followed, unreadable folders add nothing. `deviceRoot` is the host folder of the device.
 std::vector<DatabaseInfo> FindDatabases(const QStringList& folders, const QString& deviceRoot);
 
