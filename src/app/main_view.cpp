@@ -8,6 +8,7 @@
 #include "dialogs/colors.h"
 #include "dialogs/databases_dlg.h"
 #include "dialogs/largest_files_dlg.h"
+#include "dialogs/modal.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
 #include "platform/object_store.h"
@@ -254,7 +255,7 @@ void CDovraneStorageAnalyzerView::OnLargestFiles() {
     dlg.m_largest = 1;
     dlg.setStartFolder(m_explorer.GetSelectedPath());
     dlg.pace = m_pace;
-    dlg.exec();
+    dialogs::RunModal(dlg);
 }
 
 void CDovraneStorageAnalyzerView::OnDuplicateFiles() {
@@ -262,7 +263,7 @@ void CDovraneStorageAnalyzerView::OnDuplicateFiles() {
     dlg.m_largest = 0;
     dlg.setStartFolder(m_explorer.GetSelectedPath());
     dlg.pace = m_pace;
-    dlg.exec();
+    dialogs::RunModal(dlg);
 }
 
 void CDovraneStorageAnalyzerView::OnIdenticalFiles() {
@@ -271,12 +272,12 @@ void CDovraneStorageAnalyzerView::OnIdenticalFiles() {
     dlg.m_sameContent = true;
     dlg.setStartFolder(m_explorer.GetSelectedPath());
     dlg.pace = m_pace;
-    dlg.exec();
+    dialogs::RunModal(dlg);
 }
 
 void CDovraneStorageAnalyzerView::OnDatabases() {
     dialogs::CDatabasesDlg dlg(platform::ObjectStoreFolders(), QString());
-    dlg.exec();
+    dialogs::RunModal(dlg);
 }
 
 // Preferences arrives with its own issue; until then its command does nothing.

@@ -29,10 +29,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("unknown option")
             << QStringList{"--frobnicate"} << "unknown option '--frobnicate' (see --help)";
-        QTest::newRow("unknown report")
-            << QStringList{"--report", "pies"}
-            << "unknown report 'pies' (one of: duplicates, files, folders, largest, "
-               "overview, type-files, types)";
+        QTest::newRow("unknown report") << QStringList{"--report", "pies"}
+                                        << "unknown report 'pies' (one of: databases, duplicates, "
+                                           "files, folders, identical, largest, "
+                                           "overview, type-files, types)";
         QTest::newRow("type files without a type")
             << QStringList{"--report", "type-files"} << "--report type-files needs --type TYPE";
         QTest::newRow("no value") << QStringList{"--slices"} << "--slices needs a value";
