@@ -139,6 +139,18 @@ bool LockedByOthers(const QByteArray& hostPath) {
     return ::fcntl(fd.get(), F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
 }
 
+bool Exists(const QByteArray& path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0;
+}
+
+// Byte 18 of the header is 2 for a database in write-ahead-log mode.
+bool InWalMode(const QByteArray& path) {
+    const Fd fd(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    unsigned char version = 0;
+    return fd.ok() && ::pread(fd.get(), &version, 1, 18) == 1 && version == 2;
+}
+
 // A URI that names the file whatever bytes its path holds.
 QByteArray FileUri(const QByteArray& hostPath, bool immutable) {
     QByteArray uri = "file:" + hostPath.toPercentEncoding("/");
@@ -226,6 +238,8 @@ std::optional<quint64> CountDatabaseRecords(const QByteArray& hostPath) {
     // Unheld, it is read as it lies, with no locks and no shared memory: nothing can be
     // created beside it. Held, the holder's -shm already exists and is only read.
     const bool held = IsDatabaseHeld(hostPath);
+    if (held && InWalMode(path) && (!Exists(path + "-wal") || !Exists(path + "-shm")))
+        return std::nullopt;  // its reader would make the missing companion
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(
         FileUri(path, !held).constData(), &raw,
