@@ -1,4 +1,4 @@
-// The identical and databases reports, and --object-store.
+// The identical and databases reports in JSON, and --object-store.
 
 #include <sys/stat.h>
 
@@ -36,25 +36,6 @@ private slots:
         tzset();
     }
 
-    void objectStoreOption_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QStringList>("folders");
-        QTest::addColumn<int>("exitCode");  // -1: parsed
-        QTest::newRow("repeatable") << QStringList{"--object-store", "/a", "--object-store=/b"}
-                                    << QStringList{"/a", "/b"} << -1;
-        QTest::newRow("empty value") << QStringList{"--object-store="} << QStringList{} << 2;
-    }
-
-    void objectStoreOption() {
-        QFETCH(QStringList, arguments);
-        QFETCH(QStringList, folders);
-        QFETCH(int, exitCode);
-        const ParsedCommandLine p = ParseCommandLine(arguments);
-        QCOMPARE(p.exitCode.value_or(-1), exitCode);
-        if (exitCode < 0)
-            QCOMPARE(p.options.objectStores, folders);
-    }
-
     void identical() {
         TempTree t;
         t.folder("d");
@@ -73,8 +54,6 @@ private slots:
         QCOMPARE(json.output, R"({"groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)" +
                                   (dFirst ? one + ", " + two : two + ", " + one) +
                                   R"(]}], "wasted_bytes": 5000})" + "\n");
-        const ReportResult text = Run(dev, {"--report", "identical", "--path", "\\D"});
-        QCOMPARE(text.output, QByteArray("Wasted: 0  B (0 bytes)\n"));
         QCOMPARE(Run(dev, {"--report", "identical", "--path", "\\nope"}).exitCode, 3);
     }
 
