@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program's icons into res/: the six 16 x 16 toolbar buttons as one strip
 (toolbar.png, and toolbar@2x.png for a screen of factor 2) and the application icon at
-several sizes (app-N.png). Plain Python: shapes are sampled 4 x 4 per pixel, so every size
-is drawn from the same figures rather than scaled. Run it again after changing a figure;
+several sizes (app-N.png) and as a scalable app.svg. Plain Python: shapes are sampled
+4 x 4 per pixel, so every size is drawn from the same figures rather than scaled. Run it again after changing a figure;
 the PNG files are committed."""
 
 import math
@@ -162,19 +162,59 @@ def help_button():
     ]
 
 
+# The application icon: a pie with one slice pulled out, on a 32-unit canvas.
+APP_CENTRE, APP_RADIUS, APP_GAP = (15.0, 17.0), 12.0, 0.9
+APP_SLICES = [(125, BLUE), (95, YELLOW), (80, GREEN)]  # from 12 o'clock, counter-clockwise
+APP_PULLED = (390, 450, RED, 3.2)  # the last 60 degrees, moved 3.2 along its middle
+
+
 def application():
-    """A pie with one slice pulled out, on a 32-unit canvas."""
-    cx, cy, r = 15.0, 17.0, 12.0
-    shapes = []
-    shapes += pie(cx, cy, r, [(125, BLUE), (95, YELLOW), (80, GREEN)], gap=0.9)
-    # The pulled-out slice: the last 60 degrees, moved along its middle.
-    mid = math.radians(90 + 300 + 30)
-    ox, oy = 3.2 * math.cos(mid), -3.2 * math.sin(mid)
+    cx, cy = APP_CENTRE
+    shapes = pie(cx, cy, APP_RADIUS, APP_SLICES, gap=APP_GAP)
+    a0, a1, color, shift = APP_PULLED
+    mid = math.radians((a0 + a1) / 2)
+    ox, oy = shift * math.cos(mid), -shift * math.sin(mid)
     shapes += [
-        (wedge(cx + ox, cy + oy, r + 0.6, 390 - 2, 450 + 2), DARK),
-        (wedge(cx + ox, cy + oy, r, 390, 450), RED),
+        (wedge(cx + ox, cy + oy, APP_RADIUS + 0.6, a0 - 2, a1 + 2), DARK),
+        (wedge(cx + ox, cy + oy, APP_RADIUS, a0, a1), color),
     ]
     return shapes
+
+
+def application_svg():
+    """The same figure as vector paths, for the scalable icon of the hicolor theme."""
+    def hex_color(c):
+        return "#%02x%02x%02x" % c[:3]
+
+    def point(cx, cy, r, a):
+        return cx + r * math.cos(math.radians(a)), cy - r * math.sin(math.radians(a))
+
+    def wedge_path(cx, cy, r, a0, a1, color):
+        (x0, y0), (x1, y1) = point(cx, cy, r, a0), point(cx, cy, r, a1)
+        large = 1 if (a1 - a0) % 360 > 180 else 0
+        return ('  <path d="M%.3f,%.3f L%.3f,%.3f A%g,%g 0 %d 0 %.3f,%.3f Z" fill="%s"/>\n'
+                % (cx, cy, x0, y0, r, r, large, x1, y1, hex_color(color)))
+
+    cx, cy = APP_CENTRE
+    r = APP_RADIUS
+    out = '<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" viewBox="0 0 32 32">\n'
+    out += '  <circle cx="%g" cy="%g" r="%g" fill="%s"/>\n' % (cx, cy, r + 0.6, hex_color(DARK))
+    angle = 90
+    for sweep, color in APP_SLICES:
+        out += wedge_path(cx, cy, r, angle, angle + sweep, color)
+        angle += sweep
+    angle = 90
+    for sweep, _ in APP_SLICES:
+        x, y = point(cx, cy, r, angle)
+        out += ('  <line x1="%g" y1="%g" x2="%.3f" y2="%.3f" stroke="%s" stroke-width="%g"/>\n'
+                % (cx, cy, x, y, hex_color(DARK), APP_GAP))
+        angle += sweep
+    a0, a1, color, shift = APP_PULLED
+    mid = math.radians((a0 + a1) / 2)
+    px, py = cx + shift * math.cos(mid), cy - shift * math.sin(mid)
+    out += wedge_path(px, py, r + 0.6, a0 - 2, a1 + 2, DARK)
+    out += wedge_path(px, py, r, a0, a1, color)
+    return out + "</svg>\n"
 
 
 # ---------------------------------------------------------------------------- raster
@@ -235,6 +275,8 @@ def main():
         write_png(os.path.join(res, name), strip)
     for size in (16, 24, 32, 48, 64, 128):
         write_png(os.path.join(res, "app-%d.png" % size), render(application(), 32, size))
+    with open(os.path.join(res, "app.svg"), "w") as f:
+        f.write(application_svg())
 
 
 if __name__ == "__main__":

@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, when missing.
+#   --run      only what building and running the program needs (scripts/run.sh)
+#   NAME...    these packages as well (scripts/package.sh asks for its tools)
 set -euo pipefail
-packages=(g++ cmake ninja-build qt6-base-dev libsqlite3-dev libxxhash-dev fonts-wine clang-format
-          libgl-dev xauth xvfb)
+packages=(g++ cmake ninja-build qt6-base-dev libsqlite3-dev libxxhash-dev libgl-dev fonts-wine)
+if [ "${1:-}" = --run ]; then
+    shift
+else
+    # The tests: formatting, a display for the window tests, the installed files' validators.
+    packages+=(clang-format xauth xvfb desktop-file-utils appstream)
+fi
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -16,6 +16,15 @@ QByteArray ErrorLine(const QString& message) {
 
 }  // namespace
 
+std::optional<QString> DeviceRootError(const QString& deviceRoot) {
+    const QFileInfo root(deviceRoot);
+    if (!root.exists())
+        return QStringLiteral("no folder '%1' for the device root").arg(deviceRoot);
+    if (!root.isDir() || !root.isReadable())
+        return QStringLiteral("device root '%1' is not a readable folder").arg(deviceRoot);
+    return std::nullopt;
+}
+
 CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile) {
     ParsedCommandLine parsed = ParseCommandLine(arguments);
     if (parsed.exitCode) {
@@ -24,13 +33,9 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
                                      : CliResult{*parsed.exitCode, {}, text};
     }
     Options& options = parsed.options;
-    const QFileInfo root(options.deviceRoot);
-    if (!root.isDir() || !root.isReadable())
-        return {2,
-                {},
-                ErrorLine(QStringLiteral("device root '%1' is not a readable folder")
-                              .arg(options.deviceRoot))};
-    platform::HostDevice device(root.absoluteFilePath(),
+    if (const auto error = DeviceRootError(options.deviceRoot))
+        return {2, {}, ErrorLine(*error)};
+    platform::HostDevice device(QFileInfo(options.deviceRoot).absoluteFilePath(),
                                 {.enterNetworkFileSystems = options.network});
     if (!device.ok())
         return {

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <optional>
 
 namespace dovrane::platform {
 class Profile;
@@ -15,6 +16,10 @@ struct CliResult {
     QByteArray out;  // for stdout
     QByteArray err;  // for stderr
 };
+
+// Why `deviceRoot` (a host path) cannot be the device, for the user; nothing when it can.
+// A root that does not exist is named as such, before any other complaint.
+std::optional<QString> DeviceRootError(const QString& deviceRoot);
 
 // Runs a report (or --help / --version) for `arguments` (without the program name), with
 // the settings of `profile`.

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/reports.h"
+#include "platform/program_part.h"
 
 namespace dovrane::app {
 namespace {
@@ -65,6 +66,8 @@ QString NotInRange(const QString& option, int min, int max, const QString& value
 }  // namespace
 
 QString UsageText() {
+    // Where the window's Help opens the manual, so a user without a display finds it too.
+    const QString helpPage = platform::ShippedFile(QStringLiteral("PlexoryHelp.htm"));
     return QStringLiteral(
                "Usage: dovrane-storage-analyzer [options] [DEVICE_ROOT]\n"
                "Shows where the storage below DEVICE_ROOT (default /) goes.\n"
@@ -92,7 +95,8 @@ QString UsageText() {
                "                      desktop that does not scale, else the desktop's own)\n"
                "  --help              show this text\n"
                "  --version           show the version\n")
-        .arg(ReportKinds().join(u", "));
+               .arg(ReportKinds().join(u", ")) +
+           (helpPage.isEmpty() ? QString() : QStringLiteral("\nHelp page: %1\n").arg(helpPage));
 }
 
 QString VersionText() {

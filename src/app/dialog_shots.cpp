@@ -6,6 +6,7 @@
 #include "app/main_view.h"
 #include "app/report_kinds.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/color_picker_dlg.h"
 #include "dialogs/databases_dlg.h"
 #include "dialogs/file_list_dlg.h"
 #include "dialogs/file_properties_dlg.h"
@@ -13,6 +14,7 @@
 #include "dialogs/folder_details_dlg.h"
 #include "dialogs/folder_files_dlg.h"
 #include "dialogs/largest_files_dlg.h"
+#include "dialogs/preferences_dlg.h"
 #include "engine/file_list.h"
 #include "engine/file_types.h"
 #include "engine/folder_tree.h"
@@ -139,6 +141,27 @@ DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest) {
 const std::array kRows = std::to_array<DialogShotRow>({
     {"about", [](CAnalyzerApp&,
                  const Options&) { return DialogShotOf(std::make_unique<dialogs::CAboutDlg>()); }},
+    {"overview-details",
+     [](CAnalyzerApp& app, const Options&) {
+         return DialogShotOf(app.mainView()->overview().MakeDetailsDialog());
+     }},
+    {"preferences",
+     [](CAnalyzerApp& app, const Options&) {
+         // Shows the settings in use and saves nowhere: nothing presses OK.
+         const engine::Settings& settings = app.mainView()->settings();
+         auto dialog = std::make_unique<dialogs::CPreferencesDlg>();
+         static engine::SliceColors shown;
+         shown = settings.sliceColors;
+         dialog->colorTable = &shown;
+         dialog->slices = settings.numberOfSlices;
+         return DialogShotOf(std::move(dialog));
+     }},
+    {"color",
+     [](CAnalyzerApp& app, const Options&) {
+         auto dialog = std::make_unique<dialogs::CColorPickerDlg>();
+         dialog->setColor(app.mainView()->settings().sliceColor(0));
+         return DialogShotOf(std::move(dialog));
+     }},
     {"file-list", FileList},
     {"files-in-folder", FilesInFolder},
     {"folder-details", FolderDetails},

@@ -9,6 +9,7 @@
 #include "dialogs/databases_dlg.h"
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
+#include "dialogs/preferences_dlg.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
 #include "platform/object_store.h"
@@ -32,6 +33,9 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
       m_pace(setup.pace) {
     // Painted whole each time, so the children are the only thing Qt needs to erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The details dialog reads the device even while the Overview has no window.
+    m_overview.device = m_device;
+    m_explorer.device = m_device;
     // The chart views ask for their dialogs; the views open them.
     connect(&m_folderView, &views::CFolderView::filesInFolderRequested, &m_folderView,
             &views::CFolderView::OpenFilesInFolder);
@@ -179,8 +183,7 @@ void CDovraneStorageAnalyzerView::MakeCurrent(View view) {
 void CDovraneStorageAnalyzerView::OnViewOverview() {
     if (!m_overview.IsWindowCreated()) {
         m_overview.m_pMainView = this;
-        CreateChild(m_overview, kChildCreateFailed);
-        m_overview.Refresh();
+        CreateChild(m_overview, kChildCreateFailed);  // which reads the figures
     } else {
         m_overview.show();
     }
@@ -280,8 +283,18 @@ void CDovraneStorageAnalyzerView::OnDatabases() {
     dialogs::RunModal(dlg);
 }
 
-// Preferences arrives with its own issue; until then its command does nothing.
-void CDovraneStorageAnalyzerView::OnPreferences() {}
+void CDovraneStorageAnalyzerView::OnPreferences() {
+    // The dialog edits copies and fills `edited` only on OK, having saved it.
+    engine::Settings edited = m_settings;
+    dialogs::CPreferencesDlg dialog(this);
+    dialog.colorTable = &edited.sliceColors;
+    dialog.numberOfSlices = &edited.numberOfSlices;
+    dialog.slices = m_settings.numberOfSlices;
+    dialog.profile = m_profile;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    ApplyPreferences(edited);
+}
 
 void CDovraneStorageAnalyzerView::ApplyPreferences(const engine::Settings& settings) {
     m_settings = settings;

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/analyzer_app.h"
+#include "app/cli.h"
 #include "app/dialog_shots.h"
 #include "app/main_frame.h"
 #include "engine/settings.h"
@@ -83,6 +84,9 @@ bool SaveScreenshot(CMainFrame& frame, const QString& file) {
 }
 
 int RunWindow(int& argc, char** argv, const Options& options) {
+    // The user's own mistake is named first, before any complaint about the display.
+    if (const auto error = DeviceRootError(options.deviceRoot))
+        return Fail(2, *error);
     const bool screenshot = !options.screenshot.isEmpty();
     if (!screenshot && !platform::HaveDisplay())
         return Fail(2, QStringLiteral("no display to open the window on (see --report and "
@@ -97,11 +101,7 @@ int RunWindow(int& argc, char** argv, const Options& options) {
             QStringLiteral("unknown dialog '%1' (one of: %2)").arg(options.dialog, DialogNames()));
 
     platform::SetObjectStoreFolders(options.objectStores);
-    const QFileInfo root(options.deviceRoot);
-    if (!root.isDir() || !root.isReadable())
-        return Fail(
-            2, QStringLiteral("device root '%1' is not a readable folder").arg(options.deviceRoot));
-    platform::HostDevice device(root.absoluteFilePath(),
+    platform::HostDevice device(QFileInfo(options.deviceRoot).absoluteFilePath(),
                                 {.enterNetworkFileSystems = options.network});
     if (!device.ok())
         return Fail(2, QStringLiteral("cannot open device root %1").arg(device.errorText()));
@@ -124,6 +124,10 @@ int RunWindow(int& argc, char** argv, const Options& options) {
     // --path stands for the Explorer's selection: the Folder View opens on that folder.
     if (options.path && app.mainView()->folderView().IsWindowCreated())
         app.mainView()->folderView().GoToPath(engine::FoldCase(*options.path));
+    // In the Explorer it is the tree's selection, opened down to it.
+    if (options.path && start.firstView == CDovraneStorageAnalyzerView::kExplorerView &&
+        !app.mainView()->explorer().SelectPath(*options.path))
+        return Fail(3, QStringLiteral("no folder '%1' on the device").arg(*options.path));
     if (dialogRow)
         return SaveDialogScreenshot(app, *dialogRow, options);
     if (screenshot) {

@@ -99,6 +99,9 @@ void CFolderDetailsDlg::SetFolder(const engine::FolderNode* current, const engin
 
 bool CFolderDetailsDlg::OnInitDialog() {
     CAnalyzerDialog::OnInitDialog();
+    // Over the header, which would otherwise take their clicks.
+    m_ok->raise();
+    m_upButton->raise();
     Place();
     return true;
 }

@@ -25,12 +25,12 @@ Settings ReadSettings(const platform::Profile& profile) {
     return s;
 }
 
-void WriteSettings(platform::Profile& profile, const Settings& settings) {
+bool WriteSettings(platform::Profile& profile, const Settings& settings) {
     profile.writeInt(kSection, kNumberOfSlices, settings.numberOfSlices);
     for (int i = 0; i < kSliceColorCount; ++i)
         profile.writeInt(kSection, ColorName(i),
                          static_cast<int>(settings.sliceColors[static_cast<size_t>(i)]));
-    profile.sync();
+    return profile.sync();
 }
 
 }  // namespace dovrane::engine

@@ -36,6 +36,7 @@ struct Settings {
 
 // Missing values fall back to the defaults; nothing is written back.
 Settings ReadSettings(const platform::Profile& profile);
-void WriteSettings(platform::Profile& profile, const Settings& settings);
+// All seventeen values; false when the profile could not be written.
+bool WriteSettings(platform::Profile& profile, const Settings& settings);
 
 }  // namespace dovrane::engine

@@ -30,6 +30,9 @@ struct DiskSpace {
 enum class ReadDetail {
     Full,     // every entry stat'ed: attributes, times, identity
     ForWalk,  // sub-folders carry only the directory and hidden bits
+    // Sub-folders as for ForWalk; entries the listing names as something else (files,
+    // links) may be left out, so a folder of many files costs no stat call per file.
+    FoldersOnly,
 };
 
 // What a delete or a move to the trash expects to find at a path: the file a scan met.

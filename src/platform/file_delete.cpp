@@ -137,11 +137,20 @@ RemoveResult HostDevice::removeFile(QStringView devicePath, const FileIdentity& 
     // that cannot be written to fails as a delete would, not as a missing trash.
     if (::faccessat(dir.get(), ".", W_OK, AT_EACCESS) != 0)
         return RemoveResult::Failed;
-    QFile file(hostPath(devicePath));
+    // A name that is not valid UTF-8 has no exact file-name string for the trash to take.
+    const QString path = hostPath(devicePath);
+    if (path.isEmpty() || QFile::encodeName(path) != HostPathBytes(devicePath))
+        return RemoveResult::Failed;
+    QFile file(path);
     return file.moveToTrash() ? RemoveResult::Removed : RemoveResult::NoTrash;
 }
 
 QString HostDevice::hostPath(QStringView devicePath) const {
+    const QByteArray bytes = HostPathBytes(devicePath);
+    return bytes.isEmpty() ? QString() : QFile::decodeName(bytes);
+}
+
+QByteArray HostDevice::HostPathBytes(QStringView devicePath) const {
     QByteArray path = QFile::encodeName(m_rootHostPath);
     for (const QString& part : SplitDevicePath(devicePath)) {
         const auto encoded = EncodeDeviceName(part);
@@ -151,7 +160,7 @@ QString HostDevice::hostPath(QStringView devicePath) const {
             path.append('/');
         path.append(encoded->data(), static_cast<qsizetype>(encoded->size()));
     }
-    return QFile::decodeName(path);
+    return path;
 }
 
 }  // namespace dovrane::platform

@@ -296,6 +296,8 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
+            if (detail == ReadDetail::FoldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN)
+                continue;
             if (d->d_type == DT_DIR && !statFolders) {
                 FindData& e = out.add(name);
                 e.attributes = kAttributeDirectory | (name[0] == '.' ? kAttributeHidden : 0u);

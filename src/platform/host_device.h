@@ -69,6 +69,8 @@ private:
     // The folder holding the entry at `devicePath`, opened from the root one component at
     // a time without following a link, and the entry's host name; -1 when unreachable.
     int openParentOf(QStringView devicePath, std::string& hostName) const;
+    // The host path's bytes; empty when a name cannot exist on the host.
+    QByteArray HostPathBytes(QStringView devicePath) const;
 
     QString m_rootHostPath;
     QString m_error;

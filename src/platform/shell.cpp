@@ -7,6 +7,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "platform/control_panel.h"
+#include "platform/program_part.h"
+
 namespace dovrane::platform {
 namespace {
 
@@ -18,6 +21,8 @@ Launcher& Current() {
 bool DesktopLaunch(const LaunchRequest& request) {
     if (request.kind == LaunchRequest::Kind::OpenUrl)
         return QDesktopServices::openUrl(request.url);
+    if (request.program == kControlPanelProgram)
+        return StartControlPanelPage(request.arguments.value(0));
     const QString path = QStandardPaths::findExecutable(request.program);
     if (path.isEmpty())
         return false;
@@ -55,9 +60,8 @@ QString FindProgram(const QStringList& candidates) {
 }
 
 QString BundledFilePath(const QString& name, const QString& resource) {
-    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-    if (QFile::exists(beside))
-        return beside;
+    if (const QString shipped = ShippedFile(name); !shipped.isEmpty())
+        return shipped;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (cache.isEmpty() || !QDir().mkpath(cache))
         return {};

@@ -34,9 +34,9 @@ bool StartProgram(const QString& program, const QStringList& arguments = {});
 // The first of `candidates` found on PATH, as given; empty when none is.
 QString FindProgram(const QStringList& candidates);
 
-// The host path of a file shipped with the program, for a desktop program to open: `name`
-// next to the executable, else a fresh copy of the embedded `resource` (a ":/" path) in
-// the user's cache folder. Empty when neither is there.
+// The host path of a file shipped with the program, for a desktop program to open: the
+// installed or built copy (ShippedFile), else a fresh copy of the embedded `resource` (a ":/" path)
+// in the user's cache folder. Empty when neither is there.
 QString BundledFilePath(const QString& name, const QString& resource);
 
 class ScopedLauncher {

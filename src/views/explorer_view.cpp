@@ -4,10 +4,16 @@
 #include <QTreeWidget>
 
 #include "dialogs/control_id.h"
+#include "engine/sub_folders.h"
+#include "engine/text.h"
+#include "views/tree_images.h"
 
 namespace dovrane::views {
+namespace {
 
-constexpr int kIdTree = 101;
+constexpr int kImageRole = Qt::UserRole;
+
+}  // namespace
 
 CExplorerView::CExplorerView() = default;
 CExplorerView::~CExplorerView() = default;
@@ -16,8 +22,14 @@ bool CExplorerView::OnCreate() {
     m_tree = new QTreeWidget(this);
     dialogs::SetDlgCtrlID(m_tree, kIdTree);
     m_tree->setHeaderHidden(true);
+    m_tree->setRootIsDecorated(true);
+    m_tree->setUniformRowHeights(true);  // a folder of many sub-folders lays out at once
+    m_tree->setIconSize(QSize(kTreeImageWidth, kTreeImageHeight));
     m_tree->setGeometry(rect());
-    m_tree->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("\\")}));
+    connect(m_tree, &QTreeWidget::itemExpanded, this, &CExplorerView::OnItemExpanded);
+    connect(m_tree, &QTreeWidget::itemCollapsed, this, &CExplorerView::OnItemCollapsed);
+    m_hImageList = TreeImageList();
+    m_tree->addTopLevelItem(MakeItem(QStringLiteral("\\"), nullptr));
     return true;
 }
 
@@ -27,9 +39,34 @@ void CExplorerView::resizeEvent(QResizeEvent* event) {
         m_tree->setGeometry(rect());
 }
 
+int CExplorerView::ImageOf(const QTreeWidgetItem* item) {
+    const QVariant image = item->data(0, kImageRole);
+    return image.isValid() ? image.toInt() : -1;
+}
+
+void CExplorerView::SetImage(QTreeWidgetItem* item, int image) const {
+    item->setData(0, kImageRole, image);
+    item->setIcon(0, m_hImageList.value(image));
+}
+
+QTreeWidgetItem* CExplorerView::MakeItem(const QString& name, const QTreeWidgetItem* parent) const {
+    auto* item = new QTreeWidgetItem(QStringList{name});
+    // Every folder may have sub-folders until an expansion finds none.
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    SetImage(item, parent ? kImageClosedFolder : kImageDevice);
+    return item;
+}
+
 void CExplorerView::ExpandRoot() {
     if (m_tree && m_tree->topLevelItemCount() > 0)
         m_tree->topLevelItem(0)->setExpanded(true);
+}
+
+QString CExplorerView::FolderPath(const QTreeWidgetItem* item) {
+    QString path = item->text(0);
+    for (const QTreeWidgetItem* up = item->parent(); up; up = up->parent())
+        path = up->text(0) == u"\\" ? up->text(0) + path : up->text(0) + u'\\' + path;
+    return path;
 }
 
 QString CExplorerView::GetSelectedPath() const {
@@ -43,6 +80,62 @@ QString CExplorerView::GetSelectedPath() const {
          parent = parent->parent())
         path = parent->text(0) + u'\\' + path;
     return u'\\' + path;
+}
+
+void CExplorerView::OnItemExpanded(QTreeWidgetItem* item) {
+    if (ImageOf(item) != kImageDevice)
+        SetImage(item, kImageOpenFolder);
+    FillChildren(item);
+}
+
+void CExplorerView::FillChildren(QTreeWidgetItem* item) {
+    // Whatever the item held is dropped: the folder is read afresh.
+    qDeleteAll(item->takeChildren());
+    const auto names = device ? engine::ReadSubFolders(*device, FolderPath(item)) : std::nullopt;
+    if (!names)
+        return;  // unreadable or gone: the button stays, nothing is shown
+    if (names->isEmpty()) {
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        return;
+    }
+    QList<QTreeWidgetItem*> children;
+    children.reserve(names->size());
+    for (const QString& name : *names)
+        children.append(MakeItem(name, item));
+    item->addChildren(children);  // one insertion: the view lays out once
+}
+
+void CExplorerView::OnItemCollapsed(QTreeWidgetItem* item) {
+    if (ImageOf(item) != kImageDevice)
+        SetImage(item, kImageClosedFolder);
+    // A selection inside the folder moves up to it before its items go.
+    for (const QTreeWidgetItem* up = m_tree->currentItem(); up; up = up->parent())
+        if (up->parent() == item) {
+            m_tree->setCurrentItem(item);
+            break;
+        }
+    qDeleteAll(item->takeChildren());
+}
+
+bool CExplorerView::SelectPath(QStringView devicePath) {
+    if (!m_tree || m_tree->topLevelItemCount() == 0)
+        return false;
+    QTreeWidgetItem* item = m_tree->topLevelItem(0);
+    for (const QStringView part : devicePath.split(u'\\', Qt::SkipEmptyParts)) {
+        if (!item->isExpanded())
+            item->setExpanded(true);
+        const QString wanted = engine::FoldCase(part);
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < item->childCount() && !next; ++i)
+            if (engine::FoldCase(item->child(i)->text(0)) == wanted)
+                next = item->child(i);
+        if (!next)
+            return false;
+        item = next;
+    }
+    m_tree->setCurrentItem(item);
+    m_tree->scrollToItem(item);
+    return true;
 }
 
 }  // namespace dovrane::views

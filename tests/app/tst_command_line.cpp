@@ -1,3 +1,6 @@
+// The options, their errors and exit statuses, and the program itself run without a display.
+
+#include <QImage>
 #include <QtTest>
 
 #include "app/cli.h"
@@ -7,45 +10,82 @@
 
 using namespace dovrane::app;
 
+namespace {
+
+// Runs the program without a display, as a server or a CI job would.
+int RunWithoutDisplay(const QStringList& arguments, QByteArray* errors = nullptr) {
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR"})
+        environment.remove(QString::fromLatin1(name));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(DOVRANE_PROGRAM), arguments);
+    if (!program.waitForFinished(60000))
+        return -1;
+    if (errors)
+        *errors = program.readAllStandardError();
+    return program.exitCode();
+}
+
+}  // namespace
+
 class TestCommandLine : public QObject {
     Q_OBJECT
 private slots:
     void options() {
-        const ParsedCommandLine p =
+        const Options o =
             ParseCommandLine({"--report", "folders", "--path=\\usr", "--slices", "7", "--format",
-                              "json", "--pace-ms", "5", "--network", "/srv"});
-        QVERIFY(!p.exitCode);
-        QCOMPARE(p.options.report, QStringLiteral("folders"));
-        QCOMPARE(p.options.path.value(), QStringLiteral("\\usr"));
-        QCOMPARE(p.options.slices.value(), 7);
-        QCOMPARE(p.options.format, ReportFormat::Json);
-        QCOMPARE(p.options.paceMs, 5);
-        QVERIFY(p.options.network);
-        QCOMPARE(p.options.deviceRoot, QStringLiteral("/srv"));
+                              "json", "--pace-ms", "5", "--network", "/srv"})
+                .options;
+        QCOMPARE(o.report, QStringLiteral("folders"));
+        QCOMPARE(o.path.value(), QStringLiteral("\\usr"));
+        QCOMPARE(o.slices.value(), 7);
+        QCOMPARE(o.format, ReportFormat::Json);
+        QCOMPARE(o.paceMs, 5);
+        QVERIFY(o.network);
+        QCOMPARE(o.deviceRoot, QStringLiteral("/srv"));
+        const ParsedCommandLine window = ParseCommandLine(
+            {"--screenshot", "a.png", "--view", "folder", "--size", "300x400", "--scale=1.5", "/"});
+        QVERIFY(!window.exitCode);
+        QCOMPARE(window.options.screenshot, QStringLiteral("a.png"));
+        QCOMPARE(window.options.view, QStringLiteral("folder"));
+        QCOMPARE(window.options.size, QSize(300, 400));
+        QCOMPARE(window.options.scale, 1.5);
+        QVERIFY(window.options.report.isEmpty());
+        QVERIFY(ParseCommandLine({"--size=300x400", "--view", "filetype"}).exitCode ==
+                std::nullopt);
+        for (const char* option : {"--screenshot FILE", "--view VIEW", "--size WxH", "--scale F"})
+            QVERIFY(UsageText().contains(QLatin1String(option)));
     }
 
     void badInput_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("unknown option")
-            << QStringList{"--frobnicate"} << "unknown option '--frobnicate' (see --help)";
-        QTest::newRow("unknown report") << QStringList{"--report", "pies"}
-                                        << "unknown report 'pies' (one of: databases, duplicates, "
-                                           "files, folders, identical, largest, "
-                                           "overview, type-files, types)";
-        QTest::newRow("type files without a type")
-            << QStringList{"--report", "type-files"} << "--report type-files needs --type TYPE";
-        QTest::newRow("no value") << QStringList{"--slices"} << "--slices needs a value";
-        QTest::newRow("slices 0") << QStringList{"--slices", "0"}
-                                  << "--slices takes a whole number from 1 to 1000, not '0'";
-        QTest::newRow("slices 1001") << QStringList{"--slices=1001"}
-                                     << "--slices takes a whole number from 1 to 1000, not '1001'";
-        QTest::newRow("format") << QStringList{"--format", "xml"}
-                                << "--format takes text or json, not 'xml'";
-        QTest::newRow("two roots")
-            << QStringList{"/a", "/b"} << "one device root only, not also '/b'";
-        QTest::newRow("flag with value")
-            << QStringList{"--network=yes"} << "--network takes no value";
+        const auto row = [](const QStringList& arguments, const char* message) {
+            QTest::newRow(message) << arguments << QString::fromLatin1(message);
+        };
+        row({"--frobnicate"}, "unknown option '--frobnicate' (see --help)");
+        row({"--report", "pies"},
+            "unknown report 'pies' (one of: databases, duplicates, files, folders, identical, "
+            "largest, overview, "
+            "type-files, types)");
+        row({"--report", "type-files"}, "--report type-files needs --type TYPE");
+        row({"--slices"}, "--slices needs a value");
+        row({"--slices", "0"}, "--slices takes a whole number from 1 to 1000, not '0'");
+        row({"--slices=1001"}, "--slices takes a whole number from 1 to 1000, not '1001'");
+        row({"--format", "xml"}, "--format takes text or json, not 'xml'");
+        row({"/a", "/b"}, "one device root only, not also '/b'");
+        row({"--network=yes"}, "--network takes no value");
+        row({"--view", "pie"},
+            "--view takes one of overview, explorer, folder, filetype, not 'pie'");
+        row({"--size", "300"}, "--size takes WIDTHxHEIGHT, each from 120 to 8000, not '300'");
+        row({"--size", "100x400"},
+            "--size takes WIDTHxHEIGHT, each from 120 to 8000, not '100x400'");
+        row({"--scale", "9"}, "--scale takes a number from 0.5 to 8, not '9'");
+        row({"--screenshot"}, "--screenshot needs a value");
+        row({"--dialog", "about"}, "--dialog needs --screenshot FILE");
+        row({"--report", "folders", "--screenshot", "a.png"},
+            "--screenshot and --report exclude each other");
     }
     void badInput() {
         QFETCH(QStringList, arguments);
@@ -77,6 +117,38 @@ private slots:
         r = RunCommandLine({"--version"}, profile);
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("Dovrane Storage Analyzer 1.0.0.1\n"));
+    }
+
+    void screenshot() {
+        // Scale 1 and 2, the desktop's 1 doubled, another size in the Folder View.
+        for (const auto& [arguments, size, scale] :
+             {std::tuple(QStringList{"--scale", "1"}, QSize(240, 320), 1),
+              {{"--scale", "2"}, QSize(480, 640), 2},
+              {{}, QSize(480, 640), 2},
+              {{"--scale", "1", "--size", "300x200", "--view", "folder"}, QSize(300, 200), 1}}) {
+            QTemporaryDir dir;
+            const QString file = dir.filePath(QStringLiteral("window.png"));
+            QCOMPARE(RunWithoutDisplay(QStringList{"--screenshot", file} + arguments +
+                                       QStringList{dir.path()}),
+                     0);
+            const QImage image(file);
+            QCOMPARE(image.size(), size);
+            // The line under the title band, the white area under it, red title text above it.
+            QCOMPARE(image.pixelColor(size.width() / 2, 23 * scale), QColor(Qt::black));
+            QCOMPARE(image.pixelColor(size.width() / 2, 24 * scale), QColor(Qt::white));
+            bool red = false;
+            for (int y = 0; y < 23 * scale && !red; ++y)
+                for (int x = 0; x < 100 * scale && !red; ++x)
+                    red =
+                        image.pixelColor(x, y).red() > 200 && image.pixelColor(x, y).green() < 100;
+            QVERIFY(red);
+        }
+    }
+
+    void windowNeedsADisplay() {
+        QByteArray errors;
+        QCOMPARE(RunWithoutDisplay({QStringLiteral("/")}, &errors), 2);
+        QVERIFY(errors.contains("no display"));
     }
 };
 

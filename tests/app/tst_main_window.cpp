@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -30,6 +29,7 @@
 
 using namespace dovrane;
 using app::CDovraneStorageAnalyzerView;
+using V = CDovraneStorageAnalyzerView;
 
 namespace {
 
@@ -48,27 +48,12 @@ struct Window {
     QToolButton* button(int id) const {
         return qobject_cast<QToolButton*>(frame().commandBar()->widgetForAction(action(id)));
     }
-    // Which child views have their windows, in the order Overview, Explorer, Folder, Type.
-    QList<bool> created() {
-        return {view().overview().IsWindowCreated(), view().explorer().IsWindowCreated(),
-                view().folderView().IsWindowCreated(), view().fileTypeView().IsWindowCreated()};
+    // The child views in the order Overview, Explorer, Folder, Type.
+    QList<views::CChildWindow*> children() {
+        return {&view().overview(), &view().explorer(), &view().folderView(),
+                &view().fileTypeView()};
     }
-    QList<bool> visible() {
-        return {view().overview().isVisible(), view().explorer().isVisible(),
-                view().folderView().isVisible(), view().fileTypeView().isVisible()};
-    }
-    // The x of the rightmost red pixel of the title band, -1 when there is none.
-    int titleRight() {
-        const QImage band = view().grab(QRect(0, 0, view().width(), 23)).toImage();
-        int right = -1;
-        for (int y = 0; y < band.height(); ++y)
-            for (int x = 0; x < band.width(); ++x) {
-                const QColor c = band.pixelColor(x, y);
-                if (c.red() > 200 && c.green() < 120 && c.blue() < 120)
-                    right = std::max(right, x);
-            }
-        return right;
-    }
+    QImage titleBand() { return view().grab(QRect(0, 0, view().width(), 23)).toImage(); }
 
     QTemporaryDir dir;
     platform::TestDevice device;
@@ -88,12 +73,6 @@ QStringList MenuTexts(const QMenu* menu) {
     return texts;
 }
 
-QTreeWidgetItem* AddFolder(QTreeWidgetItem* parent, const QString& name) {
-    auto* item = new QTreeWidgetItem(QStringList{name});
-    parent->addChild(item);
-    return item;
-}
-
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -102,111 +81,81 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void startsOnTheOverview() {
-        Window w;
-        QCOMPARE(w.frame().windowTitle(), QStringLiteral("Dovrane Storage Analyzer"));
-        QCOMPARE(w.view().currentView(), int(CDovraneStorageAnalyzerView::kOverview));
-        QVERIFY(w.action(app::kIdOverview)->isChecked());
-        QVERIFY(w.button(app::kIdOverview)->isChecked());
-        QVERIFY(!w.action(app::kIdParentFolder)->isEnabled());
-        QVERIFY(w.action(app::kIdRefresh)->isEnabled());
-        // The Explorer View is made (root expanded) before the Overview, which is refreshed
-        // once on creation.
-        QCOMPARE(w.created(), (QList<bool>{true, true, false, false}));
-        QCOMPARE(w.visible(), (QList<bool>{true, false, false, false}));
-        QVERIFY(w.view().explorer().tree()->topLevelItem(0)->isExpanded());
-        QCOMPARE(w.view().overview().refreshCount(), 1);
-        QCOMPARE(w.view().overview().m_pMainView, &w.view());
-        QVERIFY(w.boxes.isEmpty());
-    }
-
     void commandBarHasTheMenusAndButtonsInOrder() {
         Window w;
         const QList<QAction*> items = w.frame().commandBar()->actions();
+        const QStringList tips{"File",        "Tools",          "Overview",      "Explorer view",
+                               "Folder view", "File type view", "Parent Folder", "Help"};
+        QCOMPARE(w.frame().toolTips().mid(2), tips.mid(2));
         QCOMPARE(items.size(), 8);
-        QStringList menuNames, menuTips;
-        QList<QMenu*> menus;
-        for (int i = 0; i < 2; ++i) {
-            auto* menuButton =
-                qobject_cast<QToolButton*>(w.frame().commandBar()->widgetForAction(items[i]));
-            QVERIFY(menuButton);
-            menuNames.append(menuButton->text());
-            menuTips.append(menuButton->toolTip());
-            menus.append(menuButton->menu());
+        QList<QToolButton*> buttons;
+        for (int i = 0; i < 8; ++i) {
+            buttons << qobject_cast<QToolButton*>(
+                w.frame().commandBar()->widgetForAction(items[i]));
+            QCOMPARE(buttons[i]->toolTip(), tips[i]);
         }
-        QCOMPARE(menuNames, (QStringList{"&File", "Tools"}));
-        QCOMPARE(menuTips, (QStringList{"File", "Tools"}));
-        QCOMPARE(MenuTexts(menus[0]), (QStringList{"E&xit", "", "Explorer View", "Folder View",
-                                                   "File Type View", "Overview"}));
-        QCOMPARE(MenuTexts(menus[1]),
+        QCOMPARE(buttons[0]->text(), QStringLiteral("&File"));
+        QCOMPARE(buttons[1]->text(), QStringLiteral("Tools"));
+        QCOMPARE(MenuTexts(buttons[0]->menu()),
+                 (QStringList{"E&xit", "", "Explorer View", "Folder View", "File Type View",
+                              "Overview"}));
+        QCOMPARE(MenuTexts(buttons[1]->menu()),
                  (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
                               "Identical Files...", "Databases...", "", "Parent Folder",
                               "Preferences...", "", "Refresh"}));
-        const QList<int> buttonIds{app::kIdOverview,     app::kIdExplorerView, app::kIdFolderView,
-                                   app::kIdFileTypeView, app::kIdParentFolder, app::kIdHelp};
-        QStringList tips;
+        const QList<int> ids{app::kIdOverview,     app::kIdExplorerView, app::kIdFolderView,
+                             app::kIdFileTypeView, app::kIdParentFolder, app::kIdHelp};
         for (int i = 0; i < 6; ++i) {
-            QCOMPARE(items[i + 2], w.action(buttonIds[i]));
+            QCOMPARE(items[i + 2], w.action(ids[i]));
             QVERIFY(!items[i + 2]->icon().isNull());
-            tips.append(w.button(buttonIds[i])->toolTip());
         }
-        QCOMPARE(tips, (QStringList{"Overview", "Explorer view", "Folder view", "File type view",
-                                    "Parent Folder", "Help"}));
-        QCOMPARE(w.frame().toolTips().mid(2), tips);
-    }
-
-    void viewCommands_data() {
-        QTest::addColumn<QList<int>>("commands");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<QList<bool>>("created");
-        using V = CDovraneStorageAnalyzerView;
-        const int e = app::kIdExplorerView, f = app::kIdFolderView, t = app::kIdFileTypeView,
-                  o = app::kIdOverview;
-        QTest::newRow("explorer") << QList<int>{e} << int(V::kExplorerView)
-                                  << QList<bool>{true, true, false, false};
-        QTest::newRow("folder") << QList<int>{f} << int(V::kFolderView)
-                                << QList<bool>{true, true, true, false};
-        QTest::newRow("file type")
-            << QList<int>{t} << int(V::kFileTypeView) << QList<bool>{true, true, false, true};
-        QTest::newRow("overview again")
-            << QList<int>{o} << int(V::kOverview) << QList<bool>{true, true, false, false};
-        QTest::newRow("folder, then overview")
-            << QList<int>{f, o} << int(V::kOverview) << QList<bool>{true, true, true, false};
-        QTest::newRow("every view, back to folder")
-            << QList<int>{t, e, f, o, t, f} << int(V::kFolderView)
-            << QList<bool>{true, true, true, true};
     }
 
     void viewCommands() {
-        QFETCH(QList<int>, commands);
-        QFETCH(int, current);
-        QFETCH(QList<bool>, created);
-        Window w;
-        for (const int id : commands)
-            w.action(id)->trigger();
-        QCOMPARE(w.view().currentView(), current);
-        QCOMPARE(w.created(), created);
-        QList<bool> onlyCurrent{false, false, false, false};
-        onlyCurrent[current] = true;
-        QCOMPARE(w.visible(), onlyCurrent);
-        const QList<int> ids{app::kIdOverview, app::kIdExplorerView, app::kIdFolderView,
-                             app::kIdFileTypeView};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(w.action(ids[i])->isChecked(), i == current);
-            QCOMPARE(w.button(ids[i])->isChecked(), i == current);
+        const int e = app::kIdExplorerView, f = app::kIdFolderView, t = app::kIdFileTypeView,
+                  o = app::kIdOverview;
+        // Commands, the view then current, and the children made by then: at the start the
+        // Explorer View is made (root expanded) before the Overview.
+        const std::tuple<QList<int>, int, QList<bool>> cases[] = {
+            {{}, V::kOverview, {true, true, false, false}},
+            {{e}, V::kExplorerView, {true, true, false, false}},
+            {{f}, V::kFolderView, {true, true, true, false}},
+            {{t}, V::kFileTypeView, {true, true, false, true}},
+            {{o}, V::kOverview, {true, true, false, false}},
+            {{f, o}, V::kOverview, {true, true, true, false}},
+            {{t, e, f, o, t, f}, V::kFolderView, {true, true, true, true}}};
+        for (const auto& [commands, current, created] : cases) {
+            Window w;
+            QCOMPARE(w.frame().windowTitle(), QStringLiteral("Dovrane Storage Analyzer"));
+            QVERIFY(w.view().explorer().tree()->topLevelItem(0)->isExpanded());
+            for (const int id : commands)
+                w.action(id)->trigger();
+            QCOMPARE(w.view().currentView(), current);
+            const QList<int> ids{app::kIdOverview, app::kIdExplorerView, app::kIdFolderView,
+                                 app::kIdFileTypeView};
+            // The window resized: every child made follows it, only the current one shows.
+            w.frame().resize(300, 400);
+            QCoreApplication::processEvents();
+            const QRect area(0, 26, 300, w.view().height() - 26);
+            for (int i = 0; i < 4; ++i) {
+                QCOMPARE(w.children()[i]->IsWindowCreated(), created[i]);
+                QCOMPARE(w.children()[i]->isVisible(), i == current);
+                if (created[i])
+                    QCOMPARE(w.children()[i]->geometry(), area);
+                QCOMPARE(w.action(ids[i])->isChecked(), i == current);
+                QCOMPARE(w.button(ids[i])->isChecked(), i == current);
+            }
+            QCOMPARE(w.view().width(), 300);
+            QCOMPARE(w.action(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
+            QCOMPARE(w.button(app::kIdParentFolder)->isEnabled(), current == V::kFolderView);
+            QCOMPARE(w.action(app::kIdRefresh)->isEnabled(), current != V::kExplorerView);
+            // A child window is made once; later shows reuse it. The Overview is refreshed once,
+            // on creation.
+            QCOMPARE(w.view().fileTypeView().scanCount(), created[3] ? 1 : 0);
+            QCOMPARE(w.view().overview().refreshCount(), 1);
+            QCOMPARE(w.view().overview().m_pMainView, &w.view());
+            QVERIFY(w.boxes.isEmpty());
         }
-        QCOMPARE(w.action(app::kIdParentFolder)->isEnabled(),
-                 current == CDovraneStorageAnalyzerView::kFolderView);
-        QCOMPARE(w.button(app::kIdParentFolder)->isEnabled(),
-                 current == CDovraneStorageAnalyzerView::kFolderView);
-        QCOMPARE(w.action(app::kIdRefresh)->isEnabled(),
-                 current != CDovraneStorageAnalyzerView::kExplorerView);
-        // A child window is made once; later shows reuse it.
-        QCOMPARE(w.view().fileTypeView().scanCount(), created[3] ? 1 : 0);
-        QCOMPARE(w.view().overview().refreshCount(), 1);
-        QCOMPARE(w.view().currentChild().geometry(),
-                 QRect(0, 26, w.view().width(), w.view().height() - 26));
-        QVERIFY(w.boxes.isEmpty());
     }
 
     void titleBandNamesTheView() {
@@ -214,36 +163,35 @@ private slots:
         const QImage image = w.view().grab().toImage();
         const int dpr = int(image.devicePixelRatio());
         for (const int x : {0, 120, w.view().width() - 1}) {
+            QCOMPARE(image.pixelColor(x * dpr, 22 * dpr), QColor(Qt::white));
             QCOMPARE(image.pixelColor(x * dpr, 23 * dpr), QColor(Qt::black));
             QCOMPARE(image.pixelColor(x * dpr, 24 * dpr), QColor(Qt::white));
-            QCOMPARE(image.pixelColor(x * dpr, 22 * dpr), QColor(Qt::white));
         }
-        const int overview = w.titleRight();
-        QVERIFY(overview > 3);
+        // Text on white names the view: another view, another title; back, the same.
+        const QImage overview = w.titleBand();
+        QImage blank(overview.size(), overview.format());
+        blank.fill(Qt::white);
+        QVERIFY(overview != blank);
         w.action(app::kIdFileTypeView)->trigger();
-        QVERIFY(w.titleRight() > overview);  // "File Type View" is longer than "Overview"
+        QVERIFY(w.titleBand() != overview);
         w.action(app::kIdOverview)->trigger();
-        QCOMPARE(w.titleRight(), overview);
+        QCOMPARE(w.titleBand(), overview);
     }
 
     void folderViewOpensOnTheExplorerSelection() {
         Window w;
         w.device.addFile(u"\\Windows\\Fonts\\tahoma.ttf", 100).addFile(u"\\a.txt", 50);
-        QTreeWidget* tree = w.view().explorer().tree();
-        QTreeWidgetItem* windows = AddFolder(tree->topLevelItem(0), QStringLiteral("Windows"));
-        QTreeWidgetItem* fonts = AddFolder(windows, QStringLiteral("Fonts"));
-        tree->setCurrentItem(fonts);
+        w.view().explorer().tree()->topLevelItem(0)->setExpanded(false);  // read again
+        QVERIFY(w.view().explorer().SelectPath(QStringLiteral("\\Windows\\Fonts")));
         w.action(app::kIdFolderView)->trigger();
         views::CFolderView& folder = w.view().folderView();
         QCOMPARE(folder.pendingPath, QStringLiteral("\\windows\\fonts"));
         QCOMPARE(folder.scanCount(), 1);
-        QCOMPARE(folder.settings, &w.view().settings());
-        QCOMPARE(folder.device, &w.device);
         QTRY_VERIFY(!folder.IsBusy());
         QCOMPARE(folder.headerText(), QStringLiteral(" \\Windows \\Fonts"));
 
         // Chosen again with another folder: moved there, without a new scan.
-        tree->setCurrentItem(windows);
+        QVERIFY(w.view().explorer().SelectPath(QStringLiteral("\\Windows")));
         w.action(app::kIdExplorerView)->trigger();
         w.action(app::kIdFolderView)->trigger();
         QCOMPARE(folder.headerText(), QStringLiteral(" \\Windows"));
@@ -253,29 +201,26 @@ private slots:
         QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
     }
 
-    void refreshReachesTheViewOnScreen_data() {
-        QTest::addColumn<int>("viewCommand");
-        QTest::addColumn<QList<int>>("expected");  // overview refreshes, folder and type scans
-        QTest::newRow("overview") << app::kIdOverview << QList<int>{2, 1, 1};
-        QTest::newRow("explorer") << app::kIdExplorerView << QList<int>{1, 1, 1};
-        QTest::newRow("folder") << app::kIdFolderView << QList<int>{1, 2, 1};
-        QTest::newRow("file type") << app::kIdFileTypeView << QList<int>{1, 1, 2};
-    }
-
     void refreshReachesTheViewOnScreen() {
-        QFETCH(int, viewCommand);
-        QFETCH(QList<int>, expected);
-        Window w;
-        w.action(app::kIdFolderView)->trigger();
-        w.action(app::kIdFileTypeView)->trigger();
-        // A Refresh during a scan starts none, so the first scans end first.
-        QTRY_VERIFY(!w.view().folderView().IsBusy() && !w.view().fileTypeView().IsBusy());
-        w.action(viewCommand)->trigger();
-        // Routed directly too, so that the disabled Refresh of the Explorer View is tried.
-        w.frame().RouteCommand(app::kIdRefresh);
-        QCOMPARE((QList<int>{w.view().overview().refreshCount(), w.view().folderView().scanCount(),
-                             w.view().fileTypeView().scanCount()}),
-                 expected);
+        // The view on screen, then the Overview's refreshes and the folder and type scans.
+        for (const auto& [viewCommand, expected] :
+             {std::pair(app::kIdOverview, QList<int>{2, 1, 1}),
+              {app::kIdExplorerView, {1, 1, 1}},
+              {app::kIdFolderView, {1, 2, 1}},
+              {app::kIdFileTypeView, {1, 1, 2}}}) {
+            Window w;
+            w.action(app::kIdFolderView)->trigger();
+            w.action(app::kIdFileTypeView)->trigger();
+            // A Refresh during a scan starts none, so the first scans end first.
+            QTRY_VERIFY(!w.view().folderView().IsBusy() && !w.view().fileTypeView().IsBusy());
+            w.action(viewCommand)->trigger();
+            // Routed directly too, so that the disabled Refresh of the Explorer View is tried.
+            w.frame().RouteCommand(app::kIdRefresh);
+            QCOMPARE(
+                (QList<int>{w.view().overview().refreshCount(), w.view().folderView().scanCount(),
+                            w.view().fileTypeView().scanCount()}),
+                expected);
+        }
     }
 
     void preferencesReapplyToTheChartViewsThatExist() {
@@ -287,14 +232,10 @@ private slots:
         QCOMPARE(w.view().folderView().pieChart().sliceCount(), 8);
         engine::Settings changed;
         changed.numberOfSlices = 6;
-        changed.sliceColors[3] = 0x00FF00;
         w.view().ApplyPreferences(changed);
         QCOMPARE(w.view().settings(), changed);
-        // Five named slices and "Other", the fourth in the new colour; no rescan.
-        const auto& slices = w.view().folderView().pieChart().slices();
-        QCOMPARE(int(slices.size()), 6);
-        QCOMPARE(slices[3].color, engine::ColorRef(0x00FF00));
-        QCOMPARE(slices[5].endAngle, 360);
+        // Five named slices and "Other", without a rescan.
+        QCOMPARE(w.view().folderView().pieChart().sliceCount(), 6);
         QCOMPARE(w.view().folderView().scanCount(), 1);
         QVERIFY(!w.view().fileTypeView().IsWindowCreated());
         QVERIFY(!QGuiApplication::overrideCursor());
@@ -315,7 +256,7 @@ private slots:
             return int(QDialog::Rejected);
         });
         for (const int id : {app::kIdLargestFiles, app::kIdDuplicateFiles, app::kIdIdenticalFiles,
-                             app::kIdDatabases, app::kIdPreferences}) {
+                             app::kIdDatabases}) {
             QVERIFY(w.action(id)->isEnabled());
             w.action(id)->trigger();
         }
@@ -329,8 +270,8 @@ private slots:
     void exitEndsTheEventLoopWithoutAPrompt() {
         Window w;
         w.action(app::kIdExit)->trigger();
-        // Exit posts the end of the loop; a stand-in posted after it, and posting once more,
-        // runs only when the loop goes on after Exit's post was delivered.
+        // Exit posts the end of the loop; a stand-in posted after it, posting once more, runs
+        // only when the loop goes on after Exit's post was delivered.
         QMetaObject::invokeMethod(
             qApp,
             [] {
@@ -365,31 +306,19 @@ private slots:
 
     void aboutShowsTheAboutBox() {
         Window w;
-        QStringList texts;
+        bool shown = false;
         QTimer::singleShot(0, this, [&] {
             auto* about = qobject_cast<dialogs::CAboutDlg*>(QApplication::activeModalWidget());
             QVERIFY(about);
             // Full screen: exactly over the frame's client area.
             QCOMPARE(about->geometry(),
                      QRect(w.frame().mapToGlobal(QPoint(0, 0)), w.frame().size()));
-            for (const int id :
-                 {dialogs::kIdAboutName, dialogs::kIdAboutPlatform, dialogs::kIdAboutVersion})
-                texts.append(dialogs::GetDlgItem<QLabel>(about, id)->text());
-            QCOMPARE(about->findChildren<QPushButton*>().size(), 1);
+            shown = true;
             about->okButton()->click();
         });
         w.action(app::kIdAppAbout)->trigger();
-        QCOMPARE(texts, (QStringList{"Dovrane Storage Analyzer", "for Pocket PC", "Version 2.0"}));
+        QVERIFY(shown);
         QVERIFY(!QApplication::activeModalWidget());
-    }
-
-    void childViewFollowsTheWindowSize() {
-        Window w;
-        w.frame().resize(300, 400);
-        QCoreApplication::processEvents();
-        QCOMPARE(w.view().width(), 300);
-        QCOMPARE(w.view().overview().geometry(), QRect(0, 26, 300, w.view().height() - 26));
-        QCOMPARE(w.view().explorer().geometry(), w.view().overview().geometry());
     }
 };
 

@@ -36,26 +36,20 @@ private slots:
         dialog.resize(240, 320);
         dialog.show();
         const QLabel* header = dialog.header();
-        QVERIFY(header);
         QCOMPARE(header, GetDlgItem<QLabel>(&dialog, dialogs::kIdHeader));
         QCOMPARE(header->text(), QStringLiteral("File List"));
         QCOMPARE(header->geometry(), QRect(4, 5, 166, 17));  // clipped at x = 170
-        QCOMPARE(header->font().weight(), QFont::DemiBold);
+        QCOMPARE(header->font().family(), QStringLiteral("Tahoma"));
+        QCOMPARE(header->font().weight(), QFont::DemiBold);  // bold 8.5 points: 600, not 700
         QCOMPARE(header->font().pixelSize(), 11);
         QCOMPARE(header->palette().color(QPalette::WindowText), dialogs::kBlue);
-        const auto* cancel = GetDlgItem<QPushButton>(&dialog, dialogs::kIdCancel);
+        auto* cancel = GetDlgItem<QPushButton>(&dialog, dialogs::kIdCancel);
         QCOMPARE(cancel->geometry(), QRect(190, 2, 48, 20));  // x 190 to 238, y 2 to 22
         QCOMPARE(cancel->palette().color(QPalette::ButtonText), dialogs::kBlue);
-
         dialog.resize(320, 320);  // the layout follows the width
         QCOMPARE(header->geometry(), QRect(4, 5, 246, 17));
         QCOMPARE(cancel->geometry(), QRect(270, 2, 48, 20));
-    }
-
-    void cancelRejects() {
-        TitledDialog dialog(QStringLiteral("Preferences"), true);
-        dialog.show();
-        QTest::mouseClick(GetDlgItem<QPushButton>(&dialog, dialogs::kIdCancel), Qt::LeftButton);
+        QTest::mouseClick(cancel, Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!dialog.isVisible());
     }
@@ -65,72 +59,43 @@ private slots:
         dialog.resize(240, 320);
         dialog.show();
         QVERIFY(!GetDlgItem(&dialog, dialogs::kIdCancel));
-        QVERIFY(dialog.header());
         QCOMPARE(dialog.header()->geometry(), QRect(4, 5, 166, 17));
         const QImage image = dialog.grab().toImage();
-        for (const int x : {0, 200, 239}) {
-            QCOMPARE(image.pixelColor(x, 23), QColor(Qt::black));
-            QCOMPARE(image.pixelColor(x, 24), QColor(Qt::white));
-        }
+        for (const int x : {0, 200, 239})
+            QCOMPARE((QList<QColor>{image.pixelColor(x, 23), image.pixelColor(x, 24)}),
+                     (QList<QColor>{Qt::black, Qt::white}));
         QCOMPARE(image.pixelColor(200, 10), QColor(Qt::white));  // nothing right of the header
     }
 
-    void pointFontHeight_data() {
-        QTest::addColumn<double>("points");
-        QTest::addColumn<int>("dpi");
-        QTest::addColumn<int>("height");
-        QTest::newRow("8.5 at 96") << 8.5 << 96 << -11;
-        QTest::newRow("9 at 96") << 9.0 << 96 << -12;
-        QTest::newRow("14 at 96") << 14.0 << 96 << -18;
-        QTest::newRow("8.5 at 120") << 8.5 << 120 << -14;  // 85 * 120 / 72 = 141, / 10 = 14
-        QTest::newRow("9 at 192") << 9.0 << 192 << -24;
-        QTest::newRow("8.5 at 72") << 8.5 << 72 << -8;  // truncated, not rounded
-    }
-
     void pointFontHeight() {
-        QFETCH(double, points);
-        QFETCH(int, dpi);
-        QFETCH(int, height);
-        QCOMPARE(charts::PointFontHeight(points, dpi), height);
-    }
-
-    void pointFontOnTheScreen() {
         QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInchY(), 96.0);
-        const QFont bold = charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true);
-        QCOMPARE(bold.pixelSize(), 11);
-        QCOMPARE(bold.weight(), QFont::DemiBold);  // 600, not 700
-        const QFont plain = charts::CreatePointFont(QStringLiteral("Tahoma"), 9);
-        QCOMPARE(plain.pixelSize(), 12);
-        QCOMPARE(plain.weight(), QFont::Normal);
-        QCOMPARE(plain.family(), QStringLiteral("Tahoma"));
+        // Points, dots per inch, height: 85 * 120 / 72 = 141, / 10 = 14; truncated at 72.
+        const std::tuple<double, int, int> heights[] = {{8.5, 96, -11},  {9.0, 96, -12},
+                                                        {14.0, 96, -18}, {8.5, 120, -14},
+                                                        {9.0, 192, -24}, {8.5, 72, -8}};
+        for (const auto& [points, dpi, height] : heights)
+            QCOMPARE(std::tuple(points, dpi, charts::PointFontHeight(points, dpi)),
+                     std::tuple(points, dpi, height));
     }
 
     void aboutBox() {
         dialogs::CAboutDlg about;
         about.show();
-        const struct {
-            int id;
-            const char* text;
-            bool large;
-        } rows[] = {{dialogs::kIdAboutName, "Dovrane Storage Analyzer", true},
-                    {dialogs::kIdAboutPlatform, "for Pocket PC", true},
-                    {dialogs::kIdAboutVersion, "Version 2.0", false}};
+        // Text, and whether large: 14 points bold in blue, else the dialog's Tahoma 9.
+        const std::tuple<int, const char*, bool> rows[] = {
+            {dialogs::kIdAboutName, "Dovrane Storage Analyzer", true},
+            {dialogs::kIdAboutPlatform, "for Pocket PC", true},
+            {dialogs::kIdAboutVersion, "Version 2.0", false}};
         int previousBottom = 0;
-        for (const auto& row : rows) {
-            const auto* label = GetDlgItem<QLabel>(&about, row.id);
-            QVERIFY(label);
-            QCOMPARE(label->text(), QString::fromLatin1(row.text));
+        for (const auto& [id, text, large] : rows) {
+            const auto* label = GetDlgItem<QLabel>(&about, id);
+            QCOMPARE(label->text(), QString::fromLatin1(text));
             QVERIFY(label->alignment() & Qt::AlignHCenter);
             QVERIFY(label->geometry().top() >= previousBottom);  // rows in template order
             previousBottom = label->geometry().bottom();
-            if (row.large) {
-                QCOMPARE(label->font().pixelSize(), 18);  // 14 points
-                QCOMPARE(label->font().weight(), QFont::DemiBold);
-                QCOMPARE(label->palette().color(QPalette::WindowText), dialogs::kBlue);
-            } else {
-                QCOMPARE(label->font().pixelSize(), 12);  // the dialog's Tahoma 9
-                QVERIFY(label->palette().color(QPalette::WindowText) != dialogs::kBlue);
-            }
+            QCOMPARE(label->font().pixelSize(), large ? 18 : 12);
+            QCOMPARE(label->font().weight(), large ? QFont::DemiBold : QFont::Normal);
+            QCOMPARE(label->palette().color(QPalette::WindowText) == dialogs::kBlue, large);
         }
         QVERIFY(GetDlgItem<QLabel>(&about, dialogs::kIdAboutIcon));
         QCOMPARE(about.findChildren<QPushButton*>(), QList<QPushButton*>{about.okButton()});

@@ -70,6 +70,12 @@ private slots:
         QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
         emit dialog.list()->columnClicked(3);  // Tot % does not sort
         QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
+        // OK sits over the header line: a click there must reach it.
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QWidget* ok = dialogs::GetDlgItem(&dialog, dialogs::kIdOk);
+        QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, {}, ok->geometry().center());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
 
     void inFolderOpensItsFiles() {

@@ -10,12 +10,14 @@
 #include <ctime>
 
 #include "dialogs/control_id.h"
+#include "dialogs/file_list_dlg.h"
 #include "dialogs/file_operations.h"
 #include "dialogs/file_properties_dlg.h"
 #include "dialogs/folder_files_dlg.h"
 #include "dialogs/hold_list_ctrl.h"
 #include "dialogs/modal.h"
 #include "engine/file_list.h"
+#include "engine/file_types.h"
 #include "engine/folder_tree.h"
 #include "engine/text.h"
 #include "platform/host_device.h"
@@ -412,6 +414,69 @@ private slots:
         QCOMPARE(dialog.list()->SelectedCount(), 2);
     }
 
+    void doubleTap_data() {
+        QTest::addColumn<bool>("typeList");
+        QTest::addColumn<int>("opened");
+        QTest::newRow("File List: Properties") << true << 1;
+        QTest::newRow("Files in Folder: nothing") << false << 0;
+    }
+    void doubleTap() {
+        QFETCH(bool, typeList);
+        QFETCH(int, opened);
+        platform::TestDevice device;
+        device.addFile(u"\\a.t", 3).addFile(u"\\b.t", 2);
+        engine::FileTypeTable table;
+        table.AggregateFileTypes(device, {});
+        table.ComputeFileTypeTotals(16);
+        Scanned scan(device);
+        std::unique_ptr<dialogs::CFileListDialogBase> dialog;
+        if (typeList) {
+            auto* list = new dialogs::CFileListDlg(&device);
+            list->SetFileType(table.fileTypesBySize()[0], &table.list());
+            dialog.reset(list);
+        } else {
+            auto* files = new CFolderFilesDlg(&device);
+            files->SetFolder(scan.tree.root());
+            dialog.reset(files);
+        }
+        dialog->resize(240, 320);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QStringList shown;
+        dialogs::ScopedModalHook modal([&](QDialog& d) {
+            shown << dynamic_cast<dialogs::CFilePropertiesDlg&>(d).fileName();
+            return int(QDialog::Accepted);
+        });
+        const QRect row1 = dialog->list()->visualRect(dialog->list()->model()->index(1, 0));
+        // The press of a double tap comes first, as from a real mouse.
+        QTest::mousePress(dialog->list()->viewport(), Qt::LeftButton, {}, row1.center());
+        QTest::mouseRelease(dialog->list()->viewport(), Qt::LeftButton, {}, row1.center());
+        QTest::mouseDClick(dialog->list()->viewport(), Qt::LeftButton, {}, row1.center());
+        QCOMPARE(shown.size(), opened);
+        if (opened)
+            QCOMPARE(shown[0], "b.t");
+    }
+
+    void fileListDeleteShortensTheType() {
+        platform::TestDevice device;
+        device.addFile(u"\\a.t", 3).addFile(u"\\b.t", 2).addFile(u"\\c.t", 1);
+        engine::FileTypeTable table;
+        table.AggregateFileTypes(device, {});
+        table.ComputeFileTypeTotals(16);
+        engine::FileTypeStat* type = table.fileTypesBySize()[0];
+        dialogs::CFileListDlg dialog(&device);
+        dialog.SetFileType(type, &table.list());
+        dialog.list()->SelectRow(1);
+        Boxes boxes;
+        dialog.operations()->OnDelete();
+        QCOMPARE(type->filesBySize.size(), size_t{2});
+        QCOMPARE(type->filesByName.size(), size_t{2});
+        QCOMPARE(type->totalSize, quint64{6});  // figures stay until Refresh
+        dialogs::CFileListDlg again(&device);
+        again.SetFileType(type, &table.list());
+        QCOMPARE(Column(again.list(), 0), QStringList({"a.t", "c.t"}));
+    }
+
     void propertiesTexts_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<quint64>("size");
@@ -463,6 +528,27 @@ private slots:
         QFETCH(QDateTime, time);
         QFETCH(QString, text);
         QCOMPARE(dialogs::PropertiesTimeText(time.toMSecsSinceEpoch() * 1000000), text);
+    }
+
+    void propertiesOfOddNames() {
+        test::TempTree tmp;
+        tmp.file("back\\slash\nline.txt", 1500);
+        tmp.file("bad\xff.bin", 12);
+        platform::HostDevice device(tmp.root());
+        Scanned scan(device);
+        CFolderFilesDlg dialog(&device);
+        dialog.SetFolder(scan.tree.root());
+        QStringList sizes;
+        dialogs::ScopedModalHook modal([&](QDialog& d) {
+            sizes << dialogs::GetDlgItem<QLabel>(&d, dialogs::kIdPropSize)->text();
+            return int(QDialog::Accepted);
+        });
+        for (int row = 0; row < 2; ++row) {
+            dialog.list()->clearSelection();
+            dialog.list()->SelectRow(row);
+            dialog.operations()->OnProperties();
+        }
+        QCOMPARE(sizes, QStringList({"1.46 K", "12 B"}));
     }
 
     void propertiesOfAVanishedFile() {

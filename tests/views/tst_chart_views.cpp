@@ -112,96 +112,74 @@ class TestChartViews : public QObject {
     Q_OBJECT
 
 private slots:
-    void pieAndLegend_data() {
-        QTest::addColumn<bool>("types");
-        QTest::addColumn<QString>("names");
-        QTest::newRow("folders") << false << "A,B,\"In Folder\"";
-        QTest::newRow("types") << true << "txt,jpg,Generic";
-    }
     void pieAndLegend() {
-        QFETCH(bool, types);
-        QFETCH(QString, names);
-        Host h;  // 500, 300 and 200 bytes: slices 0-180, 180-288 and 288-360
-        h.device.addFile(u"\\A\\x.txt", 500).addFile(u"\\B\\y.jpg", 300).addFile(u"\\c", 200);
-        h.Open(types);
-        QCOMPARE(h.Pixel(h.At(90, 50)), Rgb(0x0000FF));
-        QCOMPARE(h.Pixel(h.At(234, 50)), Rgb(0x008000));
-        QCOMPARE(h.Pixel(h.At(324, 50)), Rgb(0x00FFFF));
-        QCOMPARE(h.Pixel(h.At(45, 75)), kWhite);
-        QCOMPARE(h.Names(), names);
-        QVERIFY(h.Shows(QRect(0, 0, 240, 15), Rgb(0xFF0000)));  // the blue header
-        QVERIFY(h.Control(views::kIdDetails)->isVisible());
-        QVERIFY(!h.Control(views::kIdProcessing)->isVisible());
-        QVERIFY(!h.Control(views::kIdProgress)->isVisible());
-        QCOMPARE(h.Control(views::kIdDetails)->geometry(),
-                 types ? QRect(175, 146, 60, 18) : QRect(175, 153, 60, 18));
-        if (!types)
-            QCOMPARE(h.folder().headerText(), QStringLiteral(" \\Pocket PC"));
+        for (const auto& [types, names] :
+             {std::pair(false, "A,B,\"In Folder\""), {true, "txt,jpg,Generic"}}) {
+            Host h;  // 500, 300 and 200 bytes: slices 0-180, 180-288 and 288-360
+            h.device.addFile(u"\\A\\x.txt", 500).addFile(u"\\B\\y.jpg", 300).addFile(u"\\c", 200);
+            h.Open(types);
+            QCOMPARE((QList<QRgb>{h.Pixel(h.At(90, 50)), h.Pixel(h.At(234, 50)),
+                                  h.Pixel(h.At(324, 50)), h.Pixel(h.At(45, 75))}),
+                     (QList<QRgb>{Rgb(0x0000FF), Rgb(0x008000), Rgb(0x00FFFF), kWhite}));
+            QCOMPARE(h.Names(), QString::fromUtf8(names));
+            QVERIFY(h.Shows(QRect(0, 0, 240, 15), Rgb(0xFF0000)));  // the blue header
+            QVERIFY(h.Control(views::kIdDetails)->isVisible());
+            QVERIFY(!h.Control(views::kIdProcessing)->isVisible());
+            QVERIFY(!h.Control(views::kIdProgress)->isVisible());
+            QCOMPARE(h.Control(views::kIdDetails)->geometry(),
+                     types ? QRect(175, 146, 60, 18) : QRect(175, 153, 60, 18));
+            if (!types)
+                QCOMPARE(h.folder().headerText(), QStringLiteral(" \\Pocket PC"));
+        }
     }
 
-    void folderTaps_data() {
-        QTest::addColumn<int>("row");  // a legend row, or -1 for the pie at angle, radius
-        QTest::addColumn<double>("angle");
-        QTest::addColumn<int>("radius");
-        QTest::addColumn<QString>("header");
-        QTest::addColumn<QStringList>("opened");
-        const QString root = QStringLiteral(" \\Pocket PC");
-        const QStringList inRoot{QStringLiteral("\\Pocket PC")};
-        QTest::newRow("slice A") << -1 << 90.0 << 40 << " \\A" << QStringList{};
-        QTest::newRow("slice B, at the rim") << -1 << 234.0 << 69 << " \\B" << QStringList{};
-        QTest::newRow("In Folder slice") << -1 << 324.0 << 20 << root << inRoot;
-        QTest::newRow("outside the circle") << -1 << 90.0 << 71 << root << QStringList{};
-        QTest::newRow("centre: 90 degrees") << -1 << 0.0 << 0 << " \\A" << QStringList{};
-        QTest::newRow("row 1") << 1 << 0.0 << 0 << " \\B" << QStringList{};
-        QTest::newRow("In Folder row") << 2 << 0.0 << 0 << root << inRoot;
-        QTest::newRow("below the rows") << 3 << 0.0 << 0 << root << QStringList{};
-    }
     void folderTaps() {
-        QFETCH(int, row);
-        QFETCH(double, angle);
-        QFETCH(int, radius);
-        QFETCH(QString, header);
-        QFETCH(QStringList, opened);
-        Host h;
-        h.device.addFile(u"\\A\\x.bin", 500).addFile(u"\\B\\y.bin", 300).addFile(u"\\c.txt", 200);
-        h.Open(false);
-        row < 0 ? h.Tap(angle, radius) : h.TapRow(row);
-        QCOMPARE(h.folder().headerText(), header);
-        QCOMPARE(h.opened, opened);
+        // A legend row, or -1 for the pie at angle and radius; then the header and the file
+        // lists asked for. The centre counts as 90 degrees; a tap below the rows does nothing.
+        const QString root = QStringLiteral(" \\Pocket PC");
+        const QStringList none, inRoot{QStringLiteral("\\Pocket PC")};
+        const std::tuple<int, double, int, QString, QStringList> taps[] = {
+            {-1, 90.0, 40, " \\A", none},  {-1, 234.0, 69, " \\B", none},  // B at the rim
+            {-1, 324.0, 20, root, inRoot}, {-1, 90.0, 71, root, none},     // outside the circle
+            {-1, 0.0, 0, " \\A", none},    {1, 0.0, 0, " \\B", none},
+            {2, 0.0, 0, root, inRoot},     {3, 0.0, 0, root, none}};
+        for (const auto& [row, angle, radius, header, opened] : taps) {
+            Host h;
+            h.device.addFile(u"\\A\\x", 500).addFile(u"\\B\\y", 300).addFile(u"\\c", 200);
+            h.Open(false);
+            row < 0 ? h.Tap(angle, radius) : h.TapRow(row);
+            QCOMPARE(std::tuple(row, angle, radius, h.folder().headerText(), h.opened),
+                     std::tuple(row, angle, radius, header, opened));
+        }
     }
 
-    void slicesAndRowsAtN_data() {
-        QTest::addColumn<bool>("types");
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("empty");
-        QTest::addColumn<bool>("opens");  // slice and row N-1, N = 5
-        QTest::newRow("folders, exactly N") << false << 5 << 0 << true;
-        QTest::newRow("folders, N + 1: Other") << false << 6 << 0 << false;
-        QTest::newRow("types, exactly N") << true << 5 << 0 << true;
-        QTest::newRow("types, N + 2: Other") << true << 7 << 0 << false;
-        // No "Other" slice, but the row under the last named one still names a type.
-        QTest::newRow("types, N + 2, Other empty") << true << 7 << 3 << true;
-    }
     void slicesAndRowsAtN() {
-        QFETCH(bool, types);
-        QFETCH(int, entries);
-        QFETCH(int, empty);
-        QFETCH(bool, opens);
-        Host h;
-        h.settings.numberOfSlices = 5;
-        AddEntries(h.device, types, entries, empty);
-        h.Open(types);
-        QCOMPARE(h.view->pieChart().sliceCount(), empty > 0 ? 4 : 5);
-        if (empty == 0)
-            h.Tap(h.MidAngle(4), 50);
-        if (!types)
-            h.folder().GoToParent();
-        h.TapRow(4);
-        const QString expected = types ? QStringLiteral("t4") : QStringLiteral(" \\d4");
-        if (types)
-            QCOMPARE(h.opened, opens ? QStringList(empty > 0 ? 1 : 2, expected) : QStringList{});
-        else
-            QCOMPARE(h.folder().headerText(), opens ? expected : QStringLiteral(" \\Pocket PC"));
+        // Types, entries, the empty ones among them, and whether slice and row N-1 open
+        // (N = 5): exactly N do, N + 1 folders and N + 2 types fold into Other. With Other
+        // empty there is no Other slice, but the row under the last named one names a type.
+        for (const auto& [types, entries, empty, opens] : {std::tuple(false, 5, 0, true),
+                                                           {false, 6, 0, false},
+                                                           {true, 5, 0, true},
+                                                           {true, 7, 0, false},
+                                                           {true, 7, 3, true}}) {
+            Host h;
+            h.settings.numberOfSlices = 5;
+            AddEntries(h.device, types, entries, empty);
+            h.Open(types);
+            QCOMPARE(h.view->pieChart().sliceCount(), empty > 0 ? 4 : 5);
+            if (empty == 0)
+                h.Tap(h.MidAngle(4), 50);
+            if (!types)
+                h.folder().GoToParent();
+            h.TapRow(4);
+            const QString expected = types ? QStringLiteral("t4") : QStringLiteral(" \\d4");
+            if (types)
+                QCOMPARE(h.opened,
+                         opens ? QStringList(empty > 0 ? 1 : 2, expected) : QStringList{});
+            else
+                QCOMPARE(h.folder().headerText(),
+                         opens ? expected : QStringLiteral(" \\Pocket PC"));
+        }
     }
 
     void walkingTheFolderTree() {
@@ -229,104 +207,87 @@ private slots:
         h.Open(false);
         QCOMPARE(h.view->pieChart().sliceCount(), 7);
         QCOMPARE(h.view->pieChart().slices()[6].endAngle, 357);  // 7 x 51
-        QCOMPARE(h.Pixel(h.At(25, 50)), Rgb(0x0000FF));
-        QCOMPARE(h.Pixel(h.At(331, 50)), Rgb(0xFF00FF));  // colour entry 6
-        QCOMPARE(h.Pixel(h.At(359.5, 60)), kWhite);
+        // Colour entries 0 and 6, and the empty end of the circle.
+        QCOMPARE(
+            (QList<QRgb>{h.Pixel(h.At(25, 50)), h.Pixel(h.At(331, 50)), h.Pixel(h.At(359.5, 60))}),
+            (QList<QRgb>{Rgb(0x0000FF), Rgb(0xFF00FF), kWhite}));
     }
 
-    void nothingToShow_data() {
-        QTest::addColumn<bool>("types");
-        QTest::addColumn<QString>("pending");
-        QTest::addColumn<QString>("header");
-        QTest::newRow("a folder without entries") << false << "\\empty"
-                                                  << " \\Empty";
-        QTest::newRow("pending path of no folder") << false << "\\gone"
-                                                   << "";
-        QTest::newRow("no files") << true << QString() << "";
-    }
     void nothingToShow() {
-        QFETCH(bool, types);
-        QFETCH(QString, pending);
-        QFETCH(QString, header);
-        Host h;
-        h.device.addFolder(u"\\Empty");
-        h.Open(types);
-        if (!types) {
-            h.folder().pendingPath = pending;
-            h.view->StartScan();
-            QTRY_VERIFY(!h.view->IsBusy());
-            QCOMPARE(h.folder().headerText(), header);
+        // A folder without entries, a pending path of no folder, and no files for types.
+        for (const auto& [types, pending, header] :
+             {std::tuple(false, "\\empty", " \\Empty"), {false, "\\gone", ""}, {true, "", ""}}) {
+            Host h;
+            h.device.addFolder(u"\\Empty");
+            h.Open(types);
+            if (!types) {
+                h.folder().pendingPath = QString::fromLatin1(pending);
+                h.view->StartScan();
+                QTRY_VERIFY(!h.view->IsBusy());
+                QCOMPARE(h.folder().headerText(), QString::fromLatin1(header));
+            }
+            QCOMPARE(h.view->pieChart().sliceCount(), 0);
+            QCOMPARE(charts::LegendRowCount(*h.view->legendList()->owner()), 0);
+            h.Tap(0, 0);
+            QVERIFY(h.opened.isEmpty());
+            // The folder view writes "Empty Folder" in red; the type view keeps the bare circle.
+            QCOMPARE(h.Shows(QRect(0, 90, 240, 15), Rgb(0x0000FF)), !types);
+            QCOMPARE(h.Pixel(h.At(90, 70)) == kBlack, types);
         }
-        QCOMPARE(h.view->pieChart().sliceCount(), 0);
-        QCOMPARE(charts::LegendRowCount(*h.view->legendList()->owner()), 0);
-        h.Tap(0, 0);
-        QVERIFY(h.opened.isEmpty());
-        // The folder view writes "Empty Folder" in red; the type view keeps the bare circle.
-        QCOMPARE(h.Shows(QRect(0, 90, 240, 15), Rgb(0x0000FF)), !types);
-        QCOMPARE(h.Pixel(h.At(90, 70)) == kBlack, types);
     }
 
-    void reappliesASliceCountWithoutARescan_data() {
-        QTest::addColumn<bool>("types");
-        QTest::newRow("folders") << false;
-        QTest::newRow("types") << true;
-    }
     void reappliesASliceCountWithoutARescan() {
-        QFETCH(bool, types);
-        Host h;
-        AddEntries(h.device, types, 8);
-        h.Open(types);
-        QCOMPARE(h.view->pieChart().sliceCount(), 8);
-        h.settings.numberOfSlices = 5;
-        h.settings.sliceColors[4] = 0x00FF00;
-        h.view->ReapplySettings();
-        QCOMPARE(h.view->pieChart().sliceCount(), 5);
-        QCOMPARE(h.view->pieChart().slices()[4].endAngle, 360);
-        QCOMPARE(h.Pixel(h.At(h.MidAngle(4), 50)), Rgb(0x00FF00));  // "Other" in entry 4
-        QCOMPARE(charts::LegendRowCount(*h.view->legendList()->owner()), 5);
-        QCOMPARE(h.view->scanCount(), 1);
+        for (const bool types : {false, true}) {
+            Host h;
+            AddEntries(h.device, types, 8);
+            h.Open(types);
+            QCOMPARE(h.view->pieChart().sliceCount(), 8);
+            h.settings.numberOfSlices = 5;
+            h.settings.sliceColors[4] = 0x00FF00;
+            h.view->ReapplySettings();
+            QCOMPARE(h.view->pieChart().sliceCount(), 5);
+            QCOMPARE(h.view->pieChart().slices()[4].endAngle, 360);
+            QCOMPARE(h.Pixel(h.At(h.MidAngle(4), 50)), Rgb(0x00FF00));  // "Other" in entry 4
+            QCOMPARE(charts::LegendRowCount(*h.view->legendList()->owner()), 5);
+            QCOMPARE(h.view->scanCount(), 1);
+        }
     }
 
-    void whileAScanRuns_data() {
-        QTest::addColumn<bool>("types");
-        QTest::addColumn<int>("discTop");
-        QTest::addColumn<QString>("progress");  // how the walk's folders begin
-        QTest::newRow("folders") << false << 67 << " \\d";
-        QTest::newRow("types") << true << 75 << "\\d";
-    }
     void whileAScanRuns() {
-        QFETCH(bool, types);
-        QFETCH(int, discTop);
-        QFETCH(QString, progress);
-        Host h;
-        for (int i = 0; i < 1000; ++i)  // 20 s at least, at 20 ms a folder
-            h.device.addFile(QStringLiteral("\\d%1\\f.txt").arg(i), 10);
-        h.Open(types, 20);
-        const auto* processing = qobject_cast<QLabel*>(h.Control(views::kIdProcessing));
-        const auto* label = qobject_cast<QLabel*>(h.Control(views::kIdProgress));
-        QVERIFY(h.view->IsBusy() && processing->isVisible() && label->isVisible());
-        QCOMPARE(processing->text(), QStringLiteral("Processing"));
-        QCOMPARE(processing->palette().color(QPalette::WindowText).rgb() & kWhite, Rgb(0x0000FF));
-        QCOMPARE(label->palette().color(QPalette::WindowText).rgb() & kWhite, Rgb(0xFF0000));
-        QVERIFY(!h.Control(views::kIdDetails)->isVisible());
-        // Refresh starts no second scan; a folder asked for waits; taps open nothing.
-        h.view->StartScan();
-        QCOMPARE(h.view->scanCount(), 1);
-        if (!types) {
-            h.folder().GoToPath(QStringLiteral("\\d3"));
-            QCOMPARE(h.folder().pendingPath, QStringLiteral("\\d3"));
+        // The top of the spinning disc, and how the walk's folders begin in the progress.
+        for (const auto& [types, discTop, progress] :
+             {std::tuple(false, 67, " \\d"), {true, 75, "\\d"}}) {
+            Host h;
+            for (int i = 0; i < 1000; ++i)  // 20 s at least, at 20 ms a folder
+                h.device.addFile(QStringLiteral("\\d%1\\f.txt").arg(i), 10);
+            h.Open(types, 20);
+            const auto* processing = qobject_cast<QLabel*>(h.Control(views::kIdProcessing));
+            const auto* label = qobject_cast<QLabel*>(h.Control(views::kIdProgress));
+            QVERIFY(h.view->IsBusy() && processing->isVisible() && label->isVisible());
+            QCOMPARE(processing->text(), QStringLiteral("Processing"));
+            QCOMPARE(processing->palette().color(QPalette::WindowText).rgb() & kWhite,
+                     Rgb(0x0000FF));
+            QCOMPARE(label->palette().color(QPalette::WindowText).rgb() & kWhite, Rgb(0xFF0000));
+            QVERIFY(!h.Control(views::kIdDetails)->isVisible());
+            // Refresh starts no second scan; a folder asked for waits; taps open nothing.
+            h.view->StartScan();
+            QCOMPARE(h.view->scanCount(), 1);
+            if (!types) {
+                h.folder().GoToPath(QStringLiteral("\\d3"));
+                QCOMPARE(h.folder().pendingPath, QStringLiteral("\\d3"));
+            }
+            h.Tap(0, 0);
+            h.TapRow(0);
+            QVERIFY(h.opened.isEmpty());
+            QVERIFY(!h.view->legendList()->owner()->legendHasData());
+            // The walk moves on below the root, and the disc turns: black sweeping over red.
+            QTRY_VERIFY(label->text().startsWith(QLatin1String(progress)));
+            const QRect disc(90, discTop, 60, 60);
+            QTRY_VERIFY(h.Shows(disc, kBlack) && h.Shows(disc, Rgb(0x0000FF)));
+            QCOMPARE(h.Pixel(h.At(200, 60)), kWhite);  // no pie
+            QVERIFY(h.view->IsBusy() && !h.Control(views::kIdDetails)->isVisible());
+            h.view.reset();  // closing stops the walk and waits for its thread
         }
-        h.Tap(0, 0);
-        h.TapRow(0);
-        QVERIFY(h.opened.isEmpty());
-        QVERIFY(!h.view->legendList()->owner()->legendHasData());
-        // The walk moves on below the root, and the disc turns: black sweeping over red.
-        QTRY_VERIFY(label->text().startsWith(progress));
-        const QRect disc(90, discTop, 60, 60);
-        QTRY_VERIFY(h.Shows(disc, kBlack) && h.Shows(disc, Rgb(0x0000FF)));
-        QCOMPARE(h.Pixel(h.At(200, 60)), kWhite);  // no pie
-        QVERIFY(h.view->IsBusy() && !h.Control(views::kIdDetails)->isVisible());
-        h.view.reset();  // closing stops the walk and waits for its thread
     }
 };
 

@@ -3,11 +3,14 @@
 
 #include <QObject>
 
-class TestFoldersReport : public QObject {
+class TestReports : public QObject {
     Q_OBJECT
 private slots:
-    void jsonIsExact();
+    void foldersJson();
     void namesThatAreNotUtf8();
-    void textRowsAligned();
+    void foldersText();
     void emptyFolderGetsEqualSlices();
+    void types();
+    void searchesAndFileLists();
+    void overview();
 };

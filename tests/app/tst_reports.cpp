@@ -1,4 +1,7 @@
-#include "tst_file_reports.h"
+// The reports to the character: folders, types, searches, a folder's and a type's files,
+// and the overview, as text and as JSON.
+
+#include "tst_reports.h"
 
 #include <QtTest>
 
@@ -11,9 +14,9 @@ using dovrane::platform::TestDevice;
 
 namespace {
 
-ReportResult Run(TestDevice& dev, const QStringList& arguments) {
-    const ParsedCommandLine p = ParseCommandLine(arguments);
-    return RunReport(p.options, dev, {});
+ReportResult Run(TestDevice& dev, const QStringList& arguments,
+                 const dovrane::engine::Settings& settings = {}) {
+    return RunReport(ParseCommandLine(arguments).options, dev, settings);
 }
 
 void Sample(TestDevice& dev) {
@@ -27,7 +30,75 @@ void Sample(TestDevice& dev) {
 
 }  // namespace
 
-void TestFileReports::typesJson() {
+void TestReports::foldersJson() {
+    TestDevice dev;
+    dev.addFile(u"\\b\\x", 300)
+        .addFile(u"\\A\\y", 300)
+        .addFile(u"\\a\\big", 5ull << 30)
+        .addFile(u"\\a\\z", 1)
+        .addHardLink(u"\\a\\z", u"\\c\\z")
+        .addFile(u"\\top", 100)
+        .addFile(QString::fromUtf16(u"\\q\"\\\xDCFF"), 7);
+    dovrane::engine::Settings settings;
+    settings.sliceColors[1] = 0x00FF00;
+    const ReportResult r = Run(
+        dev, {"--report", "folders", "--format", "json", "--path", "\\A\\..\\a", "--slices", "3"},
+        settings);
+    QCOMPARE(r.exitCode, 3);  // ".." is a name like any other, and there is none
+    const ReportResult root =
+        Run(dev, {"--report", "folders", "--format", "json", "--slices", "3"}, settings);
+    QCOMPARE(root.exitCode, 0);
+    QCOMPARE(
+        root.output,
+        QByteArray(
+            R"({"path": "\\Pocket PC", "total_bytes": 5368709828, "files_bytes": 100, )"
+            R"("other_bytes": 407, "tree_bytes": 5368709828, "entries": [)"
+            R"({"name": "a", "bytes": 5368709121, "size": "5.2 GB", "fol_pct": "100.0", "tot_pct": "100.0"}, )"
+            R"({"name": "b", "bytes": 300, "size": "300  B", "fol_pct": "0.0", "tot_pct": "0.0"}, )"
+            R"({"name": "A", "bytes": 300, "size": "300  B", "fol_pct": "0.0", "tot_pct": "0.0"}, )"
+            R"({"name": "\"In Folder\"", "bytes": 100, "size": "100  B", "fol_pct": "0.0", "tot_pct": "0.0"}, )"
+            R"({"name": "q\"", "bytes": 7, "size": "7  B", "fol_pct": "0.0", "tot_pct": "0.0"}, )"
+            R"({"name": "c", "bytes": 0, "size": "0  B", "fol_pct": "0.0", "tot_pct": "0.0"}], )"
+            R"("by_name": ["\"In Folder\"", "a", "A", "b", "c", "q\""], )"
+            R"("slices": [{"name": "a", "start": 0, "end": 359, "color": 255}, )"
+            R"({"name": "b", "start": 359, "end": 359, "color": 65280}, )"
+            R"({"name": "\"Other\"", "start": 359, "end": 360, "color": 65535}]})"
+            "\n"));
+}
+
+void TestReports::namesThatAreNotUtf8() {
+    TestDevice dev;
+    dev.addFile(QString::fromUtf16(u"\\bad\xDCFF\\f"), 1)
+        .addFile(QString::fromUtf16(u"\\x\uFF3Cy\\f"), 1);
+    const ReportResult r = Run(dev, {"--report", "folders", "--format", "json", "--path",
+                                     QString::fromUtf16(u"\\BAD\xDCFF")});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.output.startsWith(R"({"path": "\\bad\udcff", )"));
+    const ReportResult text =
+        Run(dev, {"--report", "folders", "--path", QString::fromUtf16(u"\\x\uFF3Cy")});
+    QVERIFY(text.output.startsWith(QString::fromUtf16(u"\\x\uFF3Cy\n").toUtf8()));
+}
+
+void TestReports::foldersText() {
+    TestDevice dev;
+    dev.addFile(u"\\music\\a.mp3", 2048000).addFile(u"\\x\\b", 3).addFile(u"\\here", 1024);
+    const ReportResult r = Run(dev, {"--report", "folders"});
+    QCOMPARE(QString::fromUtf8(r.output), QStringLiteral("\\Pocket PC\n"
+                                                         "Folder         Size  Fol %  Tot %\n"
+                                                         "music        2.0 MB  99.9   99.9\n"
+                                                         "\"In Folder\"  1.0 KB  0.0    0.0\n"
+                                                         "x              3  B  0.0    0.0\n"));
+}
+
+void TestReports::emptyFolderGetsEqualSlices() {
+    TestDevice dev;
+    for (int i = 0; i < 7; ++i)
+        dev.addFolder(QStringLiteral("\\e%1").arg(i));
+    const ReportResult r = Run(dev, {"--report", "folders", "--format", "json"});
+    QVERIFY(r.output.contains(R"({"name": "e6", "start": 306, "end": 357, "color": 16711935}]})"));
+}
+
+void TestReports::types() {
     TestDevice dev;
     Sample(dev);
     const ReportResult r = Run(dev, {"--report", "types", "--format", "json", "--slices", "3"});
@@ -45,11 +116,6 @@ void TestFileReports::typesJson() {
             R"({"name": "DOC", "start": 278, "end": 318, "color": 32768}, )"
             R"({"name": "\"Other\"", "start": 318, "end": 360, "color": 65535}]})"
             "\n"));
-}
-
-void TestFileReports::typesText() {
-    TestDevice dev;
-    Sample(dev);
     QCOMPARE(QString::fromUtf8(Run(dev, {"--report", "types"}).output),
              QStringLiteral("Type       Size  Total %\n"
                             "Generic  2.0 KB  77.3\n"
@@ -58,7 +124,7 @@ void TestFileReports::typesText() {
                             "           0  B  0.0\n"));
 }
 
-void TestFileReports::searches() {
+void TestReports::searchesAndFileLists() {
     TestDevice dev;
     Sample(dev);
     ReportResult r = Run(dev, {"--report", "duplicates", "--format", "json"});
@@ -77,12 +143,7 @@ void TestFileReports::searches() {
     r = Run(dev, {"--report", "largest", "--path", "\\Docs\\readme"});
     QCOMPARE(r.exitCode, 3);
     QCOMPARE(r.error, QStringLiteral("no folder '\\Docs\\readme' on the device"));
-}
-
-void TestFileReports::folderAndTypeFiles() {
-    TestDevice dev;
-    Sample(dev);
-    ReportResult r = Run(dev, {"--report", "files", "--format", "json"});
+    r = Run(dev, {"--report", "files", "--format", "json"});
     QCOMPARE(r.output,
              QByteArray(
                  R"({"folder": "\\", "files": [)"
@@ -102,7 +163,7 @@ void TestFileReports::folderAndTypeFiles() {
     QCOMPARE(r.error, QStringLiteral("no file of type 'Doc' on the device"));
 }
 
-void TestFileReports::overview() {
+void TestReports::overview() {
     TestDevice dev;
     dev.setMemory(dovrane::platform::MemoryFigures{16777216, 4194304})
         .setDiskSpace(u"\\", dovrane::platform::DiskSpace{1048576 * 100, 1048576 * 25})
@@ -134,4 +195,4 @@ void TestFileReports::overview() {
                                                          "Storage Cards: SD\n"));
 }
 
-QTEST_GUILESS_MAIN(TestFileReports)
+QTEST_GUILESS_MAIN(TestReports)

@@ -1,26 +1,74 @@
-// The desktop side of the platform layer: message-box and beep hooks, the launcher, the
-// bundled files, the wait cursor and the Tahoma face.
+// The platform layer beside the host device: host names to device names and back, device
+// paths, and the desktop side: message-box and beep hooks, the launcher, the bundled files,
+// the wait cursor and the Tahoma face.
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
-#include <QStandardPaths>
-#include <QTest>
+#include <QtTest>
 
+#include "platform/device_path.h"
 #include "platform/fonts.h"
 #include "platform/message_box.h"
+#include "platform/name_codec.h"
 #include "platform/shell.h"
 #include "platform/wait_cursor.h"
 
 using namespace dovrane::platform;
 
-class TestGuiPlatform : public QObject {
+class TestPlatform : public QObject {
     Q_OBJECT
 
 private slots:
+    void decodesExactlyAndBack() {
+        // UTF-8 as it is, the host's backslash as the fullwidth one (and a host fullwidth
+        // backslash escaped), every byte of an invalid, truncated, overlong, surrogate or
+        // beyond-U+10FFFF sequence as its own escape; a newline kept.
+        const std::pair<QByteArray, QString> names[] = {
+            {"readme.txt", "readme.txt"},
+            {"caf\xc3\xa9", QStringLiteral("caf\u00e9")},
+            {"\xf0\x9f\x98\x80.png", QString::fromUtf16(u"\U0001F600.png")},
+            {"a\\b", QString::fromUtf16(u"a\uFF3Cb")},
+            {"x\xef\xbc\xbc", QString::fromUtf16(u"x\xDCEF\xDCBC\xDCBC")},
+            {"a\xff\x62", QString::fromUtf16(u"a\xDCFF\x62")},
+            {"\xc3", QString::fromUtf16(u"\xDCC3")},
+            {"\xc0\xaf", QString::fromUtf16(u"\xDCC0\xDCAF")},
+            {"\xed\xa0\x80", QString::fromUtf16(u"\xDCED\xDCA0\xDC80")},
+            {"\xf4\x90\x80\x80", QString::fromUtf16(u"\xDCF4\xDC90\xDC80\xDC80")},
+            {"a\nb", "a\nb"}};
+        for (const auto& [host, device] : names) {
+            QCOMPARE(DecodeHostName(host.toStdString()), device);
+            QCOMPARE(QByteArray::fromStdString(EncodeDeviceName(device).value_or("")), host);
+        }
+    }
+
+    void refusesNamesNoHostCanHold() {
+        // Empty, dot, dot dot, a slash, NUL, a lone high surrogate, an escape of ASCII.
+        for (const QString& name :
+             {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"),
+              QString(QChar(0)), QString::fromUtf16(u"a\xD800"), QString::fromUtf16(u"\xDC41")})
+            QVERIFY2(!EncodeDeviceName(name).has_value(), qPrintable(name));
+    }
+
+    void everyByteRoundTrips() {
+        std::string all;
+        for (int b = 1; b < 256; ++b)
+            if (b != '/')
+                all.push_back(static_cast<char>(b));
+        const auto back = EncodeDeviceName(DecodeHostName(all));
+        QVERIFY(back.has_value());
+        QCOMPARE(*back, all);
+    }
+
+    void devicePaths() {
+        QCOMPARE(SplitDevicePath(u"\\usr\\\\share\\"), QStringList({"usr", "share"}));
+        QCOMPARE(SplitDevicePath(u"\\"), QStringList());
+        QCOMPARE(JoinDevicePath(u"\\", u"a"), QStringLiteral("\\a"));
+        QCOMPARE(JoinDevicePath(u"\\x", u"a"), QStringLiteral("\\x\\a"));
+    }
+
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    void messageBoxesReachTheHook() {
+    void hooksTakeTheBoxesBeepsAndLaunches() {
         QList<MessageBoxRequest> asked;
         {
             const ScopedMessageBoxHook hook([&](const MessageBoxRequest& request) {
@@ -36,8 +84,7 @@ private slots:
             {
                 const ScopedMessageBoxHook inner(
                     [](const MessageBoxRequest&) { return MessageBoxResult::No; });
-                QCOMPARE(ShowMessageBox({.text = QStringLiteral("inner"),
-                                         .buttons = MessageBoxButtons::YesNo}),
+                QCOMPARE(ShowMessageBox({.text = "inner", .buttons = MessageBoxButtons::YesNo}),
                          MessageBoxResult::No);
             }
             ShowMessage(nullptr, QStringLiteral("after the inner hook"));
@@ -48,18 +95,14 @@ private slots:
         QCOMPARE(asked[1].icon, MessageBoxIcon::Question);
         QCOMPARE(asked[2].text, QStringLiteral("after the inner hook"));
         QVERIFY(!SetMessageBoxHook({}));  // every scope put back what it found
-    }
 
-    void beepsReachTheHook() {
         int beeps = 0;
         const BeepHook previous = SetBeepHook([&] { ++beeps; });
         MessageBeep();
         MessageBeep();
         SetBeepHook(previous);
         QCOMPARE(beeps, 2);
-    }
 
-    void launcherRecordsWhatWouldStart() {
         QList<LaunchRequest> started;
         const ScopedLauncher launcher([&](const LaunchRequest& request) {
             started.append(request);
@@ -84,16 +127,11 @@ private slots:
     }
 
     void bundledFilesAreCopiedOutOfTheProgram() {
-        const QString path = BundledFilePath(QStringLiteral("PlexoryHelp.htm"),
-                                             QStringLiteral(":/res/PlexoryHelp.htm"));
-        QVERIFY(!path.isEmpty());
-        QFile copy(path);
-        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QFile copy(BundledFilePath("PlexoryHelp.htm", ":/res/PlexoryHelp.htm"));
         QFile original(QStringLiteral(":/res/PlexoryHelp.htm"));
-        QVERIFY(original.open(QIODevice::ReadOnly));
+        QVERIFY(copy.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), original.readAll());
-        QVERIFY(
-            BundledFilePath(QStringLiteral("x.htm"), QStringLiteral(":/res/none.htm")).isEmpty());
+        QVERIFY(BundledFilePath("x.htm", ":/res/none.htm").isEmpty());
     }
 
     void waitCursorNests() {
@@ -119,5 +157,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGuiPlatform)
-#include "tst_gui_platform.moc"
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"

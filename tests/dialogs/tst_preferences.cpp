@@ -1,0 +1,232 @@
+// Preferences and the colour picker: the slice count's range, the colour list's moves,
+// rows and taps, Change through the picker, an unwritable profile; the picker's
+// buttons, sliders, keys and preview.
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QTimer>
+
+#include "charts/color_ref.h"
+#include "dialogs/color_list.h"
+#include "dialogs/color_picker_dlg.h"
+#include "dialogs/control_id.h"
+#include "dialogs/preferences_dlg.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+
+using namespace dovrane;
+using dialogs::GetDlgItem;
+using engine::ColorRef;
+using engine::kDefaultSliceColors;
+
+namespace {
+
+// Preferences over the factory colours and a count of 16, saving into `profileFile`, with
+// boxes and beeps recorded.
+struct Prefs {
+    explicit Prefs(const QString& profileFile = {})
+        : profile(profileFile.isEmpty() ? file() : profileFile) {
+        dialog.colorTable = &table;
+        dialog.numberOfSlices = &count;
+        dialog.profile = &profile;
+        dialog.show();
+    }
+    dialogs::CColorList& list() const { return *dialog.colorList(); }
+    void Press(int id) { QTest::mouseClick(GetDlgItem<QWidget>(&dialog, id), Qt::LeftButton); }
+    QString file() const { return dir.filePath(QStringLiteral("p.ini")); }
+
+    QTemporaryDir dir;
+    engine::SliceColors table = kDefaultSliceColors;
+    int count = 16;
+    platform::Profile profile;
+    dialogs::CPreferencesDlg dialog;
+    QStringList boxes;
+    int beeps = 0;
+    platform::ScopedMessageBoxHook hook{[this](const platform::MessageBoxRequest& request) {
+        boxes.append(request.text);
+        return platform::MessageBoxResult::Ok;
+    }};
+    platform::BeepHook previousBeep = platform::SetBeepHook([this] { ++beeps; });
+    ~Prefs() { platform::SetBeepHook(previousBeep); }
+};
+
+QRgb At(const QImage& image, QPoint p) {
+    const qreal r = image.devicePixelRatio();
+    return image.pixel(qRound(p.x() * r), qRound(p.y() * r)) & 0xFFFFFF;
+}
+
+QRgb Rgb(ColorRef color) {
+    return charts::RgbFromColorRef(color) & 0xFFFFFF;
+}
+
+}  // namespace
+
+class TestPreferences : public QObject {
+    Q_OBJECT
+
+private slots:
+    void rangeCheckOnOK_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stored");  // 0: refused
+        for (const auto& [text, stored] : std::initializer_list<std::pair<const char*, int>>{
+                 {"4", 0}, {"5", 5}, {"25", 25}, {"26", 0}, {"abc", 0}, {"", 0}, {" 7 ", 7}})
+            QTest::newRow(text) << QString::fromLatin1(text) << stored;
+    }
+
+    void rangeCheckOnOK() {
+        QFETCH(QString, text);
+        QFETCH(int, stored);
+        Prefs p;
+        p.dialog.slicesEdit()->setText(text);
+        p.Press(dialogs::kIdOk);
+        QCOMPARE(p.boxes, QStringList(stored ? 0 : 1, "Please enter an integer between 5 and 25."));
+        QCOMPARE(p.dialog.isVisible(), !stored);
+        QCOMPARE(p.count, stored ? stored : 16);
+        QCOMPARE(QFile::exists(p.file()), stored != 0);
+    }
+
+    void moves_data() {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QList<int>>("presses");
+        QTest::addColumn<QList<int>>("order");  // factory indexes of the first rows
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("boxes");
+        QTest::addColumn<int>("beeps");
+        const int up = dialogs::kIdMoveUp, down = dialogs::kIdMoveDown;
+        QTest::newRow("up, none selected") << -1 << QList{up} << QList{0, 1} << -1 << 1 << 0;
+        QTest::newRow("down, none selected") << -1 << QList{down} << QList{0, 1} << -1 << 1 << 0;
+        QTest::newRow("up at row 0") << 0 << QList{up} << QList{0, 1} << 0 << 0 << 1;
+        QTest::newRow("down at row 15") << 15 << QList{down} << QList{0, 1} << 15 << 0 << 1;
+        QTest::newRow("down twice") << 0 << QList{down, down} << QList{1, 2, 0, 3} << 2 << 0 << 0;
+        QTest::newRow("up from 1") << 1 << QList{up} << QList{1, 0, 2} << 0 << 0 << 0;
+    }
+
+    void moves() {
+        QFETCH(int, selected);
+        QFETCH(QList<int>, presses);
+        QFETCH(QList<int>, order);
+        QFETCH(int, after);
+        QFETCH(int, boxes);
+        QFETCH(int, beeps);
+        Prefs p;
+        p.list().SetSelected(selected);
+        for (const int id : presses)
+            p.Press(id);
+        QCOMPARE(p.boxes, QStringList(boxes, "Please select a color in the list to move."));
+        QCOMPARE(p.beeps, beeps);
+        QCOMPARE(p.list().selected(), after);
+        std::vector<ColorRef> expected(kDefaultSliceColors.begin(), kDefaultSliceColors.end());
+        for (int i = 0; i < order.size(); ++i)
+            expected[size_t(i)] = kDefaultSliceColors[size_t(order[i])];
+        QCOMPARE(p.list().colors, expected);  // the rows further down never move
+        QCOMPARE(p.table, kDefaultSliceColors);
+    }
+
+    void moveScrollsTheSelectionIntoViewAndTapsFollowTheScroll() {
+        Prefs p;
+        p.list().SetSelected(15);
+        p.Press(dialogs::kIdMoveUp);  // to row 14, below the rows shown
+        QCOMPARE(p.list().scrollPos(), 20 * 15 - p.list().viewport()->height());
+        QCOMPARE(p.list().verticalScrollBar()->value(), p.list().scrollPos());
+        p.list().SetSelected(1);
+        p.Press(dialogs::kIdMoveUp);  // to row 0, above them
+        QCOMPARE(p.list().scrollPos(), 0);
+        p.list().verticalScrollBar()->setValue(40);
+        QTest::mouseClick(p.list().viewport(), Qt::LeftButton, {}, QPoint(60, 5));
+        QCOMPARE(p.list().selected(), 2);  // (40 + 5) / 20, drawn at the top: navy, white
+        const QImage image = p.list().viewport()->grab().toImage();  // outline, yellow swatch
+        QCOMPARE((QList<QRgb>{At(image, {2, 1}), At(image, {35, 10}), At(image, {36, 10}),
+                              At(image, {35, 30}), At(image, {40, 30})}),
+                 (QList<QRgb>{0x000080, 0xFFFFFF, 0xFFFF00, 0x000000, 0x0000FF}));
+    }
+
+    void changeThroughThePicker_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<uint>("expected");
+        QTest::newRow("OK") << true << 0x408080u;
+        QTest::newRow("Cancel") << false << 0x008000u;
+    }
+
+    void changeThroughThePicker() {
+        QFETCH(bool, ok);
+        QFETCH(uint, expected);
+        Prefs p;
+        p.Press(dialogs::kIdChange);
+        QCOMPARE(p.boxes, QStringList{"Please select a color in the list to change."});
+        p.list().SetSelected(1);
+        ColorRef opened = 0;
+        QTimer::singleShot(0, [&] {
+            auto* picker =
+                qobject_cast<dialogs::CColorPickerDlg*>(QApplication::activeModalWidget());
+            opened = picker->color();
+            QTest::mouseClick(GetDlgItem<QWidget>(picker, 2010), Qt::LeftButton);
+            QTest::keyClick(picker, ok ? Qt::Key_Return : Qt::Key_Escape);
+            if (picker->isVisible())
+                picker->reject();  // a failure must not leave the test waiting
+        });
+        if (ok)  // and by a double click on the row
+            QTest::mouseDClick(p.list().viewport(), Qt::LeftButton, {}, QPoint(60, 25));
+        else
+            p.Press(dialogs::kIdChange);
+        QCOMPARE(opened, ColorRef(0x008000));
+        QCOMPARE(p.list().colors[1], ColorRef(expected));
+        QCOMPARE(At(p.list().image(), {40, 30}), Rgb(expected));
+    }
+
+    void unwritableProfileIsReportedOnceAndStillApplies() {
+        QTemporaryFile blocker;
+        QVERIFY(blocker.open());
+        Prefs p(blocker.fileName() + QStringLiteral("/p.ini"));  // under a file: cannot be made
+        p.dialog.slicesEdit()->setText(QStringLiteral("6"));
+        p.Press(dialogs::kIdOk);
+        QCOMPARE(p.boxes.size(), 1);
+        QVERIFY(p.boxes[0].startsWith(QStringLiteral("The preferences could not be saved to ")));
+        QCOMPARE(p.dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(p.count, 6);
+    }
+
+    void pickerStandardColours() {
+        for (const dialogs::StandardColor& standard : dialogs::kStandardColors) {
+            dialogs::CColorPickerDlg picker;
+            picker.show();
+            QTest::mouseClick(GetDlgItem<QWidget>(&picker, standard.id), Qt::LeftButton);
+            const ColorRef c = standard.color;
+            QCOMPARE(picker.color(), c);
+            QCOMPARE((QList<int>{picker.slider(dialogs::kIdRedSlider)->value(),
+                                 picker.slider(dialogs::kIdGreenSlider)->value(),
+                                 picker.slider(dialogs::kIdBlueSlider)->value()}),
+                     (QList<int>{int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16)}));
+            QCOMPARE(At(picker.grab().toImage(), dialogs::PreviewBand(picker.width()).center()),
+                     Rgb(c));
+        }
+    }
+
+    void pickerSlidersAndKeys() {
+        dialogs::CColorPickerDlg picker;
+        picker.setColor(0x808040);
+        picker.show();
+        QCOMPARE(picker.slider(dialogs::kIdRedSlider)->value(), 64);
+        QTRY_COMPARE(QApplication::focusWidget(), picker.slider(dialogs::kIdRedSlider));
+        for (const Qt::Key key :
+             {Qt::Key_End, Qt::Key_Tab, Qt::Key_Home, Qt::Key_Tab, Qt::Key_Left})
+            QTest::keyClick(QApplication::focusWidget(), key);
+        QCOMPARE(picker.color(), ColorRef(0x7F00FF));
+        QCOMPARE(GetDlgItem<QLabel>(&picker, dialogs::kIdBlueValue)->text(), QStringLiteral("127"));
+        const QPoint corner = dialogs::PreviewBand(picker.width()).topLeft();
+        const QImage image = picker.grab().toImage();
+        QCOMPARE(At(image, corner), QRgb(0xFF007F));
+        QCOMPARE(At(image, corner - QPoint(1, 0)), QRgb(0xFFFFFF));
+        QTest::keyClick(&picker, Qt::Key_Return);
+        QCOMPARE(picker.result(), int(QDialog::Accepted));
+    }
+};
+
+QTEST_MAIN(TestPreferences)
+#include "tst_preferences.moc"

@@ -1,0 +1,328 @@
+// What the scans record: the folder tree, the file types and the file searches, with their
+// orders, ties, totals beyond 32 bits and failing folders.
+
+#include <QtTest>
+#include <random>
+
+#include "engine/file_search.h"
+#include "engine/file_types.h"
+#include "engine/folder_tree.h"
+#include "engine/text.h"
+#include "platform/test_device.h"
+
+using namespace dovrane::engine;
+using dovrane::platform::TestDevice;
+
+namespace {
+
+QStringList Names(std::span<FolderNode* const> nodes) {
+    QStringList out;
+    for (const FolderNode* n : nodes)
+        out << n->name();
+    return out;
+}
+
+FolderNode* Find(FolderTree& tree, const QString& path) {
+    return FindFolderByPath(tree.root(), FoldCase(path));
+}
+
+QStringList Paths(const FileList& list, const std::vector<quint32>& rows) {
+    QStringList out;
+    for (const quint32 r : rows)
+        out << list.fullPath(list[r]);
+    return out;
+}
+
+// The orders as first written: selection sorts over a scratch copy, quadratic, no
+// shortcuts. The engine must give exactly these results.
+template <typename T, typename Key>
+std::vector<T> SelectBySize(std::vector<T> work, Key size) {
+    std::vector<T> out;
+    while (!work.empty()) {
+        size_t best = 0;
+        for (size_t i = 1; i < work.size(); ++i)
+            if (size(work[i]) > size(work[best]))
+                best = i;
+        out.push_back(work[best]);
+        work.erase(work.begin() + static_cast<std::ptrdiff_t>(best));
+    }
+    return out;
+}
+
+template <typename T, typename Name>
+std::vector<T> SelectByName(std::vector<T> work, Name name) {
+    std::vector<T> out;
+    while (!work.empty()) {
+        size_t best = 0;
+        for (size_t i = 1; i < work.size(); ++i)
+            if (name(work[i]).compare(name(work[best]), Qt::CaseInsensitive) > 0)
+                best = i;
+        out.push_back(work[best]);  // each goes in front of the ones taken before it
+        work.erase(work.begin() + static_cast<std::ptrdiff_t>(best));
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+QStringList Rows(const FileSearch& s) {
+    QStringList out;
+    for (const quint32 r : s.results())
+        out << s.list().fullPath(s.list()[r]);
+    return out;
+}
+
+}  // namespace
+
+class TestScans : public QObject {
+    Q_OBJECT
+
+private slots:
+    void folderOrdersAndTotals() {
+        TestDevice dev;
+        dev.addFile(u"\\b\\x", 100)
+            .addFile(u"\\A\\y", 100)
+            .addFolder(u"\\a")
+            .addFile(u"\\root.txt", 10)
+            .addFile(u"\\big\\one.iso", 5ull << 30)
+            .addFile(u"\\big\\two.iso", 5ull << 30)
+            .addFile(u"\\empty-files\\zero", 0);
+        FolderTree tree;
+        ScanProgress progress;
+        QVERIFY(ScanFolder(dev, tree, 16, {.progress = &progress}));
+        QCOMPARE(progress.folders.load(), quint64{6});
+        QCOMPARE(progress.files.load(), quint64{6});
+        FolderNode* root = tree.root();
+        // Met order, "In Folder" last; the orders and their ties are pinned by the reports.
+        QCOMPARE(Names(root->children()),
+                 QStringList({"b", "A", "a", "big", "empty-files", "\"In Folder\""}));
+        QCOMPARE(root->filesSize, quint64{10});
+        QCOMPARE(root->totalSize, (10ull << 30) + 210);
+        QCOMPARE(root->totalSizeHigh(), quint32{2});
+        QCOMPARE(root->totalSizeLow(), quint32{(2u << 30) + 210});
+        // Files of size 0 make no "In Folder" entry.
+        QCOMPARE(Find(tree, "\\empty-files")->count, quint32{0});
+        const FolderNode* inFolder = root->children().back();
+        QVERIFY(inFolder->isInFolder());
+        QCOMPARE(inFolder->parent, root);
+        QCOMPARE(inFolder->totalSize, quint64{10});
+        QCOMPARE(inFolder->count, quint32{0});
+    }
+
+    void folderOther() {
+        // Children (of sizes n, n-1, ...), empty from this index on, slices, Other: N + 1
+        // merges the two smallest, and N below 1 counts as 1.
+        const std::tuple<int, int, int, quint64> cases[] = {
+            {5, 5, 5, 0}, {6, 6, 5, 2 + 1}, {8, 4, 5, 0}, {3, 3, 0, 3 + 2 + 1}};
+        for (const auto& [children, zeroFrom, slices, other] : cases) {
+            TestDevice dev;
+            for (int i = 0; i < children; ++i)
+                dev.addFile(QStringLiteral("\\d%1\\f").arg(i),
+                            i < zeroFrom ? quint64(children - i) : 0);
+            FolderTree tree;
+            ScanFolder(dev, tree, slices, {});
+            QCOMPARE(std::pair(children, tree.root()->otherSize), std::pair(children, other));
+            RecomputeOtherTree(tree.root(), 1000);
+            QCOMPARE(tree.root()->otherSize, quint64{0});
+        }
+    }
+
+    void hardLinksCountOnceWhereFirstMet() {
+        TestDevice dev;
+        // Depth first: \a\inner is met before \a\later, though both are in \a's listing.
+        dev.addFile(u"\\a\\sub\\inner", 700)
+            .addHardLink(u"\\a\\sub\\inner", u"\\a\\later")
+            .addHardLink(u"\\a\\sub\\inner", u"\\b\\third");
+        FolderTree tree;
+        ScanFolder(dev, tree, 16, {});
+        QCOMPARE((QList<quint64>{tree.root()->totalSize, Find(tree, "\\a\\sub")->totalSize,
+                                 Find(tree, "\\a")->filesSize, Find(tree, "\\b")->totalSize}),
+                 (QList<quint64>{700, 700, 0, 0}));
+    }
+
+    void failingFolders() {
+        TestDevice dev;
+        dev.addFile(u"\\locked\\secret", 50)
+            .failToOpen(u"\\locked")
+            .addFile(u"\\cut\\one", 1)
+            .addFile(u"\\cut\\sub\\deep", 4)
+            .addFile(u"\\cut\\three", 2)
+            .addFile(u"\\after", 8)
+            .stopReadingAfter(u"\\cut", 2);
+        FolderTree tree;
+        QVERIFY(ScanFolder(dev, tree, 16, {}));
+        QCOMPARE((QList<quint64>{Find(tree, "\\locked")->totalSize, Find(tree, "\\locked")->count,
+                                 Find(tree, "\\cut")->totalSize, tree.root()->totalSize}),
+                 (QList<quint64>{0, 0, 5, 13}));
+    }
+
+    void folderPaths() {
+        TestDevice dev;
+        dev.addFile(u"\\Windows\\Fonts\\t.ttf", 1).addFolder(u"\\My Documents");
+        FolderTree tree;
+        ScanFolder(dev, tree, 16, {});
+        FolderNode* root = tree.root();
+        QCOMPARE(BuildFolderPath(root), QStringLiteral("\\Pocket PC"));
+        QCOMPARE(SpacePath(BuildFolderPath(root)), QStringLiteral(" \\Pocket PC"));
+        FolderNode* fonts = Find(tree, "  \\WINDOWS\\fonts ");
+        QVERIFY(fonts);
+        QCOMPARE(BuildFolderPath(fonts), QStringLiteral("\\Windows\\Fonts"));
+        QCOMPARE(SpacePath(BuildFolderPath(fonts)), QStringLiteral(" \\Windows \\Fonts"));
+        QCOMPARE(Find(tree, "\\"), root);
+        QCOMPARE(Find(tree, ""), root);
+        QCOMPARE(Find(tree, "\\my documents"), Find(tree, "My Documents"));
+        QVERIFY(!Find(tree, "\\nowhere"));
+        QVERIFY(!Find(tree, "\\Windows\\Fonts\\t.ttf"));
+        // The files entry is no folder a path can name.
+        QVERIFY(!Find(tree, "\\Windows\\Fonts\\\"In Folder\""));
+    }
+
+    void stopsWhenScanningClears() {
+        TestDevice dev;
+        for (int i = 0; i < 5; ++i)
+            dev.addFile(QStringLiteral("\\d%1\\f").arg(i), 1);
+        std::atomic<bool> scanning{false};
+        FolderTree tree;
+        QVERIFY(!ScanFolder(dev, tree, 16, {.scanning = &scanning}));
+        QCOMPARE(dev.openCount(), 1);  // the root only: nothing below it is entered
+    }
+
+    void typeOf() {
+        // No dot, the last dot, a trailing dot, only an extension, case kept.
+        QStringList types;
+        for (const char* name : {"readme", "archive.tar.gz", "name.", ".profile", "a.DOC"})
+            types << FileTypeOf(QString::fromLatin1(name));
+        QCOMPARE(types, (QStringList{"Generic", "gz", "", "profile", "DOC"}));
+    }
+
+    void aggregates() {
+        TestDevice dev;
+        dev.addFile(u"\\a.DOC", 10)
+            .addFile(u"\\Windows\\b.doc", 10)
+            .addFile(u"\\Windows\\readme", 3)
+            .addFile(u"\\Windows\\sub\\x.doc", 5)
+            .addFile(u"\\Windows\\name.", 0)
+            .addFile(u"\\.profile", 4)
+            .addFile(u"\\big.iso", 5ull << 30)
+            .addFile(u"\\big2.iso", 5ull << 30)
+            .addHardLink(u"\\Windows\\b.doc", u"\\c.doc");
+        FileTypeTable table;
+        QVERIFY(table.AggregateFileTypes(dev, {}));
+        table.ComputeFileTypeTotals(16);
+        const FileTypeStat* doc = table.FindFileType("doc");
+        QVERIFY(doc);
+        QVERIFY(!table.FindFileType("Doc"));
+        QCOMPARE(doc->totalSize, quint64{15});  // the second link of b.doc adds nothing
+        QCOMPARE(Paths(table.list(), doc->files),
+                 QStringList({"\\Windows\\b.doc", "\\Windows\\sub\\x.doc", "\\c.doc"}));
+        QCOMPARE(table.list().folder(table.list()[table.FindFileType("DOC")->files[0]]), QString());
+        QCOMPARE(table.totalSize, (10ull << 30) + 10 + 15 + 3 + 4);
+        QCOMPARE(table.FindFileType("iso")->totalSizeHigh(), quint32{2});
+        QCOMPARE(table.otherSize, quint64{0});
+    }
+
+    void typeOtherAndNoTypes() {
+        // Slices and where the empty types begin among 7 of sizes 7, 6, ...: N = 5 folds
+        // positions 4 to 6, N = 7 folds none, and empty types fold to nothing.
+        for (const auto& [slices, emptyFrom, other] :
+             {std::tuple(5, 7, quint64{3 + 2 + 1}), {7, 7, 0}, {5, 4, 0}}) {
+            TestDevice dev;
+            for (int i = 0; i < 7; ++i)
+                dev.addFile(QStringLiteral("\\f.t%1").arg(i), i < emptyFrom ? 7 - i : 0);
+            FileTypeTable table;
+            table.AggregateFileTypes(dev, {});
+            table.ComputeFileTypeTotals(slices);
+            QCOMPARE(std::pair(slices, table.otherSize), std::pair(slices, other));
+        }
+        TestDevice empty;
+        FileTypeTable none;
+        QVERIFY(none.AggregateFileTypes(empty, {}));
+        none.ComputeFileTypeTotals(16);
+        QVERIFY(none.fileTypes().empty() && none.totalSize == 0);
+    }
+
+    // A tree full of ties, case-only differences, empty files and non-ASCII names, against
+    // the selection sorts.
+    void ordersMatchTheSelectionSorts() {
+        std::mt19937 random(7);
+        const QStringList stems{"a", "A", "b", "B", "_", "\u00e9", "\u00c9", "z", "Zz", "x\u00e9"};
+        const QStringList types{"txt", "TXT", "c", "", "Gz"};
+        TestDevice dev;
+        for (int i = 0; i < 400; ++i) {
+            const QString name = stems[random() % stems.size()] + QString::number(random() % 3) +
+                                 "." + types[random() % types.size()];
+            dev.addFile(QStringLiteral("\\d%1\\").arg(random() % 6) + name, random() % 4 * 1000);
+        }
+        FileTypeTable table;
+        table.AggregateFileTypes(dev, {});
+        const FileList& list = table.list();
+        std::vector<FileTypeStat*> met;
+        for (const auto& t : table.fileTypes())
+            met.push_back(t.get());
+        QCOMPARE(table.fileTypesBySize(),
+                 SelectBySize(met, [](FileTypeStat* t) { return t->totalSize; }));
+        QCOMPARE(table.fileTypesByName(),
+                 SelectByName(met, [](FileTypeStat* t) { return t->name; }));
+        for (const FileTypeStat* t : met) {
+            QCOMPARE(t->filesBySize,
+                     SelectBySize(t->files, [&](quint32 r) { return list[r].size; }));
+            QCOMPARE(t->filesByName,
+                     SelectByName(t->files, [&](quint32 r) { return list.name(list[r]); }));
+        }
+    }
+
+    void duplicatesByNameWithoutCase() {
+        TestDevice dev;
+        dev.addFile(u"\\a\\readme.txt", 5)
+            .addFile(u"\\unique", 9)
+            .addFile(u"\\b\\readme.txt", 7)
+            .addFile(u"\\c\\README.TXT", 5)
+            .addFile(u"\\c\\same-size", 5)
+            .addFile(u"\\zz-last-alone", 1);
+        FileSearch s;
+        QVERIFY(s.SearchFiles(dev, "\\", false, {}));
+        // Grouped, and inside the group the file met last first.
+        QCOMPARE(Rows(s), QStringList({"\\c\\README.TXT", "\\b\\readme.txt", "\\a\\readme.txt"}));
+        QCOMPARE(s.allFiles().files.size(), size_t{6});
+    }
+
+    void largestHoldsEveryFile() {
+        TestDevice dev;
+        dev.addFile(u"\\a", 5)
+            .addFile(u"\\d\\b", 9)
+            .addFile(u"\\d\\c", 5)
+            .addFile(u"\\huge", 5ull << 32);
+        FileSearch s;
+        s.SearchFiles(dev, "", true, {});
+        QCOMPARE(Rows(s), QStringList({"\\huge", "\\d\\b", "\\a", "\\d\\c"}));
+        QCOMPARE(s.list().folder(s.list()[s.results()[0]]), QString());  // the root walks as ""
+        QCOMPARE(s.allFiles().totalSize, (5ull << 32) + 19);
+    }
+
+    void startFolders() {
+        TestDevice dev;
+        dev.addFile(u"\\My Documents\\Work\\f", 1).addFile(u"\\g", 1);
+        FileSearch s;
+        s.SearchFiles(dev, "\\My Documents", true, {});
+        QCOMPARE(Rows(s), QStringList({"\\My Documents\\Work\\f"}));
+        QCOMPARE(FileSearch::HeaderText("\\My Documents\\Work"),
+                 QStringLiteral(" \\My Documents \\Work"));
+        QCOMPARE(FileSearch::HeaderText("\\"), QStringLiteral("\\Pocket PC"));
+        QCOMPARE(FileSearch::HeaderText(""), QStringLiteral("\\Pocket PC"));
+        FileSearch none;
+        QVERIFY(none.SearchFiles(dev, "\\Nowhere", true, {}));
+        QVERIFY(none.results().empty());
+    }
+
+    // Not quadratic: a sorted list of names that are all alike keeps everything.
+    void manyDuplicates() {
+        TestDevice dev;
+        for (int i = 0; i < 20000; ++i)
+            dev.addFile(QStringLiteral("\\d%1\\same").arg(i % 7), 1);
+        FileSearch s;
+        s.SearchFiles(dev, "", false, {});
+        QCOMPARE(s.results().size(), size_t{20000});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScans)
+#include "tst_scans.moc"

@@ -1,0 +1,192 @@
+// The Overview on an in-memory device: pie angles, pixels, taps, cards and Refresh.
+
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "charts/color_ref.h"
+#include "engine/memory_status.h"
+#include "platform/control_panel.h"
+#include "platform/shell.h"
+#include "platform/test_device.h"
+#include "views/overview_view.h"
+
+using namespace dovrane;
+using charts::PieSlice;
+using platform::DiskSpace;
+using platform::kAttributeTemporary;
+using platform::MemoryFigures;
+
+namespace {
+
+constexpr quint64 kMB = 1 << 20;
+constexpr engine::ColorRef kBlue = 0xFF0000, kYellow = 0x00FFFF, kRed = 0x0000FF, kGreen = 0x00FF00;
+
+// 16 MB of program memory, 4 MB free; an 8 MB store with 2 MB free; with cards, 1 of
+// 4 MB and half of 1 MB in use, after an ordinary folder.
+void Setup(platform::TestDevice& dev, bool cards) {
+    dev.setMemory(MemoryFigures{16 * kMB, 4 * kMB}).setDiskSpace(u"\\", {{8 * kMB, 2 * kMB}});
+    if (cards)
+        dev.addFolder(u"\\Windows")
+            .addFolder(u"\\SD", kAttributeTemporary)
+            .setDiskSpace(u"\\SD", {{4 * kMB, 3 * kMB}})
+            .addFolder(u"\\CF", kAttributeTemporary)
+            .setDiskSpace(u"\\CF", {{kMB, kMB / 2}});
+}
+
+struct MainView : views::MainViewCommands {
+    void OnViewFolder() override { ++folderViews; }
+    int folderViews = 0;
+};
+
+struct Overview {
+    explicit Overview(platform::Device& device, QSize size = {240, 294}) {
+        view.device = &device;
+        view.m_pMainView = &main;
+        host.resize(size.width(), size.height() + 26);
+        view.Create(&host, QRect(QPoint(0, 26), size));
+    }
+    QColor pixel(int x, int y) { return view.grab().toImage().pixelColor(x, y); }
+    // Red pixels in the card quarter between its list and its legend, off its pie: the
+    // text " No Storage Card".
+    int redPixels() {
+        const QImage image = view.grab().toImage();
+        const int w = view.width(), h = view.height();
+        int count = 0;
+        for (int y = h / 2 + 30; y < h - 30; ++y)
+            for (int x = w / 2; x < w; ++x) {
+                const int dx = x - 3 * w / 4, dy = y - 3 * h / 4;
+                const QColor c = image.pixelColor(x, y);
+                count +=
+                    dx * dx + dy * dy > 32 * 32 && c.red() > 200 && c.green() < 80 && c.blue() < 80;
+            }
+        return count;
+    }
+    QWidget host;
+    MainView main;
+    views::COverviewView view;
+};
+
+}  // namespace
+
+class TestOverviewView : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pies() {
+        platform::TestDevice device;
+        Setup(device, false);
+        Overview o(device);
+        // 16 of 24 MB is program memory; 12 of 16 MB is in use; 6 of 8 MB is in use.
+        using Slices = std::vector<PieSlice>;
+        QCOMPARE(o.view.mainPie().slices(), (Slices{{0, 240, kBlue}, {240, 360, kYellow}}));
+        QCOMPARE(o.view.programPie().slices(), (Slices{{0, 270, kRed}, {270, 360, kGreen}}));
+        QCOMPARE(o.view.storagePie().slices(), (Slices{{0, 270, kRed}, {270, 360, kGreen}}));
+        QCOMPARE(o.view.cardPie().slices(), Slices{});
+    }
+
+    void pixels_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("handheld") << QSize(240, 294);
+        QTest::newRow("resized") << QSize(400, 500);
+    }
+
+    void pixels() {
+        QFETCH(QSize, size);
+        platform::TestDevice device;
+        Setup(device, false);
+        Overview o(device, size);
+        const int w = size.width(), h = size.height();
+        // Just below each centre's right-hand side: the first slice starts at 0 degrees.
+        QCOMPARE(o.pixel(w / 4 + 10, h / 4 - 3), charts::ColorFromRef(kBlue));
+        QCOMPARE(o.pixel(w / 4 + 10, h / 4 + 3), charts::ColorFromRef(kYellow));
+        QCOMPARE(o.pixel(3 * w / 4 - 10, h / 4), charts::ColorFromRef(kRed));
+        QCOMPARE(o.pixel(w / 4 + 10, 3 * h / 4 + 10), charts::ColorFromRef(kGreen));
+        // The legend squares, inside their black outlines.
+        QCOMPARE(o.pixel(8, h / 2 - 23), charts::ColorFromRef(kBlue));
+        QCOMPARE(o.pixel(5, h / 2 - 23), QColor(Qt::black));
+        QCOMPARE(o.pixel(8, h / 2 - 8), charts::ColorFromRef(kYellow));
+        QCOMPARE(o.pixel(w / 2 + 18, h / 2 - 23), charts::ColorFromRef(kRed));
+        QCOMPARE(o.pixel(8, h - 8), charts::ColorFromRef(kGreen));
+        // No card: white where its pie would be, " No Storage Card" in red, no list.
+        QCOMPARE(o.pixel(3 * w / 4 + 10, 3 * h / 4 + 20), QColor(Qt::white));
+        QVERIFY(o.redPixels() > 20);
+        QVERIFY(o.view.cardList()->isHidden());
+    }
+
+    void taps_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("cards");
+        QTest::addColumn<int>("quarter");  // 0 main, 1 program, 2 storage, 3 card
+        QTest::addColumn<QPoint>("offset");
+        QTest::addColumn<QString>("page");  // empty: no Control Panel page
+        const QSize s(240, 294), big(500, 400);
+        QTest::newRow("main") << s << true << 0 << QPoint(0, 0) << "cplmain.cpl 4,0";
+        QTest::newRow("program, 29.97 away")
+            << s << true << 1 << QPoint(27, 13) << "cplmain.cpl 4,2";
+        QTest::newRow("program, 30 away") << s << true << 1 << QPoint(30, 0) << "";
+        QTest::newRow("program, 30.4 away") << s << true << 1 << QPoint(-21, -22) << "";
+        QTest::newRow("storage") << s << true << 2 << QPoint(-29, 0) << "folder";
+        QTest::newRow("card") << s << true << 3 << QPoint(0, 5) << "cplmain.cpl 4,1";
+        QTest::newRow("no card") << s << false << 3 << QPoint(0, 5) << "";
+        QTest::newRow("resized card") << big << true << 3 << QPoint(5, 0) << "cplmain.cpl 4,1";
+    }
+
+    void taps() {
+        QFETCH(QSize, size);
+        QFETCH(bool, cards);
+        QFETCH(int, quarter);
+        QFETCH(QPoint, offset);
+        QFETCH(QString, page);
+        QStringList started;
+        const platform::ScopedLauncher launcher([&](const platform::LaunchRequest& r) {
+            started.append(r.program + u' ' + r.arguments.join(u','));
+            return true;
+        });
+        platform::TestDevice device;
+        Setup(device, cards);
+        Overview o(device, size);
+        const int w = size.width(), h = size.height();
+        const QPoint centre((quarter % 2 ? 3 * w : w) / 4, (quarter / 2 ? 3 * h : h) / 4);
+        QTest::mouseClick(&o.view, Qt::LeftButton, {}, centre + offset);
+        QCOMPARE(o.main.folderViews, page == u"folder" ? 1 : 0);
+        const QString program = platform::kControlPanelProgram + u' ' + page;
+        QCOMPARE(started, page.startsWith(u"cpl") ? QStringList{program} : QStringList{});
+    }
+
+    void cards() {
+        platform::TestDevice device;
+        Setup(device, true);
+        Overview o(device);
+        QComboBox* list = o.view.cardList();
+        QVERIFY(!list->isHidden());
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->itemText(1), QStringLiteral("CF"));
+        QCOMPARE(list->currentIndex(), 0);
+        QCOMPARE(o.view.cardPie().slices()[0], (PieSlice{0, 90, kRed}));
+        QCOMPARE(o.redPixels(), 0);
+
+        list->setCurrentIndex(1);
+        QCOMPARE(o.view.status()->cardName, QStringLiteral("CF"));
+        QCOMPARE(o.view.cardPie().slices()[0], (PieSlice{0, 180, kRed}));
+        QCOMPARE(o.pixel(180 - 10, 220 + 3), charts::ColorFromRef(kGreen));
+        QCOMPARE(o.view.MakeDetailsDialog()->m_nCard, 1);
+
+        // The card stops answering before it is chosen again: zero figures, the text.
+        device.setDiskSpace(u"\\SD", std::nullopt);
+        list->setCurrentIndex(0);
+        QVERIFY(o.view.cardPie().slices().empty());
+        QVERIFY(o.redPixels() > 20);
+
+        // Refresh finds one card left and reads the figures again.
+        device.remove(u"\\SD");
+        device.setMemory(MemoryFigures{32 * kMB, 8 * kMB});
+        o.view.Refresh();
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(o.view.status()->programTotalText, QStringLiteral("32.00 MB"));
+        QCOMPARE(o.view.refreshCount(), 2);
+    }
+};
+
+QTEST_MAIN(TestOverviewView)
+#include "tst_overview_view.moc"
