@@ -20,6 +20,8 @@
 #include "app/resource.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/control_id.h"
+#include "dialogs/largest_files_dlg.h"
+#include "dialogs/modal.h"
 #include "platform/message_box.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
@@ -97,10 +99,10 @@ private slots:
         QCOMPARE(MenuTexts(buttons[0]->menu()),
                  (QStringList{"E&xit", "", "Explorer View", "Folder View", "File Type View",
                               "Overview"}));
-        QCOMPARE(
-            MenuTexts(buttons[1]->menu()),
-            (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
-                         "Databases...", "", "Parent Folder", "Preferences...", "", "Refresh"}));
+        QCOMPARE(MenuTexts(buttons[1]->menu()),
+                 (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
+                              "Identical Files...", "Databases...", "", "Parent Folder",
+                              "Preferences...", "", "Refresh"}));
         const QList<int> ids{app::kIdOverview,     app::kIdExplorerView, app::kIdFolderView,
                              app::kIdFileTypeView, app::kIdParentFolder, app::kIdHelp};
         for (int i = 0; i < 6; ++i) {
@@ -239,14 +241,29 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void dialogsNotYetBuiltDoNothing() {
+    // The searches start at the Explorer View's folder, in the mode of their command.
+    void toolsDialogs() {
         Window w;
-        for (const int id : {app::kIdLargestFiles, app::kIdDuplicateFiles, app::kIdDatabases}) {
+        QStringList opened;
+        dialogs::ScopedModalHook hook([&](QDialog& d) {
+            if (auto* search = qobject_cast<dialogs::CLargestFilesDlg*>(&d))
+                opened << QStringLiteral("search %1 %2 %3")
+                              .arg(search->m_largest)
+                              .arg(search->m_sameContent)
+                              .arg(search->startFolder());
+            else
+                opened << d.metaObject()->className();
+            return int(QDialog::Rejected);
+        });
+        for (const int id : {app::kIdLargestFiles, app::kIdDuplicateFiles, app::kIdIdenticalFiles,
+                             app::kIdDatabases}) {
             QVERIFY(w.action(id)->isEnabled());
             w.action(id)->trigger();
         }
+        const QString start = w.view().explorer().GetSelectedPath();
+        QCOMPARE(opened, QStringList({"search 1 0 " + start, "search 0 0 " + start,
+                                      "search 0 1 " + start, "dovrane::dialogs::CDatabasesDlg"}));
         QCOMPARE(w.view().currentView(), int(CDovraneStorageAnalyzerView::kOverview));
-        QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(w.boxes.isEmpty());
     }
 
