@@ -7,7 +7,7 @@ _dovrane_storage_analyzer() {
 
     case $prev in
         --report)
-            COMPREPLY=($(compgen -W 'duplicates files folders largest overview type-files types' \
+            COMPREPLY=($(compgen -W 'databases duplicates files folders identical largest overview type-files types' \
                 -- "$cur"))
             return
             ;;
@@ -23,6 +23,10 @@ _dovrane_storage_analyzer() {
             _filedir png
             return
             ;;
+        --object-store)
+            _filedir -d
+            return
+            ;;
         --path | --type | --slices | --pace-ms | --threads | --size | --scale | --dialog)
             return
             ;;
@@ -32,7 +36,7 @@ _dovrane_storage_analyzer() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--report --path --type --slices --format --pace-ms --network
-            --threads --screenshot --view --dialog --size --scale --help --version' -- "$cur"))
+            --object-store --threads --screenshot --view --dialog --size --scale --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

@@ -81,6 +81,11 @@ QString UsageText() {
                "  --format text|json  report format (default text)\n"
                "  --pace-ms N         pause N milliseconds on entering each folder\n"
                "  --network           also walk into network file systems\n"
+               "  --object-store DIR  a folder of application databases; repeatable, replaces "
+               "the\n"
+               "                      defaults (the XDG config, data and cache folders, "
+               "~/.mozilla,\n"
+               "                      ~/.thunderbird)\n"
                "  --threads N         threads that read folders, 1 to 64 (default: one per core)\n"
                "  --screenshot FILE   draw the window into a PNG file instead of opening it\n"
                "  --view VIEW         the first view: overview, explorer, folder, filetype\n"
@@ -131,7 +136,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         }
         const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--type" ||
                                arg == u"--slices" || arg == u"--format" || arg == u"--pace-ms" ||
-                               arg == u"--threads";
+                               arg == u"--threads" || arg == u"--object-store";
         if (withValue) {
             const auto value = takeValue();
             if (!value)
@@ -143,6 +148,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 o.report = *value;
             } else if (arg == u"--path") {
                 o.path = *value;
+            } else if (arg == u"--object-store") {
+                if (value->isEmpty())
+                    return fail(QStringLiteral("--object-store needs a folder"));
+                o.objectStores.append(*value);
             } else if (arg == u"--type") {
                 o.type = *value;
             } else if (arg == u"--slices") {

@@ -20,6 +20,7 @@ struct Options {
     int paceMs = 0;
     int threads = 0;  // --threads: walk threads, 0 for one per core
     bool network = false;
+    QStringList objectStores;  // --object-store DIR, repeatable: replaces the default folders
     // The window's options.
     QString screenshot;           // --screenshot FILE: draw the window into a PNG and end
     QString view;                 // --view: the first view; empty for the Overview

@@ -4,14 +4,18 @@
 
 #include "app/analyzer_app.h"
 #include "app/main_view.h"
+#include "app/report_kinds.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/color_picker_dlg.h"
+#include "dialogs/databases_dlg.h"
 #include "dialogs/file_list_dlg.h"
 #include "dialogs/file_properties_dlg.h"
 #include "dialogs/file_types_dlg.h"
 #include "dialogs/folder_details_dlg.h"
 #include "dialogs/folder_files_dlg.h"
+#include "dialogs/largest_files_dlg.h"
 #include "dialogs/preferences_dlg.h"
+#include "engine/file_list.h"
 #include "engine/file_types.h"
 #include "engine/folder_tree.h"
 #include "engine/text.h"
@@ -115,6 +119,24 @@ DialogShot Properties(CAnalyzerApp& app, const Options& options) {
                                                                       folder, device));
 }
 
+// A search from --path (or the Explorer View's folder), finished before the picture.
+DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest) {
+    CDovraneStorageAnalyzerView* view = app.mainView();
+    QString start = view->explorer().GetSelectedPath();
+    if (options.path) {
+        const auto resolved = engine::ResolveFolderPath(*view->device(), *options.path);
+        if (!resolved)
+            return DialogShotError(
+                3, QStringLiteral("no folder '%1' on the device").arg(*options.path));
+        start = *resolved;
+    }
+    auto dlg = std::make_unique<dialogs::CLargestFilesDlg>(view->device());
+    dlg->m_largest = largest ? 1 : 0;
+    dlg->setStartFolder(start);
+    const dialogs::CLargestFilesDlg* shown = dlg.get();
+    return DialogShotOf(std::move(dlg), [shown] { return shown->IsSearching(); });
+}
+
 // One row a dialog; the dialogs' own code makes them, this only picks what to show.
 const std::array kRows = std::to_array<DialogShotRow>({
     {"about", [](CAnalyzerApp&,
@@ -145,6 +167,15 @@ const std::array kRows = std::to_array<DialogShotRow>({
     {"folder-details", FolderDetails},
     {"file-types", FileTypes},
     {"properties", Properties},
+    {"largest",
+     [](CAnalyzerApp& app, const Options& options) { return SearchShot(app, options, true); }},
+    {"duplicates",
+     [](CAnalyzerApp& app, const Options& options) { return SearchShot(app, options, false); }},
+    {"databases",
+     [](CAnalyzerApp&, const Options& options) {
+         return DialogShotOf(
+             std::make_unique<dialogs::CDatabasesDlg>(ObjectStoreFolders(options), QString()));
+     }},
 });
 
 }  // namespace

@@ -94,6 +94,12 @@ JsonWriter& JsonWriter::value(quint64 number) {
     return *this;
 }
 
+JsonWriter& JsonWriter::null() {
+    separate();
+    m_out += "null";
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(qint64 number) {
     separate();
     m_out += QByteArray::number(number);

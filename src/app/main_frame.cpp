@@ -106,6 +106,7 @@ bool CMainFrame::OnCreate() {
     toolsMenu->addSeparator();
     toolsMenu->addAction(AddCommand(kIdLargestFiles, QStringLiteral("Largest Files...")));
     toolsMenu->addAction(AddCommand(kIdDuplicateFiles, QStringLiteral("Duplicate Files...")));
+    toolsMenu->addAction(AddCommand(kIdIdenticalFiles, QStringLiteral("Identical Files...")));
     toolsMenu->addAction(AddCommand(kIdDatabases, QStringLiteral("Databases...")));
     toolsMenu->addSeparator();
     toolsMenu->addAction(AddCommand(kIdParentFolder, QStringLiteral("Parent Folder")));

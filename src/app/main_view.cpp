@@ -6,9 +6,13 @@
 #include "app/resource.h"
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
+#include "dialogs/databases_dlg.h"
+#include "dialogs/largest_files_dlg.h"
+#include "dialogs/modal.h"
 #include "dialogs/preferences_dlg.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
+#include "platform/object_store.h"
 #include "platform/wait_cursor.h"
 
 namespace dovrane::app {
@@ -117,6 +121,9 @@ bool CDovraneStorageAnalyzerView::OnCmdMsg(int id) {
             return true;
         case kIdDatabases:
             OnDatabases();
+            return true;
+        case kIdIdenticalFiles:
+            OnIdenticalFiles();
             return true;
         case kIdPreferences:
             OnPreferences();
@@ -245,10 +252,36 @@ void CDovraneStorageAnalyzerView::OnHelp() {
     OpenHelp();
 }
 
-// The dialogs below arrive with their own issues; until then their commands do nothing.
-void CDovraneStorageAnalyzerView::OnLargestFiles() {}
-void CDovraneStorageAnalyzerView::OnDuplicateFiles() {}
-void CDovraneStorageAnalyzerView::OnDatabases() {}
+// The searches start at the Explorer View's folder; the dialog searches on its own thread.
+void CDovraneStorageAnalyzerView::OnLargestFiles() {
+    dialogs::CLargestFilesDlg dlg(m_device);
+    dlg.m_largest = 1;
+    dlg.setStartFolder(m_explorer.GetSelectedPath());
+    dlg.pace = m_pace;
+    dialogs::RunModal(dlg);
+}
+
+void CDovraneStorageAnalyzerView::OnDuplicateFiles() {
+    dialogs::CLargestFilesDlg dlg(m_device);
+    dlg.m_largest = 0;
+    dlg.setStartFolder(m_explorer.GetSelectedPath());
+    dlg.pace = m_pace;
+    dialogs::RunModal(dlg);
+}
+
+void CDovraneStorageAnalyzerView::OnIdenticalFiles() {
+    dialogs::CLargestFilesDlg dlg(m_device);
+    dlg.m_largest = 0;
+    dlg.m_sameContent = true;
+    dlg.setStartFolder(m_explorer.GetSelectedPath());
+    dlg.pace = m_pace;
+    dialogs::RunModal(dlg);
+}
+
+void CDovraneStorageAnalyzerView::OnDatabases() {
+    dialogs::CDatabasesDlg dlg(platform::ObjectStoreFolders(), QString());
+    dialogs::RunModal(dlg);
+}
 
 void CDovraneStorageAnalyzerView::OnPreferences() {
     // The dialog edits copies and fills `edited` only on OK, having saved it.

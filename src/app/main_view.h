@@ -66,6 +66,7 @@ public:
     void OnHelp();
     void OnLargestFiles();
     void OnDuplicateFiles();
+    void OnIdenticalFiles();
     void OnDatabases();
     void OnPreferences();
 

@@ -27,5 +27,10 @@ ReportResult DuplicatesReport(const ReportContext& context);
 ReportResult FilesReport(const ReportContext& context);
 ReportResult TypeFilesReport(const ReportContext& context);
 ReportResult OverviewReport(const ReportContext& context);
+// --object-store's folders, or the default ones.
+QStringList ObjectStoreFolders(const Options& options);
+
+ReportResult IdenticalReport(const ReportContext& context);
+ReportResult DatabasesReport(const ReportContext& context);
 
 }  // namespace dovrane::app

@@ -12,9 +12,11 @@ using Runner = ReportResult (*)(const ReportContext&);
 
 const std::map<QString, Runner>& Runners() {
     static const std::map<QString, Runner> runners{
+        {QStringLiteral("databases"), &DatabasesReport},
         {QStringLiteral("duplicates"), &DuplicatesReport},
         {QStringLiteral("files"), &FilesReport},
         {QStringLiteral("folders"), &FoldersReport},
+        {QStringLiteral("identical"), &IdenticalReport},
         {QStringLiteral("largest"), &LargestReport},
         {QStringLiteral("overview"), &OverviewReport},
         {QStringLiteral("type-files"), &TypeFilesReport},

@@ -16,6 +16,7 @@ constexpr int kIdRefresh = 32782;
 constexpr int kIdDuplicateFiles = 32786;
 constexpr int kIdOverview = 32787;
 constexpr int kIdDatabases = 32789;
+constexpr int kIdIdenticalFiles = 32790;  // beyond the handheld: Duplicate Files by content
 constexpr int kIdToolsMenu = 106;
 constexpr int kIdAppAbout = 57664;
 constexpr int kIdHelp = 57670;

@@ -15,6 +15,7 @@
 #include "engine/text.h"
 #include "platform/gui_application.h"
 #include "platform/host_device.h"
+#include "platform/object_store.h"
 #include "platform/profile.h"
 
 namespace dovrane::app {
@@ -99,6 +100,7 @@ int RunWindow(int& argc, char** argv, const Options& options) {
             2,
             QStringLiteral("unknown dialog '%1' (one of: %2)").arg(options.dialog, DialogNames()));
 
+    platform::SetObjectStoreFolders(options.objectStores);
     platform::HostDevice device(QFileInfo(options.deviceRoot).absoluteFilePath(),
                                 {.enterNetworkFileSystems = options.network});
     if (!device.ok())

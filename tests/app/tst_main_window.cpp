@@ -12,6 +12,8 @@
 
 #include "app/resource.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/largest_files_dlg.h"
+#include "dialogs/modal.h"
 #include "platform/shell.h"
 #include "support/app_window.h"
 
@@ -63,10 +65,10 @@ private slots:
         QCOMPARE(file->text() + u'|' + tools->text(), QStringLiteral("&File|Tools"));
         QCOMPARE(MenuTexts(file->menu()), (QStringList{"E&xit", "", "Explorer View", "Folder View",
                                                        "File Type View", "Overview"}));
-        QCOMPARE(
-            MenuTexts(tools->menu()),
-            (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
-                         "Databases...", "", "Parent Folder", "Preferences...", "", "Refresh"}));
+        QCOMPARE(MenuTexts(tools->menu()),
+                 (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
+                              "Identical Files...", "Databases...", "", "Parent Folder",
+                              "Preferences...", "", "Refresh"}));
     }
 
     void viewCommands() {
@@ -173,6 +175,32 @@ private slots:
                        w.view().folderView().scanCount(), w.view().fileTypeView().scanCount()}),
                 QList{viewCommand} + expected);
         }
+    }
+
+    // The searches start at the Explorer View's folder, in the mode of their command.
+    void toolsDialogs() {
+        Window w;
+        QStringList opened;
+        dialogs::ScopedModalHook hook([&](QDialog& d) {
+            if (auto* search = qobject_cast<dialogs::CLargestFilesDlg*>(&d))
+                opened << QStringLiteral("search %1 %2 %3")
+                              .arg(search->m_largest)
+                              .arg(search->m_sameContent)
+                              .arg(search->startFolder());
+            else
+                opened << d.metaObject()->className();
+            return int(QDialog::Rejected);
+        });
+        for (const int id : {app::kIdLargestFiles, app::kIdDuplicateFiles, app::kIdIdenticalFiles,
+                             app::kIdDatabases}) {
+            QVERIFY(w.action(id)->isEnabled());
+            w.action(id)->trigger();
+        }
+        const QString start = w.view().explorer().GetSelectedPath();
+        QCOMPARE(opened, QStringList({"search 1 0 " + start, "search 0 0 " + start,
+                                      "search 0 1 " + start, "dovrane::dialogs::CDatabasesDlg"}));
+        QCOMPARE(w.view().currentView(), int(V::kOverview));
+        QVERIFY(w.boxes.texts.isEmpty());
     }
 
     void exitEndsTheEventLoopWithoutAPrompt() {

@@ -1,0 +1,109 @@
+#pragma once
+// The Largest Files / Duplicate Files dialog: every file below a folder largest first, or
+// those whose name occurs more than once grouped by name, or (beyond the handheld) those
+// whose bytes are identical grouped by content. The search runs on a thread of its own
+// while "Processing" and the folder being walked show; the list is filled once, after.
+//
+// Threads. The search thread runs only the engine's search into `m_search` (and
+// `m_identical`); it touches no widget. The user-interface thread reads the progress on a
+// timer and takes the result by a queued call. Closing the dialog stops the search and
+// joins the thread before anything it uses is freed.
+//
+// Ids: 101 "Processing", 102 the progress label, 1000 the list.
+
+#include <QMutex>
+#include <QString>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "dialogs/analyzer_dialog.h"
+#include "engine/file_search.h"
+#include "engine/identical_files.h"
+#include "engine/walk.h"
+
+class QLabel;
+
+namespace dovrane::platform {
+class Device;
+}
+
+namespace dovrane::dialogs {
+
+class CHoldListCtrl;
+class CFileOperations;
+
+constexpr int kIdSearchProcessing = 101;
+constexpr int kIdSearchProgress = 102;
+
+class CLargestFilesDlg : public CAnalyzerDialog {
+    Q_OBJECT
+
+public:
+    // `device` outlives the dialog; null finds nothing.
+    explicit CLargestFilesDlg(platform::Device* device, QWidget* parent = nullptr);
+    // Stops a running search and waits for its thread.
+    ~CLargestFilesDlg() override;
+
+    // Set by the opener before the dialog is shown.
+    quint8 m_largest = 1;        // 1: Largest Files, 0: Duplicate Files
+    bool m_sameContent = false;  // with m_largest 0: only files whose bytes are identical
+    std::chrono::milliseconds pace{0};
+    int threads = 0;  // walk threads; 0 for one per core
+
+    // The start folder before the search ends, the text under the header after it.
+    QString startFolder() const;
+    void setStartFolder(const QString& folder);
+
+    bool IsSearching() const { return m_searching.load(); }
+    CHoldListCtrl* list() const { return m_list; }
+    CFileOperations* operations() const { return m_operations; }
+    const engine::FileList& files() const { return m_search.list(); }
+    // The record of each row, top to bottom (deleted rows taken out).
+    const std::vector<quint32>& rows() const { return m_rows; }
+    // The groups of the identical-content search, once it has ended.
+    const std::optional<engine::IdenticalResult>& identical() const { return m_identical; }
+
+    // The header text of a mode.
+    static QString TitleOf(bool largest, bool sameContent);
+
+protected:
+    bool OnInitDialog() override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void done(int result) override;
+
+private:
+    void ShowSearching(bool on);
+    void StartSearch();
+    void StopSearch();
+    void FillLargest();
+    void FillDuplicates();
+    void FillIdentical();
+    void Fill(std::vector<quint32> rows);
+    void OnProgressTimer();
+    void PlaceControls();
+
+    platform::Device* m_device;
+    CHoldListCtrl* m_list = nullptr;
+    CFileOperations* m_operations = nullptr;
+    QLabel* m_processingLabel = nullptr;
+    QLabel* m_progressLabel = nullptr;
+    mutable QMutex m_startFolderMutex;  // paint may read it while the thread replaces it
+    QString m_startFolder;
+
+    std::vector<quint32> m_rows;
+    engine::FileSearch m_search;
+    std::optional<engine::IdenticalResult> m_identical;
+    std::atomic<bool> m_searching{false};
+    engine::ScanProgress m_progress;
+    engine::ContentProgress m_contentProgress;
+    std::atomic<bool> m_reading{false};  // the identical search reads contents
+    QTimer m_progressTimer;
+    std::thread m_searchThread;
+};
+
+}  // namespace dovrane::dialogs

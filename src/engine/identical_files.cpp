@@ -1,0 +1,176 @@
+#include "engine/identical_files.h"
+
+#include <xxhash.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <unordered_set>
+
+#include "platform/content_reader.h"
+
+namespace dovrane::engine {
+namespace {
+
+struct Hash {
+    quint64 low = 0, high = 0;
+    friend auto operator<=>(const Hash&, const Hash&) = default;
+};
+
+Hash ToHash(const XXH128_hash_t& h) {
+    return {h.low64, h.high64};
+}
+
+struct Candidate {
+    quint32 record;
+    quint32 order;  // position among the files met, for stable group orders
+    Hash head, rest;
+};
+
+struct StateFree {
+    void operator()(XXH3_state_t* s) const { XXH3_freeState(s); }
+};
+
+class Hasher {
+public:
+    Hasher(const std::atomic<bool>* scanning, ContentProgress* progress)
+        : m_scanning(scanning), m_progress(progress), m_buffer(kBufferSize) {}
+
+    bool stopped() const { return m_scanning && !m_scanning->load(std::memory_order_relaxed); }
+
+    // Hashes up to `limit` bytes (-1: to the end) of the stream. False on a read error or
+    // when the file ends short of `expected`.
+    bool hash(platform::ContentStream& stream, qint64 limit, qint64 expected, Hash& out) {
+        const std::unique_ptr<XXH3_state_t, StateFree> state(XXH3_createState());
+        XXH3_128bits_reset(state.get());
+        qint64 total = 0;
+        while (limit < 0 || total < limit) {
+            if (stopped())
+                return false;
+            const qint64 want =
+                limit < 0 ? kBufferSize : std::min<qint64>(kBufferSize, limit - total);
+            const qint64 n =
+                stream.read(std::span<char>(m_buffer.data(), static_cast<size_t>(want)));
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            XXH3_128bits_update(state.get(), m_buffer.data(), static_cast<size_t>(n));
+            total += n;
+            if (m_progress)
+                m_progress->bytesRead.fetch_add(static_cast<quint64>(n), std::memory_order_relaxed);
+        }
+        out = ToHash(XXH3_128bits_digest(state.get()));
+        return total == expected;
+    }
+
+private:
+    static constexpr qint64 kBufferSize = 1 << 20;
+    const std::atomic<bool>* m_scanning;
+    ContentProgress* m_progress;
+    std::vector<char> m_buffer;
+};
+
+// Splits `group` by `key`, keeping only the parts of two or more, in first-met order.
+template <typename Key>
+std::vector<std::vector<Candidate>> SplitBy(const std::vector<Candidate>& group, Key key) {
+    std::map<Hash, size_t> index;
+    std::vector<std::vector<Candidate>> parts;
+    for (const Candidate& c : group) {
+        const auto [it, added] = index.try_emplace(key(c), parts.size());
+        if (added)
+            parts.emplace_back();
+        parts[it->second].push_back(c);
+    }
+    std::erase_if(parts, [](const auto& p) { return p.size() < 2; });
+    return parts;
+}
+
+}  // namespace
+
+std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
+                                                  const std::vector<quint32>& files,
+                                                  platform::ContentReader& reader,
+                                                  const std::atomic<bool>* scanning,
+                                                  ContentProgress* progress) {
+    // By size, each file once however many links it has, in the order met.
+    std::map<quint64, std::vector<Candidate>> bySize;
+    std::unordered_set<platform::FileId, decltype([](const platform::FileId& id) {
+                           return std::hash<quint64>()(id.inode * 31 + id.volume);
+                       })>
+        seen;
+    quint32 order = 0;
+    for (const quint32 i : files) {
+        const FileRecord& r = list[i];
+        ++order;
+        if (!r.regular() || r.size == 0)
+            continue;
+        if (!seen.insert({list.volume(r), r.inode}).second)
+            continue;
+        bySize[r.size].push_back({i, order, {}, {}});
+    }
+    std::vector<std::pair<quint64, std::vector<Candidate>>> sizes;
+    quint64 toRead = 0;
+    for (auto& [size, group] : bySize)
+        if (group.size() > 1) {
+            toRead += size * group.size();
+            sizes.emplace_back(size, std::move(group));
+        }
+    bySize.clear();
+    if (progress)
+        progress->bytesToRead.store(toRead, std::memory_order_relaxed);
+
+    Hasher hasher(scanning, progress);
+    IdenticalResult result;
+    std::vector<std::pair<quint32, IdenticalGroup>> found;  // first member's order, group
+    for (auto& [size, group] : sizes) {
+        const qint64 bytes = static_cast<qint64>(size);
+        const qint64 head = std::min(bytes, kPartialHashBytes);
+        const auto open = [&](const Candidate& c) {
+            const FileRecord& r = list[c.record];
+            return reader.open(list.fullPath(r), {list.volume(r), r.inode});
+        };
+        std::vector<Candidate> read;
+        for (Candidate& c : group) {
+            const auto stream = open(c);
+            if (stream && hasher.hash(*stream, head, head, c.head))
+                read.push_back(c);
+            if (hasher.stopped())
+                return std::nullopt;
+        }
+        // Files are opened again for the rest, past their head: no descriptor is held
+        // across a group of any size, and no byte is read twice.
+        for (auto& part : SplitBy(read, [](const Candidate& c) { return c.head; })) {
+            std::vector<Candidate> whole;
+            for (Candidate& c : part) {
+                if (bytes == head) {
+                    whole.push_back(c);
+                    continue;
+                }
+                const auto stream = open(c);
+                if (stream && stream->skip(head) && hasher.hash(*stream, -1, bytes - head, c.rest))
+                    whole.push_back(c);
+                if (hasher.stopped())
+                    return std::nullopt;
+            }
+            for (auto& same : SplitBy(whole, [](const Candidate& c) { return c.rest; })) {
+                IdenticalGroup g{size, {}};
+                for (const Candidate& c : same)
+                    g.files.push_back(c.record);
+                found.emplace_back(same.front().order, std::move(g));
+            }
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        if (a.second.wastedBytes() != b.second.wastedBytes())
+            return a.second.wastedBytes() > b.second.wastedBytes();
+        return a.first < b.first;
+    });
+    for (auto& [first, g] : found) {
+        result.wastedBytes += g.wastedBytes();
+        result.groups.push_back(std::move(g));
+    }
+    return result;
+}
+
+}  // namespace dovrane::engine

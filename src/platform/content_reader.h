@@ -1,0 +1,37 @@
+#pragma once
+// Reading what files hold, for the identical-content search: a file is opened by its
+// device path and read from start to end in one pass.
+
+#include <QString>
+#include <memory>
+#include <span>
+
+#include "platform/find_data.h"
+
+namespace dovrane::platform {
+
+class Device;
+
+class ContentStream {
+public:
+    virtual ~ContentStream() = default;
+    // Up to buffer.size() bytes at the current position; 0 at the end, -1 on an error.
+    virtual qint64 read(std::span<char> buffer) = 0;
+    // Moves the position forward without reading; false on an error.
+    virtual bool skip(qint64 bytes) = 0;
+};
+
+class ContentReader {
+public:
+    virtual ~ContentReader() = default;
+    // The regular file at `devicePath` if it is still the file `id` (links are never
+    // followed); null otherwise or when it cannot be read.
+    virtual std::unique_ptr<ContentStream> open(const QString& devicePath, const FileId& id) = 0;
+};
+
+// Reads the files of the host device rooted at `rootHostPath`.
+std::unique_ptr<ContentReader> MakeHostContentReader(const QString& rootHostPath);
+// Reads the files of `device`; null for a device without contents (the test device).
+std::unique_ptr<ContentReader> MakeContentReader(Device& device);
+
+}  // namespace dovrane::platform
