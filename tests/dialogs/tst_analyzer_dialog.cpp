@@ -9,6 +9,7 @@
 #include "dialogs/analyzer_dialog.h"
 #include "dialogs/colors.h"
 #include "dialogs/control_id.h"
+#include "support/probes.h"
 
 using namespace dovrane;
 using dialogs::GetDlgItem;
@@ -31,40 +32,40 @@ class TestAnalyzerDialog : public QObject {
     Q_OBJECT
 
 private slots:
-    void headerAndCancelAtTheDevicesWidth() {
-        TitledDialog dialog(QStringLiteral("File List"), true);
-        dialog.resize(240, 320);
-        dialog.show();
-        const QLabel* header = dialog.header();
-        QCOMPARE(header, GetDlgItem<QLabel>(&dialog, dialogs::kIdHeader));
-        QCOMPARE(header->text(), QStringLiteral("File List"));
-        QCOMPARE(header->geometry(), QRect(4, 5, 166, 17));  // clipped at x = 170
-        QCOMPARE(header->font().family(), QStringLiteral("Tahoma"));
-        QCOMPARE(header->font().weight(), QFont::DemiBold);  // bold 8.5 points: 600, not 700
-        QCOMPARE(header->font().pixelSize(), 11);
-        QCOMPARE(header->palette().color(QPalette::WindowText), dialogs::kBlue);
-        auto* cancel = GetDlgItem<QPushButton>(&dialog, dialogs::kIdCancel);
-        QCOMPARE(cancel->geometry(), QRect(190, 2, 48, 20));  // x 190 to 238, y 2 to 22
-        QCOMPARE(cancel->palette().color(QPalette::ButtonText), dialogs::kBlue);
-        dialog.resize(320, 320);  // the layout follows the width
-        QCOMPARE(header->geometry(), QRect(4, 5, 246, 17));
-        QCOMPARE(cancel->geometry(), QRect(270, 2, 48, 20));
-        QTest::mouseClick(cancel, Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QVERIFY(!dialog.isVisible());
-    }
-
-    void withoutCancelKeepsHeaderAndLine() {
-        TitledDialog dialog(QStringLiteral("Overview"), false);
-        dialog.resize(240, 320);
-        dialog.show();
-        QVERIFY(!GetDlgItem(&dialog, dialogs::kIdCancel));
-        QCOMPARE(dialog.header()->geometry(), QRect(4, 5, 166, 17));
-        const QImage image = dialog.grab().toImage();
-        for (const int x : {0, 200, 239})
-            QCOMPARE((QList<QColor>{image.pixelColor(x, 23), image.pixelColor(x, 24)}),
-                     (QList<QColor>{Qt::black, Qt::white}));
-        QCOMPARE(image.pixelColor(200, 10), QColor(Qt::white));  // nothing right of the header
+    void headerCancelAndLine() {
+        for (const bool withCancel : {true, false}) {
+            const test::Case name(withCancel ? "with Cancel" : "without");
+            TitledDialog dialog(QStringLiteral("File List"), withCancel);
+            dialog.resize(240, 320);
+            dialog.show();
+            const QLabel* header = dialog.header();
+            QCOMPARE(header, GetDlgItem<QLabel>(&dialog, dialogs::kIdHeader));
+            QCOMPARE(header->text(), QStringLiteral("File List"));
+            QCOMPARE(header->geometry(), QRect(4, 5, 166, 17));  // clipped at x = 170
+            QCOMPARE(header->font().family(), QStringLiteral("Tahoma"));
+            QCOMPARE(header->font().weight(), QFont::DemiBold);  // bold 8.5 points: 600, not 700
+            QCOMPARE(header->font().pixelSize(), 11);
+            QCOMPARE(header->palette().color(QPalette::WindowText), dialogs::kBlue);
+            // The line under the header across the whole width, white below it.
+            const QImage image = dialog.grab().toImage();
+            for (const int x : {0, 200, 239})
+                QCOMPARE((QList{test::PixelAt(image, {x, 23}), test::PixelAt(image, {x, 24})}),
+                         (QList<QRgb>{0, 0xFFFFFF}));
+            auto* cancel = GetDlgItem<QPushButton>(&dialog, dialogs::kIdCancel);
+            if (!withCancel) {
+                QVERIFY(!cancel);
+                QCOMPARE(test::PixelAt(image, {200, 10}), QRgb(0xFFFFFF));
+                continue;
+            }
+            QCOMPARE(cancel->geometry(), QRect(190, 2, 48, 20));  // x 190 to 238, y 2 to 22
+            QCOMPARE(cancel->palette().color(QPalette::ButtonText), dialogs::kBlue);
+            dialog.resize(320, 320);  // the layout follows the width
+            QCOMPARE(header->geometry(), QRect(4, 5, 246, 17));
+            QCOMPARE(cancel->geometry(), QRect(270, 2, 48, 20));
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            QVERIFY(!dialog.isVisible());
+        }
     }
 
     void pointFontHeight() {

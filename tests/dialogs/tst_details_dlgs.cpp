@@ -16,6 +16,7 @@
 #include "engine/folder_tree.h"
 #include "engine/text.h"
 #include "platform/test_device.h"
+#include "support/probes.h"
 #include "views/file_type_view.h"
 #include "views/folder_view.h"
 
@@ -23,21 +24,20 @@ using namespace dovrane;
 
 namespace {
 
-QStringList Rows(const dialogs::CHoldListCtrl* list) {
-    QStringList out;
-    for (int r = 0; r < list->model()->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < list->model()->columnCount(); ++c)
-            cells << list->model()->index(r, c).data().toString();
-        out << cells.join(u'|');
-    }
-    return out;
-}
-
 // \a (50 in a\x, 150 in a's own files), \b (800), 0 bytes in the root's own files.
-void Fill(platform::TestDevice& device) {
-    device.addFile(u"\\a\\x\\f", 50).addFile(u"\\a\\g", 150).addFile(u"\\b\\h", 800);
-    device.addFile(u"\\empty", 0);
+struct Details {
+    Details() : dialog(&device) {
+        device.addFile(u"\\a\\x\\f", 50).addFile(u"\\a\\g", 150).addFile(u"\\b\\h", 800);
+        device.addFile(u"\\empty", 0);
+        engine::ScanFolder(device, tree, 16, {});
+    }
+    platform::TestDevice device;
+    engine::FolderTree tree;
+    dialogs::CFolderDetailsDlg dialog;
+};
+
+QStringList Rows(const dialogs::CHoldListCtrl* list) {
+    return test::Rows(list->model());
 }
 
 }  // namespace
@@ -47,12 +47,10 @@ class TestDetailsDlgs : public QObject {
 
 private slots:
     void walksDownAndUp() {
-        platform::TestDevice device;
-        Fill(device);
-        engine::FolderTree tree;
-        engine::ScanFolder(device, tree, 16, {});
-        dialogs::CFolderDetailsDlg dialog(&device);
-        dialog.SetFolder(tree.root(), tree.root(), engine::kRootDisplayPath);
+        Details d;
+        auto& dialog = d.dialog;
+        const engine::FolderNode* root = d.tree.root();
+        dialog.SetFolder(root, root, engine::kRootDisplayPath);
         QCOMPARE(dialog.currentFolderLabel()->text(), engine::kRootDisplayPath);
         // No "In Folder" where the folder's own files hold no bytes.
         QCOMPARE(Rows(dialog.list()), QStringList({"b|800  B|80.0|80.0", "a|200  B|20.0|20.0"}));
@@ -63,10 +61,10 @@ private slots:
         emit dialog.list()->columnClicked(0);  // A..Z: quotes sort first
         QCOMPARE(Rows(dialog.list()).first(), "\"In Folder\"|150  B|75.0|15.0");
         QTest::mouseClick(dialog.upButton(), Qt::LeftButton);  // up, then Z..A
-        QCOMPARE(dialog.m_pCurrent, tree.root());
+        QCOMPARE(dialog.m_pCurrent, root);
         QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
         dialog.OnUp();  // at the root nothing happens
-        QCOMPARE(dialog.m_pCurrent, tree.root());
+        QCOMPARE(dialog.m_pCurrent, root);
         QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
         emit dialog.list()->columnClicked(3);  // Tot % does not sort
         QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
@@ -79,28 +77,23 @@ private slots:
     }
 
     void inFolderOpensItsFiles() {
-        platform::TestDevice device;
-        Fill(device);
-        engine::FolderTree tree;
-        engine::ScanFolder(device, tree, 16, {});
-        dialogs::CFolderDetailsDlg dialog(&device);
-        const engine::FolderNode* a = engine::FindFolderByPath(tree.root(), u"\\a");
-        dialog.SetFolder(a, tree.root(), QStringLiteral(" \\a"));
+        Details d;
+        const engine::FolderNode* a = engine::FindFolderByPath(d.tree.root(), u"\\a");
+        d.dialog.SetFolder(a, d.tree.root(), QStringLiteral(" \\a"));
         QStringList shown;
-        dialogs::ScopedModalHook hook([&](QDialog& d) {
-            auto& files = dynamic_cast<dialogs::CFolderFilesDlg&>(d);
-            shown << QString::number(files.list()->model()->rowCount()) + u' ' +
-                         files.list()->model()->index(0, 0).data().toString();
+        dialogs::ScopedModalHook hook([&](QDialog& opened) {
+            auto* files = dynamic_cast<dialogs::CFolderFilesDlg&>(opened).list();
+            shown << test::Rows(files->model(), 0).join(u' ');
             return int(QDialog::Rejected);
         });
-        dialog.OnRowClick(0);  // "In Folder" is the largest of \a
-        QCOMPARE(shown, QStringList{"1 g"});
-        QCOMPARE(dialog.m_pCurrent, a);
+        d.dialog.OnRowClick(0);  // "In Folder" is the largest of \a
+        QCOMPARE(shown, QStringList{"g"});
+        QCOMPARE(d.dialog.m_pCurrent, a);
     }
 
     void okShowsTheFolderInTheView() {
         platform::TestDevice device;
-        Fill(device);
+        device.addFile(u"\\a\\x\\f", 50).addFile(u"\\b\\h", 800);
         engine::Settings settings;
         QWidget window;
         views::CFolderView view;
@@ -164,11 +157,12 @@ private slots:
         table.ComputeFileTypeTotals(16);
         dialogs::CFileTypesDlg dialog(&device);
         dialog.SetTable(&table);
-        QCOMPARE(Rows(dialog.list()), QStringList({"|0  B|0.0", "Generic|0  B|0.0", "Z|0  B|0.0"}));
+        const QStringList az{"|0  B|0.0", "Generic|0  B|0.0", "Z|0  B|0.0"};
+        QCOMPARE(Rows(dialog.list()), az);  // opened, then A..Z, then Z..A
         emit dialog.list()->columnClicked(0);
-        QCOMPARE(Rows(dialog.list()), QStringList({"|0  B|0.0", "Generic|0  B|0.0", "Z|0  B|0.0"}));
+        QCOMPARE(Rows(dialog.list()), az);
         emit dialog.list()->columnClicked(0);
-        QCOMPARE(Rows(dialog.list()), QStringList({"Z|0  B|0.0", "Generic|0  B|0.0", "|0  B|0.0"}));
+        QCOMPARE(Rows(dialog.list()), QStringList(az.crbegin(), az.crend()));
     }
 };
 

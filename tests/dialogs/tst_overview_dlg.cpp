@@ -7,6 +7,7 @@
 #include "dialogs/control_id.h"
 #include "dialogs/overview_dlg.h"
 #include "platform/test_device.h"
+#include "support/probes.h"
 
 using namespace dovrane;
 using dialogs::COverviewDlg;
@@ -16,53 +17,46 @@ class TestOverviewDlg : public QObject {
     Q_OBJECT
 
 private slots:
-    void values_data() {
-        QTest::addColumn<bool>("cards");
-        QTest::addColumn<int>("card");
-        QTest::addColumn<QStringList>("values");  // in the order of the template's rows
+    void values() {
         const QStringList memory{"24.00 MB", "8.00 MB",  "6.00 MB", "2.00 MB",
                                  "16.00 MB", "12.00 MB", "4.00 MB"};
-        QTest::newRow("no card") << false << -1 << memory + QStringList{"", "", ""};
-        QTest::newRow("second card")
-            << true << 1 << memory + QStringList{"0.95 MB", "0.48 MB", "0.48 MB"};
-        QTest::newRow("none chosen: the first")
-            << true << -1 << memory + QStringList{"4.00 MB", "1.00 MB", "3.00 MB"};
-    }
-
-    void values() {
-        QFETCH(bool, cards);
-        QFETCH(int, card);
-        QFETCH(QStringList, values);
-        platform::TestDevice device;
-        device.setMemory(platform::MemoryFigures{16 << 20, 4 << 20});
-        device.setDiskSpace(u"\\", DiskSpace{8 << 20, 2 << 20});
-        if (cards) {
-            device.addFolder(u"\\SD", platform::kAttributeTemporary)
-                .setDiskSpace(u"\\SD", DiskSpace{4 << 20, 3 << 20});
-            device.addFolder(u"\\CF", platform::kAttributeTemporary)
-                .setDiskSpace(u"\\CF", DiskSpace{1000000, 500000});
-        }
-        COverviewDlg dialog(device);
-        dialog.m_nCard = card;
-        dialog.show();
-        QCOMPARE(dialog.header()->text(), QStringLiteral("Overview"));
-        QStringList got, blueBold;
-        for (const COverviewDlg::Row& row : COverviewDlg::Rows()) {
-            got.append(dialogs::GetDlgItem<QLabel>(&dialog, row.valueId)->text());
-            const auto* label = dialogs::GetDlgItem<QLabel>(&dialog, row.labelId);
-            if (label->palette().color(QPalette::WindowText) == dialogs::kBlue &&
-                label->font().weight() == QFont::DemiBold)
-                blueBold.append(label->text());
-        }
-        QCOMPARE(got, values);
-        QCOMPARE(blueBold, (QStringList{"Total Main Memory:", "Total Storage Memory:",
-                                        "Total Program Memory:", "Total Storage Card Size:"}));
-        // Four lines across the whole width; white just below them at the right edge.
-        const QImage image = dialog.grab().toImage();
-        for (const int y : {23, 56, 125, 200}) {
-            QCOMPARE(image.pixelColor(0, y), QColor(Qt::black));
-            QCOMPARE(image.pixelColor(image.width() - 1, y), QColor(Qt::black));
-            QCOMPARE(image.pixelColor(image.width() - 1, y + 2), QColor(Qt::white));
+        // With cards, the card chosen, the values in the order of the template's rows.
+        for (const auto& [cards, card, values] :
+             {std::tuple(false, -1, memory + QStringList{"", "", ""}),
+              {true, 1, memory + QStringList{"0.95 MB", "0.48 MB", "0.48 MB"}},
+              {true, -1, memory + QStringList{"4.00 MB", "1.00 MB", "3.00 MB"}}}) {  // the first
+            const test::Case name(QStringLiteral("cards %1, card %2").arg(cards).arg(card));
+            platform::TestDevice device;
+            device.setMemory(platform::MemoryFigures{16 << 20, 4 << 20});
+            device.setDiskSpace(u"\\", DiskSpace{8 << 20, 2 << 20});
+            if (cards) {
+                device.addFolder(u"\\SD", platform::kAttributeTemporary)
+                    .setDiskSpace(u"\\SD", DiskSpace{4 << 20, 3 << 20});
+                device.addFolder(u"\\CF", platform::kAttributeTemporary)
+                    .setDiskSpace(u"\\CF", DiskSpace{1000000, 500000});
+            }
+            COverviewDlg dialog(device);
+            dialog.m_nCard = card;
+            dialog.show();
+            QCOMPARE(dialog.header()->text(), QStringLiteral("Overview"));
+            QStringList got, blueBold;
+            for (const COverviewDlg::Row& row : COverviewDlg::Rows()) {
+                got.append(dialogs::GetDlgItem<QLabel>(&dialog, row.valueId)->text());
+                const auto* label = dialogs::GetDlgItem<QLabel>(&dialog, row.labelId);
+                if (label->palette().color(QPalette::WindowText) == dialogs::kBlue &&
+                    label->font().weight() == QFont::DemiBold)
+                    blueBold.append(label->text());
+            }
+            QCOMPARE(got, values);
+            QCOMPARE(blueBold, (QStringList{"Total Main Memory:", "Total Storage Memory:",
+                                            "Total Program Memory:", "Total Storage Card Size:"}));
+            // Four lines across the whole width; white just below them at the right edge.
+            const QImage image = dialog.grab().toImage();
+            for (const int y : {23, 56, 125, 200}) {
+                QCOMPARE(image.pixelColor(0, y), QColor(Qt::black));
+                QCOMPARE(image.pixelColor(image.width() - 1, y), QColor(Qt::black));
+                QCOMPARE(image.pixelColor(image.width() - 1, y + 2), QColor(Qt::white));
+            }
         }
     }
 };

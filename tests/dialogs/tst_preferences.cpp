@@ -3,14 +3,12 @@
 // buttons, sliders, keys and preview.
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
-#include <QTest>
 #include <QTimer>
 
 #include "charts/color_ref.h"
@@ -18,13 +16,14 @@
 #include "dialogs/color_picker_dlg.h"
 #include "dialogs/control_id.h"
 #include "dialogs/preferences_dlg.h"
-#include "platform/message_box.h"
 #include "platform/profile.h"
+#include "support/probes.h"
 
 using namespace dovrane;
 using dialogs::GetDlgItem;
 using engine::ColorRef;
 using engine::kDefaultSliceColors;
+using test::PixelAt;
 
 namespace {
 
@@ -47,20 +46,8 @@ struct Prefs {
     int count = 16;
     platform::Profile profile;
     dialogs::CPreferencesDlg dialog;
-    QStringList boxes;
-    int beeps = 0;
-    platform::ScopedMessageBoxHook hook{[this](const platform::MessageBoxRequest& request) {
-        boxes.append(request.text);
-        return platform::MessageBoxResult::Ok;
-    }};
-    platform::BeepHook previousBeep = platform::SetBeepHook([this] { ++beeps; });
-    ~Prefs() { platform::SetBeepHook(previousBeep); }
+    test::RecordedBoxes boxes;
 };
-
-QRgb At(const QImage& image, QPoint p) {
-    const qreal r = image.devicePixelRatio();
-    return image.pixel(qRound(p.x() * r), qRound(p.y() * r)) & 0xFFFFFF;
-}
 
 QRgb Rgb(ColorRef color) {
     return charts::RgbFromColorRef(color) & 0xFFFFFF;
@@ -72,61 +59,49 @@ class TestPreferences : public QObject {
     Q_OBJECT
 
 private slots:
-    void rangeCheckOnOK_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("stored");  // 0: refused
-        for (const auto& [text, stored] : std::initializer_list<std::pair<const char*, int>>{
-                 {"4", 0}, {"5", 5}, {"25", 25}, {"26", 0}, {"abc", 0}, {"", 0}, {" 7 ", 7}})
-            QTest::newRow(text) << QString::fromLatin1(text) << stored;
-    }
-
     void rangeCheckOnOK() {
-        QFETCH(QString, text);
-        QFETCH(int, stored);
-        Prefs p;
-        p.dialog.slicesEdit()->setText(text);
-        p.Press(dialogs::kIdOk);
-        QCOMPARE(p.boxes, QStringList(stored ? 0 : 1, "Please enter an integer between 5 and 25."));
-        QCOMPARE(p.dialog.isVisible(), !stored);
-        QCOMPARE(p.count, stored ? stored : 16);
-        QCOMPARE(QFile::exists(p.file()), stored != 0);
-    }
-
-    void moves_data() {
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<QList<int>>("presses");
-        QTest::addColumn<QList<int>>("order");  // factory indexes of the first rows
-        QTest::addColumn<int>("after");
-        QTest::addColumn<int>("boxes");
-        QTest::addColumn<int>("beeps");
-        const int up = dialogs::kIdMoveUp, down = dialogs::kIdMoveDown;
-        QTest::newRow("up, none selected") << -1 << QList{up} << QList{0, 1} << -1 << 1 << 0;
-        QTest::newRow("down, none selected") << -1 << QList{down} << QList{0, 1} << -1 << 1 << 0;
-        QTest::newRow("up at row 0") << 0 << QList{up} << QList{0, 1} << 0 << 0 << 1;
-        QTest::newRow("down at row 15") << 15 << QList{down} << QList{0, 1} << 15 << 0 << 1;
-        QTest::newRow("down twice") << 0 << QList{down, down} << QList{1, 2, 0, 3} << 2 << 0 << 0;
-        QTest::newRow("up from 1") << 1 << QList{up} << QList{1, 0, 2} << 0 << 0 << 0;
+        for (const auto& [text, stored] : std::initializer_list<std::pair<const char*, int>>{
+                 {"4", 0}, {"5", 5}, {"25", 25}, {"26", 0}, {"abc", 0}, {"", 0}, {" 7 ", 7}}) {
+            const test::Case name(text);  // stored 0: refused
+            Prefs p;
+            p.dialog.slicesEdit()->setText(QString::fromLatin1(text));
+            p.Press(dialogs::kIdOk);
+            QCOMPARE(p.boxes.texts,
+                     QStringList(stored ? 0 : 1, "Please enter an integer between 5 and 25."));
+            QCOMPARE(p.dialog.isVisible(), !stored);
+            QCOMPARE(p.count, stored ? stored : 16);
+            QCOMPARE(QFile::exists(p.file()), stored != 0);
+        }
     }
 
     void moves() {
-        QFETCH(int, selected);
-        QFETCH(QList<int>, presses);
-        QFETCH(QList<int>, order);
-        QFETCH(int, after);
-        QFETCH(int, boxes);
-        QFETCH(int, beeps);
-        Prefs p;
-        p.list().SetSelected(selected);
-        for (const int id : presses)
-            p.Press(id);
-        QCOMPARE(p.boxes, QStringList(boxes, "Please select a color in the list to move."));
-        QCOMPARE(p.beeps, beeps);
-        QCOMPARE(p.list().selected(), after);
-        std::vector<ColorRef> expected(kDefaultSliceColors.begin(), kDefaultSliceColors.end());
-        for (int i = 0; i < order.size(); ++i)
-            expected[size_t(i)] = kDefaultSliceColors[size_t(order[i])];
-        QCOMPARE(p.list().colors, expected);  // the rows further down never move
-        QCOMPARE(p.table, kDefaultSliceColors);
+        const int up = dialogs::kIdMoveUp, down = dialogs::kIdMoveDown;
+        // Selected row, presses, the factory indexes of the first rows after, the row then
+        // selected, the boxes and the beeps.
+        const std::tuple<int, QList<int>, QList<int>, int, int, int> cases[] = {
+            {-1, {up}, {0, 1}, -1, 1, 0},
+            {-1, {down}, {0, 1}, -1, 1, 0},
+            {0, {up}, {0, 1}, 0, 0, 1},
+            {15, {down}, {0, 1}, 15, 0, 1},
+            {0, {down, down}, {1, 2, 0, 3}, 2, 0, 0},
+            {1, {up}, {1, 0, 2}, 0, 0, 0}};
+        for (const auto& [selected, presses, order, after, boxes, beeps] : cases) {
+            const test::Case name(
+                QStringLiteral("row %1, %2 presses").arg(selected).arg(presses.size()));
+            Prefs p;
+            p.list().SetSelected(selected);
+            for (const int id : presses)
+                p.Press(id);
+            QCOMPARE(p.boxes.texts,
+                     QStringList(boxes, "Please select a color in the list to move."));
+            QCOMPARE(p.boxes.beeps, beeps);
+            QCOMPARE(p.list().selected(), after);
+            std::vector<ColorRef> expected(kDefaultSliceColors.begin(), kDefaultSliceColors.end());
+            for (int i = 0; i < order.size(); ++i)
+                expected[size_t(i)] = kDefaultSliceColors[size_t(order[i])];
+            QCOMPARE(p.list().colors, expected);  // the rows further down never move
+            QCOMPARE(p.table, kDefaultSliceColors);
+        }
     }
 
     void moveScrollsTheSelectionIntoViewAndTapsFollowTheScroll() {
@@ -142,42 +117,38 @@ private slots:
         QTest::mouseClick(p.list().viewport(), Qt::LeftButton, {}, QPoint(60, 5));
         QCOMPARE(p.list().selected(), 2);  // (40 + 5) / 20, drawn at the top: navy, white
         const QImage image = p.list().viewport()->grab().toImage();  // outline, yellow swatch
-        QCOMPARE((QList<QRgb>{At(image, {2, 1}), At(image, {35, 10}), At(image, {36, 10}),
-                              At(image, {35, 30}), At(image, {40, 30})}),
-                 (QList<QRgb>{0x000080, 0xFFFFFF, 0xFFFF00, 0x000000, 0x0000FF}));
-    }
-
-    void changeThroughThePicker_data() {
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<uint>("expected");
-        QTest::newRow("OK") << true << 0x408080u;
-        QTest::newRow("Cancel") << false << 0x008000u;
+        QCOMPARE(
+            (QList<QRgb>{PixelAt(image, {2, 1}), PixelAt(image, {35, 10}), PixelAt(image, {36, 10}),
+                         PixelAt(image, {35, 30}), PixelAt(image, {40, 30})}),
+            (QList<QRgb>{0x000080, 0xFFFFFF, 0xFFFF00, 0x000000, 0x0000FF}));
     }
 
     void changeThroughThePicker() {
-        QFETCH(bool, ok);
-        QFETCH(uint, expected);
-        Prefs p;
-        p.Press(dialogs::kIdChange);
-        QCOMPARE(p.boxes, QStringList{"Please select a color in the list to change."});
-        p.list().SetSelected(1);
-        ColorRef opened = 0;
-        QTimer::singleShot(0, [&] {
-            auto* picker =
-                qobject_cast<dialogs::CColorPickerDlg*>(QApplication::activeModalWidget());
-            opened = picker->color();
-            QTest::mouseClick(GetDlgItem<QWidget>(picker, 2010), Qt::LeftButton);
-            QTest::keyClick(picker, ok ? Qt::Key_Return : Qt::Key_Escape);
-            if (picker->isVisible())
-                picker->reject();  // a failure must not leave the test waiting
-        });
-        if (ok)  // and by a double click on the row
-            QTest::mouseDClick(p.list().viewport(), Qt::LeftButton, {}, QPoint(60, 25));
-        else
+        for (const bool ok : {true, false}) {
+            const test::Case name(ok ? "OK" : "Cancel");
+            Prefs p;
             p.Press(dialogs::kIdChange);
-        QCOMPARE(opened, ColorRef(0x008000));
-        QCOMPARE(p.list().colors[1], ColorRef(expected));
-        QCOMPARE(At(p.list().image(), {40, 30}), Rgb(expected));
+            QCOMPARE(p.boxes.texts, QStringList{"Please select a color in the list to change."});
+            p.list().SetSelected(1);
+            ColorRef opened = 0;
+            QTimer::singleShot(0, [&] {
+                auto* picker =
+                    qobject_cast<dialogs::CColorPickerDlg*>(QApplication::activeModalWidget());
+                opened = picker->color();
+                QTest::mouseClick(GetDlgItem<QWidget>(picker, 2010), Qt::LeftButton);
+                QTest::keyClick(picker, ok ? Qt::Key_Return : Qt::Key_Escape);
+                if (picker->isVisible())
+                    picker->reject();  // a failure must not leave the test waiting
+            });
+            if (ok)  // and by a double click on the row
+                QTest::mouseDClick(p.list().viewport(), Qt::LeftButton, {}, QPoint(60, 25));
+            else
+                p.Press(dialogs::kIdChange);
+            const ColorRef expected = ok ? 0x408080 : 0x008000;
+            QCOMPARE(opened, ColorRef(0x008000));
+            QCOMPARE(p.list().colors[1], expected);
+            QCOMPARE(PixelAt(p.list().image(), {40, 30}), Rgb(expected));
+        }
     }
 
     void unwritableProfileIsReportedOnceAndStillApplies() {
@@ -186,8 +157,9 @@ private slots:
         Prefs p(blocker.fileName() + QStringLiteral("/p.ini"));  // under a file: cannot be made
         p.dialog.slicesEdit()->setText(QStringLiteral("6"));
         p.Press(dialogs::kIdOk);
-        QCOMPARE(p.boxes.size(), 1);
-        QVERIFY(p.boxes[0].startsWith(QStringLiteral("The preferences could not be saved to ")));
+        QCOMPARE(p.boxes.texts.size(), 1);
+        QVERIFY(
+            p.boxes.texts[0].startsWith(QStringLiteral("The preferences could not be saved to ")));
         QCOMPARE(p.dialog.result(), int(QDialog::Accepted));
         QCOMPARE(p.count, 6);
     }
@@ -198,13 +170,13 @@ private slots:
             picker.show();
             QTest::mouseClick(GetDlgItem<QWidget>(&picker, standard.id), Qt::LeftButton);
             const ColorRef c = standard.color;
-            QCOMPARE(picker.color(), c);
-            QCOMPARE((QList<int>{picker.slider(dialogs::kIdRedSlider)->value(),
+            QCOMPARE((QList<int>{int(picker.color()), picker.slider(dialogs::kIdRedSlider)->value(),
                                  picker.slider(dialogs::kIdGreenSlider)->value(),
                                  picker.slider(dialogs::kIdBlueSlider)->value()}),
-                     (QList<int>{int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16)}));
-            QCOMPARE(At(picker.grab().toImage(), dialogs::PreviewBand(picker.width()).center()),
-                     Rgb(c));
+                     (QList<int>{int(c), int(c & 0xFF), int(c >> 8 & 0xFF), int(c >> 16)}));
+            QCOMPARE(
+                PixelAt(picker.grab().toImage(), dialogs::PreviewBand(picker.width()).center()),
+                Rgb(c));
         }
     }
 
@@ -221,8 +193,8 @@ private slots:
         QCOMPARE(GetDlgItem<QLabel>(&picker, dialogs::kIdBlueValue)->text(), QStringLiteral("127"));
         const QPoint corner = dialogs::PreviewBand(picker.width()).topLeft();
         const QImage image = picker.grab().toImage();
-        QCOMPARE(At(image, corner), QRgb(0xFF007F));
-        QCOMPARE(At(image, corner - QPoint(1, 0)), QRgb(0xFFFFFF));
+        QCOMPARE(PixelAt(image, corner), QRgb(0xFF007F));
+        QCOMPARE(PixelAt(image, corner - QPoint(1, 0)), QRgb(0xFFFFFF));
         QTest::keyClick(&picker, Qt::Key_Return);
         QCOMPARE(picker.result(), int(QDialog::Accepted));
     }

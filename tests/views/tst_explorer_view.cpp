@@ -1,15 +1,19 @@
-// The Explorer's lazy tree on real folders and on the in-memory device.
+// The Explorer's lazy tree on real folders and on the in-memory device; the child views'
+// windows.
 
 #include <QScopeGuard>
 #include <QTest>
 #include <QTreeWidget>
 
+#include "dialogs/control_id.h"
 #include "engine/file_list.h"
 #include "engine/text.h"
 #include "platform/host_device.h"
 #include "platform/test_device.h"
+#include "support/probes.h"
 #include "support/temp_tree.h"
 #include "views/explorer_view.h"
+#include "views/folder_view.h"
 #include "views/tree_images.h"
 
 using namespace dovrane;
@@ -24,7 +28,8 @@ struct Explorer {
         view.ExpandRoot();
     }
     QTreeWidgetItem* root() const { return view.tree()->topLevelItem(0); }
-    QTreeWidgetItem* child(const QTreeWidgetItem* parent, const QString& name) const {
+    QTreeWidgetItem* child(const QString& name, const QTreeWidgetItem* parent = nullptr) const {
+        parent = parent ? parent : root();
         for (int i = 0; i < parent->childCount(); ++i)
             if (parent->child(i)->text(0) == name)
                 return parent->child(i);
@@ -46,6 +51,17 @@ class TestExplorerView : public QObject {
     Q_OBJECT
 
 private slots:
+    void childWindowExistsOnlyAfterCreate() {
+        QWidget host;
+        views::CFolderView view;
+        QVERIFY(!view.IsWindowCreated() && host.findChildren<views::CChildWindow*>().isEmpty());
+        QVERIFY(CExplorerView().GetSelectedPath().isEmpty());  // no window yet
+        QVERIFY(view.Create(&host, QRect(0, 26, 240, 294)));
+        QVERIFY(view.IsWindowCreated() && !view.isHidden() && view.windowTitle().isEmpty());
+        QCOMPARE(view.parentWidget(), &host);
+        QCOMPARE(dialogs::GetDlgCtrlID(&view), views::kIdChildView);
+    }
+
     void expandCollapseReexpand() {
         test::TempTree t;
         for (const char* folder : {"b", "A", "c", "Windows", "Windows/Fonts"})
@@ -58,25 +74,20 @@ private slots:
         QCOMPARE(root->text(0), QStringLiteral("\\"));
         QCOMPARE(CExplorerView::ImageOf(root), int(views::kImageDevice));
         QCOMPARE(Explorer::names(root), (QStringList{"A", "b", "c", "Windows"}));
-
-        QTreeWidgetItem* windows = e.child(root, QStringLiteral("Windows"));
+        QTreeWidgetItem* windows = e.child(QStringLiteral("Windows"));
         QCOMPARE(CExplorerView::ImageOf(windows), int(views::kImageClosedFolder));
-        QCOMPARE(windows->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
         windows->setExpanded(true);
         QCOMPARE(CExplorerView::ImageOf(windows), int(views::kImageOpenFolder));
         QCOMPARE(Explorer::names(windows), QStringList{"Fonts"});
-
         // Collapsing drops the children and moves a selection among them up.
         e.view.tree()->setCurrentItem(windows->child(0));
         windows->setExpanded(false);
         QCOMPARE(windows->childCount(), 0);
         QCOMPARE(CExplorerView::ImageOf(windows), int(views::kImageClosedFolder));
         QCOMPARE(e.view.GetSelectedPath(), QStringLiteral("\\Windows"));
-
         t.folder("Windows/new");
         windows->setExpanded(true);
         QCOMPARE(Explorer::names(windows), (QStringList{"Fonts", "new"}));
-
         root->setExpanded(false);
         QCOMPARE(CExplorerView::ImageOf(root), int(views::kImageDevice));
         QCOMPARE(root->childCount(), 0);
@@ -84,21 +95,7 @@ private slots:
         QCOMPARE(root->childCount(), 4);
     }
 
-    void expandButton_data() {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("button");
-        QTest::addColumn<QStringList>("children");
-        QTest::newRow("empty") << "Empty" << false << QStringList{};
-        QTest::newRow("files only") << "Files" << false << QStringList{};
-        QTest::newRow("sub-folders") << "Sub" << true << QStringList{"x", "Y", "z"};
-        QTest::newRow("unreadable") << "Locked" << true << QStringList{};
-        QTest::newRow("vanished") << "Gone" << true << QStringList{};
-    }
-
     void expandButton() {
-        QFETCH(QString, folder);
-        QFETCH(bool, button);
-        QFETCH(QStringList, children);
         platform::TestDevice device;
         device.addFolder(u"\\Empty").addFile(u"\\Files\\a.txt", 1).addFile(u"\\Files\\b", 2);
         device.addFolder(u"\\Sub\\z").addFolder(u"\\Sub\\Y").addFile(u"\\Sub\\f", 3);
@@ -106,30 +103,22 @@ private slots:
         device.addFolder(u"\\Gone\\in");
         Explorer e(device);
         device.remove(u"\\Gone");
-        QTreeWidgetItem* item = e.child(e.root(), folder);
-        QVERIFY(item);
-        item->setExpanded(true);
-        QCOMPARE(item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator, button);
-        QCOMPARE(Explorer::names(item), children);
-    }
-
-    void selectedPath_data() {
-        QTest::addColumn<QString>("select");  // through SelectPath; "-": nothing selected
-        QTest::addColumn<QString>("path");
-        QTest::newRow("nothing") << "-" << QString();
-        QTest::newRow("root") << "\\"
-                              << "\\";
-        QTest::newRow("nested, other case") << "\\windows\\FONTS"
-                                            << "\\Windows\\Fonts";
-        QTest::newRow("backslash in a name") << "\\a\uFF3Cb"
-                                             << "\\a\uFF3Cb";
-        QTest::newRow("invalid byte")
-            << QStringLiteral("\\x") + QChar(0xDCFF) << QStringLiteral("\\x") + QChar(0xDCFF);
+        // A folder, whether it keeps its expand button once opened, its children.
+        for (const auto& [folder, button, children] : {std::tuple("Empty", false, QStringList{}),
+                                                       {"Files", false, {}},
+                                                       {"Sub", true, {"x", "Y", "z"}},
+                                                       {"Locked", true, {}},
+                                                       {"Gone", true, {}}}) {
+            const test::Case name(folder);
+            QTreeWidgetItem* item = e.child(QString::fromLatin1(folder));
+            QCOMPARE(item->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+            item->setExpanded(true);
+            QCOMPARE(item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator, button);
+            QCOMPARE(Explorer::names(item), children);
+        }
     }
 
     void selectedPath() {
-        QFETCH(QString, select);
-        QFETCH(QString, path);
         test::TempTree t;
         for (const char* folder : {"Windows", "Windows/Fonts", "a\\b", "x\xff"})
             t.folder(folder);
@@ -137,12 +126,19 @@ private slots:
         const auto cleanup = qScopeGuard([&] { ::rmdir(t.host("x\xff").c_str()); });
         platform::HostDevice device(t.root());
         Explorer e(device);
-        if (select != u"-")
+        QCOMPARE(e.view.GetSelectedPath(), QString());
+        const QString invalid = QStringLiteral("\\x") + QChar(0xDCFF);
+        for (const auto& [select, path] :
+             {std::pair(QStringLiteral("\\"), QStringLiteral("\\")),
+              {"\\windows\\FONTS", "\\Windows\\Fonts"},  // another case
+              {"\\a\uFF3Cb", "\\a\uFF3Cb"},              // a backslash in a name
+              {invalid, invalid}}) {
+            const test::Case name(path);
             QVERIFY(e.view.SelectPath(select));
-        QCOMPARE(e.view.GetSelectedPath(), path);
-        // The Folder View finds the folder by that path, folded as the main view folds it.
-        if (!path.isEmpty())
+            QCOMPARE(e.view.GetSelectedPath(), path);
+            // The Folder View finds the folder by that path, folded as the main view folds it.
             QCOMPARE(engine::ResolveFolderPath(device, engine::FoldCase(path)), path);
+        }
     }
 
     void imageStrip() {

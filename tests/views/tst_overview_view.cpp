@@ -9,6 +9,7 @@
 #include "platform/control_panel.h"
 #include "platform/shell.h"
 #include "platform/test_device.h"
+#include "support/probes.h"
 #include "views/overview_view.h"
 
 using namespace dovrane;
@@ -20,6 +21,9 @@ using platform::MemoryFigures;
 namespace {
 
 constexpr quint64 kMB = 1 << 20;
+QRgb Rgb(engine::ColorRef color) {
+    return charts::RgbFromColorRef(color) & 0xFFFFFF;
+}
 constexpr engine::ColorRef kBlue = 0xFF0000, kYellow = 0x00FFFF, kRed = 0x0000FF, kGreen = 0x00FF00;
 
 // 16 MB of program memory, 4 MB free; an 8 MB store with 2 MB free; with cards, 1 of
@@ -46,7 +50,6 @@ struct Overview {
         host.resize(size.width(), size.height() + 26);
         view.Create(&host, QRect(QPoint(0, 26), size));
     }
-    QColor pixel(int x, int y) { return view.grab().toImage().pixelColor(x, y); }
     // Red pixels in the card quarter between its list and its legend, off its pie: the
     // text " No Storage Card".
     int redPixels() {
@@ -85,73 +88,69 @@ private slots:
         QCOMPARE(o.view.cardPie().slices(), Slices{});
     }
 
-    void pixels_data() {
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("handheld") << QSize(240, 294);
-        QTest::newRow("resized") << QSize(400, 500);
-    }
-
     void pixels() {
-        QFETCH(QSize, size);
-        platform::TestDevice device;
-        Setup(device, false);
-        Overview o(device, size);
-        const int w = size.width(), h = size.height();
-        // Just below each centre's right-hand side: the first slice starts at 0 degrees.
-        QCOMPARE(o.pixel(w / 4 + 10, h / 4 - 3), charts::ColorFromRef(kBlue));
-        QCOMPARE(o.pixel(w / 4 + 10, h / 4 + 3), charts::ColorFromRef(kYellow));
-        QCOMPARE(o.pixel(3 * w / 4 - 10, h / 4), charts::ColorFromRef(kRed));
-        QCOMPARE(o.pixel(w / 4 + 10, 3 * h / 4 + 10), charts::ColorFromRef(kGreen));
-        // The legend squares, inside their black outlines.
-        QCOMPARE(o.pixel(8, h / 2 - 23), charts::ColorFromRef(kBlue));
-        QCOMPARE(o.pixel(5, h / 2 - 23), QColor(Qt::black));
-        QCOMPARE(o.pixel(8, h / 2 - 8), charts::ColorFromRef(kYellow));
-        QCOMPARE(o.pixel(w / 2 + 18, h / 2 - 23), charts::ColorFromRef(kRed));
-        QCOMPARE(o.pixel(8, h - 8), charts::ColorFromRef(kGreen));
-        // No card: white where its pie would be, " No Storage Card" in red, no list.
-        QCOMPARE(o.pixel(3 * w / 4 + 10, 3 * h / 4 + 20), QColor(Qt::white));
-        QVERIFY(o.redPixels() > 20);
-        QVERIFY(o.view.cardList()->isHidden());
-    }
-
-    void taps_data() {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<bool>("cards");
-        QTest::addColumn<int>("quarter");  // 0 main, 1 program, 2 storage, 3 card
-        QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<QString>("page");  // empty: no Control Panel page
-        const QSize s(240, 294), big(500, 400);
-        QTest::newRow("main") << s << true << 0 << QPoint(0, 0) << "cplmain.cpl 4,0";
-        QTest::newRow("program, 29.97 away")
-            << s << true << 1 << QPoint(27, 13) << "cplmain.cpl 4,2";
-        QTest::newRow("program, 30 away") << s << true << 1 << QPoint(30, 0) << "";
-        QTest::newRow("program, 30.4 away") << s << true << 1 << QPoint(-21, -22) << "";
-        QTest::newRow("storage") << s << true << 2 << QPoint(-29, 0) << "folder";
-        QTest::newRow("card") << s << true << 3 << QPoint(0, 5) << "cplmain.cpl 4,1";
-        QTest::newRow("no card") << s << false << 3 << QPoint(0, 5) << "";
-        QTest::newRow("resized card") << big << true << 3 << QPoint(5, 0) << "cplmain.cpl 4,1";
+        for (const QSize size : {QSize(240, 294), QSize(400, 500)}) {  // handheld, resized
+            platform::TestDevice device;
+            Setup(device, false);
+            Overview o(device, size);
+            const int w = size.width(), h = size.height();
+            const test::Case name(QStringLiteral("%1x%2").arg(w).arg(h));
+            const QImage image = o.view.grab().toImage();
+            QList<QRgb> seen;
+            for (const QPoint p :
+                 {// Just below each centre's right-hand side: the first slice starts at 0.
+                  QPoint(w / 4 + 10, h / 4 - 3), QPoint(w / 4 + 10, h / 4 + 3),
+                  QPoint(3 * w / 4 - 10, h / 4), QPoint(w / 4 + 10, 3 * h / 4 + 10),
+                  // The legend squares, inside their black outlines.
+                  QPoint(8, h / 2 - 23), QPoint(5, h / 2 - 23), QPoint(8, h / 2 - 8),
+                  QPoint(w / 2 + 18, h / 2 - 23), QPoint(8, h - 8),
+                  // No card: white where its pie would be.
+                  QPoint(3 * w / 4 + 10, 3 * h / 4 + 20)})
+                seen << test::PixelAt(image, p);
+            QCOMPARE(seen,
+                     (QList<QRgb>{Rgb(kBlue), Rgb(kYellow), Rgb(kRed), Rgb(kGreen), Rgb(kBlue), 0,
+                                  Rgb(kYellow), Rgb(kRed), Rgb(kGreen), 0xFFFFFF}));
+            QVERIFY(o.redPixels() > 20);  // " No Storage Card"
+            QVERIFY(o.view.cardList()->isHidden());
+        }
     }
 
     void taps() {
-        QFETCH(QSize, size);
-        QFETCH(bool, cards);
-        QFETCH(int, quarter);
-        QFETCH(QPoint, offset);
-        QFETCH(QString, page);
-        QStringList started;
-        const platform::ScopedLauncher launcher([&](const platform::LaunchRequest& r) {
-            started.append(r.program + u' ' + r.arguments.join(u','));
-            return true;
-        });
-        platform::TestDevice device;
-        Setup(device, cards);
-        Overview o(device, size);
-        const int w = size.width(), h = size.height();
-        const QPoint centre((quarter % 2 ? 3 * w : w) / 4, (quarter / 2 ? 3 * h : h) / 4);
-        QTest::mouseClick(&o.view, Qt::LeftButton, {}, centre + offset);
-        QCOMPARE(o.main.folderViews, page == u"folder" ? 1 : 0);
-        const QString program = platform::kControlPanelProgram + u' ' + page;
-        QCOMPARE(started, page.startsWith(u"cpl") ? QStringList{program} : QStringList{});
+        // Size, cards, quarter (main, program, storage, card), offset from its centre, and the
+        // Control Panel page started ("folder": the Folder View; empty: nothing).
+        const QSize s(240, 294), big(500, 400);
+        const std::tuple<QSize, bool, int, QPoint, QString> cases[] = {
+            {s, true, 0, {0, 0}, "cplmain.cpl 4,0"},
+            {s, true, 1, {27, 13}, "cplmain.cpl 4,2"},  // 29.97 away
+            {s, true, 1, {30, 0}, ""},                  // 30 away
+            {s, true, 1, {-21, -22}, ""},               // 30.4 away
+            {s, true, 2, {-29, 0}, "folder"},
+            {s, true, 3, {0, 5}, "cplmain.cpl 4,1"},
+            {s, false, 3, {0, 5}, ""},
+            {big, true, 3, {5, 0}, "cplmain.cpl 4,1"}};
+        for (const auto& [size, cards, quarter, offset, page] : cases) {
+            const test::Case name(QStringLiteral("quarter %1 +(%2,%3), cards %4, width %5")
+                                      .arg(quarter)
+                                      .arg(offset.x())
+                                      .arg(offset.y())
+                                      .arg(cards)
+                                      .arg(size.width()));
+            QStringList started;
+            const platform::ScopedLauncher launcher([&](const platform::LaunchRequest& r) {
+                started.append(r.program + u' ' + r.arguments.join(u','));
+                return true;
+            });
+            platform::TestDevice device;
+            Setup(device, cards);
+            Overview o(device, size);
+            const int w = size.width(), h = size.height();
+            const QPoint centre((quarter % 2 ? 3 * w : w) / 4, (quarter / 2 ? 3 * h : h) / 4);
+            QTest::mouseClick(&o.view, Qt::LeftButton, {}, centre + offset);
+            QCOMPARE(o.main.folderViews, page == u"folder" ? 1 : 0);
+            QCOMPARE(started, page.startsWith(u"cpl")
+                                  ? QStringList{platform::kControlPanelProgram + u' ' + page}
+                                  : QStringList{});
+        }
     }
 
     void cards() {
@@ -169,7 +168,7 @@ private slots:
         list->setCurrentIndex(1);
         QCOMPARE(o.view.status()->cardName, QStringLiteral("CF"));
         QCOMPARE(o.view.cardPie().slices()[0], (PieSlice{0, 180, kRed}));
-        QCOMPARE(o.pixel(180 - 10, 220 + 3), charts::ColorFromRef(kGreen));
+        QCOMPARE(test::PixelAt(o.view.grab().toImage(), {170, 223}), Rgb(kGreen));
         QCOMPARE(o.view.MakeDetailsDialog()->m_nCard, 1);
 
         // The card stops answering before it is chosen again: zero figures, the text.
