@@ -24,8 +24,6 @@
 using namespace dovrane;
 using dialogs::CDatabasesDlg;
 using dialogs::CLargestFilesDlg;
-using platform::MessageBoxRequest;
-using platform::MessageBoxResult;
 using test::TempTree;
 
 namespace {
@@ -37,36 +35,15 @@ QStringList Column(const dialogs::CHoldListCtrl* list, int column) {
     return out;
 }
 
+// Answers Yes to every question and keeps every text shown.
 struct Boxes {
-    explicit Boxes(MessageBoxResult answer = MessageBoxResult::Yes)
-        : hook([this, answer](const MessageBoxRequest& r) {
-              texts << r.text;
-              return r.buttons == platform::MessageBoxButtons::YesNo ? answer
-                                                                     : MessageBoxResult::Ok;
-          }) {}
     QStringList texts;
-    platform::ScopedMessageBoxHook hook;
+    platform::ScopedMessageBoxHook hook{[this](const platform::MessageBoxRequest& r) {
+        texts << r.text;
+        return r.buttons == platform::MessageBoxButtons::YesNo ? platform::MessageBoxResult::Yes
+                                                               : platform::MessageBoxResult::Ok;
+    }};
 };
-
-void Sample(platform::TestDevice& dev) {
-    dev.addFile(u"\\readme.txt", 10)
-        .addFile(u"\\Docs\\big.iso", 5000)
-        .addFile(u"\\Docs\\README.TXT", 10)
-        .addFile(u"\\Docs\\sub\\Readme.txt", 7)
-        .addFile(u"\\Docs\\sub\\only.doc", 5000)
-        .addFile(u"\\Temp\\only.DOC", 1);
-}
-
-// Opens a search dialog and waits for its list.
-void Search(CLargestFilesDlg& dlg, const QString& start) {
-    dlg.setStartFolder(start);
-    dlg.show();
-    QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
-}
-
-const QString kCannotDelete = QStringLiteral(
-    "Cannot delete the selected database. There has been a sharing violation.  The source "
-    "file may be in use");
 
 }  // namespace
 
@@ -79,81 +56,71 @@ private slots:
         tzset();
     }
 
+    // Row name: the report and the start folder; the rows are the report's rows.
     void searchRows_data() {
-        QTest::addColumn<int>("mode");  // 1 largest, 0 duplicates
-        QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("title");
-        QTest::newRow("largest of the device") << 1 << "\\"
-                                               << "Largest Files";
-        QTest::newRow("largest of a folder") << 1 << "\\Docs"
-                                             << "Largest Files";
-        QTest::newRow("duplicates, case folded") << 0 << "\\"
-                                                 << "Duplicate Files";
-        QTest::newRow("duplicates of a folder") << 0 << "\\Docs"
-                                                << "Duplicate Files";
+        QTest::newRow("largest \\") << "Largest Files";
+        QTest::newRow("largest \\Docs") << "Largest Files";
+        QTest::newRow("duplicates \\") << "Duplicate Files";  // names met in other cases
+        QTest::newRow("duplicates \\Docs") << "Duplicate Files";
     }
 
-    // The rows are the report's rows, the header and caption the mode's.
     void searchRows() {
-        QFETCH(int, mode);
-        QFETCH(QString, start);
         QFETCH(QString, title);
+        const QStringList tag = QString::fromUtf8(QTest::currentDataTag()).split(u' ');
         platform::TestDevice dev;
-        Sample(dev);
+        dev.addFile(u"\\readme.txt", 10)
+            .addFile(u"\\Docs\\big.iso", 5000)
+            .addFile(u"\\Docs\\README.TXT", 10)
+            .addFile(u"\\Docs\\sub\\Readme.txt", 7)
+            .addFile(u"\\Docs\\sub\\only.doc", 5000)
+            .addFile(u"\\Temp\\only.DOC", 1);
         CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = quint8(mode);
-        Search(dlg, start);
+        dlg.m_largest = tag[0] == u"largest";
+        dlg.setStartFolder(tag[1]);
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
+        QVERIFY(dlg.list()->isVisible());
         QCOMPARE(dlg.windowTitle(), title);
         QCOMPARE(dlg.header()->text(), title);
-        QVERIFY(dlg.list()->isVisible());
-        const auto parsed =
-            app::ParseCommandLine({"--report", mode ? "largest" : "duplicates", "--path", start});
-        const QList<QByteArray> report =
-            app::RunReport(parsed.options, dev, {}).output.split('\n').mid(2);
-        QStringList names = Column(dlg.list(), 0), folders = Column(dlg.list(), 2);
+        QCOMPARE(dlg.startFolder(), tag[1] == u"\\" ? "\\Pocket PC" : " " + tag[1]);
+        const auto parsed = app::ParseCommandLine({"--report", tag[0], "--path", tag[1]});
         QStringList expected;
-        for (const QByteArray& line : report)
-            if (!line.isEmpty())
-                expected << QString::fromUtf8(line).section(u' ', 0, 0);
-        QCOMPARE(names, expected);
-        QCOMPARE(dlg.startFolder(),
-                 start == u"\\" ? QStringLiteral("\\Pocket PC") : QStringLiteral(" \\Docs"));
+        for (const QByteArray& line : app::RunReport(parsed.options, dev, {}).output.split('\n'))
+            expected << QString::fromUtf8(line).section(u' ', 0, 0);
+        QCOMPARE(Column(dlg.list(), 0), expected.mid(2, expected.size() - 3));
         // A header tap changes nothing.
+        const QStringList folders = Column(dlg.list(), 2);
         dlg.list()->horizontalHeader()->sectionClicked(1);
-        QCOMPARE(Column(dlg.list(), 0), names);
+        QCOMPARE(Column(dlg.list(), 0), expected.mid(2, expected.size() - 3));
         QCOMPARE(Column(dlg.list(), 2), folders);
     }
 
+    // Empty files and equal sizes of other bytes are left out; a deleted row goes alone.
     void identicalAndDelete() {
         TempTree t;
         t.folder("a");
         t.folder("b");
-        for (const char* name : {"a/x", "b/y", "b/z"}) {
-            QFile f(QString::fromStdString(t.host(name)));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(6000, name[2] == 'z' ? 'z' : 'x'));
-        }
-        t.file("a/empty");
-        t.file("b/empty");
+        for (const char* name : {"a/x", "b/y", "b/z", "a/empty", "b/empty"})
+            test::WriteBytes(t.host(name),
+                             QByteArray(name[2] == 'e' ? 0 : 6000, name[2] == 'z' ? 'z' : 'x'));
         platform::HostDevice dev(t.root());
         CLargestFilesDlg dlg(&dev);
         dlg.m_largest = 0;
         dlg.m_sameContent = true;
-        Search(dlg, QStringLiteral("\\"));
+        dlg.setStartFolder(QStringLiteral("\\"));
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
         QCOMPARE(dlg.header()->text(), QStringLiteral("Identical Files"));
-        QStringList rows = Column(dlg.list(), 0);
-        rows.sort();
-        QCOMPARE(rows, QStringList({"x", "y"}));
-
-        // Deleting one row leaves the other where it was.
+        const QStringList rows = Column(dlg.list(), 0);
+        QCOMPARE(QSet<QString>(rows.begin(), rows.end()), QSet<QString>({"x", "y"}));
         Boxes boxes;
         dlg.list()->SelectRow(0);
-        const QString gone = Column(dlg.list(), 0)[0], kept = Column(dlg.list(), 0)[1];
         dlg.operations()->OnCommand(dialogs::kIdDelete);
         QCOMPARE(boxes.texts.size(), 1);  // the confirmation only
-        QCOMPARE(Column(dlg.list(), 0), QStringList{kept});
+        QCOMPARE(Column(dlg.list(), 0), QStringList{rows[1]});
         QCOMPARE(dlg.rows().size(), size_t(1));
-        QVERIFY(!QFile::exists(t.root() + (gone == u"x" ? "/a/x" : "/b/y")));
+        QVERIFY(!QFile::exists(t.root() + (rows[0] == u"x" ? "/a/x" : "/b/y")));
     }
 
     // Closing during a slow walk stops it at once and frees nothing in use.
@@ -169,8 +136,7 @@ private slots:
             dlg->setStartFolder(QStringLiteral("\\"));
             dlg->show();
             QTest::qWait(60);
-            QVERIFY(dlg->IsSearching());
-            QVERIFY(!dlg->list()->isVisible());
+            QVERIFY(dlg->IsSearching() && !dlg->list()->isVisible());
             QElapsedTimer timer;
             timer.start();
             dlg->reject();
@@ -180,54 +146,40 @@ private slots:
         }
     }
 
+    // Row name: the header taps. Met b, X, x, c; b and c the larger; c newest, X and x oldest.
     void databaseSorts_data() {
-        QTest::addColumn<QList<int>>("taps");
-        QTest::addColumn<QStringList>("names");
-        // Enumerated b, X, x, c; b and c the larger; c newest, X and x the oldest.
-        QTest::newRow("opens by name, equal names last-met first")
-            << QList<int>{} << QStringList{"b.db", "c.db", "x.db", "X.db"};
-        QTest::newRow("then Z to A")
-            << QList<int>{0} << QStringList{"X.db", "x.db", "c.db", "b.db"};
-        QTest::newRow("size, ties in enumeration order")
-            << QList<int>{1} << QStringList{"b.db", "c.db", "X.db", "x.db"};
-        QTest::newRow("then smallest first")
-            << QList<int>{1, 1} << QStringList{"x.db", "X.db", "c.db", "b.db"};
-        QTest::newRow("records tap changes nothing")
-            << QList<int>{2} << QStringList{"b.db", "c.db", "x.db", "X.db"};
-        QTest::newRow("newest first, ties in enumeration order")
-            << QList<int>{3} << QStringList{"c.db", "b.db", "X.db", "x.db"};
-        QTest::newRow("name keeps its own direction")
-            << QList<int>{3, 3, 0} << QStringList{"X.db", "x.db", "c.db", "b.db"};
+        QTest::addColumn<QString>("names");
+        QTest::newRow("") << "b c x X";       // by name, equal names last-met first
+        QTest::newRow("0") << "X x c b";      // then Z to A
+        QTest::newRow("1") << "b c X x";      // by size, ties in the order met
+        QTest::newRow("1 1") << "x X c b";    // then smallest first
+        QTest::newRow("2") << "b c x X";      // a records tap changes nothing
+        QTest::newRow("3") << "c b X x";      // newest first, ties in the order met
+        QTest::newRow("3 3 0") << "X x c b";  // the name keeps its own direction
     }
 
     void databaseSorts() {
-        QFETCH(QList<int>, taps);
-        QFETCH(QStringList, names);
+        QFETCH(QString, names);
         TempTree t;
-        // One folder a database: the folders' order is the enumeration order.
-        const struct {
-            const char* path;
-            const char* sql;
-            time_t time;
-        } dbs[] = {{"1/b.db", "CREATE TABLE t(x); CREATE TABLE u(x)", 2000},
-                   {"2/X.db", "CREATE TABLE t(x)", 1000},
-                   {"3/x.db", "CREATE TABLE t(x)", 1000},
-                   {"4/c.db", "CREATE TABLE t(x); CREATE TABLE u(x)", 3000}};
+        // One folder a database: the folders' order is the order met.
         QStringList folders;
-        for (const auto& db : dbs) {
-            const std::string folder = std::string(db.path).substr(0, 1);
-            t.folder(folder);
-            folders << QString::fromStdString(t.host(folder));
-            QVERIFY(test::MakeDatabase(t.host(db.path), db.sql));
-            const timespec ts[2] = {{db.time, 0}, {db.time, 0}};
-            QVERIFY(::utimensat(AT_FDCWD, t.host(db.path).c_str(), ts, 0) == 0);
+        for (const QString db : {"1/b 2000", "2/X 1000", "3/x 1000", "4/c 3000"}) {
+            const std::string path = t.host(db.left(3).toStdString() + ".db");
+            t.folder(db.left(1).toStdString());
+            folders << t.root() + u'/' + db[0];
+            const bool big = db[2] == u'b' || db[2] == u'c';
+            QVERIFY(test::MakeDatabase(
+                path, big ? "CREATE TABLE t(x); CREATE TABLE u(x)" : "CREATE TABLE t(x)"));
+            const timespec ts[2] = {{db.mid(4).toInt(), 0}, {db.mid(4).toInt(), 0}};
+            QVERIFY(::utimensat(AT_FDCWD, path.c_str(), ts, 0) == 0);
         }
         CDatabasesDlg dlg(folders, t.root());
         dlg.show();
-        for (const int column : taps)
-            dlg.list()->horizontalHeader()->sectionClicked(column);
-        QCOMPARE(Column(dlg.list(), 0), names);
-        const qsizetype c = names.indexOf(QStringLiteral("c.db"));
+        for (const QString& column :
+             QString::fromUtf8(QTest::currentDataTag()).split(u' ', Qt::SkipEmptyParts))
+            dlg.list()->horizontalHeader()->sectionClicked(column.toInt());
+        QCOMPARE(Column(dlg.list(), 0).join(u' ').remove(QStringLiteral(".db")), names);
+        const qsizetype c = names.split(u' ').indexOf(QStringLiteral("c"));
         QCOMPARE(Column(dlg.list(), 3)[c], QStringLiteral("1/1/1970 0:50 AM"));
         QCOMPARE(Column(dlg.list(), 1)[c], QStringLiteral("12.0 KB"));
     }
@@ -237,15 +189,11 @@ private slots:
         const std::string held = t.host("held.db"), free = t.host("free.db");
         QVERIFY(test::MakeDatabase(held, "CREATE TABLE t(x)"));
         QVERIFY(test::MakeDatabase(free, "CREATE TABLE t(x); INSERT INTO t VALUES (1),(2)"));
-        {
-            QFile j(QString::fromStdString(free + "-journal"));
-            QVERIFY(j.open(QIODevice::WriteOnly));
-        }
+        test::WriteBytes(free + "-journal", {});
         CDatabasesDlg dlg({t.root()}, t.root());
         dlg.show();
         QCOMPARE(Column(dlg.list(), 0), QStringList({"free.db", "held.db"}));
         QCOMPARE(Column(dlg.list(), 2), QStringList({"2", "0"}));
-
         // Two selected: the menu's Delete is grayed.
         QStringList menus;
         dialogs::ScopedPopupMenuHook hook([&](QMenu& menu, QPoint) -> QAction* {
@@ -257,25 +205,23 @@ private slots:
         const QPoint row0 = dlg.list()->visualRect(dlg.list()->model()->index(0, 0)).center();
         dlg.OnListTapHold(row0);
         QCOMPARE(menus, QStringList{"Delete:0"});
-
         Boxes boxes;
         dlg.list()->clearSelection();
         dlg.OnDelete();
-        QCOMPARE(boxes.texts.takeFirst(),
-                 QStringLiteral("Please select one or more items to delete."));
         {
             const test::HeldDatabase holder(held, "BEGIN IMMEDIATE; INSERT INTO t VALUES (1)");
             QVERIFY(holder.ok());
             dlg.list()->SelectRow(1);
             dlg.OnDelete();
             QCOMPARE(boxes.texts,
-                     QStringList({"The deleted database cannot be retrieved. Are you sure you want "
+                     QStringList({"Please select one or more items to delete.",
+                                  "The deleted database cannot be retrieved. Are you sure you want "
                                   "to delete the selected database?",
-                                  kCannotDelete}));
-            QCOMPARE(dlg.list()->model()->rowCount(), 2);
+                                  "Cannot delete the selected database. There has been a sharing "
+                                  "violation.  The source file may be in use"}));
+            QCOMPARE(Column(dlg.list(), 0), QStringList({"free.db", "held.db"}));
             QVERIFY(QFile::exists(QString::fromStdString(held)));
         }
-        boxes.texts.clear();
         dlg.list()->clearSelection();
         dlg.list()->SelectRow(0);
         dlg.OnListTapHold(row0);  // chooses Delete
