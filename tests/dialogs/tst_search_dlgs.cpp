@@ -96,14 +96,14 @@ private slots:
         QCOMPARE(Column(dlg.list(), 2), folders);
     }
 
-    // Empty files and equal sizes of other bytes are left out; a deleted row goes alone.
+    // Empty files and equal sizes of other bytes are left out, in the list and the report; a
+    // deleted row goes alone.
     void identicalAndDelete() {
         TempTree t;
-        t.folder("a");
-        t.folder("b");
-        for (const char* name : {"a/x", "b/y", "b/z", "a/empty", "b/empty"})
-            test::WriteBytes(t.host(name),
-                             QByteArray(name[2] == 'e' ? 0 : 6000, name[2] == 'z' ? 'z' : 'x'));
+        t.folder("d");
+        for (const char* name : {"d/x", "y", "z", "d/empty", "empty"})
+            test::WriteBytes(t.host(name), QByteArray(name[0] == 'e' || name[2] == 'e' ? 0 : 5000,
+                                                      name[0] == 'z' ? 'z' : 'x'));
         platform::HostDevice dev(t.root());
         CLargestFilesDlg dlg(&dev);
         dlg.m_largest = 0;
@@ -113,14 +113,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
         QCOMPARE(dlg.header()->text(), QStringLiteral("Identical Files"));
         const QStringList rows = Column(dlg.list(), 0);
-        QCOMPARE(QSet<QString>(rows.begin(), rows.end()), QSet<QString>({"x", "y"}));
+        // The walk's order decides which copy comes first, in the list as in the report.
+        QStringList files = {R"({"name": "x", "folder": "\\d", "bytes": 5000})",
+                             R"({"name": "y", "folder": "", "bytes": 5000})"};
+        if (rows == QStringList{"y", "x"})
+            files.swapItemsAt(0, 1);
+        const auto json = app::ParseCommandLine({"--report", "identical", "--format", "json"});
+        QCOMPARE(QString::fromUtf8(app::RunReport(json.options, dev, {}).output),
+                 R"({"groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)" +
+                     files.join(", ") + R"(]}], "wasted_bytes": 5000})" + "\n");
+        const auto nope = app::ParseCommandLine({"--report", "identical", "--path", "\\nope"});
+        QCOMPARE(app::RunReport(nope.options, dev, {}).exitCode, 3);
         Boxes boxes;
         dlg.list()->SelectRow(0);
         dlg.operations()->OnCommand(dialogs::kIdDelete);
         QCOMPARE(boxes.texts.size(), 1);  // the confirmation only
         QCOMPARE(Column(dlg.list(), 0), QStringList{rows[1]});
         QCOMPARE(dlg.rows().size(), size_t(1));
-        QVERIFY(!QFile::exists(t.root() + (rows[0] == u"x" ? "/a/x" : "/b/y")));
+        QVERIFY(!QFile::exists(t.root() + (rows[0] == u"x" ? "/d/x" : "/y")));
     }
 
     // Closing during a slow walk stops it at once and frees nothing in use.
@@ -232,6 +242,47 @@ private slots:
         for (const int column : {1, 3, 0, 0})
             dlg.list()->horizontalHeader()->sectionClicked(column);
         QCOMPARE(Column(dlg.list(), 0), QStringList{"held.db"});
+    }
+
+    // Only true databases are listed, without following links or missing folders; a count
+    // that cannot be made is null.
+    void databasesReport() {
+        TempTree t;
+        t.folder("store");
+        t.folder("store/app");
+        t.folder("elsewhere");
+        const std::string a = t.host("store/app/a.db"), b = t.host("store/B.sqlite");
+        QVERIFY(test::MakeDatabase(a, "CREATE TABLE t(x); INSERT INTO t VALUES (1),(2)"));
+        QVERIFY(test::MakeDatabase(t.host("elsewhere/c.db"), "CREATE TABLE t(x)"));
+        test::WriteBytes(b, QByteArray("SQLite format 3\0", 16) + QByteArray(100, '\1'));
+        test::WriteBytes(t.host("store/fake.sqlite"), "this is not a database at all");
+        test::WriteBytes(t.host("store/short.db"), QByteArray("SQLite format 3", 15));  // no NUL
+        test::WriteBytes(t.host("store/orphan.db-wal"),
+                         QByteArray("\x37\x7f\x06\x82", 4).repeated(8));
+        QVERIFY(::symlink(t.host("elsewhere/c.db").c_str(), t.host("store/link.db").c_str()) == 0);
+        QVERIFY(::symlink(t.host("elsewhere").c_str(), t.host("store/linked").c_str()) == 0);
+        struct stat sa {
+        }, sb{};
+        const timespec at1305[2] = {{47100, 0}, {47100, 0}};  // 1970-01-01 13:05 UTC
+        QVERIFY(::utimensat(AT_FDCWD, a.c_str(), at1305, 0) == 0 && ::stat(a.c_str(), &sa) == 0);
+        QVERIFY(::utimensat(AT_FDCWD, b.c_str(), at1305, 0) == 0 && ::stat(b.c_str(), &sb) == 0);
+        platform::HostDevice dev(t.root());
+        const auto parsed = app::ParseCommandLine(
+            {"--report", "databases", "--format", "json", "--object-store", t.root() + "/store",
+             "--object-store", t.root() + "/missing", t.root()});
+        QCOMPARE(
+            QString::fromUtf8(app::RunReport(parsed.options, dev, {}).output),
+            QStringLiteral(R"({"databases": [{"name": "app/a.db", "path": "\\store\\app\\a.db", )"
+                           R"("bytes": %1, "records": 2, "modified": "1970-01-01T13:05:00", )"
+                           R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%3"}, )"
+                           R"({"name": "B.sqlite", "path": "\\store\\B.sqlite", "bytes": 116, )"
+                           R"("records": null, "modified": "1970-01-01T13:05:00", )"
+                           R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%4"}]})"
+                           "\n")
+                .arg(sa.st_size)
+                .arg(sa.st_dev)
+                .arg(sa.st_ino)
+                .arg(sb.st_ino));
     }
 };
 
