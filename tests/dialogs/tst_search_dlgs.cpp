@@ -56,27 +56,34 @@ private slots:
         tzset();
     }
 
-    // Row name: the report and the start folder; the rows are the report's rows.
+    // Row name: the report and the start folder. The rows are the report's rows; the first
+    // deleted goes alone.
     void searchRows_data() {
         QTest::addColumn<QString>("title");
         QTest::newRow("largest \\") << "Largest Files";
         QTest::newRow("largest \\Docs") << "Largest Files";
         QTest::newRow("duplicates \\") << "Duplicate Files";  // names met in other cases
         QTest::newRow("duplicates \\Docs") << "Duplicate Files";
+        // Equal sizes of other bytes and empty files are left out.
+        QTest::newRow("identical \\") << "Identical Files";
     }
 
     void searchRows() {
         QFETCH(QString, title);
         const QStringList tag = QString::fromUtf8(QTest::currentDataTag()).split(u' ');
-        platform::TestDevice dev;
-        dev.addFile(u"\\readme.txt", 10)
-            .addFile(u"\\Docs\\big.iso", 5000)
-            .addFile(u"\\Docs\\README.TXT", 10)
-            .addFile(u"\\Docs\\sub\\Readme.txt", 7)
-            .addFile(u"\\Docs\\sub\\only.doc", 5000)
-            .addFile(u"\\Temp\\only.DOC", 1);
+        TempTree t;
+        for (const char* folder : {"Docs", "Docs/sub", "Temp"})
+            t.folder(folder);
+        for (const QString file : {"readme.txt r10", "Docs/big.iso b5000", "Docs/README.TXT r10",
+                                   "Docs/sub/Readme.txt r7", "Docs/sub/only.doc b5000",
+                                   "Temp/only.DOC z5000", "Temp/empty e0", "empty e0"})
+            test::WriteBytes(t.host(file.section(u' ', 0, 0).toStdString()),
+                             QByteArray(file.section(u' ', 1).mid(1).toInt(),
+                                        file.section(u' ', 1)[0].toLatin1()));
+        platform::HostDevice dev(t.root());
         CLargestFilesDlg dlg(&dev);
         dlg.m_largest = tag[0] == u"largest";
+        dlg.m_sameContent = tag[0] == u"identical";
         dlg.setStartFolder(tag[1]);
         dlg.show();
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
@@ -84,53 +91,37 @@ private slots:
         QCOMPARE(dlg.windowTitle(), title);
         QCOMPARE(dlg.header()->text(), title);
         QCOMPARE(dlg.startFolder(), tag[1] == u"\\" ? "\\Pocket PC" : " " + tag[1]);
-        const auto parsed = app::ParseCommandLine({"--report", tag[0], "--path", tag[1]});
-        QStringList expected;
-        for (const QByteArray& line : app::RunReport(parsed.options, dev, {}).output.split('\n'))
-            expected << QString::fromUtf8(line).section(u' ', 0, 0);
-        QCOMPARE(Column(dlg.list(), 0), expected.mid(2, expected.size() - 3));
+        const auto parsed =
+            app::ParseCommandLine({"--report", tag[0], "--path", tag[1], "--format", "json"});
+        const QString json = QString::fromUtf8(app::RunReport(parsed.options, dev, {}).output);
+        QStringList names, paths;
+        for (const auto& m :
+             QRegularExpression(R"x("name": "([^"]*)", "folder": "([^"]*)")x").globalMatch(json)) {
+            names << m.captured(1);
+            paths << t.root() + m.captured(2).replace(QStringLiteral("\\\\"), QStringLiteral("/")) +
+                         u'/' + m.captured(1);
+        }
+        QCOMPARE(Column(dlg.list(), 0), names);
+        if (tag[0] == u"identical")  // the groups' sizes and waste, largest first
+            QVERIFY2(json.startsWith(
+                         R"({"groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)") &&
+                         json.endsWith(R"(]}], "wasted_bytes": 5010})"
+                                       "\n"),
+                     qPrintable(json));
+        const auto nope = app::ParseCommandLine({"--report", tag[0], "--path", "\\nope"});
+        QCOMPARE(app::RunReport(nope.options, dev, {}).exitCode, 3);
         // A header tap changes nothing.
         const QStringList folders = Column(dlg.list(), 2);
         dlg.list()->horizontalHeader()->sectionClicked(1);
-        QCOMPARE(Column(dlg.list(), 0), expected.mid(2, expected.size() - 3));
+        QCOMPARE(Column(dlg.list(), 0), names);
         QCOMPARE(Column(dlg.list(), 2), folders);
-    }
-
-    // Empty files and equal sizes of other bytes are left out, in the list and the report; a
-    // deleted row goes alone.
-    void identicalAndDelete() {
-        TempTree t;
-        t.folder("d");
-        for (const char* name : {"d/x", "y", "z", "d/empty", "empty"})
-            test::WriteBytes(t.host(name), QByteArray(name[0] == 'e' || name[2] == 'e' ? 0 : 5000,
-                                                      name[0] == 'z' ? 'z' : 'x'));
-        platform::HostDevice dev(t.root());
-        CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = 0;
-        dlg.m_sameContent = true;
-        dlg.setStartFolder(QStringLiteral("\\"));
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
-        QCOMPARE(dlg.header()->text(), QStringLiteral("Identical Files"));
-        const QStringList rows = Column(dlg.list(), 0);
-        // The walk's order decides which copy comes first, in the list as in the report.
-        QStringList files = {R"({"name": "x", "folder": "\\d", "bytes": 5000})",
-                             R"({"name": "y", "folder": "", "bytes": 5000})"};
-        if (rows == QStringList{"y", "x"})
-            files.swapItemsAt(0, 1);
-        const auto json = app::ParseCommandLine({"--report", "identical", "--format", "json"});
-        QCOMPARE(QString::fromUtf8(app::RunReport(json.options, dev, {}).output),
-                 R"({"groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)" +
-                     files.join(", ") + R"(]}], "wasted_bytes": 5000})" + "\n");
-        const auto nope = app::ParseCommandLine({"--report", "identical", "--path", "\\nope"});
-        QCOMPARE(app::RunReport(nope.options, dev, {}).exitCode, 3);
         Boxes boxes;
         dlg.list()->SelectRow(0);
         dlg.operations()->OnCommand(dialogs::kIdDelete);
         QCOMPARE(boxes.texts.size(), 1);  // the confirmation only
-        QCOMPARE(Column(dlg.list(), 0), QStringList{rows[1]});
-        QCOMPARE(dlg.rows().size(), size_t(1));
-        QVERIFY(!QFile::exists(t.root() + (rows[0] == u"x" ? "/d/x" : "/y")));
+        QCOMPARE(Column(dlg.list(), 0), names.mid(1));
+        QCOMPARE(dlg.rows().size(), size_t(names.size() - 1));
+        QVERIFY2(!QFile::exists(paths[0]), qPrintable(paths[0]));
     }
 
     // Closing during a slow walk stops it at once and frees nothing in use.
