@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
-#include <chrono>
 
 #include "app/reports.h"
 #include "dialogs/databases_dlg.h"
@@ -185,59 +184,9 @@ private slots:
         QCOMPARE(Column(dlg.list(), 1)[c], QStringLiteral("12.0 KB"));
     }
 
-    void databaseDelete() {
-        TempTree t;
-        const std::string held = t.host("held.db"), free = t.host("free.db");
-        QVERIFY(test::MakeDatabase(held, "CREATE TABLE t(x)"));
-        QVERIFY(test::MakeDatabase(free, "CREATE TABLE t(x); INSERT INTO t VALUES (1),(2)"));
-        test::WriteBytes(free + "-journal", {});
-        CDatabasesDlg dlg({t.root()}, t.root());
-        dlg.show();
-        QCOMPARE(Column(dlg.list(), 0), QStringList({"free.db", "held.db"}));
-        QCOMPARE(Column(dlg.list(), 2), QStringList({"2", "0"}));
-        // Two selected: the menu's Delete is grayed.
-        QStringList menus;
-        dialogs::ScopedPopupMenuHook hook([&](QMenu& menu, QPoint) -> QAction* {
-            for (QAction* a : menu.actions())
-                menus << a->text() + u':' + QString::number(a->isEnabled());
-            return menu.actions().value(0);
-        });
-        dlg.list()->SelectAllRows();
-        const QPoint row0 = dlg.list()->visualRect(dlg.list()->model()->index(0, 0)).center();
-        dlg.OnListTapHold(row0);
-        QCOMPARE(menus, QStringList{"Delete:0"});
-        Boxes boxes;
-        dlg.list()->clearSelection();
-        dlg.OnDelete();
-        {
-            const test::HeldDatabase holder(held, "BEGIN IMMEDIATE; INSERT INTO t VALUES (1)");
-            QVERIFY(holder.ok());
-            dlg.list()->SelectRow(1);
-            dlg.OnDelete();
-            QCOMPARE(boxes.texts,
-                     QStringList({"Please select one or more items to delete.",
-                                  "The deleted database cannot be retrieved. Are you sure you want "
-                                  "to delete the selected database?",
-                                  "Cannot delete the selected database. There has been a sharing "
-                                  "violation.  The source file may be in use"}));
-            QCOMPARE(Column(dlg.list(), 0), QStringList({"free.db", "held.db"}));
-            QVERIFY(QFile::exists(QString::fromStdString(held)));
-        }
-        dlg.list()->clearSelection();
-        dlg.list()->SelectRow(0);
-        dlg.OnListTapHold(row0);  // chooses Delete
-        QCOMPARE(boxes.texts.last(),
-                 QStringLiteral("The selected database was successfully deleted."));
-        QVERIFY(!QFile::exists(QString::fromStdString(free)));
-        QVERIFY(!QFile::exists(QString::fromStdString(free + "-journal")));
-        for (const int column : {1, 3, 0, 0})
-            dlg.list()->horizontalHeader()->sectionClicked(column);
-        QCOMPARE(Column(dlg.list(), 0), QStringList{"held.db"});
-    }
-
     // Only true databases are listed, without following links or missing folders; a count
-    // that cannot be made is null.
-    void databasesReport() {
+    // that cannot be made is null. Delete: grayed for two, refused while held, companions go.
+    void databasesReportAndDelete() {
         TempTree t;
         t.folder("store");
         t.folder("store/app");
@@ -246,6 +195,7 @@ private slots:
         QVERIFY(test::MakeDatabase(a, "CREATE TABLE t(x); INSERT INTO t VALUES (1),(2)"));
         QVERIFY(test::MakeDatabase(t.host("elsewhere/c.db"), "CREATE TABLE t(x)"));
         test::WriteBytes(b, QByteArray("SQLite format 3\0", 16) + QByteArray(100, '\1'));
+        test::WriteBytes(b + "-journal", {});
         test::WriteBytes(t.host("store/fake.sqlite"), "this is not a database at all");
         test::WriteBytes(t.host("store/short.db"), QByteArray("SQLite format 3", 15));  // no NUL
         test::WriteBytes(t.host("store/orphan.db-wal"),
@@ -258,9 +208,10 @@ private slots:
         QVERIFY(::utimensat(AT_FDCWD, a.c_str(), at1305, 0) == 0 && ::stat(a.c_str(), &sa) == 0);
         QVERIFY(::utimensat(AT_FDCWD, b.c_str(), at1305, 0) == 0 && ::stat(b.c_str(), &sb) == 0);
         platform::HostDevice dev(t.root());
-        const auto parsed = app::ParseCommandLine(
-            {"--report", "databases", "--format", "json", "--object-store", t.root() + "/store",
-             "--object-store", t.root() + "/missing", t.root()});
+        const QString store = t.root() + "/store";
+        const auto parsed =
+            app::ParseCommandLine({"--report", "databases", "--format", "json", "--object-store",
+                                   store, "--object-store", t.root() + "/missing", t.root()});
         QCOMPARE(
             QString::fromUtf8(app::RunReport(parsed.options, dev, {}).output),
             QStringLiteral(R"({"databases": [{"name": "app/a.db", "path": "\\store\\app\\a.db", )"
@@ -274,6 +225,47 @@ private slots:
                 .arg(sa.st_dev)
                 .arg(sa.st_ino)
                 .arg(sb.st_ino));
+        CDatabasesDlg dlg({store}, t.root());
+        dlg.show();
+        QCOMPARE(Column(dlg.list(), 0), QStringList({"app/a.db", "B.sqlite"}));
+        QCOMPARE(Column(dlg.list(), 2), QStringList({"2", ""}));
+        QStringList menus;
+        dialogs::ScopedPopupMenuHook hook([&](QMenu& menu, QPoint) -> QAction* {
+            for (QAction* action : menu.actions())
+                menus << action->text() + u':' + QString::number(action->isEnabled());
+            return menu.actions().value(0);
+        });
+        dlg.list()->SelectAllRows();
+        const QPoint row1 = dlg.list()->visualRect(dlg.list()->model()->index(1, 0)).center();
+        dlg.OnListTapHold(row1);
+        QCOMPARE(menus, QStringList{"Delete:0"});
+        Boxes boxes;
+        dlg.list()->clearSelection();
+        dlg.OnDelete();
+        {
+            const test::HeldDatabase holder(a, "BEGIN IMMEDIATE; INSERT INTO t VALUES (1)");
+            QVERIFY(holder.ok());
+            dlg.list()->SelectRow(0);
+            dlg.OnDelete();
+            QCOMPARE(boxes.texts,
+                     QStringList({"Please select one or more items to delete.",
+                                  "The deleted database cannot be retrieved. Are you sure you want "
+                                  "to delete the selected database?",
+                                  "Cannot delete the selected database. There has been a sharing "
+                                  "violation.  The source file may be in use"}));
+            QCOMPARE(Column(dlg.list(), 0), QStringList({"app/a.db", "B.sqlite"}));
+            QVERIFY(QFile::exists(QString::fromStdString(a)));
+        }
+        dlg.list()->clearSelection();
+        dlg.list()->SelectRow(1);
+        dlg.OnListTapHold(row1);  // chooses Delete
+        QCOMPARE(boxes.texts.last(),
+                 QStringLiteral("The selected database was successfully deleted."));
+        QVERIFY(!QFile::exists(QString::fromStdString(b)) &&
+                !QFile::exists(QString::fromStdString(b + "-journal")));
+        for (const int column : {1, 3, 0, 0})
+            dlg.list()->horizontalHeader()->sectionClicked(column);
+        QCOMPARE(Column(dlg.list(), 0), QStringList{"app/a.db"});
     }
 };
 
