@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
-#include <chrono>
 
 #include "app/reports.h"
 #include "dialogs/databases_dlg.h"
@@ -24,8 +23,6 @@
 using namespace dovrane;
 using dialogs::CDatabasesDlg;
 using dialogs::CLargestFilesDlg;
-using platform::MessageBoxRequest;
-using platform::MessageBoxResult;
 using test::TempTree;
 
 namespace {
@@ -37,36 +34,15 @@ QStringList Column(const dialogs::CHoldListCtrl* list, int column) {
     return out;
 }
 
+// Answers Yes to every question and keeps every text shown.
 struct Boxes {
-    explicit Boxes(MessageBoxResult answer = MessageBoxResult::Yes)
-        : hook([this, answer](const MessageBoxRequest& r) {
-              texts << r.text;
-              return r.buttons == platform::MessageBoxButtons::YesNo ? answer
-                                                                     : MessageBoxResult::Ok;
-          }) {}
     QStringList texts;
-    platform::ScopedMessageBoxHook hook;
+    platform::ScopedMessageBoxHook hook{[this](const platform::MessageBoxRequest& r) {
+        texts << r.text;
+        return r.buttons == platform::MessageBoxButtons::YesNo ? platform::MessageBoxResult::Yes
+                                                               : platform::MessageBoxResult::Ok;
+    }};
 };
-
-void Sample(platform::TestDevice& dev) {
-    dev.addFile(u"\\readme.txt", 10)
-        .addFile(u"\\Docs\\big.iso", 5000)
-        .addFile(u"\\Docs\\README.TXT", 10)
-        .addFile(u"\\Docs\\sub\\Readme.txt", 7)
-        .addFile(u"\\Docs\\sub\\only.doc", 5000)
-        .addFile(u"\\Temp\\only.DOC", 1);
-}
-
-// Opens a search dialog and waits for its list.
-void Search(CLargestFilesDlg& dlg, const QString& start) {
-    dlg.setStartFolder(start);
-    dlg.show();
-    QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
-}
-
-const QString kCannotDelete = QStringLiteral(
-    "Cannot delete the selected database. There has been a sharing violation.  The source "
-    "file may be in use");
 
 }  // namespace
 
@@ -79,81 +55,72 @@ private slots:
         tzset();
     }
 
+    // Row name: the report and the start folder. The rows are the report's rows; the first
+    // deleted goes alone.
     void searchRows_data() {
-        QTest::addColumn<int>("mode");  // 1 largest, 0 duplicates
-        QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("title");
-        QTest::newRow("largest of the device") << 1 << "\\"
-                                               << "Largest Files";
-        QTest::newRow("largest of a folder") << 1 << "\\Docs"
-                                             << "Largest Files";
-        QTest::newRow("duplicates, case folded") << 0 << "\\"
-                                                 << "Duplicate Files";
-        QTest::newRow("duplicates of a folder") << 0 << "\\Docs"
-                                                << "Duplicate Files";
+        QTest::newRow("largest \\") << "Largest Files";
+        QTest::newRow("largest \\Docs") << "Largest Files";
+        QTest::newRow("duplicates \\") << "Duplicate Files";  // names met in other cases
+        QTest::newRow("duplicates \\Docs") << "Duplicate Files";
+        // Equal sizes of other bytes and empty files are left out.
+        QTest::newRow("identical \\") << "Identical Files";
     }
 
-    // The rows are the report's rows, the header and caption the mode's.
     void searchRows() {
-        QFETCH(int, mode);
-        QFETCH(QString, start);
         QFETCH(QString, title);
-        platform::TestDevice dev;
-        Sample(dev);
+        const QStringList tag = QString::fromUtf8(QTest::currentDataTag()).split(u' ');
+        TempTree t;
+        for (const char* folder : {"Docs", "Docs/sub", "Temp"})
+            t.folder(folder);
+        for (const QString file : {"readme.txt r10", "Docs/big.iso b5000", "Docs/README.TXT r10",
+                                   "Docs/sub/Readme.txt r7", "Docs/sub/only.doc b5000",
+                                   "Temp/only.DOC z5000", "Temp/empty e0", "empty e0"})
+            test::WriteBytes(t.host(file.section(u' ', 0, 0).toStdString()),
+                             QByteArray(file.section(u' ', 1).mid(1).toInt(),
+                                        file.section(u' ', 1)[0].toLatin1()));
+        platform::HostDevice dev(t.root());
         CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = quint8(mode);
-        Search(dlg, start);
+        dlg.m_largest = tag[0] == u"largest";
+        dlg.m_sameContent = tag[0] == u"identical";
+        dlg.setStartFolder(tag[1]);
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
+        QVERIFY(dlg.list()->isVisible());
         QCOMPARE(dlg.windowTitle(), title);
         QCOMPARE(dlg.header()->text(), title);
-        QVERIFY(dlg.list()->isVisible());
+        QCOMPARE(dlg.startFolder(), tag[1] == u"\\" ? "\\Pocket PC" : " " + tag[1]);
         const auto parsed =
-            app::ParseCommandLine({"--report", mode ? "largest" : "duplicates", "--path", start});
-        const QList<QByteArray> report =
-            app::RunReport(parsed.options, dev, {}).output.split('\n').mid(2);
-        QStringList names = Column(dlg.list(), 0), folders = Column(dlg.list(), 2);
-        QStringList expected;
-        for (const QByteArray& line : report)
-            if (!line.isEmpty())
-                expected << QString::fromUtf8(line).section(u' ', 0, 0);
-        QCOMPARE(names, expected);
-        QCOMPARE(dlg.startFolder(),
-                 start == u"\\" ? QStringLiteral("\\Pocket PC") : QStringLiteral(" \\Docs"));
+            app::ParseCommandLine({"--report", tag[0], "--path", tag[1], "--format", "json"});
+        const QString json = QString::fromUtf8(app::RunReport(parsed.options, dev, {}).output);
+        QStringList names, paths;
+        for (const auto& m :
+             QRegularExpression(R"x("name": "([^"]*)", "folder": "([^"]*)")x").globalMatch(json)) {
+            names << m.captured(1);
+            paths << t.root() + m.captured(2).replace(QStringLiteral("\\\\"), QStringLiteral("/")) +
+                         u'/' + m.captured(1);
+        }
+        QCOMPARE(Column(dlg.list(), 0), names);
+        if (tag[0] == u"identical")  // the groups' sizes and waste, largest first
+            QVERIFY2(json.startsWith(
+                         R"({"groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)") &&
+                         json.endsWith(R"(]}], "wasted_bytes": 5010})"
+                                       "\n"),
+                     qPrintable(json));
+        const auto nope = app::ParseCommandLine({"--report", tag[0], "--path", "\\nope"});
+        QCOMPARE(app::RunReport(nope.options, dev, {}).exitCode, 3);
         // A header tap changes nothing.
+        const QStringList folders = Column(dlg.list(), 2);
         dlg.list()->horizontalHeader()->sectionClicked(1);
         QCOMPARE(Column(dlg.list(), 0), names);
         QCOMPARE(Column(dlg.list(), 2), folders);
-    }
-
-    void identicalAndDelete() {
-        TempTree t;
-        t.folder("a");
-        t.folder("b");
-        for (const char* name : {"a/x", "b/y", "b/z"}) {
-            QFile f(QString::fromStdString(t.host(name)));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(QByteArray(6000, name[2] == 'z' ? 'z' : 'x'));
-        }
-        t.file("a/empty");
-        t.file("b/empty");
-        platform::HostDevice dev(t.root());
-        CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = 0;
-        dlg.m_sameContent = true;
-        Search(dlg, QStringLiteral("\\"));
-        QCOMPARE(dlg.header()->text(), QStringLiteral("Identical Files"));
-        QStringList rows = Column(dlg.list(), 0);
-        rows.sort();
-        QCOMPARE(rows, QStringList({"x", "y"}));
-
-        // Deleting one row leaves the other where it was.
         Boxes boxes;
         dlg.list()->SelectRow(0);
-        const QString gone = Column(dlg.list(), 0)[0], kept = Column(dlg.list(), 0)[1];
         dlg.operations()->OnCommand(dialogs::kIdDelete);
         QCOMPARE(boxes.texts.size(), 1);  // the confirmation only
-        QCOMPARE(Column(dlg.list(), 0), QStringList{kept});
-        QCOMPARE(dlg.rows().size(), size_t(1));
-        QVERIFY(!QFile::exists(t.root() + (gone == u"x" ? "/a/x" : "/b/y")));
+        QCOMPARE(Column(dlg.list(), 0), names.mid(1));
+        QCOMPARE(dlg.rows().size(), size_t(names.size() - 1));
+        QVERIFY2(!QFile::exists(paths[0]), qPrintable(paths[0]));
     }
 
     // Closing during a slow walk stops it at once and frees nothing in use.
@@ -169,8 +136,7 @@ private slots:
             dlg->setStartFolder(QStringLiteral("\\"));
             dlg->show();
             QTest::qWait(60);
-            QVERIFY(dlg->IsSearching());
-            QVERIFY(!dlg->list()->isVisible());
+            QVERIFY(dlg->IsSearching() && !dlg->list()->isVisible());
             QElapsedTimer timer;
             timer.start();
             dlg->reject();
@@ -180,112 +146,126 @@ private slots:
         }
     }
 
+    // Row name: the header taps. Met b, X, x, c; b and c the larger; c newest, X and x oldest.
     void databaseSorts_data() {
-        QTest::addColumn<QList<int>>("taps");
-        QTest::addColumn<QStringList>("names");
-        // Enumerated b, X, x, c; b and c the larger; c newest, X and x the oldest.
-        QTest::newRow("opens by name, equal names last-met first")
-            << QList<int>{} << QStringList{"b.db", "c.db", "x.db", "X.db"};
-        QTest::newRow("then Z to A")
-            << QList<int>{0} << QStringList{"X.db", "x.db", "c.db", "b.db"};
-        QTest::newRow("size, ties in enumeration order")
-            << QList<int>{1} << QStringList{"b.db", "c.db", "X.db", "x.db"};
-        QTest::newRow("then smallest first")
-            << QList<int>{1, 1} << QStringList{"x.db", "X.db", "c.db", "b.db"};
-        QTest::newRow("records tap changes nothing")
-            << QList<int>{2} << QStringList{"b.db", "c.db", "x.db", "X.db"};
-        QTest::newRow("newest first, ties in enumeration order")
-            << QList<int>{3} << QStringList{"c.db", "b.db", "X.db", "x.db"};
-        QTest::newRow("name keeps its own direction")
-            << QList<int>{3, 3, 0} << QStringList{"X.db", "x.db", "c.db", "b.db"};
+        QTest::addColumn<QString>("names");
+        QTest::newRow("") << "b c x X";       // by name, equal names last-met first
+        QTest::newRow("0") << "X x c b";      // then Z to A
+        QTest::newRow("1") << "b c X x";      // by size, ties in the order met
+        QTest::newRow("1 1") << "x X c b";    // then smallest first
+        QTest::newRow("2") << "b c x X";      // a records tap changes nothing
+        QTest::newRow("3") << "c b X x";      // newest first, ties in the order met
+        QTest::newRow("3 3 0") << "X x c b";  // the name keeps its own direction
     }
 
     void databaseSorts() {
-        QFETCH(QList<int>, taps);
-        QFETCH(QStringList, names);
+        QFETCH(QString, names);
         TempTree t;
-        // One folder a database: the folders' order is the enumeration order.
-        const struct {
-            const char* path;
-            const char* sql;
-            time_t time;
-        } dbs[] = {{"1/b.db", "CREATE TABLE t(x); CREATE TABLE u(x)", 2000},
-                   {"2/X.db", "CREATE TABLE t(x)", 1000},
-                   {"3/x.db", "CREATE TABLE t(x)", 1000},
-                   {"4/c.db", "CREATE TABLE t(x); CREATE TABLE u(x)", 3000}};
+        // One folder a database: the folders' order is the order met.
         QStringList folders;
-        for (const auto& db : dbs) {
-            const std::string folder = std::string(db.path).substr(0, 1);
-            t.folder(folder);
-            folders << QString::fromStdString(t.host(folder));
-            QVERIFY(test::MakeDatabase(t.host(db.path), db.sql));
-            const timespec ts[2] = {{db.time, 0}, {db.time, 0}};
-            QVERIFY(::utimensat(AT_FDCWD, t.host(db.path).c_str(), ts, 0) == 0);
+        for (const QString db : {"1/b 2000", "2/X 1000", "3/x 1000", "4/c 3000"}) {
+            const std::string path = t.host(db.left(3).toStdString() + ".db");
+            t.folder(db.left(1).toStdString());
+            folders << t.root() + u'/' + db[0];
+            const bool big = db[2] == u'b' || db[2] == u'c';
+            QVERIFY(test::MakeDatabase(
+                path, big ? "CREATE TABLE t(x); CREATE TABLE u(x)" : "CREATE TABLE t(x)"));
+            const timespec ts[2] = {{db.mid(4).toInt(), 0}, {db.mid(4).toInt(), 0}};
+            QVERIFY(::utimensat(AT_FDCWD, path.c_str(), ts, 0) == 0);
         }
         CDatabasesDlg dlg(folders, t.root());
         dlg.show();
-        for (const int column : taps)
-            dlg.list()->horizontalHeader()->sectionClicked(column);
-        QCOMPARE(Column(dlg.list(), 0), names);
-        const qsizetype c = names.indexOf(QStringLiteral("c.db"));
+        for (const QString& column :
+             QString::fromUtf8(QTest::currentDataTag()).split(u' ', Qt::SkipEmptyParts))
+            dlg.list()->horizontalHeader()->sectionClicked(column.toInt());
+        QCOMPARE(Column(dlg.list(), 0).join(u' ').remove(QStringLiteral(".db")), names);
+        const qsizetype c = names.split(u' ').indexOf(QStringLiteral("c"));
         QCOMPARE(Column(dlg.list(), 3)[c], QStringLiteral("1/1/1970 0:50 AM"));
         QCOMPARE(Column(dlg.list(), 1)[c], QStringLiteral("12.0 KB"));
     }
 
-    void databaseDelete() {
+    // Only true databases are listed, without following links or missing folders; a count
+    // that cannot be made is null. Delete: grayed for two, refused while held, companions go.
+    void databasesReportAndDelete() {
         TempTree t;
-        const std::string held = t.host("held.db"), free = t.host("free.db");
-        QVERIFY(test::MakeDatabase(held, "CREATE TABLE t(x)"));
-        QVERIFY(test::MakeDatabase(free, "CREATE TABLE t(x); INSERT INTO t VALUES (1),(2)"));
-        {
-            QFile j(QString::fromStdString(free + "-journal"));
-            QVERIFY(j.open(QIODevice::WriteOnly));
-        }
-        CDatabasesDlg dlg({t.root()}, t.root());
+        t.folder("store");
+        t.folder("store/app");
+        t.folder("elsewhere");
+        const std::string a = t.host("store/app/a.db"), b = t.host("store/B.sqlite");
+        QVERIFY(test::MakeDatabase(a, "CREATE TABLE t(x); INSERT INTO t VALUES (1),(2)"));
+        QVERIFY(test::MakeDatabase(t.host("elsewhere/c.db"), "CREATE TABLE t(x)"));
+        test::WriteBytes(b, QByteArray("SQLite format 3\0", 16) + QByteArray(100, '\1'));
+        test::WriteBytes(b + "-journal", {});
+        test::WriteBytes(t.host("store/fake.sqlite"), "this is not a database at all");
+        test::WriteBytes(t.host("store/short.db"), QByteArray("SQLite format 3", 15));  // no NUL
+        test::WriteBytes(t.host("store/orphan.db-wal"),
+                         QByteArray("\x37\x7f\x06\x82", 4).repeated(8));
+        QVERIFY(::symlink(t.host("elsewhere/c.db").c_str(), t.host("store/link.db").c_str()) == 0);
+        QVERIFY(::symlink(t.host("elsewhere").c_str(), t.host("store/linked").c_str()) == 0);
+        struct stat sa {
+        }, sb{};
+        const timespec at1305[2] = {{47100, 0}, {47100, 0}};  // 1970-01-01 13:05 UTC
+        QVERIFY(::utimensat(AT_FDCWD, a.c_str(), at1305, 0) == 0 && ::stat(a.c_str(), &sa) == 0);
+        QVERIFY(::utimensat(AT_FDCWD, b.c_str(), at1305, 0) == 0 && ::stat(b.c_str(), &sb) == 0);
+        platform::HostDevice dev(t.root());
+        const QString store = t.root() + "/store";
+        const auto parsed =
+            app::ParseCommandLine({"--report", "databases", "--format", "json", "--object-store",
+                                   store, "--object-store", t.root() + "/missing", t.root()});
+        QCOMPARE(
+            QString::fromUtf8(app::RunReport(parsed.options, dev, {}).output),
+            QStringLiteral(R"({"databases": [{"name": "app/a.db", "path": "\\store\\app\\a.db", )"
+                           R"("bytes": %1, "records": 2, "modified": "1970-01-01T13:05:00", )"
+                           R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%3"}, )"
+                           R"({"name": "B.sqlite", "path": "\\store\\B.sqlite", "bytes": 116, )"
+                           R"("records": null, "modified": "1970-01-01T13:05:00", )"
+                           R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%4"}]})"
+                           "\n")
+                .arg(sa.st_size)
+                .arg(sa.st_dev)
+                .arg(sa.st_ino)
+                .arg(sb.st_ino));
+        CDatabasesDlg dlg({store}, t.root());
         dlg.show();
-        QCOMPARE(Column(dlg.list(), 0), QStringList({"free.db", "held.db"}));
-        QCOMPARE(Column(dlg.list(), 2), QStringList({"2", "0"}));
-
-        // Two selected: the menu's Delete is grayed.
+        QCOMPARE(Column(dlg.list(), 0), QStringList({"app/a.db", "B.sqlite"}));
+        QCOMPARE(Column(dlg.list(), 2), QStringList({"2", ""}));
         QStringList menus;
         dialogs::ScopedPopupMenuHook hook([&](QMenu& menu, QPoint) -> QAction* {
-            for (QAction* a : menu.actions())
-                menus << a->text() + u':' + QString::number(a->isEnabled());
+            for (QAction* action : menu.actions())
+                menus << action->text() + u':' + QString::number(action->isEnabled());
             return menu.actions().value(0);
         });
         dlg.list()->SelectAllRows();
-        const QPoint row0 = dlg.list()->visualRect(dlg.list()->model()->index(0, 0)).center();
-        dlg.OnListTapHold(row0);
+        const QPoint row1 = dlg.list()->visualRect(dlg.list()->model()->index(1, 0)).center();
+        dlg.OnListTapHold(row1);
         QCOMPARE(menus, QStringList{"Delete:0"});
-
         Boxes boxes;
         dlg.list()->clearSelection();
         dlg.OnDelete();
-        QCOMPARE(boxes.texts.takeFirst(),
-                 QStringLiteral("Please select one or more items to delete."));
         {
-            const test::HeldDatabase holder(held, "BEGIN IMMEDIATE; INSERT INTO t VALUES (1)");
+            const test::HeldDatabase holder(a, "BEGIN IMMEDIATE; INSERT INTO t VALUES (1)");
             QVERIFY(holder.ok());
-            dlg.list()->SelectRow(1);
+            dlg.list()->SelectRow(0);
             dlg.OnDelete();
             QCOMPARE(boxes.texts,
-                     QStringList({"The deleted database cannot be retrieved. Are you sure you want "
+                     QStringList({"Please select one or more items to delete.",
+                                  "The deleted database cannot be retrieved. Are you sure you want "
                                   "to delete the selected database?",
-                                  kCannotDelete}));
-            QCOMPARE(dlg.list()->model()->rowCount(), 2);
-            QVERIFY(QFile::exists(QString::fromStdString(held)));
+                                  "Cannot delete the selected database. There has been a sharing "
+                                  "violation.  The source file may be in use"}));
+            QCOMPARE(Column(dlg.list(), 0), QStringList({"app/a.db", "B.sqlite"}));
+            QVERIFY(QFile::exists(QString::fromStdString(a)));
         }
-        boxes.texts.clear();
         dlg.list()->clearSelection();
-        dlg.list()->SelectRow(0);
-        dlg.OnListTapHold(row0);  // chooses Delete
+        dlg.list()->SelectRow(1);
+        dlg.OnListTapHold(row1);  // chooses Delete
         QCOMPARE(boxes.texts.last(),
                  QStringLiteral("The selected database was successfully deleted."));
-        QVERIFY(!QFile::exists(QString::fromStdString(free)));
-        QVERIFY(!QFile::exists(QString::fromStdString(free + "-journal")));
+        QVERIFY(!QFile::exists(QString::fromStdString(b)) &&
+                !QFile::exists(QString::fromStdString(b + "-journal")));
         for (const int column : {1, 3, 0, 0})
             dlg.list()->horizontalHeader()->sectionClicked(column);
-        QCOMPARE(Column(dlg.list(), 0), QStringList{"held.db"});
+        QCOMPARE(Column(dlg.list(), 0), QStringList{"app/a.db"});
     }
 };
 

@@ -11,32 +11,23 @@
 #include "support/temp_tree.h"
 
 using namespace dovrane::platform;
-using dovrane::test::HeldDatabase;
-using dovrane::test::MakeDatabase;
-using dovrane::test::TempTree;
+using namespace dovrane::test;
 
 namespace {
 
-void WriteBytes(const std::string& path, const QByteArray& bytes) {
-    QFile f(QString::fromStdString(path));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QStringList FilesIn(const TempTree& tree) {
+    const std::string root = tree.root().toStdString();
     QStringList names;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(tree.root().toStdString()))
-        names.append(QString::fromStdString(
-            std::filesystem::relative(e.path(), tree.root().toStdString()).string()));
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        names.append(QString::fromStdString(std::filesystem::relative(e.path(), root).string()));
     names.sort();
     return names;
 }
 
-const DatabaseInfo* Named(const std::vector<DatabaseInfo>& dbs, const QString& name) {
-    for (const DatabaseInfo& d : dbs)
-        if (d.name == name)
-            return &d;
-    return nullptr;
+FileId IdOf(const QByteArray& path) {
+    struct stat st {};
+    ::stat(path.constData(), &st);
+    return {quint64(st.st_dev), quint64(st.st_ino)};
 }
 
 }  // namespace
@@ -45,143 +36,86 @@ class TestObjectStore : public QObject {
     Q_OBJECT
 
 private slots:
-    void listsOnlyDatabases();
-    void countsRecords_data();
-    void countsRecords();
-    void readingWritesNothing();
-    void heldDatabase();
-    void deleteChecks();
+    void countsRecords_data() {
+        QTest::addColumn<QByteArray>("sql");
+        QTest::addColumn<qint64>("records");  // -1: cannot be counted
+        // 70,000 rows: a 16-bit count would show 4464.
+        QTest::newRow("beyond 16 bits")
+            << QByteArray(
+                   "CREATE TABLE t(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+                   "i+1 FROM n WHERE i < 70000) INSERT INTO t SELECT i FROM n")
+            << qint64(70000);
+        QTest::newRow("tables, index, no rowid, sequence")
+            << QByteArray(
+                   "CREATE TABLE a(x); CREATE TABLE b(k PRIMARY KEY, v) WITHOUT ROWID;"
+                   "CREATE TABLE c(id INTEGER PRIMARY KEY AUTOINCREMENT, v);"
+                   "CREATE INDEX ia ON a(x); INSERT INTO a VALUES (1),(2),(3);"
+                   "INSERT INTO b VALUES (1,1),(2,2); INSERT INTO c(v) VALUES (9)")
+            << qint64(6);
+        QTest::newRow("quoted name")
+            << QByteArray(R"(CREATE TABLE "we""ird"(x); INSERT INTO "we""ird" VALUES (1))")
+            << qint64(1);
+        QTest::newRow("wal") << QByteArray("PRAGMA journal_mode=WAL; CREATE TABLE t(x)")
+                             << qint64(0);
+        QTest::newRow("corrupt") << QByteArray() << qint64(-1);
+    }
+
+    // Counting writes nothing: no -wal, -shm or -journal appears beside the database.
+    void countsRecords() {
+        QFETCH(QByteArray, sql);
+        QFETCH(qint64, records);
+        TempTree t;
+        const std::string path = t.host("db.sqlite");
+        if (sql.isEmpty())
+            WriteBytes(path, QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff'));
+        else
+            QVERIFY(MakeDatabase(path, sql.constData()));
+        const QStringList before = FilesIn(t);
+        const auto counted = CountDatabaseRecords(QByteArray(path.c_str()));
+        QCOMPARE(counted ? qint64(*counted) : qint64(-1), records);
+        QCOMPARE(FilesIn(t), before);
+    }
+
+    // Held, a database is counted if that can be done without waiting, and not deleted. A
+    // replaced one is not deleted either; a deleted one takes its companions along.
+    void heldReplacedDeleted() {
+        TempTree t;
+        const QByteArray path(t.host("a.db").c_str()), wal(t.host("wal.db").c_str());
+        QVERIFY(MakeDatabase(path.toStdString(), "CREATE TABLE t(x)"));
+        QVERIFY(MakeDatabase(wal.toStdString(), "PRAGMA journal_mode=WAL; CREATE TABLE t(x)"));
+        const FileId oid = IdOf(path);
+        QVERIFY(!IsDatabaseHeld(path));
+        {
+            const HeldDatabase writer(path.toStdString(),
+                                      "BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
+            QVERIFY(writer.ok() && IsDatabaseHeld(path));
+            QCOMPARE(CountDatabaseRecords(path), std::optional<quint64>());
+            // A WAL reader holds only its -shm.
+            const HeldDatabase reader(wal.toStdString(), "BEGIN; SELECT * FROM t");
+            QVERIFY(reader.ok() && IsDatabaseHeld(wal));
+            QCOMPARE(CountDatabaseRecords(wal), std::optional<quint64>(0));
+            QCOMPARE(DeleteDatabase(wal, IdOf(wal)), DeleteDatabaseResult::Held);
+        }
+        QVERIFY(!IsDatabaseHeld(path));
+        for (const char* file : {"", "-wal", "-shm"})
+            QVERIFY(::unlink((wal + file).constData()) == 0);
+        QVERIFY(::rename(path.constData(), (path + ".keep").constData()) == 0);
+        QVERIFY(MakeDatabase(path.toStdString(), "CREATE TABLE u(x)"));
+        for (const char* companion : {"-wal", "-shm", "-journal"})
+            WriteBytes(path.toStdString() + companion, "x");
+        t.folder("a.db-other");
+        QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Changed);
+        QCOMPARE(FilesIn(t), QStringList({"a.db", "a.db-journal", "a.db-other", "a.db-shm",
+                                          "a.db-wal", "a.db.keep"}));
+        // Outside the device root a database has no device path.
+        for (const DatabaseInfo& d : FindDatabases({t.root()}, t.root() + "/a.db-other"))
+            QVERIFY(d.devicePath.isEmpty());
+        QVERIFY(::rename((path + ".keep").constData(), path.constData()) == 0);
+        QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Deleted);
+        QCOMPARE(FilesIn(t), QStringList({"a.db-other"}));
+        QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Changed);  // gone since
+    }
 };
-
-void TestObjectStore::listsOnlyDatabases() {
-    TempTree t;
-    t.folder("store");
-    t.folder("store/app");
-    t.folder("elsewhere");
-    QVERIFY(MakeDatabase(t.host("store/app/a.sqlite"), "CREATE TABLE t(x)"));
-    QVERIFY(MakeDatabase(t.host("elsewhere/b.db"), "CREATE TABLE t(x)"));
-    WriteBytes(t.host("store/fake.sqlite"), "this is not a database at all");
-    WriteBytes(t.host("store/short.db"), QByteArray("SQLite format 3", 15));  // no NUL
-    WriteBytes(t.host("store/head.db"), QByteArray("SQLite format 3\0", 16));
-    WriteBytes(t.host("store/orphan.db-wal"), QByteArray("\x37\x7f\x06\x82", 4).repeated(8));
-    QVERIFY(::symlink(t.host("elsewhere/b.db").c_str(), t.host("store/link.db").c_str()) == 0);
-    QVERIFY(::symlink(t.host("elsewhere").c_str(), t.host("store/linked-folder").c_str()) == 0);
-
-    const QString store = t.root() + QStringLiteral("/store");
-    const auto dbs = FindDatabases({store, t.root() + QStringLiteral("/missing")}, t.root());
-    QStringList names;
-    for (const DatabaseInfo& d : dbs)
-        names.append(d.name);
-    names.sort();
-    QCOMPARE(names, QStringList({"app/a.sqlite", "head.db"}));
-    const DatabaseInfo* a = Named(dbs, QStringLiteral("app/a.sqlite"));
-    QCOMPARE(a->devicePath, QStringLiteral("\\store\\app\\a.sqlite"));
-    QCOMPARE(a->hostPath, QByteArray(t.host("store/app/a.sqlite").c_str()));
-    // Outside the device root a database has no device path.
-    QVERIFY(
-        FindDatabases({store}, t.root() + QStringLiteral("/elsewhere"))[0].devicePath.isEmpty());
-}
-
-void TestObjectStore::countsRecords_data() {
-    QTest::addColumn<QByteArray>("sql");
-    QTest::addColumn<qint64>("records");  // -1: cannot be counted
-    QTest::newRow("empty") << QByteArray("CREATE TABLE t(x)") << qint64(0);
-    // 70,000 rows: a 16-bit count would show 4464.
-    QTest::newRow("beyond 16 bits")
-        << QByteArray(
-               "CREATE TABLE t(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 "
-               "FROM n WHERE i < 70000) INSERT INTO t SELECT i FROM n")
-        << qint64(70000);
-    QTest::newRow("tables, index, no rowid, sequence")
-        << QByteArray(
-               "CREATE TABLE a(x); CREATE TABLE b(k PRIMARY KEY, v) WITHOUT ROWID;"
-               "CREATE TABLE c(id INTEGER PRIMARY KEY AUTOINCREMENT, v);"
-               "CREATE INDEX ia ON a(x); INSERT INTO a VALUES (1),(2),(3);"
-               "INSERT INTO b VALUES (1,1),(2,2); INSERT INTO c(v) VALUES (9)")
-        << qint64(6);
-    QTest::newRow("quoted name")
-        << QByteArray(R"(CREATE TABLE "we""ird"(x); INSERT INTO "we""ird" VALUES (1))")
-        << qint64(1);
-    QTest::newRow("corrupt") << QByteArray() << qint64(-1);
-}
-
-void TestObjectStore::countsRecords() {
-    QFETCH(QByteArray, sql);
-    QFETCH(qint64, records);
-    TempTree t;
-    const std::string path = t.host("db.sqlite");
-    if (sql.isEmpty())
-        WriteBytes(path, QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff'));
-    else
-        QVERIFY(MakeDatabase(path, sql.constData()));
-    const auto counted = CountDatabaseRecords(QByteArray(path.c_str()));
-    QCOMPARE(counted ? qint64(*counted) : qint64(-1), records);
-}
-
-void TestObjectStore::readingWritesNothing() {
-    TempTree t;
-    QVERIFY(MakeDatabase(t.host("wal.db"),
-                         "PRAGMA journal_mode=WAL; CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
-    QVERIFY(MakeDatabase(t.host("plain.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
-    const QStringList before = FilesIn(t);
-    QCOMPARE(CountDatabaseRecords(QByteArray(t.host("wal.db").c_str())), std::optional<quint64>(1));
-    QCOMPARE(CountDatabaseRecords(QByteArray(t.host("plain.db").c_str())),
-             std::optional<quint64>(1));
-    QCOMPARE(FilesIn(t), before);  // no -wal, -shm or -journal made
-}
-
-void TestObjectStore::heldDatabase() {
-    TempTree t;
-    const QByteArray plain(t.host("plain.db").c_str()), wal(t.host("wal.db").c_str());
-    QVERIFY(MakeDatabase(plain.toStdString(), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
-    QVERIFY(MakeDatabase(wal.toStdString(), "PRAGMA journal_mode=WAL; CREATE TABLE t(x)"));
-    QVERIFY(!IsDatabaseHeld(plain));
-    {
-        // A writer in the middle of its transaction: listed, its count may fail, never waits.
-        const HeldDatabase writer(plain.toStdString(), "BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
-        QVERIFY(writer.ok());
-        QVERIFY(IsDatabaseHeld(plain));
-        QCOMPARE(CountDatabaseRecords(plain), std::optional<quint64>());
-    }
-    QVERIFY(!IsDatabaseHeld(plain));
-    {
-        // A WAL reader holds its -shm; the database is read beside it.
-        const HeldDatabase reader(wal.toStdString(), "BEGIN; SELECT * FROM t");
-        QVERIFY(reader.ok());
-        QVERIFY(IsDatabaseHeld(wal));
-        QCOMPARE(CountDatabaseRecords(wal), std::optional<quint64>(0));
-        struct stat st {};
-        QVERIFY(::stat(wal.constData(), &st) == 0);
-        QCOMPARE(DeleteDatabase(wal, {quint64(st.st_dev), quint64(st.st_ino)}),
-                 DeleteDatabaseResult::Held);
-        QVERIFY(QFile::exists(QString::fromUtf8(wal)));
-    }
-}
-
-void TestObjectStore::deleteChecks() {
-    TempTree t;
-    const QByteArray path(t.host("a.db").c_str());
-    QVERIFY(MakeDatabase(path.toStdString(), "CREATE TABLE t(x)"));
-    struct stat st {};
-    QVERIFY(::stat(path.constData(), &st) == 0);
-    const FileId oid{quint64(st.st_dev), quint64(st.st_ino)};
-
-    // Replaced by another file of the same name: refused, nothing removed.
-    QVERIFY(::rename(path.constData(), (path + ".keep").constData()) == 0);
-    QVERIFY(MakeDatabase(path.toStdString(), "CREATE TABLE u(x)"));
-    for (const char* companion : {"-wal", "-shm", "-journal"})
-        WriteBytes(path.toStdString() + companion, "x");
-    t.folder("a.db-other");
-    QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Changed);
-    QCOMPARE(FilesIn(t), QStringList({"a.db", "a.db-journal", "a.db-other", "a.db-shm", "a.db-wal",
-                                      "a.db.keep"}));
-    QVERIFY(::rename((path + ".keep").constData(), path.constData()) == 0);
-
-    QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Deleted);
-    QCOMPARE(FilesIn(t), QStringList({"a.db-other"}));
-    // Gone since: refused like a changed file.
-    QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Changed);
-}
 
 QTEST_GUILESS_MAIN(TestObjectStore)
 #include "tst_object_store.moc"
