@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <deque>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/parallel_walk.h"
-
+#include "engine/walk_replay.h"
 #include "platform/device.h"
 #include "platform/name_codec.h"
 
@@ -15,17 +14,6 @@ namespace dovrane::engine {
 
 using platform::FindData;
 using platform::Listing;
-
-QString ScanProgress::currentFolder() const {
-    std::lock_guard lock(m_mutex);
-    return m_folder;
-}
-
-void ScanProgress::publish(QString path) {
-    std::lock_guard lock(m_mutex);
-    m_folder = std::move(path);
-    m_wanted.store(false, std::memory_order_relaxed);
-}
 
 namespace {
 

@@ -2,6 +2,8 @@
 #include <unistd.h>
 
 #include <QtTest>
+#include <cstdio>
+#include <functional>
 #include <random>
 
 #include "engine/folder_tree.h"
@@ -34,6 +36,30 @@ public:
         events << dovrane::platform::DecodeHostName(name) + (counted ? "" : " (again)");
     }
     void leaveFolder() override { events << "leave"; }
+};
+
+// Records like RecordingSink and runs `change` once, at the first event `when` names.
+class ChangingSink final : public WalkSink {
+public:
+    RecordingSink record;
+    QString when;
+    std::function<void()> change;
+
+    void enterFolder(std::string_view name, const FindData& e) override {
+        record.enterFolder(name, e);
+        check();
+    }
+    void file(std::string_view name, const FindData& e, bool counted) override {
+        record.file(name, e, counted);
+        check();
+    }
+    void leaveFolder() override { record.leaveFolder(); }
+
+private:
+    void check() {
+        if (change && record.events.back() == when)
+            std::exchange(change, nullptr)();
+    }
 };
 
 // Clears the scanning flag after so many events, as closing a view does mid-scan.
@@ -172,6 +198,79 @@ private slots:
         WalkTree(device, u"\\", parallel, {.threads = 2});
         QCOMPARE(parallel.events, sequential.events);
         QCOMPARE(tree.nodeCount(), size_t{1 + 300 + 1 + 2});  // folders and two "In Folder"
+    }
+
+    // Two folders swap places after the start folder is listed and before they are entered:
+    // each is walked as what lies under its name when it is entered, never half one and
+    // half the other.
+    void folderReplacedBeforeEntered_data() {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<int>("pace");
+        QTest::newRow("paced") << 1 << 1;
+        QTest::newRow("parallel") << 2 << 0;
+    }
+    void folderReplacedBeforeEntered() {
+        QFETCH(int, threads);
+        QFETCH(int, pace);
+        TempTree t;
+        t.file("0-trigger");
+        for (const std::string name : {"b", "c"}) {
+            t.folder(name);
+            t.folder(name + "/inner");
+            t.file(name + "/" + name + "1");
+            t.file(name + "/inner/" + name + "2");
+        }
+        dovrane::platform::HostDevice device(t.root());
+        ChangingSink sink;
+        sink.when = "0-trigger";
+        sink.change = [&t] {
+            QVERIFY(::renameat2(AT_FDCWD, t.host("b").c_str(), AT_FDCWD, t.host("c").c_str(),
+                                RENAME_EXCHANGE) == 0);
+        };
+        QVERIFY(WalkTree(device, u"\\", sink,
+                         {.pace = std::chrono::milliseconds(pace), .threads = threads}));
+        const QStringList& ev = sink.record.events;
+        for (const QString name : {"b", "c"}) {
+            const qsizetype at = ev.indexOf("enter " + name);
+            QVERIFY(at >= 0);
+            // Its own file, then its inner folder's, from one and the same folder.
+            const QString own = ev.mid(at + 1, 5).filter(QRegularExpression("^[bc]1$")).value(0);
+            const QString inner = ev.mid(at + 1, 5).filter(QRegularExpression("^[bc]2$")).value(0);
+            QCOMPARE(inner.left(1), own.left(1));
+            if (pace > 0 && ev.indexOf("0-trigger") < at)
+                QCOMPARE(own, (name == "b" ? "c" : "b") + QStringLiteral("1"));
+        }
+    }
+
+    // A folder parked by a deep walk and renamed away meanwhile: what now lies under its
+    // name is not it, so the rest of it is walked as empty, never from the newcomer.
+    void parkedFolderReplaced() {
+        TempTree t;
+        t.folder("p");
+        for (int i = 0; i < 8; ++i) {
+            t.folder("p/s" + std::to_string(i));
+            t.file("p/s" + std::to_string(i) + "/old");
+        }
+        std::string deep = "p/x";
+        t.folder(deep);
+        for (int i = 0; i < 140; ++i)
+            t.folder(deep += "/x");
+        t.file(deep + "/bottom");
+        dovrane::platform::HostDevice device(t.root());
+        ChangingSink sink;
+        sink.when = "bottom";
+        sink.change = [&t] {
+            QVERIFY(::rename(t.host("p").c_str(), t.host("gone").c_str()) == 0);
+            t.folder("p");
+            for (int i = 0; i < 8; ++i) {
+                t.folder("p/s" + std::to_string(i));
+                t.file("p/s" + std::to_string(i) + "/new");
+            }
+        };
+        QVERIFY(WalkTreeSequential(device, u"\\", sink, {}));
+        QVERIFY(sink.record.events.contains("bottom"));
+        QVERIFY(!sink.record.events.contains("new"));
+        QCOMPARE(sink.record.events.count("leave"), sink.record.events.filter("enter").size() + 1);
     }
 
     void hardLinksOnTheHost() {
