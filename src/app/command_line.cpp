@@ -78,7 +78,7 @@ QString UsageText() {
                "  --format text|json  report format (default text)\n"
                "  --pace-ms N         pause N milliseconds on entering each folder\n"
                "  --network           also walk into network file systems\n"
-               "  --threads N         threads that read folders, 1 to 64 (default: one per core)\n"
+               "  --threads N         threads that read folders, 1 to 64 (default: 8 to 16)\n"
                "  --screenshot FILE   draw the window into a PNG file instead of opening it\n"
                "  --view VIEW         the first view: overview, explorer, folder, filetype\n"
                "  --dialog NAME       with --screenshot, draw the dialog NAME over the window\n"

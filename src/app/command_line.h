@@ -18,7 +18,7 @@ struct Options {
     std::optional<int> slices;    // --slices, this run only
     ReportFormat format = ReportFormat::Text;
     int paceMs = 0;
-    int threads = 0;  // --threads: walk threads, 0 for one per core
+    int threads = 0;  // --threads: walk threads, 0 for the default
     bool network = false;
     // The window's options.
     QString screenshot;           // --screenshot FILE: draw the window into a PNG and end
