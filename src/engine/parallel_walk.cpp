@@ -1,5 +1,6 @@
 #include "engine/parallel_walk.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <list>
 #include <memory>
@@ -15,10 +16,14 @@ namespace {
 
 using platform::FindData;
 
-// Listed entries read ahead of the sink, at most; beyond it workers wait. Enough to keep
-// sixteen readers busy on a cold disk, small beside what the sink keeps (about 1.5 MB of
-// listings).
-constexpr qint64 kReadAheadEntries = 1 << 14;
+// Listed entries read ahead of the sink, at most; beyond it workers wait. The more the
+// sink has taken, the further readers may go: a cold disk answers some folders far more
+// slowly than others, and readers that may run ahead meanwhile keep it busy. Yet the
+// listings in flight stay small beside what the sink keeps: a thirty-second of it, from
+// about 0.3 MB to 5 MB of listings.
+constexpr qint64 kReadAheadLeast = 1 << 12;
+constexpr qint64 kReadAheadMost = 1 << 16;
+constexpr qint64 kReadAheadShare = 32;
 // Up to this many readers, the caller reads too while it waits.
 constexpr int kHelpingReaders = 2;
 
@@ -219,7 +224,7 @@ private:
     // there is none or the read-ahead is full. Folders being read stay in their place until
     // their sub-folders take it: few, at most one a reader.
     std::shared_ptr<Node> takeFirst() {
-        if (m_waiting == 0 || m_readAhead.load() >= m_readAheadLimit)
+        if (m_waiting == 0 || m_readAhead.load() >= m_readAheadLimit.load())
             return nullptr;
         for (const auto& node : m_pending) {
             int expected = Node::Waiting;
@@ -243,7 +248,8 @@ private:
                 std::unique_lock lock(m_mutex);
                 ++m_idle;
                 m_wake.wait(lock, [this] {
-                    return m_done || (m_waiting > 0 && m_readAhead.load() < m_readAheadLimit);
+                    return m_done ||
+                           (m_waiting > 0 && m_readAhead.load() < m_readAheadLimit.load());
                 });
                 --m_idle;
                 if (m_done)
@@ -263,8 +269,12 @@ private:
     void free(Node* node, size_t slot) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
         node->listing = {};
+        m_fed += entries;
+        const qint64 limitBefore = m_readAheadLimit.load();
+        const qint64 limit = std::clamp(m_fed / kReadAheadShare, kReadAheadLeast, kReadAheadMost);
+        m_readAheadLimit.store(limit);
         const qint64 before = m_readAhead.fetch_sub(entries);
-        if (before >= m_readAheadLimit && before - entries < m_readAheadLimit) {
+        if (before >= limitBefore && before - entries < limit) {
             std::lock_guard lock(m_mutex);  // no worker misses the wake between test and wait
             m_wake.notify_all();
         }
@@ -291,7 +301,8 @@ private:
     std::shared_ptr<Node> m_root;
     std::vector<Level> m_stack;
     std::atomic<qint64> m_readAhead{0};
-    const qint64 m_readAheadLimit = kReadAheadEntries;
+    std::atomic<qint64> m_readAheadLimit{kReadAheadLeast};
+    qint64 m_fed = 0;  // entries of the folders the sink has left
     FirstLinks m_links;
 
     std::mutex m_mutex;
