@@ -6,7 +6,7 @@
 # before each run). Prints medians, ratios to the floor, seconds per million entries and
 # peak memory per entry above each tool's idle size. Then one folder of 200,000 files.
 #   bench/run.sh [FOLDERS FILES]     (default 30000 300000; 1000000 9000000: 10 million)
-# BENCH_TARGETS="tree" leaves out /usr.
+# BENCH_TARGETS="tree" leaves out /usr; BENCH_COLD=0 the cold-cache runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folders=${1:-30000}
@@ -49,7 +49,9 @@ export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work"
 
 shot="$work/shot.png"
 cold=0
-if [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
+if [ "${BENCH_COLD:-1}" = 0 ]; then
+    echo "bench: BENCH_COLD=0: cold-cache runs skipped"
+elif [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
     cold=1
 else
     echo "bench: not root, so the page cache cannot be dropped: cold-cache runs skipped"
