@@ -2,8 +2,8 @@
 #include <random>
 #include <thread>
 
-#include "engine/file_search.h"
 #include "engine/file_types.h"
+#include "engine/name_pool.h"
 #include "platform/test_device.h"
 
 using namespace dovrane::engine;
@@ -15,7 +15,8 @@ namespace {
 // a few types and folders.
 void Fill(TestDevice& dev, int files, unsigned seed) {
     std::mt19937 random(seed);
-    const QStringList stems{"a", "A", "b", "readme", "README", "\u00e9t\u00e9", "\u00c9T\u00c9", "z"};
+    const QStringList stems{"a", "A", "b", "readme", "README", "\u00e9t\u00e9", "\u00c9T\u00c9",
+                            "z"};
     const QStringList types{"txt", "TXT", "dat", "jpg"};
     for (int i = 0; i < files; ++i) {
         const quint64 size =
@@ -82,36 +83,25 @@ private slots:
                 QCOMPARE(seen[slot], r % 2 ? byName : bySize);
                 QCOMPARE(seen[slot + 1], r % 2 ? bySize : byName);
             }
-            // A copy carries the built order; an assigned order replaces the deferred one.
-            FileTypeStat copy = t;
-            QVERIFY(copy.filesByName == byName);
-            copy.filesBySize = std::vector<quint32>{7};
-            QCOMPARE(copy.filesBySize.size(), size_t{1});
-            QVERIFY(t.filesBySize == bySize);
         }
         QCOMPARE(total, static_cast<size_t>(files));
     }
 
-    // The searches list the order they are for; the other is still there when asked for.
-    void searchOrders_data() {
-        QTest::addColumn<bool>("largest");
-        QTest::newRow("largest") << true;
-        QTest::newRow("duplicates") << false;
-    }
-    void searchOrders() {
-        QFETCH(bool, largest);
-        TestDevice dev;
-        Fill(dev, 2000, 7);
-        FileSearch search;
-        QVERIFY(search.SearchFiles(dev, QStringLiteral("\\"), largest, {}));
-        const FileList& list = search.list();
-        const std::vector<quint32>& files = search.allFiles().files;
-        QCOMPARE(search.allFiles().filesBySize.get(), FilesBySize(list, files));
-        std::vector<quint32> byName = FilesByName(list, files);
-        if (!largest)
-            KeepDuplicates(list, byName);
-        QCOMPARE(search.allFiles().filesByName.get(), byName);
-        QCOMPARE(search.results(), largest ? FilesBySize(list, files) : byName);
+    // Lengths at each edge of the one- and three-byte length forms, stored until the pool's
+    // blocks overflow, a byte like the long-name mark inside: every name comes back whole.
+    void countedNamesComeBackWhole() {
+        for (const size_t length : {0, 1, 254, 255, 256, 65535}) {
+            NamePool pool;
+            std::vector<std::pair<quint32, std::string>> stored;
+            for (int i = 0; i < 40; ++i) {
+                std::string name(length, 'a');
+                if (length > 0 && i % 2)
+                    name.back() = '\xff';
+                stored.emplace_back(pool.addCounted(name), name);
+            }
+            for (const auto& [offset, name] : stored)
+                QCOMPARE(pool.counted(offset), std::string_view(name));
+        }
     }
 };
 
