@@ -216,7 +216,8 @@ private:
         int expected = Node::Waiting;
         if (!node->state.compare_exchange_strong(expected, Node::Claimed))
             return false;
-        --m_waiting;
+        if (node->pending)  // the start folder never was
+            --m_waiting;
         return true;
     }
 
