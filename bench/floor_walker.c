@@ -1,6 +1,7 @@
 /* The floor: the least a two-thread walk of a tree can do on Linux. Per folder openat,
  * getdents64 until it returns 0, close; one fstatat per non-folder; folders known from
- * d_type. No records, no names kept: it only counts entries and sums sizes. */
+ * d_type. No records, no names kept: it only counts entries and sums sizes.
+ * Usage: floor ROOT [THREADS]   (two threads unless told) */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,7 +15,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-enum { kThreads = 2, kBuffer = 128 * 1024 };
+enum { kMaxThreads = 64, kBuffer = 128 * 1024 };
 
 typedef struct Task {
     int parentFd; /* owned by the task's parent; closed when its last child has opened */
@@ -103,10 +104,13 @@ static void* worker(void* unused) {
 
 int main(int argc, char** argv) {
     const char* root = argc > 1 ? argv[1] : ".";
+    int count = argc > 2 ? atoi(argv[2]) : 2; /* two unless told: the floor of the tables */
+    if (count < 1) count = 1;
+    if (count > kMaxThreads) count = kMaxThreads;
     push(AT_FDCWD, NULL, root);
-    pthread_t threads[kThreads];
-    for (int i = 0; i < kThreads; ++i) pthread_create(&threads[i], NULL, worker, NULL);
-    for (int i = 0; i < kThreads; ++i) pthread_join(threads[i], NULL);
+    pthread_t threads[kMaxThreads];
+    for (int i = 0; i < count; ++i) pthread_create(&threads[i], NULL, worker, NULL);
+    for (int i = 0; i < count; ++i) pthread_join(threads[i], NULL);
     printf("%llu entries, %llu bytes\n", (unsigned long long)entries, (unsigned long long)bytes);
     return 0;
 }

@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
-# Scan speed and memory, side by side in one run: our folders and types reports, du, ncdu,
-# gdu and a minimal two-thread C walker (the floor), on a synthetic tree and on /usr,
-# warm cache. Prints medians, ratios to the floor and peak memory per entry.
-#   bench/run.sh [FOLDERS FILES]     (default 30000 300000)
+# Scan speed and memory, side by side in one run: our folders, types and largest reports,
+# the Folder View and File Type View from start to the pie (--screenshot draws once the
+# scan is done), du, ncdu, gdu and a minimal C walker (the floor), on a synthetic tree and
+# on /usr. Warm cache always; cold cache too when run as root (the page cache is dropped
+# before each run). Prints medians, ratios to the floor, seconds per million entries and
+# peak memory per entry above each tool's idle size. Then one folder of 200,000 files.
+#   bench/run.sh [FOLDERS FILES]     (default 30000 300000; 1000000 9000000: 10 million)
+# BENCH_TARGETS="tree" leaves out /usr; BENCH_COLD=0 the cold-cache runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folders=${1:-30000}
 files=${2:-300000}
+entries_wanted=$((folders + files))
+
+# The tree takes one inode per entry; leave a fifth to spare for everyone else.
+need_inodes=$((entries_wanted + entries_wanted / 5))
+free_inodes=$(df --output=iavail "${TMPDIR:-/tmp}" | tail -n 1 | tr -d ' ')
+if [ "$free_inodes" -lt "$need_inodes" ]; then
+    echo "bench: $entries_wanted entries need $need_inodes free inodes on ${TMPDIR:-/tmp};" \
+        "only $free_inodes are free. Free some, or choose a smaller tree." >&2
+    exit 1
+fi
 
 scripts/install-deps.sh
 need=()
@@ -20,40 +34,110 @@ if [ ${#need[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${need[@]}" >/dev/null
 fi
 
-scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+# DOVRANE_BIN: an executable already built, to compare builds without rebuilding.
+dovrane=${DOVRANE_BIN:-build-bench/src/app/dovrane-storage-analyzer}
+[ -n "${DOVRANE_BIN:-}" ] || scripts/build.sh build-bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 work=$(mktemp -d "${TMPDIR:-/tmp}/dovrane-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cc -O2 -pthread -o "$work/floor" bench/floor_walker.c
 tree="$work/tree"
 empty="$work/empty"
 mkdir -p "$empty"
+echo "making the tree ($folders folders, $files files)..."
 python3 bench/make_tree.py "$tree" "$folders" "$files"
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work"
 
-dovrane=build-bench/src/app/dovrane-storage-analyzer
-for target in "$tree" /usr; do
-    echo
-    echo "== $target"
-    hyperfine --warmup 2 --runs 10 --style none --export-json "$work/times.json" \
-        -n "dovrane folders" "$dovrane --report folders $target" \
-        -n "dovrane types" "$dovrane --report types $target" \
-        -n "du -sb" "du -sb $target" \
-        -n "ncdu" "ncdu -0 -o /dev/null $target" \
-        -n "gdu" "gdu -n -p -s $target" \
-        -n "floor" "$work/floor $target" >/dev/null
-    entries=$("$work/floor" "$target" | cut -d' ' -f1)
-    peak() {  # peak resident KiB of a command
-        /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1
-    }
-    : >"$work/memory.txt"
-    while IFS='|' read -r name on idle; do
-        echo "$name|$(peak $on)|$(peak $idle)" >>"$work/memory.txt"
-    done <<MEM
-dovrane folders|$dovrane --report folders $target|$dovrane --report folders $empty
-dovrane types|$dovrane --report types $target|$dovrane --report types $empty
-du -sb|du -sb $target|du -sb $empty
-ncdu|ncdu -0 -o /dev/null $target|ncdu -0 -o /dev/null $empty
-gdu|gdu -n -p -s $target|gdu -n -p -s $empty
-floor|$work/floor $target|$work/floor $empty
-MEM
-    python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries"
+shot="$work/shot.png"
+cold=0
+if [ "${BENCH_COLD:-1}" = 0 ]; then
+    echo "bench: BENCH_COLD=0: cold-cache runs skipped"
+elif [ "$(id -u)" -eq 0 ] && [ -w /proc/sys/vm/drop_caches ]; then
+    cold=1
+else
+    echo "bench: not root, so the page cache cannot be dropped: cold-cache runs skipped"
+fi
+
+# name|command, one a line: what every table times.
+commands() {
+    local target=$1
+    cat <<CMDS
+dovrane folders|$dovrane --report folders $target
+dovrane types|$dovrane --report types $target
+dovrane largest|$dovrane --report largest $target
+Folder View pie|$dovrane --view folder --screenshot $shot $target
+File Type View pie|$dovrane --view filetype --screenshot $shot $target
+du -sb|du -sb $target
+ncdu|ncdu -0 -o /dev/null $target
+gdu|gdu -n -p -s $target
+floor|$work/floor $target
+CMDS
+}
+
+# Times every command in one hyperfine run. $1: target, $2: runs, $3...: extra options.
+timed() {
+    local target=$1 runs=$2
+    shift 2
+    local args=()
+    while IFS='|' read -r name command; do
+        args+=(-n "$name" "$command")
+    done < <(commands "$target"; extra_commands "$target")
+    hyperfine "$@" --runs "$runs" --style none --output null --export-json "$work/times.json" \
+        "${args[@]}" >/dev/null
+}
+
+extra_commands() { :; }
+
+peak() {  # peak resident KiB of a command
+    /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1
+}
+
+targets=()
+for t in ${BENCH_TARGETS:-tree /usr}; do
+    [ "$t" = tree ] && targets+=("$tree") || targets+=("$t")
 done
+for target in "${targets[@]}"; do
+    entries=$("$work/floor" "$target" | cut -d' ' -f1)
+    # Big trees take long per run: fewer runs, same table.
+    runs=10
+    [ "$entries" -ge 1000000 ] && runs=3
+    echo
+    echo "== $target, warm cache ($(uptime | sed 's/.*load/load/'))"
+    timed "$target" "$runs" --warmup 1
+    : >"$work/memory.txt"
+    while IFS='|' read -r name command; do
+        idle=${command% "$target"}
+        echo "$name|$(peak $command)|$(peak $idle "$empty")" >>"$work/memory.txt"
+    done < <(commands "$target")
+    python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" floor
+
+    if [ "$cold" -eq 1 ] && [ "$target" = "$tree" ]; then
+        echo
+        echo "== $target, cold cache, 3 runs each ($(uptime | sed 's/.*load/load/'))"
+        extra_commands() {
+            for t in 4 8 16; do echo "floor $t threads|$work/floor $1 $t"; done
+            for t in 2 4 8 16; do
+                echo "dovrane folders --threads $t|$dovrane --threads $t --report folders $1"
+            done
+        }
+        timed "$target" 3 --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
+        extra_commands() { :; }
+        python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" best-floor
+    fi
+done
+
+echo
+echo "== one folder of 200,000 files, warm cache"
+big="$work/big"
+rm -rf "$tree"
+python3 - "$big" <<'PY'
+import os, sys
+os.makedirs(sys.argv[1])
+fd = os.open(sys.argv[1], os.O_RDONLY)
+for i in range(200000):
+    os.close(os.open(str(i), os.O_CREAT | os.O_WRONLY, 0o644, dir_fd=fd))
+PY
+hyperfine --warmup 1 --runs 5 --style none --output null --export-json "$work/times.json" \
+    -n "dovrane folders" "$dovrane --report folders $big" \
+    -n "dovrane types" "$dovrane --report types $big" \
+    -n "floor" "$work/floor $big" >/dev/null
+python3 bench/table.py "$work/times.json" - 200001 floor

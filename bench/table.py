@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Prints the benchmark table: median time, ratio to the floor, peak memory and bytes per
-entry above each tool's idle size. Arguments: hyperfine JSON, memory file, entries."""
+"""Prints the benchmark table: median time, ratio to the floor, seconds per million entries,
+peak memory and bytes per entry above each tool's idle size.
+Arguments: hyperfine JSON, memory file ("-": none), entries, and "floor" (ratios to the
+command named floor) or "best-floor" (to the fastest command whose name starts with floor)."""
 import json
 import statistics
 import sys
@@ -10,17 +12,25 @@ def main():
     times = {r["command"]: statistics.median(r["times"])
              for r in json.load(open(sys.argv[1]))["results"]}
     memory = {}
-    for line in open(sys.argv[2]):
-        name, peak, idle = line.strip().split("|")
-        memory[name] = (int(peak), int(idle))
+    if sys.argv[2] != "-":
+        for line in open(sys.argv[2]):
+            name, peak, idle = line.strip().split("|")
+            memory[name] = (int(peak), int(idle))
     entries = int(sys.argv[3])
-    floor = times["floor"]
-    print("%d entries" % entries)
-    print("%-16s %10s %9s %11s %12s" % ("tool", "median s", "x floor", "peak MiB", "B/entry"))
+    if len(sys.argv) > 4 and sys.argv[4] == "best-floor":
+        floor_name = min((n for n in times if n.startswith("floor")), key=times.get)
+    else:
+        floor_name = "floor"
+    floor = times[floor_name]
+    print("%d entries; ratios to %s" % (entries, floor_name))
+    print("%-30s %9s %8s %9s %9s %8s" % ("tool", "median s", "x floor", "s per M", "peak MiB",
+                                         "B/entry"))
     for name, t in times.items():
-        peak, idle = memory[name]
-        per_entry = max(0, peak - idle) * 1024 / entries
-        print("%-16s %10.3f %9.2f %11.1f %12.1f" % (name, t, t / floor, peak / 1024, per_entry))
+        row = "%-30s %9.3f %8.2f %9.3f" % (name, t, t / floor, t * 1e6 / entries)
+        if name in memory:
+            peak, idle = memory[name]
+            row += " %9.1f %8.1f" % (peak / 1024, max(0, peak - idle) * 1024 / entries)
+        print(row)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,8 @@
 # UndefinedBehaviorSanitizer; then checks the formatting.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+started=$SECONDS
+trap 'echo "test.sh: $((SECONDS - started)) s in all"' EXIT
 scripts/install-deps.sh
 jobs=$(nproc)
 

@@ -18,7 +18,7 @@ struct Options {
     std::optional<int> slices;    // --slices, this run only
     ReportFormat format = ReportFormat::Text;
     int paceMs = 0;
-    int threads = 0;  // --threads: walk threads, 0 for one per core
+    int threads = 0;  // --threads: walk threads, 0 for the default
     bool network = false;
     QStringList objectStores;  // --object-store DIR, repeatable: replaces the default folders
     // The window's options.

@@ -105,11 +105,11 @@ void CFileListDlg::SetFileType(engine::FileTypeStat* type, const engine::FileLis
 }
 
 std::vector<quint32>* CFileListDlg::FilesByName() {
-    return m_pTypeStat ? &m_pTypeStat->filesByName : nullptr;
+    return m_pTypeStat ? &m_pTypeStat->filesByName.edit() : nullptr;
 }
 
 std::vector<quint32>* CFileListDlg::FilesBySize() {
-    return m_pTypeStat ? &m_pTypeStat->filesBySize : nullptr;
+    return m_pTypeStat ? &m_pTypeStat->filesBySize.edit() : nullptr;
 }
 
 }  // namespace dovrane::dialogs

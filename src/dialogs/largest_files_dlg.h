@@ -52,7 +52,7 @@ public:
     quint8 m_largest = 1;        // 1: Largest Files, 0: Duplicate Files
     bool m_sameContent = false;  // with m_largest 0: only files whose bytes are identical
     std::chrono::milliseconds pace{0};
-    int threads = 0;  // walk threads; 0 for one per core
+    int threads = 0;  // walk threads; 0 for the default readers
 
     // The start folder before the search ends, the text under the header after it.
     QString startFolder() const;

@@ -42,10 +42,13 @@ bool FileSearch::SearchFiles(platform::Device& device, const QString& startFolde
     AllFilesCollector collector(m_list, m_allFiles, start);
     if (!WalkTree(device, start, collector, control))
         return false;
-    m_allFiles.SortFilesByName(m_list);
-    m_allFiles.SortFilesBySize(m_list);
-    if (!largest)
-        KeepDuplicates(m_list, m_allFiles.filesByName);
+    // Each listing needs one order; the other is built only if someone asks for it.
+    m_allFiles.DeferOrders(m_list);
+    if (!largest) {
+        std::vector<quint32> byName = m_allFiles.filesByName;
+        KeepDuplicates(m_list, byName);
+        m_allFiles.filesByName = std::move(byName);
+    }
     return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <thread>
 
 #include "engine/file_collector.h"
 #include "engine/folder_tree.h"
@@ -22,8 +21,57 @@ QString FileTypeOf(QStringView fileName) {
     return dot < 0 ? kGeneric : fileName.mid(dot + 1).toString();
 }
 
+std::vector<quint32> FilesBySize(const FileList& list, const std::vector<quint32>& files) {
+    return OrderBySize(files, [&list](quint32 r) { return list[r].size; });
+}
+
+FileOrder& FileOrder::operator=(const FileOrder& other) {
+    if (this != &other)
+        *this = other.get();
+    return *this;
+}
+
+FileOrder& FileOrder::operator=(std::vector<quint32> order) {
+    std::lock_guard lock(m_mutex);
+    m_order = std::move(order);
+    m_files = nullptr;
+    m_list = nullptr;
+    m_built.store(true, std::memory_order_release);
+    return *this;
+}
+
+void FileOrder::defer(const std::vector<quint32>& files, const FileList& list, Kind kind) {
+    std::lock_guard lock(m_mutex);
+    m_order = {};
+    m_files = &files;
+    m_list = &list;
+    m_kind = kind;
+    m_built.store(false, std::memory_order_release);
+}
+
+const std::vector<quint32>& FileOrder::get() const {
+    if (!m_built.load(std::memory_order_acquire)) {
+        std::lock_guard lock(m_mutex);
+        if (!m_built.load(std::memory_order_relaxed)) {
+            m_order = m_kind == Kind::BySize ? FilesBySize(*m_list, *m_files)
+                                             : FilesByName(*m_list, *m_files);
+            m_built.store(true, std::memory_order_release);
+        }
+    }
+    return m_order;
+}
+
 void FileTypeStat::SortFilesBySize(const FileList& list) {
-    filesBySize = OrderBySize(files, [&list](quint32 r) { return list[r].size; });
+    filesBySize = FilesBySize(list, files);
+}
+
+void FileTypeStat::SortFilesByName(const FileList& list) {
+    filesByName = FilesByName(list, files);
+}
+
+void FileTypeStat::DeferOrders(const FileList& list) {
+    filesBySize.defer(files, list, FileOrder::Kind::BySize);
+    filesByName.defer(files, list, FileOrder::Kind::ByName);
 }
 
 namespace {
@@ -54,7 +102,7 @@ NameKey KeyOf(const FileList& list, quint32 record) {
 
 }  // namespace
 
-void FileTypeStat::SortFilesByName(const FileList& list) {
+std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32>& files) {
     // Reversed first, so a stable sort puts equal names last-met first.
     std::vector<NameKey> keyed;
     keyed.reserve(files.size());
@@ -66,10 +114,11 @@ void FileTypeStat::SortFilesByName(const FileList& list) {
         return CompareHostNamesNoCase(list.hostName(list[a.record]),
                                       list.hostName(list[b.record])) < 0;
     });
-    filesByName.clear();
-    filesByName.reserve(keyed.size());
+    std::vector<quint32> byName;
+    byName.reserve(keyed.size());
     for (const NameKey& k : keyed)
-        filesByName.push_back(k.record);
+        byName.push_back(k.record);
+    return byName;
 }
 
 void KeepDuplicates(const FileList& list, std::vector<quint32>& byName) {
@@ -112,9 +161,16 @@ FileTypeStat* FileTypeTable::typeFor(std::string_view hostName) {
     const size_t dot = hostName.rfind('.');
     const std::string_view hostType =
         dot == std::string_view::npos ? std::string_view("/") : hostName.substr(dot + 1);
-    std::string key(hostType);  // "/" can be no host type: it stands for Generic
-    if (const auto it = m_byHostType.find(key); it != m_byHostType.end())
+    // "/" can be no host type: it stands for Generic. Files of one folder often share a
+    // type, so the last one found is tried first.
+    if (m_lastType && hostType == m_lastHostType)
+        return m_lastType;
+    if (const auto it = m_byHostType.find(hostType); it != m_byHostType.end()) {
+        m_lastType = it->second;
+        m_lastHostType = it->first;
         return it->second;
+    }
+    std::string key(hostType);
     auto type = std::make_unique<FileTypeStat>();
     type->name = dot == std::string_view::npos ? kGeneric : platform::DecodeHostName(hostType);
     FileTypeStat* raw = type.get();
@@ -134,34 +190,16 @@ bool FileTypeTable::AggregateFileTypes(platform::Device& device, const WalkContr
     TypeCollector collector(*this);
     if (!WalkTree(device, u"", collector, control))
         return false;
-    // The two orders read the same records and write different arrays: one thread each.
-    if (control.threads > 1) {
-        std::thread byName([this] { SortFileTypesByName(); });
-        SortFileTypesBySize();
-        byName.join();
-    } else {
-        SortFileTypesByName();
-        SortFileTypesBySize();
+    std::vector<FileTypeStat*> types;
+    types.reserve(m_types.size());
+    for (const auto& t : m_types) {
+        types.push_back(t.get());
+        t->files.shrink_to_fit();
+        t->DeferOrders(m_list);
     }
-    return true;
-}
-
-void FileTypeTable::SortFileTypesByName() {
-    std::vector<FileTypeStat*> types;
-    for (const auto& t : m_types)
-        types.push_back(t.get());
     m_byName = OrderByName(types, [](const FileTypeStat* t) { return t->name; });
-    for (const auto& t : m_types)
-        t->SortFilesByName(m_list);
-}
-
-void FileTypeTable::SortFileTypesBySize() {
-    std::vector<FileTypeStat*> types;
-    for (const auto& t : m_types)
-        types.push_back(t.get());
     m_bySize = OrderBySize(types, [](const FileTypeStat* t) { return t->totalSize; });
-    for (const auto& t : m_types)
-        t->SortFilesBySize(m_list);
+    return true;
 }
 
 void FileTypeTable::ComputeFileTypeTotals(int numberOfSlices) {

@@ -7,7 +7,9 @@
 
 #include <QHash>
 #include <QString>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,18 +27,69 @@ namespace dovrane::engine {
 // trailing dot).
 QString FileTypeOf(QStringView fileName);
 
+// One order of a group's records, built the first time anyone reads it: a scan that only
+// draws the pie never pays for the orders of every file. Safe to read from several threads
+// at once: the first reader builds it, the others wait for the whole order. A copy is the
+// built order.
+class FileOrder {
+public:
+    enum class Kind : quint8 { BySize, ByName };
+
+    FileOrder() = default;
+    FileOrder(const FileOrder& other) : m_order(other.get()) {}
+    FileOrder& operator=(const FileOrder& other);
+    FileOrder& operator=(std::vector<quint32> order);
+
+    // From now on the order is that of `files` of `list`, built when first read; both must
+    // outlive this order and stay unchanged.
+    void defer(const std::vector<quint32>& files, const FileList& list, Kind kind);
+
+    const std::vector<quint32>& get() const;
+    // The built order for its one owner to change (a File List drops deleted files); only
+    // once no other thread reads it.
+    std::vector<quint32>& edit() {
+        get();
+        return m_order;
+    }
+    operator const std::vector<quint32>&() const { return get(); }
+    size_t size() const { return get().size(); }
+    bool empty() const { return get().empty(); }
+    quint32 operator[](size_t i) const { return get()[i]; }
+    auto begin() const { return get().begin(); }
+    auto end() const { return get().end(); }
+    friend bool operator==(const FileOrder& a, const std::vector<quint32>& b) {
+        return a.get() == b;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::atomic<bool> m_built{true};
+    mutable std::vector<quint32> m_order;
+    const std::vector<quint32>* m_files = nullptr;
+    const FileList* m_list = nullptr;
+    Kind m_kind = Kind::BySize;
+};
+
+// By size, largest first, equal sizes in source order; by name without regard to case,
+// equal names in the reverse of their source order.
+std::vector<quint32> FilesBySize(const FileList& list, const std::vector<quint32>& files);
+std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32>& files);
+
 struct FileTypeStat {
     QString name;
     quint64 totalSize = 0;       // counted members, all 64 bits
     std::vector<quint32> files;  // records in the order met
-    std::vector<quint32> filesBySize;
-    std::vector<quint32> filesByName;
+    FileOrder filesBySize;       // built when first read, once the scan is complete
+    FileOrder filesByName;
 
     quint32 totalSizeHigh() const { return static_cast<quint32>(totalSize >> 32); }
     quint32 totalSizeLow() const { return static_cast<quint32>(totalSize); }
 
+    // Build the order at once.
     void SortFilesBySize(const FileList& list);
     void SortFilesByName(const FileList& list);
+    // Both orders from `files` of `list` when first read.
+    void DeferOrders(const FileList& list);
 };
 
 // Drops every file whose name, without regard to case, is the only one of its kind in
@@ -63,8 +116,6 @@ public:
 
 private:
     FileTypeStat* typeFor(std::string_view hostName);
-    void SortFileTypesByName();
-    void SortFileTypesBySize();
     friend class TypeCollector;
 
     FileList m_list;
@@ -72,7 +123,12 @@ private:
     std::vector<FileTypeStat*> m_bySize;
     std::vector<FileTypeStat*> m_byName;
     QHash<QString, FileTypeStat*> m_index;
-    std::unordered_map<std::string, FileTypeStat*> m_byHostType;  // the walk's look-up
+    // The walk's look-up, by the host bytes after the dot, without a string per file.
+    struct ViewHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+    std::unordered_map<std::string, FileTypeStat*, ViewHash, std::equal_to<>> m_byHostType;
     FileTypeStat* m_lastType = nullptr;
     std::string_view m_lastHostType;  // the key of m_lastType in m_byHostType
 };

@@ -30,12 +30,18 @@ quint32 NamePool::add(std::string_view name) {
 quint32 NamePool::addCounted(std::string_view name) {
     if (name.size() > 0xFFFF)
         throw std::length_error("name too long");
-    const quint32 offset = reserve(static_cast<quint32>(name.size()) + 2);
+    const bool isShort = name.size() < kLongName;
+    const quint32 offset = reserve(static_cast<quint32>(name.size()) + (isShort ? 1 : 3));
     char* p = m_blocks.back().get() + (offset & (kBlockSize - 1));
-    p[0] = static_cast<char>(name.size() & 0xFF);
-    p[1] = static_cast<char>(name.size() >> 8);
+    if (isShort) {
+        *p++ = static_cast<char>(name.size());
+    } else {
+        *p++ = static_cast<char>(kLongName);
+        *p++ = static_cast<char>(name.size() & 0xFF);
+        *p++ = static_cast<char>(name.size() >> 8);
+    }
     if (!name.empty())
-        std::memcpy(p + 2, name.data(), name.size());
+        std::memcpy(p, name.data(), name.size());
     return offset;
 }
 

@@ -19,13 +19,15 @@ public:
 
     // Offset of the stored copy; names of up to 64 KiB.
     quint32 add(std::string_view name);
-    // A name stored with its length in front, so that a record needs only the offset.
+    // A name stored with its length in front, so that a record needs only the offset: one
+    // byte for names shorter than 255 bytes (every name on most file systems), else 0xFF
+    // and two bytes.
     quint32 addCounted(std::string_view name);
     std::string_view counted(quint32 offset) const {
-        const char* p = data(offset);
-        const auto length = static_cast<quint32>(static_cast<unsigned char>(p[0]) |
-                                                 (static_cast<unsigned char>(p[1]) << 8));
-        return {p + 2, length};
+        const auto* p = reinterpret_cast<const unsigned char*>(data(offset));
+        if (p[0] != kLongName)
+            return {reinterpret_cast<const char*>(p + 1), p[0]};
+        return {reinterpret_cast<const char*>(p + 3), static_cast<size_t>(p[1] | (p[2] << 8))};
     }
     // The stored copy's address; stable for the pool's life.
     const char* data(quint32 offset) const {
@@ -36,6 +38,7 @@ private:
     // Room for `bytes` in one block; the offset of its start.
     quint32 reserve(quint32 bytes);
 
+    static constexpr unsigned char kLongName = 0xFF;
     static constexpr int kBlockBits = 20;
     static constexpr quint32 kBlockSize = 1u << kBlockBits;
     std::vector<std::unique_ptr<char[]>> m_blocks;

@@ -1,6 +1,8 @@
 #include "engine/parallel_walk.h"
 
+#include <algorithm>
 #include <condition_variable>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -14,9 +16,16 @@ namespace {
 
 using platform::FindData;
 
-// Listed entries read ahead of the sink, at most; beyond it workers wait. Enough to keep
-// the readers busy, small beside what the sink keeps (about 1.5 MB of listings).
-constexpr qint64 kReadAheadEntries = 1 << 14;
+// Listed entries read ahead of the sink, at most; beyond it workers wait. The more the
+// sink has taken, the further readers may go: a cold disk answers some folders far more
+// slowly than others, and readers that may run ahead meanwhile keep it busy. Yet the
+// listings in flight stay small beside what the sink keeps: a thirty-second of it, from
+// about 0.3 MB to 5 MB of listings.
+constexpr qint64 kReadAheadLeast = 1 << 12;
+constexpr qint64 kReadAheadMost = 1 << 16;
+constexpr qint64 kReadAheadShare = 32;
+// Up to this many readers, the caller reads too while it waits.
+constexpr int kHelpingReaders = 2;
 
 // One folder of the walk. Made by whoever read its parent; read by a worker or by the
 // caller; emptied by the caller once the sink has left it. Shared with the work queue,
@@ -30,6 +39,10 @@ struct Node {
     platform::Listing listing;
     std::vector<std::shared_ptr<Node>> subfolders;  // one per folder entry, in order
     std::atomic<int> state{Waiting};
+    // Its place among the folders still to read, which are kept in walk order; valid while
+    // `pending` is set (guarded by the walker's mutex).
+    std::list<std::shared_ptr<Node>>::iterator place;
+    bool pending = false;
     // The folder stays open while its sub-folders still have to be opened from it.
     std::atomic<int> holds{0};
 
@@ -95,8 +108,7 @@ private:
     bool arrive(Node* node) {
         if (!Arrive(m_control, [this] { return pathOf(m_stack); }))
             return false;
-        int expected = Node::Waiting;
-        if (node->state.compare_exchange_strong(expected, Node::Claimed))
+        if (claim(node))
             produce(node);  // nobody got to it yet
         else
             waitReady(node);
@@ -128,21 +140,34 @@ private:
             child->name = node->listing.nameOf(e);
             node->subfolders.push_back(std::move(child));
         }
-        if (folders > 0) {
-            int idle = 0;
-            {
-                std::lock_guard lock(m_mutex);
-                // Last pushed is taken first: the first sub-folder, which the sink needs next.
-                for (auto it = node->subfolders.rbegin(); it != node->subfolders.rend(); ++it)
-                    m_queue.push_back(*it);
-                idle = m_idle;
+        int idle = 0;
+        {
+            // The sub-folders take the folder's place in the walk order: readers always take
+            // the first folder the sink will need, so that many readers never run far ahead
+            // into one branch while the sink waits for a folder nobody is reading.
+            std::lock_guard lock(m_mutex);
+            const auto at = node->pending ? node->place : m_pending.end();
+            for (const auto& child : node->subfolders) {
+                child->place = m_pending.insert(at, child);
+                child->pending = true;
             }
+            m_waiting += static_cast<qint64>(folders);
+            if (node->pending)
+                m_pending.erase(node->place);
+            node->pending = false;
+            idle = m_idle;
+        }
+        if (folders > 0) {
             // Waking costs a system call: only for workers that sleep, and no more of them
             // than there is new work.
             for (int i = 0; i < std::min<int>(idle, static_cast<int>(folders)); ++i)
                 m_wake.notify_one();
         }
         release(node);  // its own hold
+        ready(node);
+    }
+
+    void ready(Node* node) {
         node->state.store(Node::Ready);
         if (m_awaited.load() == node) {
             std::lock_guard lock(m_readyMutex);
@@ -150,17 +175,29 @@ private:
         }
     }
 
+    // A stopped walk still answers for a folder it took: as empty, so that a caller that
+    // came to it just before the stop does not wait for ever.
+    void skip(Node* node) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (node->pending)
+                m_pending.erase(node->place);
+            node->pending = false;
+        }
+        ready(node);
+    }
+
     // Sleeps until a worker has read the node. No spinning: on a machine with as many
     // walk threads as cores, a spinning caller takes the time the worker needs.
     void waitReady(Node* node) {
-        // Rather than sleep, read folders that are waiting in the queue meanwhile.
-        while (node->state.load() != Node::Ready) {
+        // Rather than sleep, read folders that are waiting in the queue meanwhile; but only
+        // with few readers: with many, the disk is what is waited for, and a folder read
+        // for someone else would hold the sink up long after its own folder is ready.
+        while (m_control.threads <= kHelpingReaders && node->state.load() != Node::Ready) {
             std::shared_ptr<Node> other = takeQueued();
             if (!other)
                 break;
-            int expected = Node::Waiting;
-            if (other->state.compare_exchange_strong(expected, Node::Claimed))
-                produce(other.get());
+            produce(other.get());
         }
         std::unique_lock lock(m_readyMutex);
         m_awaited.store(node);
@@ -173,14 +210,36 @@ private:
             node->folder.reset();
     }
 
-    // A queued folder, if there is one and the read-ahead allows it.
+    // Takes a folder for reading; false when someone else has.
+    bool claim(Node* node) {
+        std::lock_guard lock(m_mutex);
+        int expected = Node::Waiting;
+        if (!node->state.compare_exchange_strong(expected, Node::Claimed))
+            return false;
+        if (node->pending)  // the start folder never was
+            --m_waiting;
+        return true;
+    }
+
+    // Under m_mutex: the first folder in walk order nobody reads yet, claimed; null when
+    // there is none or the read-ahead is full. Folders being read stay in their place until
+    // their sub-folders take it: few, at most one a reader.
+    std::shared_ptr<Node> takeFirst() {
+        if (m_waiting == 0 || m_readAhead.load() >= m_readAheadLimit.load())
+            return nullptr;
+        for (const auto& node : m_pending) {
+            int expected = Node::Waiting;
+            if (node->state.compare_exchange_strong(expected, Node::Claimed)) {
+                --m_waiting;
+                return node;
+            }
+        }
+        return nullptr;
+    }
+
     std::shared_ptr<Node> takeQueued() {
         std::lock_guard lock(m_mutex);
-        if (m_queue.empty() || m_readAhead.load() >= kReadAheadEntries)
-            return nullptr;
-        std::shared_ptr<Node> node = std::move(m_queue.back());
-        m_queue.pop_back();
-        return node;
+        return takeFirst();
     }
 
     void work() {
@@ -190,18 +249,19 @@ private:
                 std::unique_lock lock(m_mutex);
                 ++m_idle;
                 m_wake.wait(lock, [this] {
-                    return m_done || (!m_queue.empty() && m_readAhead.load() < kReadAheadEntries);
+                    return m_done ||
+                           (m_waiting > 0 && m_readAhead.load() < m_readAheadLimit.load());
                 });
                 --m_idle;
                 if (m_done)
                     return;
-                node = std::move(m_queue.back());
-                m_queue.pop_back();
+                node = takeFirst();
             }
-            if (m_control.stopped())
+            if (!node)
                 continue;
-            int expected = Node::Waiting;
-            if (node->state.compare_exchange_strong(expected, Node::Claimed))
+            if (m_control.stopped())
+                skip(node.get());
+            else
                 produce(node.get());
         }
     }
@@ -210,8 +270,12 @@ private:
     void free(Node* node, size_t slot) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
         node->listing = {};
+        m_fed += entries;
+        const qint64 limitBefore = m_readAheadLimit.load();
+        const qint64 limit = std::clamp(m_fed / kReadAheadShare, kReadAheadLeast, kReadAheadMost);
+        m_readAheadLimit.store(limit);
         const qint64 before = m_readAhead.fetch_sub(entries);
-        if (before >= kReadAheadEntries && before - entries < kReadAheadEntries) {
+        if (before >= limitBefore && before - entries < limit) {
             std::lock_guard lock(m_mutex);  // no worker misses the wake between test and wait
             m_wake.notify_all();
         }
@@ -238,11 +302,14 @@ private:
     std::shared_ptr<Node> m_root;
     std::vector<Level> m_stack;
     std::atomic<qint64> m_readAhead{0};
+    std::atomic<qint64> m_readAheadLimit{kReadAheadLeast};
+    qint64 m_fed = 0;  // entries of the folders the sink has left
     FirstLinks m_links;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::vector<std::shared_ptr<Node>> m_queue;
+    std::list<std::shared_ptr<Node>> m_pending;  // not yet read or being read, in walk order
+    qint64 m_waiting = 0;                        // of those, the ones nobody reads yet
     bool m_done = false;
     int m_idle = 0;  // workers asleep on m_wake
     std::vector<std::thread> m_workers;

@@ -1,72 +1,16 @@
 #pragma once
-// What the sequential and the parallel walk share, and the parallel walk itself.
+// The parallel reader: folders read ahead on worker threads, fed to the sink by the replay
+// in exactly the sequential walk's order.
 
 #include <QString>
-#include <unordered_set>
 
-#include "engine/walk.h"
-#include "platform/find_data.h"
-#include "platform/pacing.h"
+#include "engine/walk_replay.h"
+
+namespace dovrane::platform {
+class Device;
+}
 
 namespace dovrane::engine {
-
-// Hard links add their bytes at the first link the walk meets. Only files with more than
-// one link are remembered.
-class FirstLinks {
-public:
-    bool isFirst(const platform::FindData& entry) {
-        return entry.links <= 1 || m_seen.insert(entry.id).second;
-    }
-
-private:
-    struct Hash {
-        size_t operator()(const platform::FileId& id) const {
-            return std::hash<quint64>()(id.inode * 0x9E3779B97F4A7C15ull ^ id.volume);
-        }
-    };
-    std::unordered_set<platform::FileId, Hash> m_seen;
-};
-
-// Arriving in a folder, for every walk: counted, shown when someone asked, paced. False
-// when the walk is to stop. `path` builds the folder's device path, only when wanted.
-template <typename PathOf>
-bool Arrive(const WalkControl& control, PathOf path) {
-    if (ScanProgress* p = control.progress) {
-        p->folders.fetch_add(1, std::memory_order_relaxed);
-        if (p->wanted())
-            p->publish(path());
-    }
-    platform::PaceDelay(control.pace);
-    return !control.stopped();
-}
-
-// The per-entry logic of every walk, written once. `Frames` holds the folders being walked
-// and supplies, for the innermost: `listing()`, its `cursor()` (next entry), `descend(name)`
-// into the sub-folder just announced (false: stop), and `ascend()` when it is done.
-template <typename Frames>
-bool ReplayWalk(Frames& frames, WalkSink& sink, const WalkControl& control, FirstLinks& links) {
-    while (!frames.empty()) {
-        const platform::Listing& listing = frames.listing();
-        size_t& cursor = frames.cursor();
-        if (cursor == listing.entries.size()) {
-            frames.ascend();
-            sink.leaveFolder();
-            continue;
-        }
-        const platform::FindData& entry = listing.entries[cursor++];
-        const std::string_view name = listing.nameOf(entry);
-        if (entry.isFolder()) {
-            sink.enterFolder(name, entry);
-            if (!frames.descend(name))
-                return false;
-        } else {
-            if (control.progress)
-                control.progress->files.fetch_add(1, std::memory_order_relaxed);
-            sink.file(name, entry, links.isFirst(entry));
-        }
-    }
-    return true;
-}
 
 // Worker threads open and read folders ahead, last found first so that they stay close
 // to where the caller's thread is; the caller feeds the sink in the sequential order,

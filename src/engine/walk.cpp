@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <deque>
 #include <thread>
-#include <unordered_set>
 #include <vector>
 
 #include "engine/parallel_walk.h"
-
+#include "engine/walk_replay.h"
 #include "platform/device.h"
 #include "platform/name_codec.h"
 
@@ -15,17 +14,6 @@ namespace dovrane::engine {
 
 using platform::FindData;
 using platform::Listing;
-
-QString ScanProgress::currentFolder() const {
-    std::lock_guard lock(m_mutex);
-    return m_folder;
-}
-
-void ScanProgress::publish(QString path) {
-    std::lock_guard lock(m_mutex);
-    m_folder = std::move(path);
-    m_wanted.store(false, std::memory_order_relaxed);
-}
 
 namespace {
 
@@ -115,8 +103,10 @@ bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
 }
 
 int DefaultWalkThreads() {
-    // One reader per core; the caller's thread feeds the sink and reads when it would wait.
-    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2u, 8u));
+    // Readers mostly wait for the disk: on a cold cache eight keep a disk's queue full
+    // where two leave a third of its speed unused, and on a warm one they cost little more
+    // than one per core. More cores, more readers, up to sixteen.
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 8u, 16u));
 }
 
 }  // namespace dovrane::engine

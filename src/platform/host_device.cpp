@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -11,6 +13,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -29,6 +32,39 @@ constexpr std::array kPseudoTypes{"proc",    "sysfs",       "devtmpfs", "devpts"
                                   "nsfs",    "rpc_pipefs"};
 constexpr std::array kNetworkTypes{"nfs", "nfs4", "cifs",      "smb3",       "smbfs",      "afs",
                                    "9p",  "ceph", "glusterfs", "fuse.sshfs", "fuse.rclone"};
+
+// What statfs says of the file systems the table above names, for hosts without a mount
+// table.
+struct Magic {
+    unsigned long magic;
+    const char* type;
+};
+constexpr std::array kMagics{
+    Magic{0x9fa0, "proc"},         Magic{0x62656572, "sysfs"},
+    Magic{0x1cd1, "devpts"},       Magic{0x27e0eb, "cgroup"},
+    Magic{0x63677270, "cgroup2"},  Magic{0x64626720, "debugfs"},
+    Magic{0x74726163, "tracefs"},  Magic{0x73636673, "securityfs"},
+    Magic{0x6165676c, "pstore"},   Magic{0xcafe4a11, "bpf"},
+    Magic{0x62656570, "configfs"}, Magic{0x65735543, "fusectl"},
+    Magic{0x19800202, "mqueue"},   Magic{0x958458f6, "hugetlbfs"},
+    Magic{0x0187, "autofs"},       Magic{0x42494e4d, "binfmt_misc"},
+    Magic{0xde5e81e4, "efivarfs"}, Magic{0x01021994, "tmpfs"},
+    Magic{0x858458f6, "ramfs"},    Magic{0x6e736673, "nsfs"},
+    Magic{0x6969, "nfs"},          Magic{0xff534d42, "cifs"},
+    Magic{0xfe534d42, "smb3"},     Magic{0x517b, "smbfs"},
+    Magic{0x5346414f, "afs"},      Magic{0x01021997, "9p"},
+    Magic{0x00c36400, "ceph"},
+};
+
+std::string TypeFromMagic(int fd) {
+    struct statfs fs {};
+    if (fd < 0 || ::fstatfs(fd, &fs) != 0)
+        return {};
+    for (const Magic& m : kMagics)
+        if (static_cast<unsigned long>(fs.f_type) == m.magic)
+            return m.type;
+    return {};
+}
 
 template <size_t N>
 bool Contains(const std::array<const char*, N>& list, const std::string& type) {
@@ -53,6 +89,16 @@ void RaiseDescriptorLimit() {
         lim.rlim_cur = lim.rlim_max;
         ::setrlimit(RLIMIT_NOFILE, &lim);
     }
+}
+
+// Walk threads read folders whose listings the caller's thread frees: with an allocator
+// arena per thread, each would keep its own high-water mark of listings. Two arenas hold
+// a parallel walk's memory to what it has in flight.
+void ShareAllocatorArenas() {
+#ifdef __GLIBC__
+    static const bool once = [] { return ::mallopt(M_ARENA_MAX, 2) == 1; }();
+    Q_UNUSED(once);
+#endif
 }
 
 // Undoes the octal escapes (\040 for a blank) of /proc/self/mountinfo.
@@ -100,6 +146,7 @@ public:
 HostDevice::HostDevice(const QString& rootHostPath, HostDeviceOptions options)
     : m_rootHostPath(rootHostPath), m_options(options) {
     RaiseDescriptorLimit();
+    ShareAllocatorArenas();
     const QByteArray path = QFile::encodeName(rootHostPath);
     m_rootFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_rootFd < 0) {
@@ -119,7 +166,7 @@ HostDevice::~HostDevice() {
 }
 
 void HostDevice::loadMounts() {
-    QFile file(QStringLiteral("/proc/self/mountinfo"));
+    QFile file(m_options.mountInfoPath);
     if (!file.open(QIODevice::ReadOnly))
         return;
     const std::string root =
@@ -160,20 +207,23 @@ void HostDevice::loadMounts() {
 }
 
 HostDevice::MountKind HostDevice::mountKind(dev_t dev) const {
+    return kindOf(dev, -1);
+}
+
+HostDevice::MountKind HostDevice::kindOf(dev_t dev, int fd) const {
     const auto it = m_mountTypes.find(dev);
-    if (it == m_mountTypes.end())
-        return MountKind::Ordinary;
-    if (Contains(kPseudoTypes, it->second))
+    const std::string type = it != m_mountTypes.end() ? it->second : TypeFromMagic(fd);
+    if (Contains(kPseudoTypes, type))
         return MountKind::Pseudo;
-    if (Contains(kNetworkTypes, it->second))
+    if (Contains(kNetworkTypes, type))
         return MountKind::Network;
     return MountKind::Ordinary;
 }
 
-bool HostDevice::mayEnter(dev_t dev, dev_t parentDev) const {
+bool HostDevice::mayEnter(dev_t dev, dev_t parentDev, int fd) const {
     if (dev == parentDev)
         return true;
-    switch (mountKind(dev)) {
+    switch (kindOf(dev, fd)) {
         case MountKind::Pseudo:
             return false;
         case MountKind::Network:
@@ -239,7 +289,7 @@ std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
     if (!ensureOpen(*folder))
         return nullptr;
     // A path into a file system the walk would not enter names no folder of the device.
-    if (!folder->isRoot && !mayEnter(folder->dev, m_rootDev))
+    if (!folder->isRoot && !mayEnter(folder->dev, m_rootDev, folder->fd))
         return nullptr;
     return folder;
 }
@@ -256,20 +306,28 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
         child->mounts = parent.mounts ? parent.mounts->child(hostName) : nullptr;
         const bool mountPoint = child->mounts && child->mounts->mountPoint;
         child->dev = mountPoint ? child->mounts->dev : parent.dev;
-        if (mountPoint && !mayEnter(child->dev, parent.dev))
+        if (mountPoint && !mayEnter(child->dev, parent.dev, -1))
             return nullptr;
         child->statOnOpen = false;
         return ensureOpen(*child) ? std::move(child) : nullptr;
     }
     if (!ensureOpen(*child))
         return nullptr;
-    if (!mayEnter(child->dev, parent.dev))
+    if (!mayEnter(child->dev, parent.dev, child->fd))
         return nullptr;
     return child;
 }
 
 void HostDevice::park(Folder& folderIn) {
     auto& folder = static_cast<HostFolder&>(folderIn);
+    // Reopened by name later: know what it is now, so that a folder renamed over it in the
+    // meantime is not taken for it.
+    struct stat st {};
+    if (folder.fd >= 0 && folder.ino == 0 && ::fstat(folder.fd, &st) == 0) {
+        folder.dev = st.st_dev;
+        folder.ino = st.st_ino;
+    }
+    folder.statOnOpen = true;
     folder.close();
 }
 
@@ -283,11 +341,17 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
     folder.readBefore = true;
     // The root is always read in full: its cards are told apart by their volume.
     const bool statFolders = detail == ReadDetail::Full || folder.isRoot;
-    // One buffer per thread, never cleared: it only ever holds what getdents64 wrote.
-    constexpr size_t kBufferSize = 128 * 1024;
-    thread_local const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
+    // One buffer per thread, never cleared: it only ever holds what getdents64 wrote. It
+    // must hold at least one entry of the longest name.
+    const size_t bufferSize = std::max<size_t>(m_options.readBufferBytes, 512);
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local size_t bufferCapacity = 0;
+    if (bufferCapacity < bufferSize) {
+        buffer.reset(new char[bufferSize]);
+        bufferCapacity = bufferSize;
+    }
     for (;;) {
-        const long n = ::syscall(SYS_getdents64, folder.fd, buffer.get(), kBufferSize);
+        const long n = ::syscall(SYS_getdents64, folder.fd, buffer.get(), bufferSize);
         if (n <= 0)
             break;  // end, or a folder that failed or vanished part way
         for (long pos = 0; pos < n;) {
@@ -326,7 +390,7 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
                 e.links = 1;
                 // A card: another block-device file system mounted right under the root.
                 if (folder.isRoot && dev != folder.dev && major(dev) != 0 &&
-                    mountKind(dev) == MountKind::Ordinary)
+                    kindOf(dev, -1) == MountKind::Ordinary)
                     e.attributes |= kAttributeTemporary;
             } else {
                 e.size = sx.stx_size;

@@ -18,6 +18,11 @@ namespace dovrane::platform {
 
 struct HostDeviceOptions {
     bool enterNetworkFileSystems = false;
+    // Bytes each getdents64 call may fill; small values exercise the refill path.
+    size_t readBufferBytes = 128 * 1024;
+    // The mount table. Without it every folder opened is stat'ed to find mount points and
+    // file systems are told apart by their statfs magic.
+    QString mountInfoPath = QStringLiteral("/proc/self/mountinfo");
 };
 
 class HostDevice final : public Device {
@@ -64,7 +69,8 @@ private:
         }
     };
     bool ensureOpen(HostFolder& folder) const;
-    bool mayEnter(dev_t dev, dev_t parentDev) const;
+    bool mayEnter(dev_t dev, dev_t parentDev, int fd) const;
+    MountKind kindOf(dev_t dev, int fd) const;
     void loadMounts();
     // The folder holding the entry at `devicePath`, opened from the root one component at
     // a time without following a link, and the entry's host name; -1 when unreachable.

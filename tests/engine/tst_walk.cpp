@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <QtTest>
+#include <functional>
 #include <random>
 
 #include "engine/folder_tree.h"
@@ -23,6 +24,7 @@ public:
     QStringList events;
     ScanProgress* progress = nullptr;
     QString requestOn;
+    std::function<void()> onTrigger;  // run once, at the file named "trigger"
 
     void enterFolder(std::string_view name, const FindData&) override {
         const QString n = dovrane::platform::DecodeHostName(name);
@@ -32,6 +34,8 @@ public:
     }
     void file(std::string_view name, const FindData&, bool counted) override {
         events << dovrane::platform::DecodeHostName(name) + (counted ? "" : " (again)");
+        if (onTrigger && events.back() == "trigger")
+            std::exchange(onTrigger, nullptr)();
     }
     void leaveFolder() override { events << "leave"; }
 };
@@ -172,6 +176,47 @@ private slots:
         WalkTree(device, u"\\", parallel, {.threads = 2});
         QCOMPARE(parallel.events, sequential.events);
         QCOMPARE(tree.nodeCount(), size_t{1 + 300 + 1 + 2});  // folders and two "In Folder"
+    }
+
+    // Two folders swap places after the start folder is listed and before they are entered:
+    // each is walked as what lies under its name when it is entered, never half one and
+    // half the other.
+    void folderReplacedBeforeEntered_data() {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<int>("pace");
+        QTest::newRow("paced") << 1 << 1;
+        QTest::newRow("parallel") << 2 << 0;
+    }
+    void folderReplacedBeforeEntered() {
+        QFETCH(int, threads);
+        QFETCH(int, pace);
+        TempTree t;
+        t.file("trigger");
+        for (const std::string name : {"b", "c"}) {
+            t.folder(name);
+            t.folder(name + "/inner");
+            t.file(name + "/" + name + "1");
+            t.file(name + "/inner/" + name + "2");
+        }
+        dovrane::platform::HostDevice device(t.root());
+        RecordingSink sink;
+        sink.onTrigger = [&t] {
+            QVERIFY(::renameat2(AT_FDCWD, t.host("b").c_str(), AT_FDCWD, t.host("c").c_str(),
+                                RENAME_EXCHANGE) == 0);
+        };
+        QVERIFY(WalkTree(device, u"\\", sink,
+                         {.pace = std::chrono::milliseconds(pace), .threads = threads}));
+        const QStringList& ev = sink.events;
+        for (const QString name : {"b", "c"}) {
+            const qsizetype at = ev.indexOf("enter " + name);
+            QVERIFY(at >= 0);
+            // Its own file, then its inner folder's, from one and the same folder.
+            const QString own = ev.mid(at + 1, 5).filter(QRegularExpression("^[bc]1$")).value(0);
+            const QString inner = ev.mid(at + 1, 5).filter(QRegularExpression("^[bc]2$")).value(0);
+            QCOMPARE(inner.left(1), own.left(1));
+            if (pace > 0 && ev.indexOf("trigger") < at)
+                QCOMPARE(own, (name == "b" ? "c" : "b") + QStringLiteral("1"));
+        }
     }
 
     void hardLinksOnTheHost() {

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 #include <map>
+#include <set>
 
 #include "platform/host_device.h"
 #include "platform/name_codec.h"
@@ -116,18 +117,83 @@ private slots:
         QVERIFY(entries.count("deep.txt"));
     }
 
-    void largeFolder() {
+    void bufferRefills_data() {
+        QTest::addColumn<int>("bufferBytes");
+        QTest::newRow("smallest") << 1;  // taken as one entry's worth
+        QTest::newRow("4 KiB") << 4096;
+        QTest::newRow("default") << 128 * 1024;
+    }
+    void bufferRefills() {
+        // Enough entries with long names that even the default buffer is refilled.
+        QFETCH(int, bufferBytes);
         TempTree t;
         t.folder("many");
         const int fd = ::open(t.host("many").c_str(), O_RDONLY | O_DIRECTORY);
-        for (int i = 0; i < 200000; ++i)
-            ::close(::openat(fd, std::to_string(i).c_str(), O_CREAT | O_WRONLY, 0644));
+        const std::string pad(60, 'n');
+        for (int i = 0; i < 3000; ++i)
+            ::close(::openat(fd, (std::to_string(i) + pad).c_str(), O_CREAT | O_WRONLY, 0644));
         ::close(fd);
-        HostDevice device(t.root());
+        HostDeviceOptions options;
+        options.readBufferBytes = static_cast<size_t>(bufferBytes);
+        HostDevice device(t.root(), options);
         auto folder = device.openFolder(u"\\many");
         Listing listing;
         device.read(*folder, listing);
-        QCOMPARE(listing.entries.size(), size_t{200000});
+        std::set<std::string> names;
+        for (const FindData& e : listing.entries)
+            names.insert(std::string(listing.nameOf(e)));
+        QCOMPARE(listing.entries.size(), size_t{3000});
+        QCOMPARE(names.size(), size_t{3000});
+        QVERIFY(names.count("2999" + pad));
+    }
+
+    // Without a mount table each folder is stat'ed: pseudo file systems stay out all the
+    // same. A parked folder is reopened by name: another folder renamed over it meanwhile is
+    // not it, and is entered as empty.
+    void mountTableAndParkedFolders_data() {
+        QTest::addColumn<QString>("mountInfo");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("mount table") << QStringLiteral("/proc/self/mountinfo") << false;
+        QTest::newRow("mount table, replaced") << QStringLiteral("/proc/self/mountinfo") << true;
+        QTest::newRow("none") << QStringLiteral("/no/mountinfo") << false;
+        QTest::newRow("none, replaced") << QStringLiteral("/no/mountinfo") << true;
+    }
+    void mountTableAndParkedFolders() {
+        QFETCH(QString, mountInfo);
+        QFETCH(bool, replace);
+        HostDeviceOptions options;
+        options.mountInfoPath = mountInfo;
+        struct stat st {};
+        if (::stat("/proc/self", &st) == 0) {
+            HostDevice host(QStringLiteral("/"), options);
+            QVERIFY(!host.openFolder(u"\\proc"));
+            QVERIFY(!host.openChild(*host.openFolder(u"\\"), "proc"));
+        }
+        TempTree t;
+        for (const std::string dir : {"p", "other"}) {
+            t.folder(dir);
+            t.folder(dir + "/kid");
+            t.file(dir + "/kid/" + dir, 7);
+        }
+        HostDevice device(t.root(), options);
+        auto root = device.openFolder(u"\\");
+        auto p = device.openChild(*root, "p");
+        QVERIFY(p);
+        device.park(*p);
+        if (replace) {
+            QVERIFY(::rename(t.host("p").c_str(), t.host("gone").c_str()) == 0);
+            QVERIFY(::rename(t.host("other").c_str(), t.host("p").c_str()) == 0);
+        }
+        auto kid = device.openChild(*p, "kid");
+        Listing listing;
+        if (kid)
+            device.read(*kid, listing);
+        QCOMPARE(listing.entries.size(), size_t(replace ? 0 : 1));
+        if (!replace)
+            QCOMPARE(listing.entries[0].size, quint64{7});
+        Listing own;
+        device.read(*p, own);
+        QCOMPARE(own.entries.size(), size_t(replace ? 0 : 1));
     }
 
     void unreadableFolderIsEmpty() {

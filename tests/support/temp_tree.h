@@ -2,6 +2,7 @@
 // Real folders for tests, built with *at() calls so that names and depths a path string
 // could not carry (backslashes, invalid UTF-8, beyond PATH_MAX) are possible.
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,15 @@ namespace dovrane::test {
 class TempTree {
 public:
     TempTree() { QVERIFY(m_dir.isValid()); }
+    // QTemporaryDir gives up on paths longer than PATH_MAX: the tree is taken down by
+    // descriptor first, read-only folders included.
+    ~TempTree() {
+        const int fd = ::open(m_dir.path().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0)
+            RemoveContents(fd);
+    }
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
     QString root() const { return m_dir.path(); }
     std::string host(const std::string& relative) const {
         return m_dir.path().toStdString() + "/" + relative;
@@ -32,6 +42,30 @@ public:
     }
 
 private:
+    // Empties the folder `fd` and closes it.
+    static void RemoveContents(int fd) {
+        ::fchmod(fd, 0755);
+        DIR* dir = ::fdopendir(fd);
+        if (!dir) {
+            ::close(fd);
+            return;
+        }
+        while (const dirent* d = ::readdir(dir)) {
+            const std::string name = d->d_name;
+            if (name == "." || name == "..")
+                continue;
+            if (d->d_type == DT_DIR) {
+                const int sub = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+                if (sub >= 0)
+                    RemoveContents(sub);
+                ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+            } else {
+                ::unlinkat(fd, name.c_str(), 0);
+            }
+        }
+        ::closedir(dir);
+    }
+
     QTemporaryDir m_dir;
 };
 

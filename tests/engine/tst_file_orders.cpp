@@ -1,0 +1,109 @@
+#include <QtTest>
+#include <random>
+#include <thread>
+
+#include "engine/file_types.h"
+#include "engine/name_pool.h"
+#include "platform/test_device.h"
+
+using namespace dovrane::engine;
+using dovrane::platform::TestDevice;
+
+namespace {
+
+// Names that tie without regard to case, equal sizes and sizes beyond 32 bits, spread over
+// a few types and folders.
+void Fill(TestDevice& dev, int files, unsigned seed) {
+    std::mt19937 random(seed);
+    const QStringList stems{"a", "A", "b", "readme", "README", "\u00e9t\u00e9", "\u00c9T\u00c9",
+                            "z"};
+    const QStringList types{"txt", "TXT", "dat", "jpg"};
+    for (int i = 0; i < files; ++i) {
+        const quint64 size =
+            random() % 3 == 0 ? (quint64{1} << 32) + random() % 4 : quint64{random() % 50};
+        dev.addFile(QStringLiteral("\\d%1\\%2%3.%4")
+                        .arg(random() % 40)
+                        .arg(stems[static_cast<qsizetype>(random() % stems.size())])
+                        .arg(random() % 3 ? QString() : QString::number(i))
+                        .arg(types[static_cast<qsizetype>(random() % types.size())]),
+                    size);
+    }
+}
+
+}  // namespace
+
+class TestFileOrders : public QObject {
+    Q_OBJECT
+private slots:
+    // Orders built when first read, by several readers at once (a File List opened while
+    // another is being filled), are exactly those built at once after the scan.
+    void readersSeeTheWholeOrder_data() {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("readers");
+        QTest::addColumn<int>("walkThreads");
+        QTest::newRow("one reader") << 3000 << 1 << 1;
+        QTest::newRow("four readers") << 20000 << 4 << 1;
+        QTest::newRow("four readers, parallel walk") << 20000 << 4 << 3;
+    }
+    void readersSeeTheWholeOrder() {
+        QFETCH(int, files);
+        QFETCH(int, readers);
+        QFETCH(int, walkThreads);
+        TestDevice dev;
+        Fill(dev, files, static_cast<unsigned>(files));
+        FileTypeTable table;
+        QVERIFY(table.AggregateFileTypes(dev, {.threads = walkThreads}));
+        const FileList& list = table.list();
+        std::vector<std::vector<quint32>> seen(static_cast<size_t>(readers) * 2 *
+                                               table.fileTypes().size());
+        std::vector<std::thread> threads;
+        for (int r = 0; r < readers; ++r)
+            threads.emplace_back([&, r] {
+                // Each reader starts with another type, so builds and waits interleave.
+                const size_t n = table.fileTypes().size();
+                for (size_t k = 0; k < n; ++k) {
+                    const size_t i = (k + static_cast<size_t>(r)) % n;
+                    const FileTypeStat& t = *table.fileTypes()[i];
+                    const size_t slot = (static_cast<size_t>(r) * n + i) * 2;
+                    seen[slot] = r % 2 ? t.filesByName.get() : t.filesBySize.get();
+                    seen[slot + 1] = r % 2 ? t.filesBySize.get() : t.filesByName.get();
+                }
+            });
+        for (std::thread& t : threads)
+            t.join();
+        size_t total = 0;
+        for (size_t i = 0; i < table.fileTypes().size(); ++i) {
+            const FileTypeStat& t = *table.fileTypes()[i];
+            total += t.files.size();
+            const auto bySize = FilesBySize(list, t.files);
+            const auto byName = FilesByName(list, t.files);
+            QCOMPARE(bySize.size(), t.files.size());
+            for (int r = 0; r < readers; ++r) {
+                const size_t slot = (static_cast<size_t>(r) * table.fileTypes().size() + i) * 2;
+                QCOMPARE(seen[slot], r % 2 ? byName : bySize);
+                QCOMPARE(seen[slot + 1], r % 2 ? bySize : byName);
+            }
+        }
+        QCOMPARE(total, static_cast<size_t>(files));
+    }
+
+    // Lengths at each edge of the one- and three-byte length forms, stored until the pool's
+    // blocks overflow, a byte like the long-name mark inside: every name comes back whole.
+    void countedNamesComeBackWhole() {
+        for (const size_t length : {0, 1, 254, 255, 256, 65535}) {
+            NamePool pool;
+            std::vector<std::pair<quint32, std::string>> stored;
+            for (int i = 0; i < 40; ++i) {
+                std::string name(length, 'a');
+                if (length > 0 && i % 2)
+                    name.back() = '\xff';
+                stored.emplace_back(pool.addCounted(name), name);
+            }
+            for (const auto& [offset, name] : stored)
+                QCOMPARE(pool.counted(offset), std::string_view(name));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileOrders)
+#include "tst_file_orders.moc"
