@@ -20,3 +20,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== formatting"
 git ls-files -co --exclude-standard -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 echo "formatting clean"
+
+# The suite's weight against the code it tests, in non-blank lines.
+count() { git ls-files -- "$1" | grep -E '\.(cpp|h)$' | xargs cat | grep -cv '^\s*$'; }
+src_lines=$(count src) test_lines=$(count tests)
+echo "tests: $test_lines non-blank lines against $src_lines of source" \
+    "($((100 * test_lines / src_lines))%)"

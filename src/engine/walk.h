@@ -24,7 +24,7 @@ bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
 bool WalkTreeSequential(platform::Device& device, QStringView startPath, WalkSink& sink,
                         const WalkControl& control);
 
-// Readers for a walk on this machine: eight, or one per core where there are more.
+// Readers for a walk on this machine: four, or one per core where there are more.
 int DefaultWalkThreads();
 
 }  // namespace dovrane::engine
