@@ -14,24 +14,10 @@
 #include "platform/device_path.h"
 #include "platform/host_device.h"
 #include "platform/name_codec.h"
+#include "platform/unique_fd.h"
 
 namespace dovrane::platform {
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 FileTime ToFileTime(const struct statx_timestamp& t) {
     return static_cast<FileTime>(t.tv_sec) * 1000000000 + t.tv_nsec;

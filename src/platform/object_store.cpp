@@ -13,26 +13,10 @@
 #include <unordered_set>
 
 #include "platform/name_codec.h"
+#include "platform/unique_fd.h"
 
 namespace dovrane::platform {
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    bool ok() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 FileTime ToFileTime(const struct timespec& t) {
     return static_cast<FileTime>(t.tv_sec) * 1000000000 + t.tv_nsec;
