@@ -22,14 +22,6 @@ namespace {
 
 constexpr QRgb kWhite = 0xFFFFFF, kBlack = 0x000000;
 
-// Entries 0, 1, ... of falling sizes from 100 (0 for the last `empty`): sub-folders d<i>
-// of the root, or types t<i>.
-void AddEntries(platform::TestDevice& device, bool types, int count, int empty = 0) {
-    for (int i = 0; i < count; ++i)
-        device.addFile((types ? QStringLiteral("\\f%1.t%1") : QStringLiteral("\\d%1\\f")).arg(i),
-                       i >= count - empty ? 0 : 100 - static_cast<quint64>(i));
-}
-
 // One view in a shown window, as the main view makes it, with what its taps asked for.
 struct Host {
     platform::TestDevice device;
@@ -79,10 +71,6 @@ struct Host {
     void TapRow(int row) {
         QTest::mouseClick(view->legendList()->viewport(), Qt::LeftButton, {},
                           QPoint(50, 17 * row + 8));
-    }
-    double MidAngle(int slice) const {
-        const charts::PieSlice& s = view->pieChart().slices()[static_cast<size_t>(slice)];
-        return (s.startAngle + s.endAngle) / 2.0;
     }
     QWidget* Control(int id) const { return dialogs::GetDlgItem(view.get(), id); }
 };
@@ -145,11 +133,13 @@ private slots:
                                                            {true, 7, 3, true}}) {
             Host h;
             h.settings.numberOfSlices = 5;
-            AddEntries(h.device, types, entries, empty);
+            for (int i = 0; i < entries; ++i)  // falling sizes from 100, the last `empty` 0
+                h.device.addFile(QString(types ? "\\f%1.t%1" : "\\d%1\\f").arg(i),
+                                 i >= entries - empty ? 0 : 100 - quint64(i));
             h.Open(types);
             QCOMPARE(h.view->pieChart().sliceCount(), empty > 0 ? 4 : 5);
             if (empty == 0)
-                h.Tap(h.MidAngle(4), 50);
+                h.Tap((h.view->pieChart().slices()[4].startAngle + 360) / 2.0, 50);  // the last
             if (!types)
                 h.folder().GoToParent();
             h.TapRow(4);

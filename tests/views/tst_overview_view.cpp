@@ -94,7 +94,6 @@ private slots:
             {s, true, 0, {0, 0}, "cplmain.cpl 4,0"},
             {s, true, 1, {27, 13}, "cplmain.cpl 4,2"},  // 29.97 away
             {s, true, 1, {30, 0}, ""},                  // 30 away
-            {s, true, 1, {-21, -22}, ""},               // 30.4 away
             {s, true, 2, {-29, 0}, "folder"},
             {s, true, 3, {0, 5}, "cplmain.cpl 4,1"},
             {s, false, 3, {0, 5}, ""},
