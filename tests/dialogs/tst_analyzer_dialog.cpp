@@ -1,10 +1,9 @@
-// The dialog frame's header, Cancel button and line; point fonts; the About box.
+// The dialog frame's header, Cancel button and line; the About box.
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
-#include "charts/point_font.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/analyzer_dialog.h"
 #include "dialogs/colors.h"
@@ -58,17 +57,9 @@ private slots:
                 continue;
             }
             QCOMPARE(cancel->geometry(), QRect(190, 2, 48, 20));  // x 190 to 238, y 2 to 22
-            QCOMPARE(cancel->palette().color(QPalette::ButtonText), dialogs::kBlue);
             QTest::mouseClick(cancel, Qt::LeftButton);
             QVERIFY(dialog.result() == QDialog::Rejected && !dialog.isVisible());
         }
-    }
-
-    void pointFontHeight() {
-        QCOMPARE(QGuiApplication::primaryScreen()->logicalDotsPerInchY(), 96.0);
-        // 96 dots per inch as the dialogs show; 85 * 120 / 72 = 141, / 10 = 14; truncated at 72.
-        QCOMPARE((QList{charts::PointFontHeight(8.5, 120), charts::PointFontHeight(8.5, 72)}),
-                 (QList{-14, -8}));
     }
 
     void aboutBox() {

@@ -127,16 +127,6 @@ private slots:
             QCOMPARE(engine::ResolveFolderPath(device, engine::FoldCase(path)), path);
         }
     }
-
-    void imageStrip() {
-        const QImage one = views::TreeImageStrip(1), two = views::TreeImageStrip(2);
-        QCOMPARE(one.size(), QSize(96, 15));
-        QCOMPARE(two, one.scaled(one.size() * 2));  // scale 2 is scale 1 doubled
-        QImage mask(16, 15, one.format());
-        mask.fill(views::kTreeImageMask);
-        for (int i = 0; i < views::kTreeImageCount; ++i)
-            QVERIFY(one.copy(16 * i, 0, 16, 15) != mask);  // every picture draws
-    }
 };
 
 QTEST_MAIN(TestExplorerView)
