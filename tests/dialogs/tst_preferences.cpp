@@ -148,11 +148,9 @@ private slots:
         Prefs p(blocker.fileName() + QStringLiteral("/p.ini"));  // under a file: cannot be made
         p.dialog.slicesEdit()->setText(QStringLiteral("6"));
         p.Press(dialogs::kIdOk);
-        QCOMPARE(p.boxes.texts.size(), 1);
-        QVERIFY(
-            p.boxes.texts[0].startsWith(QStringLiteral("The preferences could not be saved to ")));
-        QCOMPARE(p.dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(p.count, 6);
+        QVERIFY(p.boxes.texts.size() == 1 &&
+                p.boxes.texts[0].startsWith(u"The preferences could not be saved to "));
+        QVERIFY(p.dialog.result() == QDialog::Accepted && p.count == 6);
     }
 
     void pickerSlidersAndKeys() {
@@ -170,8 +168,6 @@ private slots:
         const QImage image = picker.grab().toImage();
         QCOMPARE(PixelAt(image, corner), QRgb(0xFF007F));
         QCOMPARE(PixelAt(image, corner - QPoint(1, 0)), QRgb(0xFFFFFF));
-        QTest::keyClick(&picker, Qt::Key_Return);
-        QCOMPARE(picker.result(), int(QDialog::Accepted));
     }
 };
 
