@@ -73,7 +73,6 @@ private slots:
         // selected, the boxes and the beeps.
         const std::tuple<int, QList<int>, QList<int>, int, int, int> cases[] = {
             {-1, {up}, {0, 1}, -1, 1, 0},
-            {-1, {down}, {0, 1}, -1, 1, 0},
             {0, {up}, {0, 1}, 0, 0, 1},
             {15, {down}, {0, 1}, 15, 0, 1},
             {0, {down, down}, {1, 2, 0, 3}, 2, 0, 0}};
