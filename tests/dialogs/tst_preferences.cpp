@@ -26,8 +26,6 @@ using test::Rgb;
 
 namespace {
 
-// Preferences over the factory colours and a count of 16, saving into `profileFile`, with
-// boxes and beeps recorded.
 struct Prefs {
     explicit Prefs(const QString& profileFile = {})
         : profile(profileFile.isEmpty() ? file() : profileFile) {

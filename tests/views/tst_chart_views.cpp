@@ -30,7 +30,6 @@ struct Host {
     QStringList opened;  // file lists asked for: a type, or "In Folder" of a folder path
     std::unique_ptr<views::CChartView> view;  // last: it goes before its window
 
-    // Starts the scan and, unless paced, waits for its end.
     void Open(bool types, int paceMs = 0) {
         if (types) {
             auto* v = new CFileTypeView;
@@ -192,9 +191,8 @@ private slots:
     }
 
     void whileAScanRuns() {
-        // The top of the spinning disc, and how the walk's folders begin in the progress.
-        for (const auto& [types, discTop, progress] :
-             {std::tuple(false, 67, " \\d"), {true, 75, "\\d"}}) {
+        // How the walk's folders begin in the progress.
+        for (const auto& [types, progress] : {std::pair(false, " \\d"), {true, "\\d"}}) {
             Host h;
             for (int i = 0; i < 1000; ++i)  // 20 s at least, at 20 ms a folder
                 h.device.addFile(QStringLiteral("\\d%1\\f.txt").arg(i), 10);
@@ -213,12 +211,9 @@ private slots:
             }
             h.Tap(0, 0);
             QVERIFY(h.opened.isEmpty());
-            QVERIFY(!h.view->legendList()->owner()->legendHasData());  // rows deaf too
-            // The walk moves on below the root, and the disc turns: black sweeping over red.
-            QTRY_VERIFY(label->text().startsWith(QLatin1String(progress)));
-            const QRect disc(90, discTop, 60, 60);
-            QTRY_VERIFY(h.Shows(disc, kBlack) && h.Shows(disc, Rgb(0x0000FF)));
-            QCOMPARE(h.Pixel(h.At(200, 60)), kWhite);  // no pie
+            QVERIFY(!h.view->legendList()->owner()->legendHasData());        // rows deaf too
+            QTRY_VERIFY(label->text().startsWith(QLatin1String(progress)));  // moved on
+            QCOMPARE(h.Pixel(h.At(200, 60)), kWhite);                        // no pie
             h.view.reset();  // closing stops the walk and waits for its thread
         }
     }
