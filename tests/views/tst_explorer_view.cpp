@@ -12,7 +12,6 @@
 #include "support/probes.h"
 #include "support/temp_tree.h"
 #include "views/explorer_view.h"
-#include "views/folder_view.h"
 #include "views/tree_images.h"
 
 using namespace dovrane;
@@ -27,12 +26,8 @@ struct Explorer {
         view.ExpandRoot();
     }
     QTreeWidgetItem* root() const { return view.tree()->topLevelItem(0); }
-    QTreeWidgetItem* child(const QString& name, const QTreeWidgetItem* parent = nullptr) const {
-        parent = parent ? parent : root();
-        for (int i = 0; i < parent->childCount(); ++i)
-            if (parent->child(i)->text(0) == name)
-                return parent->child(i);
-        return nullptr;
+    QTreeWidgetItem* child(const QString& name) const {
+        return root()->child(int(names(root()).indexOf(name)));  // null when missing
     }
     static QStringList names(const QTreeWidgetItem* item) {
         QStringList out;
