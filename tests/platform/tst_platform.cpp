@@ -74,10 +74,7 @@ private slots:
                 return request.buttons == MessageBoxButtons::YesNo ? MessageBoxResult::Yes
                                                                    : MessageBoxResult::Ok;
             });
-            ShowMessage(nullptr, QStringLiteral("Folder View create failed"));
-            QCOMPARE(ShowMessageBox({.text = QStringLiteral("Delete?"),
-                                     .buttons = MessageBoxButtons::YesNo,
-                                     .icon = MessageBoxIcon::Question}),
+            QCOMPARE(ShowMessageBox({.text = "Delete?", .buttons = MessageBoxButtons::YesNo}),
                      MessageBoxResult::Yes);
             {
                 const ScopedMessageBoxHook inner(
@@ -87,9 +84,8 @@ private slots:
             }
             ShowMessage(nullptr, QStringLiteral("after the inner hook"));
         }
-        QCOMPARE(asked.size(), 3);
-        QCOMPARE(asked[1].icon, MessageBoxIcon::Question);
-        QCOMPARE(asked[2].text, QStringLiteral("after the inner hook"));
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[1].text, QStringLiteral("after the inner hook"));
         QVERIFY(!SetMessageBoxHook({}));  // every scope put back what it found
 
         QList<LaunchRequest> started;
@@ -101,7 +97,6 @@ private slots:
         QVERIFY(!StartProgram(QStringLiteral("gnome-system-monitor"), {QStringLiteral("-r")}));
         QCOMPARE(started.size(), 2);
         QCOMPARE(started[0].url, QUrl(QStringLiteral("file:///tmp/a%20b.txt")));
-        QCOMPARE(started[1].kind, LaunchRequest::Kind::StartProgram);
         QCOMPARE(started[1].program, QStringLiteral("gnome-system-monitor"));
         QCOMPARE(started[1].arguments, QStringList{QStringLiteral("-r")});
     }
