@@ -9,7 +9,6 @@ private slots:
     void foldersJson();
     void namesThatAreNotUtf8();
     void foldersText();
-    void emptyFolderGetsEqualSlices();
     void types();
     void searchesAndFileLists();
     void overview();
