@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <algorithm>
 #include <random>
 #include <thread>
 
@@ -28,6 +29,18 @@ void Fill(TestDevice& dev, int files, unsigned seed) {
                         .arg(types[static_cast<qsizetype>(random() % types.size())]),
                     size);
     }
+}
+
+// The orders written out plainly: larger first, names without case, both keeping met
+// order on ties except that equal names put the one met last first.
+template <typename T, typename Size, typename Name>
+std::pair<std::vector<T>, std::vector<T>> Expected(std::vector<T> met, Size size, Name name) {
+    std::vector<T> bySize = met;
+    std::stable_sort(bySize.begin(), bySize.end(), [&](T a, T b) { return size(a) > size(b); });
+    std::reverse(met.begin(), met.end());
+    std::stable_sort(met.begin(), met.end(),
+                     [&](T a, T b) { return name(a).compare(name(b), Qt::CaseInsensitive) < 0; });
+    return {bySize, met};
 }
 
 }  // namespace
@@ -71,13 +84,21 @@ private slots:
             });
         for (std::thread& t : threads)
             t.join();
+        std::vector<FileTypeStat*> met;
+        for (const auto& t : table.fileTypes())
+            met.push_back(t.get());
+        const auto types = Expected(
+            met, [](FileTypeStat* t) { return t->totalSize; },
+            [](FileTypeStat* t) { return t->name; });
+        QCOMPARE(table.fileTypesBySize(), types.first);
+        QCOMPARE(table.fileTypesByName(), types.second);
         size_t total = 0;
         for (size_t i = 0; i < table.fileTypes().size(); ++i) {
             const FileTypeStat& t = *table.fileTypes()[i];
             total += t.files.size();
-            const auto bySize = FilesBySize(list, t.files);
-            const auto byName = FilesByName(list, t.files);
-            QCOMPARE(bySize.size(), t.files.size());
+            const auto [bySize, byName] = Expected(
+                t.files, [&](quint32 r) { return list[r].size; },
+                [&](quint32 r) { return list.name(list[r]); });
             for (int r = 0; r < readers; ++r) {
                 const size_t slot = (static_cast<size_t>(r) * table.fileTypes().size() + i) * 2;
                 QCOMPARE(seen[slot], r % 2 ? byName : bySize);
