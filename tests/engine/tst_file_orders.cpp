@@ -16,8 +16,8 @@ namespace {
 // a few types and folders.
 void Fill(TestDevice& dev, int files, unsigned seed) {
     std::mt19937 random(seed);
-    const QStringList stems{"a", "A", "b", "readme", "README", "\u00e9t\u00e9", "\u00c9T\u00c9",
-                            "z"};
+    const QStringList stems{"a", "A",  "b", "readme", "README", "\u00e9t\u00e9", "\u00c9T\u00c9",
+                            "z", "_x", "ab"};
     const QStringList types{"txt", "TXT", "dat", "jpg"};
     for (int i = 0; i < files; ++i) {
         const quint64 size =
