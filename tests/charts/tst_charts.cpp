@@ -173,7 +173,6 @@ private slots:
     void outlinedCircleAndEdgeSlices() {
         CPieChart chart;
         chart.Create(70, 100, 120);
-        QCOMPARE(chart.image().size(), QSize(140, 140));
         VerifyDisc(chart, [](int, int) { return kWhite; });
         QCOMPARE(chart.mask().pixel(70, 70), RgbFromColorRef(CPieChart::kMaskColor));
         // The whole disc: all colour but the closing border, the radius to three o'clock.
@@ -202,7 +201,6 @@ private slots:
             chart.Create(70, 100, 120, ratio);
             AddSlices(chart, layout, colors);
             QCOMPARE(chart.image().size(), QSize(140, 140) * ratio);
-            QCOMPARE(chart.image().devicePixelRatio(), ratio);
             for (size_t i = 0; i < layout.size(); ++i) {
                 const SliceSpec& slice = layout[i];
                 if (slice.startAngle == slice.endAngle)
@@ -314,8 +312,6 @@ private slots:
             Fixture f(entries, other);
             QCOMPARE(std::pair(entries, f.legend.scrollMax()), std::pair(entries, scrollMax));
             QCOMPARE(f.legend.verticalScrollBar()->isVisible(), scrollMax > 0);
-            if (scrollMax > 0)
-                QCOMPARE(f.legend.verticalScrollBar()->maximum(), scrollMax);
         }
         Fixture f(6, false);
         f.legend.resize(202, 92);

@@ -14,13 +14,6 @@ using dovrane::platform::TestDevice;
 
 namespace {
 
-QStringList Names(std::span<FolderNode* const> nodes) {
-    QStringList out;
-    for (const FolderNode* n : nodes)
-        out << n->name();
-    return out;
-}
-
 FolderNode* Find(FolderTree& tree, const QString& path) {
     return FindFolderByPath(tree.root(), FoldCase(path));
 }
@@ -30,10 +23,6 @@ QStringList Paths(const FileList& list, const std::vector<quint32>& rows) {
     for (const quint32 r : rows)
         out << list.fullPath(list[r]);
     return out;
-}
-
-QStringList Rows(const FileSearch& s) {
-    return Paths(s.list(), s.results());
 }
 
 }  // namespace
@@ -58,8 +47,10 @@ private slots:
         QCOMPARE(progress.files.load(), quint64{6});
         FolderNode* root = tree.root();
         // Met order, "In Folder" last; the orders and their ties are pinned by the reports.
-        QCOMPARE(Names(root->children()),
-                 QStringList({"b", "A", "a", "big", "empty-files", "\"In Folder\""}));
+        QStringList names;
+        for (const FolderNode* n : root->children())
+            names << n->name();
+        QCOMPARE(names, QStringList({"b", "A", "a", "big", "empty-files", "\"In Folder\""}));
         QCOMPARE(root->filesSize, quint64{10});
         QCOMPARE(root->totalSize, (10ull << 30) + 210);
         QCOMPARE(root->totalSizeHigh(), quint32{2});
@@ -190,7 +181,7 @@ private slots:
             .addFile(u"\\huge", 5ull << 32);
         FileSearch s;
         s.SearchFiles(dev, "", true, {});
-        QCOMPARE(Rows(s), QStringList({"\\huge", "\\d\\b", "\\a", "\\d\\c"}));
+        QCOMPARE(Paths(s.list(), s.results()), QStringList({"\\huge", "\\d\\b", "\\a", "\\d\\c"}));
         QCOMPARE(s.list().folder(s.list()[s.results()[0]]), QString());  // the root walks as ""
         QCOMPARE(s.allFiles().totalSize, (5ull << 32) + 19);
     }
@@ -200,7 +191,7 @@ private slots:
         dev.addFile(u"\\My Documents\\Work\\f", 1).addFile(u"\\g", 1);
         FileSearch s;
         s.SearchFiles(dev, "\\My Documents", true, {});
-        QCOMPARE(Rows(s), QStringList({"\\My Documents\\Work\\f"}));
+        QCOMPARE(Paths(s.list(), s.results()), QStringList({"\\My Documents\\Work\\f"}));
         QCOMPARE(FileSearch::HeaderText("\\"), QStringLiteral("\\Pocket PC"));
         QCOMPARE(FileSearch::HeaderText(""), QStringLiteral("\\Pocket PC"));
         FileSearch none;
