@@ -193,7 +193,6 @@ private slots:
         s.SearchFiles(dev, "\\My Documents", true, {});
         QCOMPARE(Paths(s.list(), s.results()), QStringList({"\\My Documents\\Work\\f"}));
         QCOMPARE(FileSearch::HeaderText("\\"), QStringLiteral("\\Pocket PC"));
-        QCOMPARE(FileSearch::HeaderText(""), QStringLiteral("\\Pocket PC"));
         FileSearch none;
         QVERIFY(none.SearchFiles(dev, "\\Nowhere", true, {}));
         QVERIFY(none.results().empty());
