@@ -67,10 +67,8 @@ void VerifyDisc(const CPieChart& chart, Inside inside) {
 }
 
 struct Owner : LegendOwner {
-    bool hasData = true;
-    int entries = 5;
-    bool other = false;
-    int slices = 16;
+    bool hasData = true, other = false;
+    int entries = 5, slices = 16;
     QList<int> taps;
 
     bool legendHasData() const override { return hasData; }

@@ -1,5 +1,5 @@
-// The figures as the windows write them: sizes, shares, name order without case, and the
-// memory and storage of the Overview, with cards that fail.
+// The figures as the windows write them: sizes, shares, and the memory and storage of the
+// Overview, with cards that fail.
 
 #include <QtTest>
 
@@ -43,11 +43,6 @@ private slots:
                                           {1, 3000}})
             texts << ShareText(part, total);
         QCOMPARE(texts, (QStringList{"25.0", "5.0", "50.0", "0.0", "100.0", "75.0", "0.0"}));
-    }
-
-    void spacedPaths() {
-        QCOMPARE(SpacePath(u"\\a\\b"), QStringLiteral(" \\a \\b"));
-        QCOMPARE(SpacePath(u""), QString());
     }
 
     void figuresAndTexts() {
