@@ -272,7 +272,6 @@ private slots:
             const QImage image = f.grab();
             for (int k = 0; k < 5; ++k) {
                 const int y = 17 * k;
-                // The outline's corners, white around it, the colour inside its corners.
                 QCOMPARE(
                     (QList<QRgb>{image.pixel(4, y + 2), image.pixel(right, y + 16),
                                  image.pixel(right + 1, y + 9), image.pixel(4, y + 1),
