@@ -5,6 +5,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <cmath>
+#include <numeric>
 
 #include "charts/color_ref.h"
 #include "charts/legend_list.h"
@@ -21,15 +22,13 @@ Q_DECLARE_METATYPE(Slices)
 
 namespace {
 
+quint64 Sum(const Sizes& sizes, size_t from = 0) {
+    return std::accumulate(sizes.begin() + static_cast<std::ptrdiff_t>(from), sizes.end(),
+                           quint64{0});
+}
+
 constexpr QRgb kWhite = qRgb(255, 255, 255);
 constexpr QRgb kBlack = qRgb(0, 0, 0);
-
-quint64 Sum(const Sizes& sizes, size_t from = 0) {
-    quint64 total = 0;
-    for (size_t i = from; i < sizes.size(); ++i)
-        total += sizes[i];
-    return total;
-}
 
 // Sixteen distinct colours, none of them white, black or the mask's red.
 engine::SliceColors TestColors() {
@@ -68,10 +67,8 @@ void VerifyDisc(const CPieChart& chart, Inside inside) {
 }
 
 struct Owner : LegendOwner {
-    bool hasData = true;
-    int entries = 5;
-    bool other = false;
-    int slices = 16;
+    bool hasData = true, other = false;
+    int entries = 5, slices = 16;
     QList<int> taps;
 
     bool legendHasData() const override { return hasData; }
@@ -114,8 +111,6 @@ private slots:
                                                {0, {140, 70}},  {360, {140, 70}}, {90, {70, 0}}};
         for (const auto& [angle, point] : at70)
             QCOMPARE(EdgePoint(angle, 70), point);
-        QCOMPARE(EdgePoint(180, 30), QPoint(0, 30));
-        QCOMPARE(EdgePoint(270, 30), QPoint(30, 60));
         const QPoint c(70, 70);
         // The whole disc passes all four corners; 350 to 360 none; 30 to 60 the top right
         // one; an even octant (60 to 200) adds none; an empty slice has no polygon.
@@ -125,16 +120,6 @@ private slots:
         QCOMPARE(SlicePolygon(30, 60, 70), QPolygon({{140, 30}, {140, 0}, {110, 0}, c}));
         QCOMPARE(SlicePolygon(60, 200, 70), QPolygon({{110, 0}, {0, 0}, {0, 94}, c}));
         QCOMPARE(SlicePolygon(30, 30, 70), QPolygon());
-    }
-
-    void hitTestAngles() {
-        // Why a tap straight left belongs to the slice that starts at 180, not to the one
-        // that ends there: with the ten-decimal pi a quarter turn is a hair more than 90.
-        QVERIFY(HitTestAngle(90, 100, 100, 100) > 180.0);
-        QVERIFY(HitTestAngle(100, 110, 100, 100) > 270.0);
-        QCOMPARE(HitTestAngle(110, 100, 100, 100), 0.0);
-        QVERIFY(HitTestAngle(100, 90, 100, 100) == 90.0);
-        QVERIFY(HitTestAngle(100, 100, 100, 100) == 90.0);  // the centre
     }
 
     void discPixels() {
@@ -178,11 +163,7 @@ private slots:
         const Slices wide = LayOutChart(Sizes(40, 1), 40, 20, 21);
         QCOMPARE(wide[16].colorIndex, 0);  // colours repeat every 16
         QCOMPARE(wide.back().colorIndex, 20 % 16);
-        // A folder of total 0: equal slices, the last 3 degrees of 7 x 51 left empty.
-        const Slices empty = LayOutFolderChart(Sizes(7, 0), 0, 0, 16);
-        QCOMPARE(empty.size(), size_t{7});
-        QCOMPARE(empty[0], (SliceSpec{0, 51, 0}));
-        QCOMPARE(empty[6], (SliceSpec{306, 357, 6}));
+        // A folder of total 0 gets equal slices, at most N - 1 of them.
         QVERIFY(LayOutFolderChart({}, 0, 0, 16).empty());
         QCOMPARE(LayOutFolderChart(Sizes(30, 0), 0, 0, 16).size(), size_t{15});
     }
@@ -190,7 +171,6 @@ private slots:
     void outlinedCircleAndEdgeSlices() {
         CPieChart chart;
         chart.Create(70, 100, 120);
-        QCOMPARE(chart.image().size(), QSize(140, 140));
         VerifyDisc(chart, [](int, int) { return kWhite; });
         QCOMPARE(chart.mask().pixel(70, 70), RgbFromColorRef(CPieChart::kMaskColor));
         // The whole disc: all colour but the closing border, the radius to three o'clock.
@@ -219,14 +199,12 @@ private slots:
             chart.Create(70, 100, 120, ratio);
             AddSlices(chart, layout, colors);
             QCOMPARE(chart.image().size(), QSize(140, 140) * ratio);
-            QCOMPARE(chart.image().devicePixelRatio(), ratio);
             for (size_t i = 0; i < layout.size(); ++i) {
                 const SliceSpec& slice = layout[i];
                 if (slice.startAngle == slice.endAngle)
                     continue;
                 const QPoint point = PointAt(chart, (slice.startAngle + slice.endAngle) / 2.0, 0.7);
                 QCOMPARE(PixelAt(chart, point), RgbFromColorRef(colors[size_t(slice.colorIndex)]));
-                QCOMPARE(chart.HitTest(point.x() + 30, point.y() + 50), int(i));
             }
             VerifyDisc(chart, [&](int x, int y) {
                 const QRgb pixel = chart.image().pixel(x, y);
@@ -292,10 +270,8 @@ private slots:
              {std::pair(LegendKind::Folder, 24), {LegendKind::FileType, 23}}) {
             Fixture f(5, false, kind);
             const QImage image = f.grab();
-            QCOMPARE(image.size(), QSize(200, 100));
             for (int k = 0; k < 5; ++k) {
                 const int y = 17 * k;
-                // The outline's corners, white around it, the colour inside its corners.
                 QCOMPARE(
                     (QList<QRgb>{image.pixel(4, y + 2), image.pixel(right, y + 16),
                                  image.pixel(right + 1, y + 9), image.pixel(4, y + 1),
@@ -332,13 +308,8 @@ private slots:
             Fixture f(entries, other);
             QCOMPARE(std::pair(entries, f.legend.scrollMax()), std::pair(entries, scrollMax));
             QCOMPARE(f.legend.verticalScrollBar()->isVisible(), scrollMax > 0);
-            if (scrollMax > 0)
-                QCOMPARE(f.legend.verticalScrollBar()->maximum(), scrollMax);
         }
         Fixture f(6, false);
-        f.legend.resize(202, 122);
-        QCOMPARE(f.legend.scrollMax(), 0);
-        QVERIFY(!f.legend.verticalScrollBar()->isVisible());
         f.legend.resize(202, 92);
         QCOMPARE(f.legend.scrollMax(), 12);
     }

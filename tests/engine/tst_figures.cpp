@@ -1,5 +1,5 @@
-// The figures as the windows write them: sizes, shares, name order without case, and the
-// memory and storage of the Overview, with cards that fail.
+// The figures as the windows write them: sizes, shares, and the memory and storage of the
+// Overview, with cards that fail.
 
 #include <QtTest>
 
@@ -43,15 +43,6 @@ private slots:
                                           {1, 3000}})
             texts << ShareText(part, total);
         QCOMPARE(texts, (QStringList{"25.0", "5.0", "50.0", "0.0", "100.0", "75.0", "0.0"}));
-    }
-
-    void pathsAndNames() {
-        QCOMPARE(SpacePath(u"\\a\\b"), QStringLiteral(" \\a \\b"));
-        QCOMPARE(SpacePath(u""), QString());
-        QCOMPARE(CompareNoCase(u"abc", u"ABC"), 0);
-        QVERIFY(CompareNoCase(u"apple", u"Banana") < 0);
-        QVERIFY(CompareNoCase(u"_x", u"A") < 0);  // folded to lower case: '_' before letters
-        QVERIFY(CompareNoCase(u"ab", u"abc") < 0);
     }
 
     void figuresAndTexts() {
