@@ -163,7 +163,11 @@ private slots:
         const Slices wide = LayOutChart(Sizes(40, 1), 40, 20, 21);
         QCOMPARE(wide[16].colorIndex, 0);  // colours repeat every 16
         QCOMPARE(wide.back().colorIndex, 20 % 16);
-        // A folder of total 0 gets equal slices, at most N - 1 of them.
+        // A folder of total 0: equal slices, the last 3 degrees of 7 x 51 left empty, at
+        // most N - 1 of them.
+        const Slices empty = LayOutFolderChart(Sizes(7, 0), 0, 0, 16);
+        QCOMPARE(empty[0], (SliceSpec{0, 51, 0}));
+        QCOMPARE(empty[6], (SliceSpec{306, 357, 6}));
         QVERIFY(LayOutFolderChart({}, 0, 0, 16).empty());
         QCOMPARE(LayOutFolderChart(Sizes(30, 0), 0, 0, 16).size(), size_t{15});
     }
