@@ -36,10 +36,6 @@ struct Details {
     dialogs::CFolderDetailsDlg dialog;
 };
 
-QStringList Rows(const dialogs::CHoldListCtrl* list) {
-    return test::Rows(list->model());
-}
-
 }  // namespace
 
 class TestDetailsDlgs : public QObject {
@@ -52,10 +48,11 @@ private slots:
         const engine::FolderNode* root = d.tree.root();
         dialog.SetFolder(root, root, engine::kRootDisplayPath);
         // No "In Folder" where the folder's own files hold no bytes.
-        QCOMPARE(Rows(dialog.list()), QStringList({"b|800  B|80.0|80.0", "a|200  B|20.0|20.0"}));
+        QCOMPARE(test::Rows(dialog.list()->model()),
+                 QStringList({"b|800  B|80.0|80.0", "a|200  B|20.0|20.0"}));
         dialog.OnRowClick(1);  // into \a: its entries smallest first
         QCOMPARE(dialog.currentFolderLabel()->text(), QStringLiteral(" \\a"));
-        QCOMPARE(Rows(dialog.list()),
+        QCOMPARE(test::Rows(dialog.list()->model()),
                  QStringList({"x|50  B|25.0|5.0", "\"In Folder\"|150  B|75.0|15.0"}));
         QStringList shown;  // "In Folder" opens the folder's own files and stays
         dialogs::ScopedModalHook hook([&](QDialog& opened) {
@@ -66,14 +63,14 @@ private slots:
         QCOMPARE(shown, QStringList{"g"});
         QCOMPARE(dialog.currentFolderLabel()->text(), QStringLiteral(" \\a"));
         emit dialog.list()->columnClicked(0);  // A..Z: quotes sort first
-        QCOMPARE(Rows(dialog.list()).first(), "\"In Folder\"|150  B|75.0|15.0");
+        QCOMPARE(test::Rows(dialog.list()->model()).first(), "\"In Folder\"|150  B|75.0|15.0");
         QTest::mouseClick(dialog.upButton(), Qt::LeftButton);  // up, then Z..A
         QCOMPARE(dialog.m_pCurrent, root);
-        QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
+        QCOMPARE(test::Rows(dialog.list()->model()).first(), "b|800  B|80.0|80.0");
         dialog.OnUp();  // at the root nothing happens
         QCOMPARE(dialog.m_pCurrent, root);
         emit dialog.list()->columnClicked(3);  // Tot % does not sort
-        QCOMPARE(Rows(dialog.list()).first(), "b|800  B|80.0|80.0");
+        QCOMPARE(test::Rows(dialog.list()->model()).first(), "b|800  B|80.0|80.0");
         // OK sits over the header line: a click there must reach it.
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -93,13 +90,11 @@ private slots:
         QVERIFY(view.Create(&window, QRect(0, 26, 240, 294)));
         view.StartScan();
         QTRY_VERIFY(!view.IsBusy());
-        int result = QDialog::Accepted;
+        int result = QDialog::Rejected;
         dialogs::ScopedModalHook hook([&](QDialog& d) {
-            auto& details = dynamic_cast<dialogs::CFolderDetailsDlg&>(d);
-            details.OnRowClick(0);  // \b
+            dynamic_cast<dialogs::CFolderDetailsDlg&>(d).OnRowClick(0);  // \b
             return result;
         });
-        result = QDialog::Rejected;
         view.OpenFolderDetails();
         QCOMPARE(view.currentFolder(), view.rootFolder());
         result = QDialog::Accepted;
@@ -123,11 +118,11 @@ private slots:
         QString listed;
         dialogs::ScopedModalHook hook([&](QDialog& d) {
             if (auto* types = dynamic_cast<dialogs::CFileTypesDlg*>(&d)) {
-                const QStringList rows = Rows(types->list());
+                const QStringList rows = test::Rows(types->list()->model());
                 listed = QString::number(rows.size()) + u' ' + rows.first() + u' ' + rows.last();
                 for (int tap = 0; tap < 2; ++tap) {  // A..Z, then Z..A
                     emit types->list()->columnClicked(0);
-                    listed += u',' + Rows(types->list()).first().section(u'|', 0, 0);
+                    listed += u',' + test::Rows(types->list()->model()).first().section(u'|', 0, 0);
                 }
                 types->OnRowClick(1);  // opens the File List of the row shown: t8
             } else {

@@ -25,14 +25,6 @@ using dialogs::CDatabasesDlg;
 using dialogs::CLargestFilesDlg;
 using test::TempTree;
 
-namespace {
-
-QStringList Column(const dialogs::CHoldListCtrl* list, int column) {
-    return test::Rows(list->model(), column);
-}
-
-}  // namespace
-
 class TestSearchDlgs : public QObject {
     Q_OBJECT
 
@@ -85,7 +77,7 @@ private slots:
             paths << t.root() + m.captured(2).replace(QStringLiteral("\\\\"), QStringLiteral("/")) +
                          u'/' + m.captured(1);
         }
-        QCOMPARE(Column(dlg.list(), 0), names);
+        QCOMPARE(test::Rows(dlg.list()->model(), 0), names);
         if (tag[0] == u"identical")  // the groups' sizes and waste, largest first
             QVERIFY2(json.startsWith(
                          R"({"groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)") &&
@@ -94,12 +86,12 @@ private slots:
                      qPrintable(json));
         // A header tap changes nothing.
         dlg.list()->horizontalHeader()->sectionClicked(1);
-        QCOMPARE(Column(dlg.list(), 0), names);
+        QCOMPARE(test::Rows(dlg.list()->model(), 0), names);
         test::RecordedBoxes boxes;
         dlg.list()->SelectRow(0);
         dlg.operations()->OnCommand(dialogs::kIdDelete);
         QCOMPARE(boxes.texts.size(), 1);  // the confirmation only
-        QCOMPARE(Column(dlg.list(), 0), names.mid(1));
+        QCOMPARE(test::Rows(dlg.list()->model(), 0), names.mid(1));
         QVERIFY2(!QFile::exists(paths[0]), qPrintable(paths[0]));
     }
 
@@ -155,7 +147,8 @@ private slots:
         for (const QString& column :
              QString::fromUtf8(QTest::currentDataTag()).split(u' ', Qt::SkipEmptyParts))
             dlg.list()->horizontalHeader()->sectionClicked(column.toInt());
-        QCOMPARE(Column(dlg.list(), 0).join(u' ').remove(QStringLiteral(".db")), names);
+        QCOMPARE(test::Rows(dlg.list()->model(), 0).join(u' ').remove(QStringLiteral(".db")),
+                 names);
     }
 
     // Only true databases are listed, without following links or missing folders; a count
@@ -201,7 +194,7 @@ private slots:
                 .arg(sb.st_ino));
         CDatabasesDlg dlg({store}, t.root());
         dlg.show();
-        QCOMPARE(Column(dlg.list(), 2), QStringList({"2", ""}));
+        QCOMPARE(test::Rows(dlg.list()->model(), 2), QStringList({"2", ""}));
         QStringList menus;
         dialogs::ScopedPopupMenuHook hook([&](QMenu& menu, QPoint) -> QAction* {
             for (QAction* action : menu.actions())
@@ -226,7 +219,7 @@ private slots:
                                   "to delete the selected database?",
                                   "Cannot delete the selected database. There has been a sharing "
                                   "violation.  The source file may be in use"}));
-            QCOMPARE(Column(dlg.list(), 0), QStringList({"app/a.db", "B.sqlite"}));
+            QCOMPARE(test::Rows(dlg.list()->model(), 0), QStringList({"app/a.db", "B.sqlite"}));
             QVERIFY(QFile::exists(QString::fromStdString(a)));
         }
         dlg.list()->clearSelection();
@@ -238,7 +231,7 @@ private slots:
                 !QFile::exists(QString::fromStdString(b + "-journal")));
         for (const int column : {1, 3, 0, 0})
             dlg.list()->horizontalHeader()->sectionClicked(column);
-        QCOMPARE(Column(dlg.list(), 0), QStringList{"app/a.db"});
+        QCOMPARE(test::Rows(dlg.list()->model(), 0), QStringList{"app/a.db"});
     }
 };
 
