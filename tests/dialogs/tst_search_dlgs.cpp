@@ -84,7 +84,6 @@ private slots:
                          json.endsWith(R"(]}], "wasted_bytes": 5010})"
                                        "\n"),
                      qPrintable(json));
-        // A header tap changes nothing.
         dlg.list()->horizontalHeader()->sectionClicked(1);
         QCOMPARE(test::Rows(dlg.list()->model(), 0), names);
         test::RecordedBoxes boxes;

@@ -23,7 +23,6 @@ private slots:
         // Head equal, tail different: only the rest's hash tells them apart.
         QTest::newRow("a=ax5000;b=ax4999+b;c=ax5000")
             << "5000:\\a,\\c wasted 5000 read 15000/15000";
-        QTest::newRow("a=;b=;c=") << " wasted 0 read 0/0";  // empty files are not duplicates
         // Largest waste first, ties in the order met.
         QTest::newRow("s1=wx100;big1=yx300;s2=wx100;big2=yx300;u1=vx200;t1=zx200;t2=zx200;u2=vx200")
             << "300:\\big1,\\big2|200:\\t1,\\t2|200:\\u1,\\u2|100:\\s1,\\s2 wasted 800 read "
