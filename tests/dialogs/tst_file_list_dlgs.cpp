@@ -253,7 +253,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 1000);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, row0);
         QCOMPARE(shown[0], "Open:1 Delete:1 Move to Trash:1 Properties:1 Select All:1");
-        // A quick tap opens nothing.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row0);
         QTest::qWait(dialogs::kLongPressMs + 150);
         QCOMPARE(shown.size(), 1);

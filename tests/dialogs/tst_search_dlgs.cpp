@@ -154,9 +154,8 @@ private slots:
     // that cannot be made is null. Delete: grayed for two, refused while held, companions go.
     void databasesReportAndDelete() {
         TempTree t;
-        t.folder("store");
-        t.folder("store/app");
-        t.folder("elsewhere");
+        for (const char* folder : {"store", "store/app", "elsewhere"})
+            t.folder(folder);
         const std::string a = t.host("store/app/a.db"), b = t.host("store/B.sqlite");
         QVERIFY(test::MakeDatabase(a, "CREATE TABLE t(x); INSERT INTO t VALUES (1),(2)"));
         QVERIFY(test::MakeDatabase(t.host("elsewhere/c.db"), "CREATE TABLE t(x)"));
@@ -168,8 +167,7 @@ private slots:
                          QByteArray("\x37\x7f\x06\x82", 4).repeated(8));
         QVERIFY(::symlink(t.host("elsewhere/c.db").c_str(), t.host("store/link.db").c_str()) == 0);
         QVERIFY(::symlink(t.host("elsewhere").c_str(), t.host("store/linked").c_str()) == 0);
-        struct stat sa {
-        }, sb{};
+        struct stat sa = {}, sb = {};
         const timespec at1305[2] = {{47100, 0}, {47100, 0}};  // 1970-01-01 13:05 UTC
         QVERIFY(::utimensat(AT_FDCWD, a.c_str(), at1305, 0) == 0 && ::stat(a.c_str(), &sa) == 0);
         QVERIFY(::utimensat(AT_FDCWD, b.c_str(), at1305, 0) == 0 && ::stat(b.c_str(), &sb) == 0);
@@ -187,10 +185,8 @@ private slots:
                            R"("records": null, "modified": "1970-01-01T13:05:00", )"
                            R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%4"}]})"
                            "\n")
-                .arg(sa.st_size)
-                .arg(sa.st_dev)
-                .arg(sa.st_ino)
-                .arg(sb.st_ino));
+                .arg(QString::number(sa.st_size), QString::number(sa.st_dev),
+                     QString::number(sa.st_ino), QString::number(sb.st_ino)));
         CDatabasesDlg dlg({store}, t.root());
         dlg.show();
         QCOMPARE(test::Rows(dlg.list()->model(), 2), QStringList({"2", ""}));

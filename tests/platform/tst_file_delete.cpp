@@ -62,36 +62,30 @@ private slots:
     }
 
     // A file goes to the user's trash with its record; a name the trash could not record
-    // exactly stays where it is.
-    void trash() {
+    // exactly stays where it is. Shortcuts are read only as themselves: never through a
+    // link, never a folder.
+    void trashAndShortcutReads() {
         test::TempTree tmp;
         tmp.folder("home");
+        tmp.folder("d.lnk");
         tmp.file("old.txt", 7);
         tmp.file("bad\xff", 1);
+        tmp.file("s.lnk", 300);
+        QCOMPARE(::symlink("s.lnk", tmp.host("l.lnk").c_str()), 0);
         const QByteArray previous = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/home"));
         platform::HostDevice device(tmp.root());
         struct stat st {};
-        QList<int> results;
-        for (const char* name : {"old.txt", "bad\xff"}) {
+        for (const auto& [name, result] :
+             {std::pair("old.txt", RemoveResult::Removed), {"bad\xff", RemoveResult::Failed}}) {
             QCOMPARE(::lstat(tmp.host(name).c_str(), &st), 0);
-            const QString path = u'\\' + platform::DecodeHostName(name);
-            results << int(device.removeFile(path, {{st.st_dev, st.st_ino}, true},
-                                             platform::RemoveMode::Trash));
+            QCOMPARE(device.removeFile(u'\\' + platform::DecodeHostName(name),
+                                       {{st.st_dev, st.st_ino}, true}, platform::RemoveMode::Trash),
+                     result);
         }
         qputenv("XDG_DATA_HOME", previous);
-        QCOMPARE(results, QList({int(RemoveResult::Removed), int(RemoveResult::Failed)}));
         QVERIFY(QFileInfo::exists(tmp.root() + "/home/Trash/files/old.txt"));
         QCOMPARE(::lstat(tmp.host("bad\xff").c_str(), &st), 0);
-    }
-
-    // Shortcuts are read only as themselves: never through a link, never a folder.
-    void readsNoLink() {
-        test::TempTree tmp;
-        tmp.file("s.lnk", 300);
-        tmp.folder("d.lnk");
-        QCOMPARE(::symlink("s.lnk", tmp.host("l.lnk").c_str()), 0);
-        platform::HostDevice device(tmp.root());
         QVERIFY(!device.readFileStart(u"\\l.lnk", 260) && !device.readFileStart(u"\\d.lnk", 260));
         QVERIFY(device.findFile(u"\\s.lnk")->attributes & platform::kAttributeArchive);
     }
