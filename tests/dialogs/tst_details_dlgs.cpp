@@ -22,30 +22,19 @@
 
 using namespace dovrane;
 
-namespace {
-
-// \a (50 in a\x, 150 in a's own files), \b (800), 0 bytes in the root's own files.
-struct Details {
-    Details() : dialog(&device) {
-        device.addFile(u"\\a\\x\\f", 50).addFile(u"\\a\\g", 150).addFile(u"\\b\\h", 800);
-        device.addFile(u"\\empty", 0);
-        engine::ScanFolder(device, tree, 16, {});
-    }
-    platform::TestDevice device;
-    engine::FolderTree tree;
-    dialogs::CFolderDetailsDlg dialog;
-};
-
-}  // namespace
-
 class TestDetailsDlgs : public QObject {
     Q_OBJECT
 
 private slots:
     void walksDownAndUp() {
-        Details d;
-        auto& dialog = d.dialog;
-        const engine::FolderNode* root = d.tree.root();
+        // \a (50 in a\x, 150 in a's own files), \b (800), 0 bytes in the root's own files.
+        platform::TestDevice device;
+        device.addFile(u"\\a\\x\\f", 50).addFile(u"\\a\\g", 150).addFile(u"\\b\\h", 800);
+        device.addFile(u"\\empty", 0);
+        engine::FolderTree tree;
+        engine::ScanFolder(device, tree, 16, {});
+        dialogs::CFolderDetailsDlg dialog(&device);
+        const engine::FolderNode* root = tree.root();
         dialog.SetFolder(root, root, engine::kRootDisplayPath);
         // No "In Folder" where the folder's own files hold no bytes.
         QCOMPARE(test::Rows(dialog.list()->model()),
