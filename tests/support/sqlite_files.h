@@ -50,8 +50,6 @@ public:
         if (m_pid > 0 && ::kill(m_pid, SIGKILL) == 0)
             ::waitpid(m_pid, nullptr, 0);
     }
-    HeldDatabase(const HeldDatabase&) = delete;
-    HeldDatabase& operator=(const HeldDatabase&) = delete;
     bool ok() const { return m_ok; }
 
 private:
