@@ -172,7 +172,7 @@ QStringList DefaultObjectStoreFolders() {
     const QString home = QDir::homePath();
     const auto xdg = [&home](const char* variable, const char* fallback) {
         const QString value = qEnvironmentVariable(variable);
-        // The base directory specification ignores relative values.
+        // XDG base directories must be absolute; a relative value is ignored.
         return value.startsWith(u'/') ? value : home + u'/' + QLatin1String(fallback);
     };
     return {xdg("XDG_CONFIG_HOME", ".config"), xdg("XDG_DATA_HOME", ".local/share"),
