@@ -97,17 +97,20 @@ for t in ${BENCH_TARGETS:-tree /usr}; do
 done
 for target in "${targets[@]}"; do
     entries=$("$work/floor" "$target" | cut -d' ' -f1)
-    # Big trees take long per run: fewer runs, same table.
-    runs=10
-    [ "$entries" -ge 1000000 ] && runs=3
     echo
     echo "== $target, warm cache ($(uptime | sed 's/.*load/load/'))"
-    timed "$target" "$runs" --warmup 1
+    # Peak memory first: that run of each command also warms the cache for the timed ones.
     : >"$work/memory.txt"
     while IFS='|' read -r name command; do
         idle=${command% "$target"}
         echo "$name|$(peak $command)|$(peak $idle "$empty")" >>"$work/memory.txt"
     done < <(commands "$target")
+    # Big trees take long per run: fewer runs, same table.
+    if [ "$entries" -ge 1000000 ]; then
+        timed "$target" 2
+    else
+        timed "$target" 10 --warmup 1
+    fi
     python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" floor
 
     if [ "$cold" -eq 1 ] && [ "$target" = "$tree" ]; then

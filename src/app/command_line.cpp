@@ -86,7 +86,7 @@ QString UsageText() {
                "                      defaults (the XDG config, data and cache folders, "
                "~/.mozilla,\n"
                "                      ~/.thunderbird)\n"
-               "  --threads N         threads that read folders, 1 to 64 (default: 4 to 16)\n"
+               "  --threads N         most threads that read folders, 1 to 64 (default: 16)\n"
                "  --screenshot FILE   draw the window into a PNG file instead of opening it\n"
                "  --view VIEW         the first view: overview, explorer, folder, filetype\n"
                "  --dialog NAME       with --screenshot, draw the dialog NAME over the window\n"

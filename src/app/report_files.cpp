@@ -1,6 +1,8 @@
 // Reports that list files: by type, the largest, the duplicates, a folder's own files and
 // one type's files. Rows and orders are those of the list dialogs when they open.
 
+#include <numeric>
+
 #include "app/json_writer.h"
 #include "app/report_kinds.h"
 #include "charts/pie_layout.h"
@@ -100,7 +102,7 @@ ReportResult TypesReport(const ReportContext& c) {
     for (const engine::FileTypeStat* t : bySize) {
         json.beginObject();
         json.key(u"name").value(t->name);
-        json.key(u"files").value(static_cast<quint64>(t->files.size()));
+        json.key(u"files").value(t->fileCount);
         json.key(u"bytes").value(t->totalSize);
         json.key(u"size").value(engine::SizeText(t->totalSize));
         json.key(u"total_pct").value(engine::ShareText(t->totalSize, table.totalSize));
@@ -137,11 +139,9 @@ ReportResult FilesReport(const ReportContext& c) {
     if (!folder)
         return NoFolder(wanted);
     const FileList list = engine::ListFolderFiles(c.device, *folder);
-    engine::FileTypeStat files;
-    for (quint32 i = 0; i < list.size(); ++i)
-        files.files.push_back(i);
-    files.SortFilesBySize(list);
-    return FileListing(c, u"folder", *folder, list, files.filesBySize);
+    std::vector<quint32> met(list.size());
+    std::iota(met.begin(), met.end(), 0u);
+    return FileListing(c, u"folder", *folder, list, engine::FilesBySize(list, met));
 }
 
 ReportResult TypeFilesReport(const ReportContext& c) {

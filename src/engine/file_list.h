@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "engine/name_pool.h"
@@ -20,8 +21,10 @@ namespace dovrane::engine {
 
 class FileRecord {
 public:
-    quint64 size = 0;   // apparent size, all 64 bits
-    quint64 inode = 0;  // with the folder's volume: the identity a delete re-checks
+    // No initialisers: blocks of records are left untouched until filled, so the unused
+    // end of the last block costs no memory.
+    quint64 size;   // apparent size, all 64 bits
+    quint64 inode;  // with the folder's volume: the identity a delete re-checks
 
     quint32 sizeHigh() const { return static_cast<quint32>(size >> 32); }
     quint32 sizeLow() const { return static_cast<quint32>(size); }
@@ -33,10 +36,10 @@ public:
 private:
     friend class FileList;
     static constexpr quint32 kCounted = 1u << 31, kRegular = 1u << 30;
-    quint32 m_name = 0;    // counted name in the list's pool
-    quint32 m_folder = 0;  // folder index, and the two flags above
+    quint32 m_name;    // counted name in the list's pool
+    quint32 m_folder;  // folder index, and the two flags above
 };
-static_assert(sizeof(FileRecord) == 24);
+static_assert(sizeof(FileRecord) == 24 && std::is_trivially_default_constructible_v<FileRecord>);
 
 // Owns the records, their names and the folder table. Records are referred to by index.
 class FileList {

@@ -14,10 +14,14 @@ public:
 
 protected:
     void collected(quint32 record, std::string_view, bool counted) override {
-        m_all.files.push_back(record);
+        files.push_back(record);
+        ++m_all.fileCount;
         if (counted)
             m_all.totalSize += m_list[record].size;
     }
+
+public:
+    std::vector<quint32> files;
 
 private:
     FileList& m_list;
@@ -42,6 +46,7 @@ bool FileSearch::SearchFiles(platform::Device& device, const QString& startFolde
     AllFilesCollector collector(m_list, m_allFiles, start);
     if (!WalkTree(device, start, collector, control))
         return false;
+    m_allFiles.files = std::move(collector.files);
     // Each listing needs one order; the other is built only if someone asks for it.
     m_allFiles.DeferOrders(m_list);
     if (!largest) {

@@ -27,7 +27,8 @@ public:
 
 private:
     FileList m_list;
-    FileTypeStat m_allFiles{QStringLiteral("All"), 0, {}, {}, {}};
+    FileTypeStat m_allFiles{
+        .name = QStringLiteral("All"), .files = {}, .filesBySize = {}, .filesByName = {}};
     bool m_largest = true;
 };
 

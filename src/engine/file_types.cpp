@@ -34,18 +34,15 @@ FileOrder& FileOrder::operator=(const FileOrder& other) {
 FileOrder& FileOrder::operator=(std::vector<quint32> order) {
     std::lock_guard lock(m_mutex);
     m_order = std::move(order);
-    m_files = nullptr;
-    m_list = nullptr;
+    m_build = nullptr;
     m_built.store(true, std::memory_order_release);
     return *this;
 }
 
-void FileOrder::defer(const std::vector<quint32>& files, const FileList& list, Kind kind) {
+void FileOrder::defer(Build build) {
     std::lock_guard lock(m_mutex);
     m_order = {};
-    m_files = &files;
-    m_list = &list;
-    m_kind = kind;
+    m_build = std::move(build);
     m_built.store(false, std::memory_order_release);
 }
 
@@ -53,8 +50,8 @@ const std::vector<quint32>& FileOrder::get() const {
     if (!m_built.load(std::memory_order_acquire)) {
         std::lock_guard lock(m_mutex);
         if (!m_built.load(std::memory_order_relaxed)) {
-            m_order = m_kind == Kind::BySize ? FilesBySize(*m_list, *m_files)
-                                             : FilesByName(*m_list, *m_files);
+            m_order = m_build();
+            m_build = nullptr;
             m_built.store(true, std::memory_order_release);
         }
     }
@@ -70,8 +67,8 @@ void FileTypeStat::SortFilesByName(const FileList& list) {
 }
 
 void FileTypeStat::DeferOrders(const FileList& list) {
-    filesBySize.defer(files, list, FileOrder::Kind::BySize);
-    filesByName.defer(files, list, FileOrder::Kind::ByName);
+    filesBySize.defer([this, &list] { return FilesBySize(list, files); });
+    filesByName.defer([this, &list] { return FilesByName(list, files); });
 }
 
 namespace {
@@ -145,8 +142,8 @@ public:
 
 protected:
     void collected(quint32 record, std::string_view hostName, bool counted) override {
-        FileTypeStat* type = m_table.typeFor(hostName);
-        type->files.push_back(record);
+        FileTypeStat* type = m_table.m_types[m_table.typeFor(hostName)].get();
+        ++type->fileCount;
         if (counted)
             type->totalSize += m_table.m_list[record].size;
     }
@@ -155,7 +152,7 @@ private:
     FileTypeTable& m_table;
 };
 
-FileTypeStat* FileTypeTable::typeFor(std::string_view hostName) {
+quint32 FileTypeTable::typeFor(std::string_view hostName) {
     // The last dot in the bytes is the last dot of the device name: '.' is never part of
     // a longer sequence, nor of an escaped byte.
     const size_t dot = hostName.rfind('.');
@@ -163,7 +160,7 @@ FileTypeStat* FileTypeTable::typeFor(std::string_view hostName) {
         dot == std::string_view::npos ? std::string_view("/") : hostName.substr(dot + 1);
     // "/" can be no host type: it stands for Generic. Files of one folder often share a
     // type, so the last one found is tried first.
-    if (m_lastType && hostType == m_lastHostType)
+    if (m_lastHostType.data() && hostType == m_lastHostType)
         return m_lastType;
     if (const auto it = m_byHostType.find(hostType); it != m_byHostType.end()) {
         m_lastType = it->second;
@@ -173,13 +170,24 @@ FileTypeStat* FileTypeTable::typeFor(std::string_view hostName) {
     std::string key(hostType);
     auto type = std::make_unique<FileTypeStat>();
     type->name = dot == std::string_view::npos ? kGeneric : platform::DecodeHostName(hostType);
-    FileTypeStat* raw = type.get();
+    m_index.insert(type->name, type.get());
+    const auto index = static_cast<quint32>(m_types.size());
     m_types.push_back(std::move(type));
-    const auto [it, inserted] = m_byHostType.emplace(std::move(key), raw);
-    m_lastType = raw;
+    const auto [it, inserted] = m_byHostType.emplace(std::move(key), index);
+    m_lastType = index;
     m_lastHostType = it->first;
-    m_index.insert(raw->name, raw);
-    return raw;
+    return index;
+}
+
+std::vector<quint32> FileTypeTable::membersOf(quint32 index) {
+    std::call_once(m_membersOnce, [this] {
+        m_members.resize(m_types.size());
+        for (size_t i = 0; i < m_types.size(); ++i)
+            m_members[i].reserve(m_types[i]->fileCount);
+        for (quint32 r = 0; r < m_list.size(); ++r)
+            m_members[typeFor(m_list.hostName(m_list[r]))].push_back(r);
+    });
+    return std::move(m_members[index]);
 }
 
 const FileTypeStat* FileTypeTable::FindFileType(const QString& name) const {
@@ -192,10 +200,10 @@ bool FileTypeTable::AggregateFileTypes(platform::Device& device, const WalkContr
         return false;
     std::vector<FileTypeStat*> types;
     types.reserve(m_types.size());
-    for (const auto& t : m_types) {
-        types.push_back(t.get());
-        t->files.shrink_to_fit();
-        t->DeferOrders(m_list);
+    for (quint32 i = 0; i < m_types.size(); ++i) {
+        types.push_back(m_types[i].get());
+        m_types[i]->files.defer([this, i] { return membersOf(i); });
+        m_types[i]->DeferOrders(m_list);
     }
     m_byName = OrderByName(types, [](const FileTypeStat* t) { return t->name; });
     m_bySize = OrderBySize(types, [](const FileTypeStat* t) { return t->totalSize; });

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QString>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,16 +34,16 @@ QString FileTypeOf(QStringView fileName);
 // built order.
 class FileOrder {
 public:
-    enum class Kind : quint8 { BySize, ByName };
+    // Makes the order; called once, by the first reader.
+    using Build = std::function<std::vector<quint32>()>;
 
     FileOrder() = default;
     FileOrder(const FileOrder& other) : m_order(other.get()) {}
     FileOrder& operator=(const FileOrder& other);
     FileOrder& operator=(std::vector<quint32> order);
 
-    // From now on the order is that of `files` of `list`, built when first read; both must
-    // outlive this order and stay unchanged.
-    void defer(const std::vector<quint32>& files, const FileList& list, Kind kind);
+    // From now on the order is what `build` makes when the order is first read.
+    void defer(Build build);
 
     const std::vector<quint32>& get() const;
     // The built order for its one owner to change (a File List drops deleted files); only
@@ -65,9 +66,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::atomic<bool> m_built{true};
     mutable std::vector<quint32> m_order;
-    const std::vector<quint32>* m_files = nullptr;
-    const FileList* m_list = nullptr;
-    Kind m_kind = Kind::BySize;
+    mutable Build m_build;
 };
 
 // By size, largest first, equal sizes in source order; by name without regard to case,
@@ -77,9 +76,11 @@ std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32
 
 struct FileTypeStat {
     QString name;
-    quint64 totalSize = 0;       // counted members, all 64 bits
-    std::vector<quint32> files;  // records in the order met
-    FileOrder filesBySize;       // built when first read, once the scan is complete
+    quint64 totalSize = 0;  // counted members, all 64 bits
+    quint64 fileCount = 0;  // members, later links of a file included
+    // Records in the order met: a type scan builds them when first read, as the others.
+    FileOrder files;
+    FileOrder filesBySize;  // built when first read, once the scan is complete
     FileOrder filesByName;
 
     quint32 totalSizeHigh() const { return static_cast<quint32>(totalSize >> 32); }
@@ -115,7 +116,10 @@ public:
     quint64 otherSize = 0;
 
 private:
-    FileTypeStat* typeFor(std::string_view hostName);
+    // Index in m_types of the type of a file named `hostName`, made when first met.
+    quint32 typeFor(std::string_view hostName);
+    // The members of type `index`, in the order met; for its one first reader.
+    std::vector<quint32> membersOf(quint32 index);
     friend class TypeCollector;
 
     FileList m_list;
@@ -128,9 +132,13 @@ private:
         using is_transparent = void;
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
     };
-    std::unordered_map<std::string, FileTypeStat*, ViewHash, std::equal_to<>> m_byHostType;
-    FileTypeStat* m_lastType = nullptr;
-    std::string_view m_lastHostType;  // the key of m_lastType in m_byHostType
+    std::unordered_map<std::string, quint32, ViewHash, std::equal_to<>> m_byHostType;
+    quint32 m_lastType = 0;
+    std::string_view m_lastHostType;  // the key of m_lastType in m_byHostType; null before
+    // Each type's members, sorted out of the records in one pass when the first is read:
+    // a scan keeps no list per type, four bytes a file, that only a File List needs.
+    std::once_flag m_membersOnce;
+    std::vector<std::vector<quint32>> m_members;
 };
 
 }  // namespace dovrane::engine

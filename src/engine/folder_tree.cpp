@@ -59,16 +59,19 @@ void FolderTree::setChildren(FolderNode* node, const std::vector<FolderNode*>& c
     m_blockUsed += need;
     node->lists = lists;
     std::copy(children.begin(), children.end(), lists);
-    const auto bySize = OrderBySize(children, [](const FolderNode* n) { return n->totalSize; });
-    std::copy(bySize.begin(), bySize.end(), lists + children.size());
+    // Sorted in place: a walk sorts the children of every folder it leaves.
+    FolderNode** bySize = lists + children.size();
+    std::copy(children.begin(), children.end(), bySize);
+    StableSort(bySize, bySize + children.size(), [](const FolderNode* a, const FolderNode* b) {
+        return a->totalSize > b->totalSize;
+    });
     // Reversed, then a stable sort: equal names end up last-met first.
     FolderNode** byName = lists + 2 * children.size();
     std::reverse_copy(children.begin(), children.end(), byName);
-    std::stable_sort(byName, byName + children.size(),
-                     [](const FolderNode* a, const FolderNode* b) {
-                         return CompareHostNamesNoCase({a->nameBytes, a->nameLength},
-                                                       {b->nameBytes, b->nameLength}) < 0;
-                     });
+    StableSort(byName, byName + children.size(), [](const FolderNode* a, const FolderNode* b) {
+        return CompareHostNamesNoCase({a->nameBytes, a->nameLength},
+                                      {b->nameBytes, b->nameLength}) < 0;
+    });
 }
 
 namespace {
@@ -78,22 +81,22 @@ namespace {
 class FolderScanSink final : public WalkSink {
 public:
     FolderScanSink(FolderTree& tree, int numberOfSlices) : m_tree(tree), m_slices(numberOfSlices) {
-        m_open.push_back({tree.root(), {}});
+        open(tree.root());
     }
 
     void enterFolder(std::string_view hostName, const platform::FindData&) override {
-        FolderNode* node = m_tree.newNode(m_open.back().node, hostName, FolderNode::Kind::Folder);
-        m_open.back().children.push_back(node);
-        m_open.push_back({node, {}});
+        FolderNode* node = m_tree.newNode(current().node, hostName, FolderNode::Kind::Folder);
+        current().children.push_back(node);
+        open(node);
     }
 
     void file(std::string_view, const platform::FindData& entry, bool counted) override {
         if (counted)
-            m_open.back().node->filesSize += entry.size;
+            current().node->filesSize += entry.size;
     }
 
     void leaveFolder() override {
-        Open& open = m_open.back();
+        Open& open = current();
         FolderNode* node = open.node;
         node->totalSize = node->filesSize;
         for (const FolderNode* child : open.children)
@@ -105,7 +108,7 @@ public:
         }
         m_tree.setChildren(node, open.children);
         ComputeOther(node, m_slices);
-        m_open.pop_back();
+        --m_depth;
     }
 
 private:
@@ -113,9 +116,21 @@ private:
         FolderNode* node;
         std::vector<FolderNode*> children;
     };
+    // Levels are kept when left, so that their child lists keep their room for the next
+    // folder at that depth.
+    void open(FolderNode* node) {
+        if (m_depth == m_open.size())
+            m_open.emplace_back();
+        m_open[m_depth].node = node;
+        m_open[m_depth].children.clear();
+        ++m_depth;
+    }
+    Open& current() { return m_open[m_depth - 1]; }
+
     FolderTree& m_tree;
     int m_slices;
     std::vector<Open> m_open;
+    size_t m_depth = 0;
 };
 
 }  // namespace

@@ -1,14 +1,16 @@
 #include "engine/parallel_walk.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
-#include <list>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "platform/device.h"
+#include "platform/disk_reads.h"
 #include "platform/name_codec.h"
 
 namespace dovrane::engine {
@@ -16,20 +18,22 @@ namespace {
 
 using platform::FindData;
 
-// Listed entries read ahead of the sink, at most; beyond it workers wait. The more the
-// sink has taken, the further readers may go: a cold disk answers some folders far more
-// slowly than others, and readers that may run ahead meanwhile keep it busy. Yet the
-// listings in flight stay small beside what the sink keeps: a thirty-second of it, from
-// about 0.3 MB to 5 MB of listings.
-constexpr qint64 kReadAheadLeast = 1 << 12;
-constexpr qint64 kReadAheadMost = 1 << 16;
+// Listed entries read ahead of the sink, at most; beyond it workers wait. Readers that
+// stop often leave a core idle while the sink catches up, and a cold disk answers some
+// folders far more slowly than others: readers that may run ahead meanwhile keep it busy.
+// The more the sink has taken, the further they may go, yet the listings in flight stay
+// small beside what the sink keeps: a thirty-second of it, from 5 MB to 20 MB.
+constexpr qint64 kReadAheadLeast = 1 << 15;
+constexpr qint64 kReadAheadMost = 1 << 18;
 constexpr qint64 kReadAheadShare = 32;
-// Up to this many readers, the caller reads too while it waits.
-constexpr int kHelpingReaders = 2;
+// A reader that has made the disk read within this time keeps the extra readers awake.
+constexpr std::chrono::milliseconds kDiskWindow{100};
+// While the cache answers, one folder in this many is checked for disk reads.
+constexpr unsigned kDiskCheckEvery = 16;
 
-// One folder of the walk. Made by whoever read its parent; read by a worker or by the
-// caller; emptied by the caller once the sink has left it. Shared with the work queue,
-// which may still name a folder the caller read itself.
+// One folder of the walk. Made by whoever read its parent, which owns it; read by a worker
+// or by the caller; emptied by the caller once the sink has left it. The parent holds it
+// until then, so the queue and the readers may point at it plainly.
 struct Node {
     enum State : int { Waiting, Claimed, Ready };
 
@@ -37,26 +41,79 @@ struct Node {
     std::string_view name;  // in the parent's listing, which outlives this node's reading
     std::unique_ptr<platform::Folder> folder;
     platform::Listing listing;
-    std::vector<std::shared_ptr<Node>> subfolders;  // one per folder entry, in order
+    std::vector<std::unique_ptr<Node>> subfolders;  // one per folder entry, in order
     std::atomic<int> state{Waiting};
-    // Its place among the folders still to read, which are kept in walk order; valid while
+    // Neighbours among the folders still to read, which are kept in walk order; valid while
     // `pending` is set (guarded by the walker's mutex).
-    std::list<std::shared_ptr<Node>>::iterator place;
+    Node* previousPending = nullptr;
+    Node* nextPending = nullptr;
     bool pending = false;
     // The folder stays open while its sub-folders still have to be opened from it.
     std::atomic<int> holds{0};
 
     ~Node() {
         // Unwound without recursion: a tree may be deeper than the stack.
-        std::vector<std::shared_ptr<Node>> rest = std::move(subfolders);
+        std::vector<std::unique_ptr<Node>> rest = std::move(subfolders);
         while (!rest.empty()) {
-            std::shared_ptr<Node> n = std::move(rest.back());
+            std::unique_ptr<Node> n = std::move(rest.back());
             rest.pop_back();
-            if (n && n.use_count() == 1)
+            if (n)
                 for (auto& c : n->subfolders)
                     rest.push_back(std::move(c));
         }
     }
+};
+
+// The folders not yet read or being read, in walk order, linked through the nodes: no
+// allocation per folder. Guarded by the walker's mutex.
+class PendingList {
+public:
+    Node* first() const { return m_first; }
+    // Before `at`; at the end when `at` is null.
+    void insert(Node* at, Node* node) {
+        node->nextPending = at;
+        node->previousPending = at ? at->previousPending : m_last;
+        (node->previousPending ? node->previousPending->nextPending : m_first) = node;
+        (at ? at->previousPending : m_last) = node;
+        node->pending = true;
+    }
+    void erase(Node* node) {
+        (node->previousPending ? node->previousPending->nextPending : m_first) = node->nextPending;
+        (node->nextPending ? node->nextPending->previousPending : m_last) = node->previousPending;
+        node->pending = false;
+    }
+
+private:
+    Node* m_first = nullptr;
+    Node* m_last = nullptr;
+};
+
+// Listings given back by the sink, for readers to fill again: their buffers keep their
+// size, so reading a folder seldom allocates. Only modest ones are kept, and few.
+class ListingPool {
+public:
+    platform::Listing take() {
+        std::lock_guard lock(m_mutex);
+        if (m_free.empty())
+            return {};
+        platform::Listing l = std::move(m_free.back());
+        m_free.pop_back();
+        return l;
+    }
+    void giveBack(platform::Listing&& l) {
+        if (l.entries.capacity() > kLargest)
+            return;
+        l.clear();
+        std::lock_guard lock(m_mutex);
+        if (m_free.size() < kMost)
+            m_free.push_back(std::move(l));
+    }
+
+private:
+    static constexpr size_t kLargest = 4096;  // entries
+    static constexpr size_t kMost = 64;
+    std::mutex m_mutex;
+    std::vector<platform::Listing> m_free;
 };
 
 class ParallelWalker {
@@ -71,15 +128,20 @@ public:
             m_done = true;
         }
         m_wake.notify_all();
+        m_wakeExtra.notify_all();
         for (std::thread& t : m_workers)
             t.join();
     }
 
     bool run() {
-        m_root = std::make_shared<Node>();
+        m_root = std::make_unique<Node>();
         const int workers = std::max(1, m_control.threads);
+        // While the page cache answers, the readers need the cores: one reader a core. A
+        // cold disk answers faster the more requests it has at once, so the others only
+        // read while the disk is being read.
+        m_cachedReaders = std::min<int>(workers, std::max(1u, std::thread::hardware_concurrency()));
         for (int i = 0; i < workers; ++i)
-            m_workers.emplace_back([this] { work(); });
+            m_workers.emplace_back([this, i] { work(i < m_cachedReaders ? m_wake : m_wakeExtra); });
         return arrive(m_root.get()) && ReplayWalk(*this, m_sink, m_control, m_links);
     }
 
@@ -118,14 +180,20 @@ private:
 
     // Opens and reads one folder and offers its sub-folders to the workers.
     void produce(Node* node) {
+        thread_local unsigned reads = 0;
+        const bool check = diskBound() || reads++ % kDiskCheckEvery == 0;
+        const quint64 blocksBefore = check ? platform::ThreadBlocksRead() : 0;
         if (!node->parent) {
             node->folder = m_device.openFolder(m_startPath);
         } else {
             node->folder = m_device.openChild(*node->parent->folder, node->name);
             release(node->parent);
         }
+        node->listing = m_listings.take();
         if (node->folder)
             m_device.read(*node->folder, node->listing, platform::ReadDetail::ForWalk);
+        if (check && platform::ThreadBlocksRead() != blocksBefore)
+            diskRead();
         m_readAhead.fetch_add(static_cast<qint64>(node->listing.entries.size()));
         size_t folders = 0;
         for (const FindData& e : node->listing.entries)
@@ -135,33 +203,34 @@ private:
         for (const FindData& e : node->listing.entries) {
             if (!e.isFolder())
                 continue;
-            auto child = std::make_shared<Node>();
+            auto child = std::make_unique<Node>();
             child->parent = node;
             child->name = node->listing.nameOf(e);
             node->subfolders.push_back(std::move(child));
         }
         int idle = 0;
+        bool extras = false;
         {
             // The sub-folders take the folder's place in the walk order: readers always take
             // the first folder the sink will need, so that many readers never run far ahead
             // into one branch while the sink waits for a folder nobody is reading.
             std::lock_guard lock(m_mutex);
-            const auto at = node->pending ? node->place : m_pending.end();
-            for (const auto& child : node->subfolders) {
-                child->place = m_pending.insert(at, child);
-                child->pending = true;
-            }
-            m_waiting += static_cast<qint64>(folders);
+            Node* const at = node->pending ? node->nextPending : nullptr;
             if (node->pending)
-                m_pending.erase(node->place);
-            node->pending = false;
+                m_pending.erase(node);
+            for (const auto& child : node->subfolders)
+                m_pending.insert(at, child.get());
+            m_waiting += static_cast<qint64>(folders);
             idle = m_idle;
+            extras = m_idleExtra > 0 && diskBound();
         }
         if (folders > 0) {
             // Waking costs a system call: only for workers that sleep, and no more of them
             // than there is new work.
             for (int i = 0; i < std::min<int>(idle, static_cast<int>(folders)); ++i)
                 m_wake.notify_one();
+            if (extras)
+                m_wakeExtra.notify_all();
         }
         release(node);  // its own hold
         ready(node);
@@ -181,8 +250,7 @@ private:
         {
             std::lock_guard lock(m_mutex);
             if (node->pending)
-                m_pending.erase(node->place);
-            node->pending = false;
+                m_pending.erase(node);
         }
         ready(node);
     }
@@ -190,14 +258,14 @@ private:
     // Sleeps until a worker has read the node. No spinning: on a machine with as many
     // walk threads as cores, a spinning caller takes the time the worker needs.
     void waitReady(Node* node) {
-        // Rather than sleep, read folders that are waiting in the queue meanwhile; but only
-        // with few readers: with many, the disk is what is waited for, and a folder read
-        // for someone else would hold the sink up long after its own folder is ready.
-        while (m_control.threads <= kHelpingReaders && node->state.load() != Node::Ready) {
-            std::shared_ptr<Node> other = takeQueued();
+        // Rather than sleep, read folders that are waiting in the queue meanwhile; but not
+        // while the disk is what is waited for: a folder read for someone else would then
+        // hold the sink up long after its own folder is ready.
+        while (!diskBound() && node->state.load() != Node::Ready) {
+            Node* other = takeQueued();
             if (!other)
                 break;
-            produce(other.get());
+            produce(other);
         }
         std::unique_lock lock(m_readyMutex);
         m_awaited.store(node);
@@ -224,10 +292,10 @@ private:
     // Under m_mutex: the first folder in walk order nobody reads yet, claimed; null when
     // there is none or the read-ahead is full. Folders being read stay in their place until
     // their sub-folders take it: few, at most one a reader.
-    std::shared_ptr<Node> takeFirst() {
+    Node* takeFirst() {
         if (m_waiting == 0 || m_readAhead.load() >= m_readAheadLimit.load())
             return nullptr;
-        for (const auto& node : m_pending) {
+        for (Node* node = m_pending.first(); node; node = node->nextPending) {
             int expected = Node::Waiting;
             if (node->state.compare_exchange_strong(expected, Node::Claimed)) {
                 --m_waiting;
@@ -237,22 +305,44 @@ private:
         return nullptr;
     }
 
-    std::shared_ptr<Node> takeQueued() {
+    Node* takeQueued() {
         std::lock_guard lock(m_mutex);
         return takeFirst();
     }
 
-    void work() {
+    // Whether some reader made the disk read lately.
+    bool diskBound() const {
+        return Now() - m_diskReadAt.load(std::memory_order_relaxed) < kDiskWindow.count();
+    }
+    void diskRead() {
+        const qint64 now = Now();
+        if (now - m_diskReadAt.exchange(now, std::memory_order_relaxed) >= kDiskWindow.count()) {
+            std::lock_guard lock(m_mutex);
+            m_wakeExtra.notify_all();
+        }
+    }
+    static qint64 Now() {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+
+    // A reader sleeps on `wake`: m_wake for those that always read, m_wakeExtra for those
+    // that read only while the disk is waited for.
+    void work(std::condition_variable& wake) {
+        const bool extra = &wake == &m_wakeExtra;
+        int& idle = extra ? m_idleExtra : m_idle;
         for (;;) {
-            std::shared_ptr<Node> node;
+            Node* node = nullptr;
             {
                 std::unique_lock lock(m_mutex);
-                ++m_idle;
-                m_wake.wait(lock, [this] {
+                ++idle;
+                wake.wait(lock, [this, extra] {
                     return m_done ||
-                           (m_waiting > 0 && m_readAhead.load() < m_readAheadLimit.load());
+                           (m_waiting > 0 && m_readAhead.load() < m_readAheadLimit.load() &&
+                            (!extra || diskBound()));
                 });
-                --m_idle;
+                --idle;
                 if (m_done)
                     return;
                 node = takeFirst();
@@ -260,16 +350,16 @@ private:
             if (!node)
                 continue;
             if (m_control.stopped())
-                skip(node.get());
+                skip(node);
             else
-                produce(node.get());
+                produce(node);
         }
     }
 
     // The sink is done with the node: its listing goes, and so does its slot in the parent.
     void free(Node* node, size_t slot) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
-        node->listing = {};
+        m_listings.giveBack(std::move(node->listing));
         m_fed += entries;
         const qint64 limitBefore = m_readAheadLimit.load();
         const qint64 limit = std::clamp(m_fed / kReadAheadShare, kReadAheadLeast, kReadAheadMost);
@@ -278,6 +368,7 @@ private:
         if (before >= limitBefore && before - entries < limit) {
             std::lock_guard lock(m_mutex);  // no worker misses the wake between test and wait
             m_wake.notify_all();
+            m_wakeExtra.notify_all();
         }
         if (node->parent)
             node->parent->subfolders[slot].reset();
@@ -299,7 +390,7 @@ private:
     QStringView m_startPath;
     WalkSink& m_sink;
     const WalkControl& m_control;
-    std::shared_ptr<Node> m_root;
+    std::unique_ptr<Node> m_root;
     std::vector<Level> m_stack;
     std::atomic<qint64> m_readAhead{0};
     std::atomic<qint64> m_readAheadLimit{kReadAheadLeast};
@@ -308,14 +399,20 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    std::list<std::shared_ptr<Node>> m_pending;  // not yet read or being read, in walk order
-    qint64 m_waiting = 0;                        // of those, the ones nobody reads yet
+    PendingList m_pending;
+    qint64 m_waiting = 0;  // of those, the ones nobody reads yet
     bool m_done = false;
-    int m_idle = 0;  // workers asleep on m_wake
+    int m_idle = 0;       // workers asleep on m_wake
+    int m_idleExtra = 0;  // and on m_wakeExtra
+    std::condition_variable m_wakeExtra;
+    int m_cachedReaders = 1;
+    // When a reader last made the disk read, in steady milliseconds.
+    std::atomic<qint64> m_diskReadAt{std::numeric_limits<qint64>::min() / 2};
     std::vector<std::thread> m_workers;
     std::mutex m_readyMutex;
     std::condition_variable m_ready;
     std::atomic<Node*> m_awaited{nullptr};
+    ListingPool m_listings;
 };
 
 }  // namespace

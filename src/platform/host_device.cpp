@@ -78,6 +78,13 @@ int OpenDirAt(int dirFd, const char* name) {
     return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// Room for `more` elements, doubling as a vector would: large folders take many read calls.
+template <typename Container>
+void ReserveMore(Container& c, size_t more) {
+    if (c.capacity() < c.size() + more)
+        c.reserve(std::max(c.size() + more, 2 * c.capacity()));
+}
+
 FileTime ToFileTime(const struct statx_timestamp& t) {
     return static_cast<FileTime>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
@@ -354,6 +361,10 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
         const long n = ::syscall(SYS_getdents64, folder.fd, buffer.get(), bufferSize);
         if (n <= 0)
             break;  // end, or a folder that failed or vanished part way
+        // No record is shorter than 24 bytes, and its name is shorter than the record: room
+        // for the most this buffer can hold, so a listing grows at most once per read call.
+        ReserveMore(out.entries, static_cast<size_t>(n) / 24);
+        ReserveMore(out.names, static_cast<size_t>(n));
         for (long pos = 0; pos < n;) {
             const auto* d = reinterpret_cast<const struct dirent64*>(buffer.get() + pos);
             pos += d->d_reclen;

@@ -93,7 +93,7 @@ private slots:
             const FileTypeStat& t = *table.fileTypes()[i];
             total += t.files.size();
             const auto [bySize, byName] = Expected(
-                t.files, [&](quint32 r) { return list[r].size; },
+                t.files.get(), [&](quint32 r) { return list[r].size; },
                 [&](quint32 r) { return list.name(list[r]); });
             for (int r = 0; r < readers; ++r) {
                 const size_t slot = (static_cast<size_t>(r) * table.fileTypes().size() + i) * 2;
