@@ -22,8 +22,8 @@ using platform::FindData;
 // stop often leave a core idle while the sink catches up, and a cold disk answers some
 // folders far more slowly than others: readers that may run ahead meanwhile keep it busy.
 // The more the sink has taken, the further they may go, yet the listings in flight stay
-// small beside what the sink keeps: a thirty-second of it, from 5 MB to 20 MB.
-constexpr qint64 kReadAheadLeast = 1 << 15;
+// small beside what the sink keeps: a thirty-second of it, from 1.5 MB to 20 MB.
+constexpr qint64 kReadAheadLeast = 1 << 14;
 constexpr qint64 kReadAheadMost = 1 << 18;
 constexpr qint64 kReadAheadShare = 32;
 // A reader that has made the disk read within this time keeps the extra readers awake.
@@ -98,22 +98,60 @@ public:
             return {};
         platform::Listing l = std::move(m_free.back());
         m_free.pop_back();
+        m_entries -= l.entries.capacity();
         return l;
     }
     void giveBack(platform::Listing&& l) {
-        if (l.entries.capacity() > kLargest)
+        const size_t room = l.entries.capacity();
+        if (room > kLargest)
             return;
         l.clear();
         std::lock_guard lock(m_mutex);
-        if (m_free.size() < kMost)
+        if (m_free.size() < kMost && m_entries + room <= kAllEntries) {
             m_free.push_back(std::move(l));
+            m_entries += room;
+        }
     }
 
 private:
-    static constexpr size_t kLargest = 4096;  // entries
+    static constexpr size_t kLargest = 4096;        // entries of one listing
+    static constexpr size_t kAllEntries = 1 << 13;  // of all kept, about 0.6 MB
     static constexpr size_t kMost = 64;
     std::mutex m_mutex;
     std::vector<platform::Listing> m_free;
+    size_t m_entries = 0;
+};
+
+// Nodes the sink is done with, for readers to reuse as the sub-folders they find.
+class NodePool {
+public:
+    std::unique_ptr<Node> take() {
+        std::lock_guard lock(m_mutex);
+        if (m_free.empty())
+            return std::make_unique<Node>();
+        std::unique_ptr<Node> node = std::move(m_free.back());
+        m_free.pop_back();
+        return node;
+    }
+    // `node` is read, fed and left: no listing, folder or sub-folder remains in it.
+    void giveBack(std::unique_ptr<Node> node) {
+        node->parent = nullptr;
+        node->name = {};
+        node->folder.reset();
+        node->subfolders.clear();
+        node->state.store(Node::Waiting, std::memory_order_relaxed);
+        node->previousPending = node->nextPending = nullptr;
+        node->pending = false;
+        node->holds.store(0, std::memory_order_relaxed);
+        std::lock_guard lock(m_mutex);
+        if (m_free.size() < kMost)
+            m_free.push_back(std::move(node));
+    }
+
+private:
+    static constexpr size_t kMost = 1024;
+    std::mutex m_mutex;
+    std::vector<std::unique_ptr<Node>> m_free;
 };
 
 class ParallelWalker {
@@ -203,7 +241,7 @@ private:
         for (const FindData& e : node->listing.entries) {
             if (!e.isFolder())
                 continue;
-            auto child = std::make_unique<Node>();
+            std::unique_ptr<Node> child = m_nodes.take();
             child->parent = node;
             child->name = node->listing.nameOf(e);
             node->subfolders.push_back(std::move(child));
@@ -311,12 +349,15 @@ private:
     }
 
     // Whether some reader made the disk read lately.
+    // A walk the cache answers never reads the clock for it.
     bool diskBound() const {
-        return Now() - m_diskReadAt.load(std::memory_order_relaxed) < kDiskWindow.count();
+        const qint64 at = m_diskReadAt.load(std::memory_order_relaxed);
+        return at != kNever && Now() - at < kDiskWindow.count();
     }
     void diskRead() {
         const qint64 now = Now();
-        if (now - m_diskReadAt.exchange(now, std::memory_order_relaxed) >= kDiskWindow.count()) {
+        const qint64 before = m_diskReadAt.exchange(now, std::memory_order_relaxed);
+        if (before == kNever || now - before >= kDiskWindow.count()) {
             std::lock_guard lock(m_mutex);
             m_wakeExtra.notify_all();
         }
@@ -371,7 +412,7 @@ private:
             m_wakeExtra.notify_all();
         }
         if (node->parent)
-            node->parent->subfolders[slot].reset();
+            m_nodes.giveBack(std::move(node->parent->subfolders[slot]));
     }
 
     QString pathOf(const std::vector<Level>& stack) const {
@@ -407,12 +448,14 @@ private:
     std::condition_variable m_wakeExtra;
     int m_cachedReaders = 1;
     // When a reader last made the disk read, in steady milliseconds.
-    std::atomic<qint64> m_diskReadAt{std::numeric_limits<qint64>::min() / 2};
+    static constexpr qint64 kNever = std::numeric_limits<qint64>::min();
+    std::atomic<qint64> m_diskReadAt{kNever};
     std::vector<std::thread> m_workers;
     std::mutex m_readyMutex;
     std::condition_variable m_ready;
     std::atomic<Node*> m_awaited{nullptr};
     ListingPool m_listings;
+    NodePool m_nodes;
 };
 
 }  // namespace

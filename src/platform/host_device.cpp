@@ -129,7 +129,8 @@ std::string Unescape(const QByteArray& field) {
 // and opened again later. `base` null means relative to the device root.
 class HostDevice::HostFolder final : public Folder {
 public:
-    HostFolder(const HostFolder* baseFolder, std::vector<std::string> namesFromBase)
+    // `namesFromBase`: each component followed by a zero byte; empty for `base` itself.
+    HostFolder(const HostFolder* baseFolder, std::string namesFromBase)
         : base(baseFolder), names(std::move(namesFromBase)) {}
     ~HostFolder() override { close(); }
     void close() {
@@ -139,7 +140,9 @@ public:
     }
 
     const HostFolder* base;
-    std::vector<std::string> names;  // components from base to this folder
+    // Components from base to this folder, each ended by a zero byte: a folder opened
+    // from its parent holds one short name and no allocation.
+    std::string names;
     int fd = -1;
     bool vanished = false;
     bool readBefore = false;
@@ -252,9 +255,11 @@ bool HostDevice::ensureOpen(HostFolder& folder) const {
             return false;
         baseFd = folder.base->fd;
     }
-    int fd = OpenDirAt(baseFd, folder.names.empty() ? "." : folder.names.front().c_str());
-    for (size_t i = 1; i < folder.names.size() && fd >= 0; ++i) {
-        const int next = OpenDirAt(fd, folder.names[i].c_str());
+    const char* name = folder.names.c_str();
+    const char* const end = name + folder.names.size();
+    int fd = OpenDirAt(baseFd, name == end ? "." : name);
+    for (name += std::strlen(name) + 1; name < end && fd >= 0; name += std::strlen(name) + 1) {
+        const int next = OpenDirAt(fd, name);
         ::close(fd);
         fd = next;
     }
@@ -288,9 +293,12 @@ std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
         names.push_back(std::move(*encoded));
     }
     const MountNode* mounts = &m_mounts;
-    for (const std::string& name : names)
+    std::string joined;
+    for (const std::string& name : names) {
         mounts = mounts ? mounts->child(name) : nullptr;
-    auto folder = std::make_unique<HostFolder>(nullptr, std::move(names));
+        joined.append(name).push_back('\0');
+    }
+    auto folder = std::make_unique<HostFolder>(nullptr, std::move(joined));
     folder->isRoot = folder->names.empty();
     folder->mounts = m_haveMounts ? mounts : nullptr;
     if (!ensureOpen(*folder))
@@ -305,8 +313,9 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
     auto& parent = static_cast<HostFolder&>(parentFolder);
     if (!ensureOpen(parent))
         return nullptr;
-    auto child =
-        std::make_unique<HostFolder>(&parent, std::vector<std::string>{std::string(hostName)});
+    std::string name(hostName);
+    name.push_back('\0');
+    auto child = std::make_unique<HostFolder>(&parent, std::move(name));
     if (m_haveMounts) {
         // The mount table knows every mount point: the folder is on its parent's volume
         // unless the table says otherwise, and no stat call is needed to tell.
