@@ -36,11 +36,15 @@ void WriteFiles(JsonWriter& json, const FileList& list, const std::vector<quint3
 }
 
 QByteArray FileRows(const FileList& list, const std::vector<quint32>& rows) {
-    QList<QStringList> table{
-        {QStringLiteral("File"), QStringLiteral("Size"), QStringLiteral("Folder")}};
-    for (const quint32 i : rows)
-        table.append({list.name(list[i]), engine::SizeText(list[i].size), list.folder(list[i])});
-    return AlignedTable(table, {false, true, false});
+    static const QStringList kHeader{QStringLiteral("File"), QStringLiteral("Size"),
+                                     QStringLiteral("Folder")};
+    const auto count = static_cast<qsizetype>(rows.size()) + 1;
+    return AlignedTable(count, {false, true, false}, [&](qsizetype row, qsizetype column) {
+        if (row == 0)
+            return kHeader[column];
+        const engine::FileRecord& r = list[rows[static_cast<size_t>(row - 1)]];
+        return column == 0 ? list.name(r) : column == 1 ? engine::SizeText(r.size) : list.folder(r);
+    });
 }
 
 ReportResult NoFolder(const QString& path) {

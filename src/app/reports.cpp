@@ -72,27 +72,37 @@ void WriteSlices(JsonWriter& json, const std::vector<charts::SliceSpec>& chart,
 }
 
 QByteArray AlignedTable(const QList<QStringList>& rows, const QList<bool>& rightAligned) {
-    QList<qsizetype> widths(rightAligned.size(), 0);
-    for (const QStringList& row : rows)
-        for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c)
-            widths[c] = std::max(widths[c], row[c].size());  // Printable keeps the length
-    QString out;
-    for (const QStringList& row : rows) {
-        QString line;
-        for (qsizetype c = 0; c < row.size() && c < widths.size(); ++c) {
-            const QString cell = Printable(row[c]);
+    return AlignedTable(rows.size(), rightAligned, [&rows](qsizetype r, qsizetype c) {
+        return c < rows[r].size() ? rows[r][c] : QString();
+    });
+}
+
+QByteArray AlignedTable(qsizetype rowCount, const QList<bool>& rightAligned,
+                        const std::function<QString(qsizetype, qsizetype)>& cellOf) {
+    const qsizetype columns = rightAligned.size();
+    QList<qsizetype> widths(columns, 0);
+    for (qsizetype r = 0; r < rowCount; ++r)
+        for (qsizetype c = 0; c < columns; ++c)
+            widths[c] = std::max(widths[c], cellOf(r, c).size());  // Printable keeps the length
+    QByteArray out;
+    QString line;
+    for (qsizetype r = 0; r < rowCount; ++r) {
+        line.clear();
+        for (qsizetype c = 0; c < columns; ++c) {
+            const QString cell = Printable(cellOf(r, c));
             if (c > 0)
                 line += QStringLiteral("  ");
-            const bool last = c + 1 == row.size();
+            const bool last = c + 1 == columns;
             line += rightAligned[c] ? cell.rightJustified(widths[c])
                                     : (last ? cell : cell.leftJustified(widths[c]));
         }
         // Empty cells at the end of a row leave no blanks behind.
         while (line.endsWith(u' '))
             line.chop(1);
-        out += line + u'\n';
+        line += u'\n';
+        out += line.toUtf8();
     }
-    return out.toUtf8();
+    return out;
 }
 
 }  // namespace dovrane::app

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <functional>
 // The figures of the windows, printed: for scripts, servers without a display, tests and
 // benchmarks. Each report walks the device as its window would, with the same texts.
 
@@ -30,5 +32,9 @@ ReportResult RunReport(const Options& options, platform::Device& device,
 
 // Lays rows out in columns two blanks apart; `rightAligned[i]` for column i.
 QByteArray AlignedTable(const QList<QStringList>& rows, const QList<bool>& rightAligned);
+// The same for `rowCount` rows whose cells `cellOf(row, column)` makes when asked, twice
+// each: a listing of millions of files never holds its cells all at once.
+QByteArray AlignedTable(qsizetype rowCount, const QList<bool>& rightAligned,
+                        const std::function<QString(qsizetype, qsizetype)>& cellOf);
 
 }  // namespace dovrane::app
