@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/device.h"
-#include "platform/disk_reads.h"
 #include "platform/name_codec.h"
 
 namespace dovrane::engine {
@@ -220,7 +219,7 @@ private:
     void produce(Node* node) {
         thread_local unsigned reads = 0;
         const bool check = diskBound() || reads++ % kDiskCheckEvery == 0;
-        const quint64 blocksBefore = check ? platform::ThreadBlocksRead() : 0;
+        const quint64 blocksBefore = check ? m_device.blocksReadByThisThread() : 0;
         if (!node->parent) {
             node->folder = m_device.openFolder(m_startPath);
         } else {
@@ -230,7 +229,7 @@ private:
         node->listing = m_listings.take();
         if (node->folder)
             m_device.read(*node->folder, node->listing, platform::ReadDetail::ForWalk);
-        if (check && platform::ThreadBlocksRead() != blocksBefore)
+        if (check && m_device.blocksReadByThisThread() != blocksBefore)
             diskRead();
         m_readAhead.fetch_add(static_cast<qint64>(node->listing.entries.size()));
         size_t folders = 0;

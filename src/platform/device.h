@@ -77,6 +77,10 @@ public:
     // so that depth never runs out of descriptors.
     virtual void park(Folder& /*folder*/) {}
 
+    // Blocks the calling thread has had read from storage so far; page-cache hits add
+    // nothing. A walk reads with more threads while this grows. 0 where nobody counts.
+    virtual quint64 blocksReadByThisThread() const { return 0; }
+
     // Empty when the figures cannot be had.
     virtual std::optional<MemoryFigures> globalMemoryStatus() = 0;
     // The volume holding the nearest existing folder on `devicePath`; empty on failure.

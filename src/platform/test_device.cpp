@@ -184,7 +184,22 @@ std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view h
     return nullptr;
 }
 
+namespace {
+thread_local quint64 t_blocksRead = 0;
+}  // namespace
+
+TestDevice& TestDevice::setCold(bool cold) {
+    m_cold = cold;
+    return *this;
+}
+
+quint64 TestDevice::blocksReadByThisThread() const {
+    return t_blocksRead;
+}
+
 void TestDevice::read(Folder& folder, Listing& out, ReadDetail) {
+    if (m_cold)
+        ++t_blocksRead;
     const Node& n = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(folder).node)];
     int left = n.readLimit;
     for (const int c : n.children) {

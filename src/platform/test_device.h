@@ -36,10 +36,13 @@ public:
     TestDevice& setDiskSpace(QStringView devicePath, std::optional<DiskSpace> space);
     // Takes a folder out, as a card pulled between listing and reading.
     TestDevice& remove(QStringView path);
+    // Every folder read counts as a read from storage, as on a cold disk.
+    TestDevice& setCold(bool cold);
 
     std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
     std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
     void read(Folder& folder, Listing& out, ReadDetail detail = ReadDetail::Full) override;
+    quint64 blocksReadByThisThread() const override;
     std::optional<MemoryFigures> globalMemoryStatus() override { return m_memory; }
     std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) override;
 
@@ -77,6 +80,7 @@ private:
 
     std::vector<Node> m_nodes;
     QHash<QString, int> m_folderCache;  // folder path -> node
+    bool m_cold = false;
     std::optional<MemoryFigures> m_memory;
     std::map<int, std::optional<DiskSpace>> m_volumes;  // by folder node
     quint64 m_nextInode = 1;

@@ -106,10 +106,14 @@ private slots:
             dev.failToOpen(folders[5]).stopReadingAfter(folders[7], 1);
             RecordingSink sequential;
             QVERIFY(WalkTreeSequential(dev, u"\\", sequential, {}));
-            for (const int threads : {2, 3, 8}) {
-                RecordingSink parallel;
-                QVERIFY(WalkTree(dev, u"\\", parallel, {.threads = threads}));
-                QCOMPARE(parallel.events, sequential.events);
+            // Cold, every read wakes the readers beyond one a core.
+            for (const bool cold : {false, true}) {
+                dev.setCold(cold);
+                for (const int threads : {2, 3, 8}) {
+                    RecordingSink parallel;
+                    QVERIFY(WalkTree(dev, u"\\", parallel, {.threads = threads}));
+                    QCOMPARE(parallel.events, sequential.events);
+                }
             }
         }
     }
@@ -118,9 +122,12 @@ private slots:
         dovrane::platform::TestDevice dev;
         for (int i = 0; i < 2000; ++i)
             dev.addFile(QStringLiteral("\\a%1\\b\\f").arg(i % 300), 1);
-        std::atomic<bool> scanning{true};
-        StoppingSink sink(scanning, 500);
-        QVERIFY(!WalkTree(dev, u"\\", sink, {.scanning = &scanning, .threads = 4}));
+        for (const bool cold : {false, true}) {
+            dev.setCold(cold);
+            std::atomic<bool> scanning{true};
+            StoppingSink sink(scanning, 500);
+            QVERIFY(!WalkTree(dev, u"\\", sink, {.scanning = &scanning, .threads = 4}));
+        }
     }
 
     // Deeper than PATH_MAX and than the descriptors kept open: the walk climbs back and
