@@ -87,52 +87,25 @@ private:
     Node* m_last = nullptr;
 };
 
-// Listings given back by the sink, for readers to fill again: their buffers keep their
-// size, so reading a folder seldom allocates. Only modest ones are kept, and few.
-class ListingPool {
-public:
-    platform::Listing take() {
-        std::lock_guard lock(m_mutex);
-        if (m_free.empty())
-            return {};
-        platform::Listing l = std::move(m_free.back());
-        m_free.pop_back();
-        m_entries -= l.entries.capacity();
-        return l;
-    }
-    void giveBack(platform::Listing&& l) {
-        const size_t room = l.entries.capacity();
-        if (room > kLargest)
-            return;
-        l.clear();
-        std::lock_guard lock(m_mutex);
-        if (m_free.size() < kMost && m_entries + room <= kAllEntries) {
-            m_free.push_back(std::move(l));
-            m_entries += room;
-        }
-    }
-
-private:
-    static constexpr size_t kLargest = 4096;        // entries of one listing
-    static constexpr size_t kAllEntries = 1 << 13;  // of all kept, about 0.6 MB
-    static constexpr size_t kMost = 64;
-    std::mutex m_mutex;
-    std::vector<platform::Listing> m_free;
-    size_t m_entries = 0;
-};
-
-// Nodes the sink is done with, for readers to reuse as the sub-folders they find.
+// Nodes the sink is done with, for readers to reuse as the sub-folders they find. Their
+// listings keep their room, so that reading a folder seldom allocates; only modest ones,
+// and not many entries in all.
 class NodePool {
 public:
-    std::unique_ptr<Node> take() {
-        std::lock_guard lock(m_mutex);
-        if (m_free.empty())
-            return std::make_unique<Node>();
-        std::unique_ptr<Node> node = std::move(m_free.back());
-        m_free.pop_back();
-        return node;
+    // Appends `count` nodes to `out`.
+    void take(size_t count, std::vector<std::unique_ptr<Node>>& out) {
+        {
+            std::lock_guard lock(m_mutex);
+            for (; count > 0 && !m_free.empty(); --count) {
+                m_entries -= m_free.back()->listing.entries.capacity();
+                out.push_back(std::move(m_free.back()));
+                m_free.pop_back();
+            }
+        }
+        for (; count > 0; --count)
+            out.push_back(std::make_unique<Node>());
     }
-    // `node` is read, fed and left: no listing, folder or sub-folder remains in it.
+    // `node` is read, fed and left: no folder or sub-folder remains in it.
     void giveBack(std::unique_ptr<Node> node) {
         node->parent = nullptr;
         node->name = {};
@@ -142,15 +115,26 @@ public:
         node->previousPending = node->nextPending = nullptr;
         node->pending = false;
         node->holds.store(0, std::memory_order_relaxed);
+        size_t room = node->listing.entries.capacity();
+        if (room > kLargest) {
+            node->listing = {};
+            room = 0;
+        }
+        node->listing.clear();
         std::lock_guard lock(m_mutex);
-        if (m_free.size() < kMost)
+        if (m_free.size() < kMost && m_entries + room <= kAllEntries) {
             m_free.push_back(std::move(node));
+            m_entries += room;
+        }
     }
 
 private:
+    static constexpr size_t kLargest = 4096;        // entries of one listing
+    static constexpr size_t kAllEntries = 1 << 13;  // of all kept, about 0.6 MB
     static constexpr size_t kMost = 1024;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<Node>> m_free;
+    size_t m_entries = 0;
 };
 
 class ParallelWalker {
@@ -226,7 +210,6 @@ private:
             node->folder = m_device.openChild(*node->parent->folder, node->name);
             release(node->parent);
         }
-        node->listing = m_listings.take();
         if (node->folder)
             m_device.read(*node->folder, node->listing, platform::ReadDetail::ForWalk);
         if (check && m_device.blocksReadByThisThread() != blocksBefore)
@@ -237,13 +220,14 @@ private:
             folders += e.isFolder();
         node->holds.store(static_cast<int>(folders) + 1);
         node->subfolders.reserve(folders);
+        m_nodes.take(folders, node->subfolders);
+        size_t next = 0;
         for (const FindData& e : node->listing.entries) {
             if (!e.isFolder())
                 continue;
-            std::unique_ptr<Node> child = m_nodes.take();
+            Node* child = node->subfolders[next++].get();
             child->parent = node;
             child->name = node->listing.nameOf(e);
-            node->subfolders.push_back(std::move(child));
         }
         int idle = 0;
         bool extras = false;
@@ -316,13 +300,14 @@ private:
     }
 
     // Takes a folder for reading; false when someone else has.
+    // No lock: the state decides who reads, and only the reader changes `pending` from
+    // here on; fewer folders waiting never needs a wake.
     bool claim(Node* node) {
-        std::lock_guard lock(m_mutex);
         int expected = Node::Waiting;
         if (!node->state.compare_exchange_strong(expected, Node::Claimed))
             return false;
         if (node->pending)  // the start folder never was
-            --m_waiting;
+            m_waiting.fetch_sub(1);
         return true;
     }
 
@@ -399,7 +384,6 @@ private:
     // The sink is done with the node: its listing goes, and so does its slot in the parent.
     void free(Node* node, size_t slot) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
-        m_listings.giveBack(std::move(node->listing));
         m_fed += entries;
         const qint64 limitBefore = m_readAheadLimit.load();
         const qint64 limit = std::clamp(m_fed / kReadAheadShare, kReadAheadLeast, kReadAheadMost);
@@ -440,7 +424,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     PendingList m_pending;
-    qint64 m_waiting = 0;  // of those, the ones nobody reads yet
+    std::atomic<qint64> m_waiting{0};  // of those, the ones nobody reads yet
     bool m_done = false;
     int m_idle = 0;       // workers asleep on m_wake
     int m_idleExtra = 0;  // and on m_wakeExtra
@@ -453,7 +437,6 @@ private:
     std::mutex m_readyMutex;
     std::condition_variable m_ready;
     std::atomic<Node*> m_awaited{nullptr};
-    ListingPool m_listings;
     NodePool m_nodes;
 };
 
