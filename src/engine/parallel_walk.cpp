@@ -21,8 +21,8 @@ using platform::FindData;
 // stop often leave a core idle while the sink catches up, and a cold disk answers some
 // folders far more slowly than others: readers that may run ahead meanwhile keep it busy.
 // The more the sink has taken, the further they may go, yet the listings in flight stay
-// small beside what the sink keeps: a thirty-second of it, from 1.5 MB to 20 MB.
-constexpr qint64 kReadAheadLeast = 1 << 14;
+// small beside what the sink keeps: a thirty-second of it, from 0.7 MB to 20 MB.
+constexpr qint64 kReadAheadLeast = 1 << 13;
 constexpr qint64 kReadAheadMost = 1 << 18;
 constexpr qint64 kReadAheadShare = 32;
 // A reader that has made the disk read within this time keeps the extra readers awake.
@@ -130,7 +130,7 @@ public:
 
 private:
     static constexpr size_t kLargest = 4096;        // entries of one listing
-    static constexpr size_t kAllEntries = 1 << 13;  // of all kept, about 0.6 MB
+    static constexpr size_t kAllEntries = 1 << 11;  // of all kept, about 150 KB
     static constexpr size_t kMost = 1024;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<Node>> m_free;

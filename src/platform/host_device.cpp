@@ -99,11 +99,12 @@ void RaiseDescriptorLimit() {
 }
 
 // Walk threads read folders whose listings the caller's thread frees: with an allocator
-// arena per thread, each would keep its own high-water mark of listings. Two arenas hold
-// a parallel walk's memory to what it has in flight.
+// arena per thread, each would keep its own high-water mark of listings. The walk reuses
+// its nodes and listings, so it allocates too seldom for one shared arena to be contended,
+// and one arena keeps a scan's memory to what it holds.
 void ShareAllocatorArenas() {
 #ifdef __GLIBC__
-    static const bool once = [] { return ::mallopt(M_ARENA_MAX, 2) == 1; }();
+    static const bool once = [] { return ::mallopt(M_ARENA_MAX, 1) == 1; }();
     Q_UNUSED(once);
 #endif
 }
