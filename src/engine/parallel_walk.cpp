@@ -157,10 +157,12 @@ public:
     bool run() {
         m_root = std::make_unique<Node>();
         const int workers = std::max(1, m_control.threads);
-        // While the page cache answers, the readers need the cores: one reader a core. A
-        // cold disk answers faster the more requests it has at once, so the others only
-        // read while the disk is being read.
-        m_cachedReaders = std::min<int>(workers, std::max(1u, std::thread::hardware_concurrency()));
+        // While the page cache answers, the readers need the cores: one thread a core, the
+        // caller's included, which reads whenever it waits for a folder. A cold disk answers
+        // faster the more requests it has at once, so the other readers only read while the
+        // disk is being read.
+        m_cachedReaders =
+            std::min<int>(workers, std::max(2u, std::thread::hardware_concurrency()) - 1);
         for (int i = 0; i < workers; ++i)
             m_workers.emplace_back([this, i] { work(i < m_cachedReaders ? m_wake : m_wakeExtra); });
         return arrive(m_root.get()) && ReplayWalk(*this, m_sink, m_control, m_links);

@@ -14,8 +14,9 @@ namespace dovrane::engine {
 
 // Worker threads open and read folders ahead, the first in walk order first, so that they
 // stay close to where the caller's thread is; the caller feeds the sink in the sequential
-// order, reading a folder itself when no worker has got to it yet. One worker a core reads
-// always; the rest of `control.threads` only while some reader makes the disk read.
+// order, reading a folder itself when no worker has got to it yet. With the caller, one
+// thread a core reads always; the rest of `control.threads` only while some reader makes
+// the disk read.
 bool WalkTreeParallel(platform::Device& device, QStringView startPath, WalkSink& sink,
                       const WalkControl& control);
 

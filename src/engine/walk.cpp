@@ -105,7 +105,7 @@ bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
 int DefaultWalkThreads() {
     // Measured on a cold disk: two readers leave a fifth of its speed unused, eight come
     // within a tenth of the best and sixteen within a twentieth. While the cache answers,
-    // the walk keeps only one reader a core at work, so the others cost nothing there.
+    // the walk keeps only one thread a core at work, so the others cost nothing there.
     return 16;
 }
 

@@ -24,8 +24,8 @@ bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
 bool WalkTreeSequential(platform::Device& device, QStringView startPath, WalkSink& sink,
                         const WalkControl& control);
 
-// Readers for a walk, at most: enough for a cold disk. Beyond one a core they read only
-// while the disk is waited for.
+// Readers for a walk, at most: enough for a cold disk. Beyond one a core, the caller's
+// thread included, they read only while the disk is waited for.
 int DefaultWalkThreads();
 
 }  // namespace dovrane::engine
