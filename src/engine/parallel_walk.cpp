@@ -334,8 +334,8 @@ private:
         return takeFirst();
     }
 
-    // Whether some reader made the disk read lately.
-    // A walk the cache answers never reads the clock for it.
+    // Whether some reader made the disk read lately. A walk the cache answers never reads
+    // the clock for it.
     bool diskBound() const {
         const qint64 at = m_diskReadAt.load(std::memory_order_relaxed);
         return at != kNever && Now() - at < kDiskWindow.count();
@@ -383,7 +383,8 @@ private:
         }
     }
 
-    // The sink is done with the node: its listing goes, and so does its slot in the parent.
+    // The sink is done with the node: it leaves its slot in the parent for the pool, its
+    // listing's entries leave the read-ahead.
     void free(Node* node, size_t slot) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
         m_fed += entries;
