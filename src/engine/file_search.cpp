@@ -7,25 +7,24 @@
 namespace dovrane::engine {
 namespace {
 
+// Every file met goes to `met`, in order, and into the sums of `all`.
 class AllFilesCollector final : public FileCollector {
 public:
-    AllFilesCollector(FileList& list, FileTypeStat& all, QString start)
-        : FileCollector(list, std::move(start)), m_list(list), m_all(all) {}
+    AllFilesCollector(FileList& list, FileTypeStat& all, std::vector<quint32>& met, QString start)
+        : FileCollector(list, std::move(start)), m_list(list), m_all(all), m_met(met) {}
 
 protected:
     void collected(quint32 record, std::string_view, bool counted) override {
-        files.push_back(record);
+        m_met.push_back(record);
         ++m_all.fileCount;
         if (counted)
             m_all.totalSize += m_list[record].size;
     }
 
-public:
-    std::vector<quint32> files;
-
 private:
     FileList& m_list;
     FileTypeStat& m_all;
+    std::vector<quint32>& m_met;
 };
 
 bool IsWholeDevice(const QString& folder) {
@@ -43,10 +42,11 @@ bool FileSearch::SearchFiles(platform::Device& device, const QString& startFolde
     m_largest = largest;
     // The root is walked as "", so that folders read "\Windows", not "\\Windows".
     const QString start = IsWholeDevice(startFolder) ? QString() : startFolder;
-    AllFilesCollector collector(m_list, m_allFiles, start);
+    std::vector<quint32> met;
+    AllFilesCollector collector(m_list, m_allFiles, met, start);
     if (!WalkTree(device, start, collector, control))
         return false;
-    m_allFiles.files = std::move(collector.files);
+    m_allFiles.files = std::move(met);
     // Each listing needs one order; the other is built only if someone asks for it.
     m_allFiles.DeferOrders(m_list);
     if (!largest) {

@@ -58,14 +58,6 @@ const std::vector<quint32>& FileOrder::get() const {
     return m_order;
 }
 
-void FileTypeStat::SortFilesBySize(const FileList& list) {
-    filesBySize = FilesBySize(list, files);
-}
-
-void FileTypeStat::SortFilesByName(const FileList& list) {
-    filesByName = FilesByName(list, files);
-}
-
 void FileTypeStat::DeferOrders(const FileList& list) {
     filesBySize.defer([this, &list] { return FilesBySize(list, files); });
     filesByName.defer([this, &list] { return FilesByName(list, files); });

@@ -86,9 +86,6 @@ struct FileTypeStat {
     quint32 totalSizeHigh() const { return static_cast<quint32>(totalSize >> 32); }
     quint32 totalSizeLow() const { return static_cast<quint32>(totalSize); }
 
-    // Build the order at once.
-    void SortFilesBySize(const FileList& list);
-    void SortFilesByName(const FileList& list);
     // Both orders from `files` of `list` when first read.
     void DeferOrders(const FileList& list);
 };

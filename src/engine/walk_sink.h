@@ -37,8 +37,9 @@ struct WalkControl {
     const std::atomic<bool>* scanning = nullptr;  // null: the walk is never stopped
     ScanProgress* progress = nullptr;             // null: nobody watches
     std::chrono::milliseconds pace{0};            // pause on entering each folder
-    // Threads that read folders ahead of the sink; 1 walks on the caller's thread alone,
-    // as does any paced walk. The sink sees the same sequence either way.
+    // Threads that read folders ahead of the sink, at most (those beyond one a core only
+    // while the disk is read); 1 walks on the caller's thread alone, as does any paced
+    // walk. The sink sees the same sequence either way.
     int threads = 1;
 
     bool stopped() const { return scanning && !scanning->load(std::memory_order_relaxed); }
