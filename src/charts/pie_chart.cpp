@@ -18,16 +18,27 @@ bool IsOneToOne(qreal devicePixelRatio) {
     return std::abs(devicePixelRatio - 1.0) < 1e-9;
 }
 
-// TransparentImage of two equal squares: every pixel of `source` that is not `transparent`
-// replaces the pixel of `target`.
-void TransparentCopy(QImage& target, const QImage& source, QRgb transparent) {
-    for (int y = 0; y < source.height(); ++y) {
+// TransparentImage of two equal squares, within `area` (image pixels): every pixel of
+// `source` that is not `transparent` replaces the pixel of `target`.
+void TransparentCopy(QImage& target, const QImage& source, QRgb transparent, QRect area) {
+    area &= source.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(y));
         auto* to = reinterpret_cast<QRgb*>(target.scanLine(y));
-        for (int x = 0; x < source.width(); ++x)
+        for (int x = area.left(); x <= area.right(); ++x)
             if (from[x] != transparent)
                 to[x] = from[x];
     }
+}
+
+// The image pixels a polygon drawn with a one-pixel pen may touch, with a pixel to spare
+// for the pen's half-pixel shift.
+QRect TouchedPixels(const QPolygon& polygon, qreal ratio) {
+    const QRectF logical = QRectF(polygon.boundingRect()).adjusted(-2, -2, 2, 2);
+    return QRect(QPoint(static_cast<int>(std::floor(logical.left() * ratio)),
+                        static_cast<int>(std::floor(logical.top() * ratio))),
+                 QPoint(static_cast<int>(std::ceil(logical.right() * ratio)),
+                        static_cast<int>(std::ceil(logical.bottom() * ratio))));
 }
 
 }  // namespace
@@ -75,7 +86,8 @@ void CPieChart::MakeImages() {
     m_image = QImage(side, side, QImage::Format_RGB32);
     m_image.fill(kWhite);
     if (m_circleOnImage)
-        TransparentCopy(m_image, m_mask, kMaskRgb);  // the outlined circle on white
+        TransparentCopy(m_image, m_mask, kMaskRgb, m_mask.rect());  // the outlined circle
+    m_maskOnImage = m_circleOnImage;
     m_image.setDevicePixelRatio(m_devicePixelRatio);
 }
 
@@ -83,6 +95,7 @@ void CPieChart::Clear() {
     if (isCreated())
         m_image.fill(kWhite);
     m_circleOnImage = false;
+    m_maskOnImage = false;
     m_slices.clear();
 }
 
@@ -109,7 +122,9 @@ void CPieChart::DrawSlice(const PieSlice& slice) {
         painter.setBrush(ColorFromRef(slice.color));
         painter.drawPolygon(polygon, Qt::OddEvenFill);
     }
-    TransparentCopy(m_image, m_mask, kMaskRgb);
+    TransparentCopy(m_image, m_mask, kMaskRgb,
+                    m_maskOnImage ? TouchedPixels(polygon, m_devicePixelRatio) : m_image.rect());
+    m_maskOnImage = true;
 }
 
 int CPieChart::HitTest(int x, int y) const {

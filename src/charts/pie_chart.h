@@ -100,6 +100,9 @@ private:
     int m_radius = 0;
     qreal m_devicePixelRatio = 1.0;
     bool m_circleOnImage = false;  // true from Create to the first Clear
+    // The image shows the mask's outline and outside: a slice then only needs them back
+    // where it was drawn.
+    bool m_maskOnImage = false;
     std::vector<PieSlice> m_slices;
     int m_spinAngle = 0;
     bool m_spinPhase = false;
