@@ -36,7 +36,7 @@ _dovrane_storage_analyzer() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--report --path --type --slices --format --pace-ms --network
-            --object-store --threads --screenshot --view --dialog --size --scale --help --version' -- "$cur"))
+            --object-store --threads --screenshot --view --dialog --size --scale --timing --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

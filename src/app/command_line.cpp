@@ -93,6 +93,7 @@ QString UsageText() {
                "  --size WxH          the window's client area (default 240x320)\n"
                "  --scale F           draw at F screen pixels per pixel (default: 2 on a\n"
                "                      desktop that does not scale, else the desktop's own)\n"
+               "  --timing            print how long each pie took from the start of its scan\n"
                "  --help              show this text\n"
                "  --version           show the version\n")
                .arg(ReportKinds().join(u", ")) +
@@ -177,6 +178,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             return fail(arg + QStringLiteral(" takes no value"));
         } else if (arg == u"--network") {
             o.network = true;
+        } else if (arg == u"--timing") {
+            o.timing = true;
         } else if (arg == u"--help" || arg == u"-h") {
             result.exitCode = 0;
             result.text = UsageText();
@@ -200,6 +203,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return fail(QStringLiteral("--dialog needs --screenshot FILE"));
     if (!o.screenshot.isEmpty() && !o.report.isEmpty())
         return fail(QStringLiteral("--screenshot and --report exclude each other"));
+    if (o.timing && !o.report.isEmpty())
+        return fail(QStringLiteral("--timing is for the window's pies, not for --report"));
     return result;
 }
 

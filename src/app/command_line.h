@@ -27,6 +27,7 @@ struct Options {
     QString dialog;               // --dialog NAME: with --screenshot, draw that dialog
     std::optional<QSize> size;    // --size WxH: the window's client area
     std::optional<double> scale;  // --scale F: replaces the display's scale
+    bool timing = false;          // --timing: each pie's time from its scan's start, on stderr
 };
 
 struct ParsedCommandLine {

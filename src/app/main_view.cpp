@@ -36,6 +36,14 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
     // The details dialog reads the device even while the Overview has no window.
     m_overview.device = m_device;
     m_explorer.device = m_device;
+    if (setup.pieShown) {
+        m_folderView.pieShown = [tell = setup.pieShown](auto time) {
+            tell(QStringLiteral("Folder View"), time);
+        };
+        m_fileTypeView.pieShown = [tell = setup.pieShown](auto time) {
+            tell(QStringLiteral("File Type View"), time);
+        };
+    }
     // The chart views ask for their dialogs; the views open them.
     connect(&m_folderView, &views::CFolderView::filesInFolderRequested, &m_folderView,
             &views::CFolderView::OpenFilesInFolder);

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <array>
 #include <chrono>
+#include <functional>
 
 #include "app/cmd_target.h"
 #include "engine/settings.h"
@@ -33,6 +34,8 @@ struct MainViewSetup {
     platform::Device* device = nullptr;    // what the views scan
     platform::Profile* profile = nullptr;  // where Preferences saves; null: nowhere
     std::chrono::milliseconds pace{0};     // the walks' pause on entering each folder
+    // --timing: told the view's name and the time from a scan's start to its pie on screen.
+    std::function<void(const QString& view, std::chrono::steady_clock::duration)> pieShown;
 };
 
 class CDovraneStorageAnalyzerView : public QWidget,

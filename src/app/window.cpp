@@ -21,10 +21,15 @@
 namespace dovrane::app {
 namespace {
 
-int Fail(int status, const QString& message) {
+// A line on stderr, named as the program's own.
+void Tell(const QString& message) {
     const QByteArray line =
         (QStringLiteral("dovrane-storage-analyzer: ") + message + u'\n').toUtf8();
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+}
+
+int Fail(int status, const QString& message) {
+    Tell(message);
     return status;
 }
 
@@ -38,19 +43,29 @@ CDovraneStorageAnalyzerView::View ViewNamed(const QString& name) {
     return CDovraneStorageAnalyzerView::kOverview;
 }
 
-// Scans hand their results over by queued calls, so events must flow while waiting.
-void WaitWhile(const std::function<bool()>& busy) {
+// Scans hand their results over by queued calls, so events must flow while waiting. A
+// view says when it is done, so the picture follows at once; what says nothing (a dialog's
+// own search) is polled.
+void WaitWhile(const std::function<bool()>& busy, const views::CChildWindow* view = nullptr) {
     QEventLoop loop;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    const auto check = [&] {
         if (!busy())
             loop.quit();
-    });
+    };
+    QObject::connect(&poll, &QTimer::timeout, &loop, check);
+    if (view)
+        QObject::connect(view, &views::CChildWindow::busyEnded, &loop, check, Qt::QueuedConnection);
     if (busy()) {
         poll.start(20);
         loop.exec();
     }
     QCoreApplication::processEvents();
+}
+
+void WaitForView(CDovraneStorageAnalyzerView& view) {
+    const views::CChildWindow& child = view.currentChild();
+    WaitWhile([&child] { return child.IsBusy(); }, &child);
 }
 
 QString DialogNames() {
@@ -62,7 +77,7 @@ QString DialogNames() {
 
 // Draws the dialog of --dialog over the finished window into `file`.
 int SaveDialogScreenshot(CAnalyzerApp& app, const DialogShotRow& row, const Options& options) {
-    WaitWhile([&] { return app.mainView()->currentChild().IsBusy(); });
+    WaitForView(*app.mainView());
     DialogShot shot = row.make(app, options);
     if (!shot.dialog)
         return Fail(shot.status ? shot.status : 2, shot.error);
@@ -79,7 +94,7 @@ int SaveDialogScreenshot(CAnalyzerApp& app, const DialogShotRow& row, const Opti
 }  // namespace
 
 bool SaveScreenshot(CMainFrame& frame, const QString& file) {
-    WaitWhile([&] { return frame.view()->currentChild().IsBusy(); });
+    WaitForView(*frame.view());
     return frame.grab().save(file, "PNG");
 }
 
@@ -114,10 +129,18 @@ int RunWindow(int& argc, char** argv, const Options& options) {
     start.view = {.settings = settings,
                   .device = &device,
                   .profile = &profile,
-                  .pace = std::chrono::milliseconds(options.paceMs)};
+                  .pace = std::chrono::milliseconds(options.paceMs),
+                  .pieShown = {}};
     start.firstView = ViewNamed(options.view);
     if (options.size)
         start.clientSize = *options.size;
+    if (options.timing)
+        start.view.pieShown = [](const QString& view, std::chrono::steady_clock::duration time) {
+            const double ms = std::chrono::duration<double, std::milli>(time).count();
+            Tell(QStringLiteral("%1: %2 ms from the start of the scan to the pie")
+                     .arg(view)
+                     .arg(ms, 0, 'f', 1));
+        };
     CAnalyzerApp app(start);
     if (!app.InitInstance())
         return 1;

@@ -92,6 +92,8 @@ void CChartView::BeginScan(Walk walk, std::function<void()> finished) {
     if (m_scanThread.joinable())
         m_scanThread.join();  // a thread that has handed its result over is ending anyway
     ++m_scanCount;
+    m_scanBegan = std::chrono::steady_clock::now();
+    m_pieTimed = false;
     m_progress = std::make_unique<engine::ScanProgress>();
     SetScanState(true);
     const engine::WalkControl control{.scanning = &scanning,
@@ -148,6 +150,7 @@ void CChartView::SetScanState(bool on) {
     if (legend)
         legend->viewport()->update();
     update();
+    emit busyEnded();
 }
 
 void CChartView::ShowProgress() {
@@ -196,6 +199,11 @@ void CChartView::paintEvent(QPaintEvent* event) {
     } else {
         chart.SetDevicePixelRatio(ratio);
         PaintChart(painter, layout);
+        if (!m_pieTimed) {
+            m_pieTimed = true;
+            if (pieShown)
+                pieShown(std::chrono::steady_clock::now() - m_scanBegan);
+        }
     }
 }
 

@@ -72,6 +72,9 @@ public:
     const engine::Settings* settings = nullptr;
     platform::Device* device = nullptr;
     std::chrono::milliseconds pace{0};  // the walk's pause on entering each folder
+    // Called at the first paint of each scan's pie with the time since the scan began
+    // (--timing); unset, nothing is measured.
+    std::function<void(std::chrono::steady_clock::duration)> pieShown;
 
     // Stops a running scan and waits for its thread.
     ~CChartView() override;
@@ -150,6 +153,8 @@ private:
     std::unique_ptr<engine::ScanProgress> m_progress;
     std::thread m_scanThread;
     int m_scanCount = 0;
+    std::chrono::steady_clock::time_point m_scanBegan;
+    bool m_pieTimed = true;  // the last scan's pie has been painted
 };
 
 }  // namespace dovrane::views

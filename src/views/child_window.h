@@ -25,6 +25,10 @@ public:
     // True while a scan runs; a screenshot waits for it to end.
     virtual bool IsBusy() const { return false; }
 
+signals:
+    // IsBusy() has just turned false.
+    void busyEnded();
+
 protected:
     // The window's creation handler: makes the child controls. False fails the creation.
     virtual bool OnCreate() { return true; }

@@ -54,6 +54,9 @@ private slots:
         row({"--dialog", "about"}, "--dialog needs --screenshot FILE");
         row({"--report", "folders", "--screenshot", "a.png"},
             "--screenshot and --report exclude each other");
+        row({"--report", "types", "--timing"},
+            "--timing is for the window's pies, not for --report");
+        row({"--timing=1"}, "--timing takes no value");
     }
     void badInput() {
         QFETCH(QStringList, arguments);
@@ -81,12 +84,21 @@ private slots:
         for (const auto& [arguments, size, scale] :
              {std::tuple(QStringList{"--scale", "1"}, QSize(240, 320), 1),
               {{"--scale", "2"}, QSize(480, 640), 2},
-              {{"--scale", "1", "--size", "300x200", "--view", "folder"}, QSize(300, 200), 1}}) {
+              {{"--scale", "1", "--size", "300x200", "--view", "folder", "--timing"},
+               QSize(300, 200),
+               1}}) {
             QTemporaryDir dir;
             const QString file = dir.filePath(QStringLiteral("window.png"));
             const QStringList all =
                 QStringList{"--screenshot", file} + arguments + QStringList{dir.path()};
-            QCOMPARE(dovrane::test::RunProgram(QStringLiteral(DOVRANE_PROGRAM), all).exitCode, 0);
+            const auto run = dovrane::test::RunProgram(QStringLiteral(DOVRANE_PROGRAM), all);
+            QCOMPARE(run.exitCode, 0);
+            // --timing: one line for the one scan, nothing without it.
+            static const QRegularExpression kTimed(QStringLiteral(
+                "^dovrane-storage-analyzer: Folder View: [0-9]+\\.[0-9] ms from the start of "
+                "the scan to the pie\n$"));
+            QCOMPARE(kTimed.match(QString::fromUtf8(run.err)).hasMatch(),
+                     arguments.contains(QStringLiteral("--timing")));
             const QImage image(file);
             QCOMPARE(image.size(), size);
             // The line under the title band, the white area under it, red title text above it.

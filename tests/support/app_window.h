@@ -26,7 +26,8 @@ struct AppWindow {
         start.view = {.settings = engine::ReadSettings(profile),
                       .device = &device,
                       .profile = &profile,
-                      .pace = {}};
+                      .pace = {},
+                      .pieShown = {}};
         application = std::make_unique<app::CAnalyzerApp>(start);
         if (!application->InitInstance())
             qFatal("the window did not start");
