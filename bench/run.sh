@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Scan speed and memory, side by side in one run: our folders, types and largest reports,
 # the Folder View and File Type View from start to the pie (--screenshot draws once the
-# scan is done), du, ncdu, gdu and a minimal C walker (the floor), on a synthetic tree and
+# scan is done) and from the scan's start to the pie (what a Refresh costs, as --timing
+# tells it), du, ncdu, gdu and a minimal C walker (the floor), on a synthetic tree and
 # on /usr. Warm cache always; cold cache too when run as root (the page cache is dropped
 # before each run). Prints medians, ratios to the floor, seconds per million entries and
 # peak memory per entry above each tool's idle size. Then one folder of 200,000 files.
@@ -24,7 +25,7 @@ fi
 
 scripts/install-deps.sh
 need=()
-for p in hyperfine ncdu gdu time python3; do
+for p in ncdu gdu time python3; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -64,8 +65,8 @@ commands() {
 dovrane folders|$dovrane --report folders $target
 dovrane types|$dovrane --report types $target
 dovrane largest|$dovrane --report largest $target
-Folder View pie|$dovrane --view folder --screenshot $shot $target
-File Type View pie|$dovrane --view filetype --screenshot $shot $target
+Folder View pie|$dovrane --timing --view folder --screenshot $shot $target
+File Type View pie|$dovrane --timing --view filetype --screenshot $shot $target
 du -sb|du -sb $target
 ncdu|ncdu -0 -o /dev/null $target
 gdu|gdu -n -p -s $target
@@ -73,16 +74,12 @@ floor|$work/floor $target
 CMDS
 }
 
-# Times every command in one hyperfine run. $1: target, $2: runs, $3...: extra options.
+# Times every command in one run, taking turns. $1: target, $2: runs, $3...: timer options.
 timed() {
     local target=$1 runs=$2
     shift 2
-    local args=()
-    while IFS='|' read -r name command; do
-        args+=(-n "$name" "$command")
-    done < <(commands "$target"; extra_commands "$target")
-    hyperfine "$@" --runs "$runs" --style none --output null --export-json "$work/times.json" \
-        "${args[@]}" >/dev/null
+    { commands "$target"; extra_commands "$target"; } |
+        python3 bench/timer.py --runs "$runs" "$@" --export "$work/times.json"
 }
 
 extra_commands() { :; }
@@ -115,14 +112,14 @@ for target in "${targets[@]}"; do
 
     if [ "$cold" -eq 1 ] && [ "$target" = "$tree" ]; then
         echo
-        echo "== $target, cold cache, 3 runs each ($(uptime | sed 's/.*load/load/'))"
+        echo "== $target, cold cache, 5 runs each ($(uptime | sed 's/.*load/load/'))"
         extra_commands() {
             for t in 4 8 16; do echo "floor $t threads|$work/floor $1 $t"; done
             for t in 2 4 8 16; do
                 echo "dovrane folders --threads $t|$dovrane --threads $t --report folders $1"
             done
         }
-        timed "$target" 3 --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
+        timed "$target" 5 --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
         extra_commands() { :; }
         python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" best-floor
     fi
@@ -139,8 +136,9 @@ fd = os.open(sys.argv[1], os.O_RDONLY)
 for i in range(200000):
     os.close(os.open(str(i), os.O_CREAT | os.O_WRONLY, 0o644, dir_fd=fd))
 PY
-hyperfine --warmup 1 --runs 5 --style none --output null --export-json "$work/times.json" \
-    -n "dovrane folders" "$dovrane --report folders $big" \
-    -n "dovrane types" "$dovrane --report types $big" \
-    -n "floor" "$work/floor $big" >/dev/null
+python3 bench/timer.py --warmup 1 --runs 5 --export "$work/times.json" <<CMDS
+dovrane folders|$dovrane --report folders $big
+dovrane types|$dovrane --report types $big
+floor|$work/floor $big
+CMDS
 python3 bench/table.py "$work/times.json" - 200001 floor

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints the benchmark table: median time, ratio to the floor, seconds per million entries,
 peak memory and bytes per entry above each tool's idle size.
-Arguments: hyperfine JSON, memory file ("-": none), entries, and "floor" (ratios to the
+Arguments: timer.py JSON, memory file ("-": none), entries, and "floor" (ratios to the
 command named floor) or "best-floor" (to the fastest command whose name starts with floor)."""
 import json
 import statistics
@@ -23,10 +23,10 @@ def main():
         floor_name = "floor"
     floor = times[floor_name]
     print("%d entries; ratios to %s" % (entries, floor_name))
-    print("%-30s %9s %8s %9s %9s %8s" % ("tool", "median s", "x floor", "s per M", "peak MiB",
+    print("%-42s %9s %8s %9s %9s %8s" % ("tool", "median s", "x floor", "s per M", "peak MiB",
                                          "B/entry"))
     for name, t in times.items():
-        row = "%-30s %9.3f %8.2f %9.3f" % (name, t, t / floor, t * 1e6 / entries)
+        row = "%-42s %9.3f %8.2f %9.3f" % (name, t, t / floor, t * 1e6 / entries)
         if name in memory:
             peak, idle = memory[name]
             row += " %9.1f %8.1f" % (peak / 1024, max(0, peak - idle) * 1024 / entries)
