@@ -130,7 +130,7 @@ public:
 
 private:
     static constexpr size_t kLargest = 4096;        // entries of one listing
-    static constexpr size_t kAllEntries = 1 << 11;  // of all kept, about 150 KB
+    static constexpr size_t kAllEntries = 1 << 11;  // of all kept, about 100 KB
     static constexpr size_t kMost = 1024;
     std::mutex m_mutex;
     std::vector<std::unique_ptr<Node>> m_free;

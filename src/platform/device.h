@@ -86,9 +86,9 @@ public:
     // The volume holding the nearest existing folder on `devicePath`; empty on failure.
     virtual std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) = 0;
 
-    // The find data of the entry at `devicePath`, a link taken as itself; empty when the
-    // path names nothing. The name fields are not filled.
-    virtual std::optional<FindData> findFile(QStringView /*devicePath*/) { return {}; }
+    // The find data and times of the entry at `devicePath`, a link taken as itself; empty
+    // when the path names nothing. The name fields are not filled.
+    virtual std::optional<FileDetails> findFile(QStringView /*devicePath*/) { return {}; }
     // Up to `maxBytes` from the start of the file; empty when it cannot be opened.
     virtual std::optional<QByteArray> readFileStart(QStringView /*devicePath*/,
                                                     qint64 /*maxBytes*/) {

@@ -50,7 +50,7 @@ int HostDevice::openParentOf(QStringView devicePath, std::string& hostName) cons
     return -1;
 }
 
-std::optional<FindData> HostDevice::findFile(QStringView devicePath) {
+std::optional<FileDetails> HostDevice::findFile(QStringView devicePath) {
     std::string name;
     const Fd dir(openParentOf(devicePath, name));
     struct statx sx {};
@@ -59,7 +59,7 @@ std::optional<FindData> HostDevice::findFile(QStringView devicePath) {
                                      STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME,
                                  &sx) != 0)
         return std::nullopt;
-    FindData e;
+    FileDetails e;
     e.id = FileId{static_cast<quint64>(makedev(sx.stx_dev_major, sx.stx_dev_minor)), sx.stx_ino};
     e.links = sx.stx_nlink;
     e.lastAccessTime = ToFileTime(sx.stx_atime);

@@ -26,6 +26,8 @@ struct FileId {
     friend bool operator==(const FileId&, const FileId&) = default;
 };
 
+// What a walk needs of an entry, and no more: a walk's listings pass from the thread that
+// reads them to the one that feeds the sink, and every byte of them crosses between cores.
 struct FindData {
     quint32 nameOffset = 0;  // into Listing::names
     quint32 nameLength = 0;
@@ -33,13 +35,17 @@ struct FindData {
     quint32 links = 1;  // hard links; more than one makes sums count the file once
     quint64 size = 0;   // apparent size, all 64 bits
     FileId id;
-    FileTime creationTime = 0;
-    FileTime lastAccessTime = 0;
-    FileTime lastWriteTime = 0;
 
     bool isFolder() const { return attributes & kAttributeDirectory; }
     quint32 sizeHigh() const { return static_cast<quint32>(size >> 32); }
     quint32 sizeLow() const { return static_cast<quint32>(size); }
+};
+
+// One entry looked up by its path: its find data and its times.
+struct FileDetails : FindData {
+    FileTime creationTime = 0;
+    FileTime lastAccessTime = 0;
+    FileTime lastWriteTime = 0;
 };
 
 // The entries of one folder in enumeration order; names are host bytes stored back to back.

@@ -85,10 +85,6 @@ void ReserveMore(Container& c, size_t more) {
         c.reserve(std::max(c.size() + more, 2 * c.capacity()));
 }
 
-FileTime ToFileTime(const struct statx_timestamp& t) {
-    return static_cast<FileTime>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 // Descriptors scale with walk depth; take all the process may have.
 void RaiseDescriptorLimit() {
     rlimit lim{};
@@ -391,17 +387,12 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
             }
             struct statx sx {};
             if (::statx(folder.fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                        STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
-                            STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME,
-                        &sx) != 0)
+                        STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE, &sx) != 0)
                 continue;  // vanished between listing and stat
             FindData& e = out.add(name);
             const dev_t dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
             e.id = FileId{static_cast<quint64>(dev), sx.stx_ino};
             e.links = sx.stx_nlink;
-            e.lastAccessTime = ToFileTime(sx.stx_atime);
-            e.lastWriteTime = ToFileTime(sx.stx_mtime);
-            e.creationTime = ToFileTime((sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
             if (name[0] == '.')
                 e.attributes |= kAttributeHidden;
             if (!(sx.stx_mode & S_IWUSR))

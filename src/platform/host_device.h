@@ -46,7 +46,7 @@ public:
     std::optional<MemoryFigures> globalMemoryStatus() override;
     std::optional<DiskSpace> diskFreeSpace(QStringView devicePath) override;
     // File operations of the lists, in file_delete.cpp.
-    std::optional<FindData> findFile(QStringView devicePath) override;
+    std::optional<FileDetails> findFile(QStringView devicePath) override;
     std::optional<QByteArray> readFileStart(QStringView devicePath, qint64 maxBytes) override;
     RemoveResult removeFile(QStringView devicePath, const FileIdentity& expected,
                             RemoveMode mode) override;

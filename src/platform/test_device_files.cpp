@@ -7,11 +7,13 @@
 
 namespace dovrane::platform {
 
-std::optional<FindData> TestDevice::findFile(QStringView devicePath) {
+std::optional<FileDetails> TestDevice::findFile(QStringView devicePath) {
     const int node = find(devicePath);
     if (node < 0)
         return std::nullopt;
-    return m_nodes[static_cast<size_t>(node)].data;
+    FileDetails details;
+    static_cast<FindData&>(details) = m_nodes[static_cast<size_t>(node)].data;
+    return details;
 }
 
 std::optional<QByteArray> TestDevice::readFileStart(QStringView devicePath, qint64 maxBytes) {

@@ -69,7 +69,7 @@ private slots:
         struct stat st {};
         QVERIFY(::lstat(t.host("f").c_str(), &st) == 0);
         HostDevice device(t.root());
-        const FindData e = ReadAll(device, u"\\").at("f");
+        const FileDetails e = *device.findFile(u"\\f");
         QCOMPARE(e.lastWriteTime, qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
     }
 
