@@ -106,20 +106,20 @@ for target in "${targets[@]}"; do
     if [ "$entries" -ge 1000000 ]; then
         timed "$target" 2
     else
-        timed "$target" 10 --warmup 1
+        timed "$target" 15 --warmup 1
     fi
     python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" floor
 
     if [ "$cold" -eq 1 ] && [ "$target" = "$tree" ]; then
         echo
-        echo "== $target, cold cache, 5 runs each ($(uptime | sed 's/.*load/load/'))"
+        echo "== $target, cold cache, 7 runs each ($(uptime | sed 's/.*load/load/'))"
         extra_commands() {
             for t in 4 8 16; do echo "floor $t threads|$work/floor $1 $t"; done
             for t in 2 4 8 16; do
                 echo "dovrane folders --threads $t|$dovrane --threads $t --report folders $1"
             done
         }
-        timed "$target" 5 --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
+        timed "$target" 7 --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
         extra_commands() { :; }
         python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" best-floor
     fi
