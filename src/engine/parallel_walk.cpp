@@ -25,6 +25,11 @@ using platform::FindData;
 constexpr qint64 kReadAheadLeast = 1 << 13;
 constexpr qint64 kReadAheadMost = 1 << 18;
 constexpr qint64 kReadAheadShare = 32;
+// Each thread counts the entries it adds to or takes from the read-ahead by itself and
+// settles with the shared count once this many have gathered: a count that every thread
+// changes for every folder moves its cache line between the cores each time. The bound is
+// loose by at most this much a thread.
+constexpr qint64 kSettleEvery = 512;
 // A reader that has made the disk read within this time keeps the extra readers awake.
 constexpr std::chrono::milliseconds kDiskWindow{100};
 // While the cache answers, one folder in this many is checked for disk reads.
@@ -194,15 +199,16 @@ private:
         if (!Arrive(m_control, [this] { return pathOf(m_stack); }))
             return false;
         if (claim(node))
-            produce(node);  // nobody got to it yet
+            produce(node, m_unsettled);  // nobody got to it yet
         else
             waitReady(node);
         m_stack.push_back({node});
         return true;
     }
 
-    // Opens and reads one folder and offers its sub-folders to the workers.
-    void produce(Node* node) {
+    // Opens and reads one folder and offers its sub-folders to the workers. Its entries join
+    // the reading thread's `unsettled` read-ahead.
+    void produce(Node* node, qint64& unsettled) {
         thread_local unsigned reads = 0;
         const bool check = diskBound() || reads++ % kDiskCheckEvery == 0;
         const quint64 blocksBefore = check ? m_device.blocksReadByThisThread() : 0;
@@ -216,7 +222,7 @@ private:
             m_device.read(*node->folder, node->listing, platform::ReadDetail::ForWalk);
         if (check && m_device.blocksReadByThisThread() != blocksBefore)
             diskRead();
-        m_readAhead.fetch_add(static_cast<qint64>(node->listing.entries.size()));
+        unsettled += static_cast<qint64>(node->listing.entries.size());
         size_t folders = 0;
         for (const FindData& e : node->listing.entries)
             folders += e.isFolder();
@@ -259,6 +265,8 @@ private:
         ready(node);
     }
 
+    // Once the state says ready the sink may take the node and free it: nothing of the node
+    // is touched after that store.
     void ready(Node* node) {
         node->state.store(Node::Ready);
         if (m_awaited.load() == node) {
@@ -288,7 +296,7 @@ private:
             Node* other = takeQueued();
             if (!other)
                 break;
-            produce(other);
+            produce(other, m_unsettled);
         }
         std::unique_lock lock(m_readyMutex);
         m_awaited.store(node);
@@ -359,7 +367,12 @@ private:
     void work(std::condition_variable& wake) {
         const bool extra = &wake == &m_wakeExtra;
         int& idle = extra ? m_idleExtra : m_idle;
+        qint64 unsettled = 0;
         for (;;) {
+            if (unsettled >= kSettleEvery) {
+                m_readAhead.fetch_add(unsettled);
+                unsettled = 0;
+            }
             Node* node = nullptr;
             {
                 std::unique_lock lock(m_mutex);
@@ -379,7 +392,7 @@ private:
             if (m_control.stopped())
                 skip(node);
             else
-                produce(node);
+                produce(node, unsettled);
         }
     }
 
@@ -388,17 +401,28 @@ private:
     void free(Node* node, size_t slot) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
         m_fed += entries;
+        m_unsettled -= entries;
+        if (m_unsettled <= -kSettleEvery || m_unsettled >= kSettleEvery)
+            settle();
+        if (node->parent)
+            m_nodes.giveBack(std::move(node->parent->subfolders[slot]));
+    }
+
+    // The sink's share of the read-ahead into the shared count, and a limit that follows what
+    // it has taken; workers that waited for room are woken once there is some.
+    void settle() {
         const qint64 limitBefore = m_readAheadLimit.load();
         const qint64 limit = std::clamp(m_fed / kReadAheadShare, kReadAheadLeast, kReadAheadMost);
-        m_readAheadLimit.store(limit);
-        const qint64 before = m_readAhead.fetch_sub(entries);
-        if (before >= limitBefore && before - entries < limit) {
+        if (limit != limitBefore)
+            m_readAheadLimit.store(limit);
+        const qint64 before = m_readAhead.fetch_add(m_unsettled);
+        const qint64 after = before + m_unsettled;
+        m_unsettled = 0;
+        if (before >= limitBefore && after < limit) {
             std::lock_guard lock(m_mutex);  // no worker misses the wake between test and wait
             m_wake.notify_all();
             m_wakeExtra.notify_all();
         }
-        if (node->parent)
-            m_nodes.giveBack(std::move(node->parent->subfolders[slot]));
     }
 
     QString pathOf(const std::vector<Level>& stack) const {
@@ -421,7 +445,8 @@ private:
     std::vector<Level> m_stack;
     std::atomic<qint64> m_readAhead{0};
     std::atomic<qint64> m_readAheadLimit{kReadAheadLeast};
-    qint64 m_fed = 0;  // entries of the folders the sink has left
+    qint64 m_fed = 0;        // entries of the folders the sink has left
+    qint64 m_unsettled = 0;  // the sink's thread's read-ahead, not yet in m_readAhead
     FirstLinks m_links;
 
     std::mutex m_mutex;
