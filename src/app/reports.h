@@ -1,8 +1,8 @@
 #pragma once
-
-#include <functional>
 // The figures of the windows, printed: for scripts, servers without a display, tests and
 // benchmarks. Each report walks the device as its window would, with the same texts.
+
+#include <functional>
 
 #include <QByteArray>
 #include <QString>

@@ -13,6 +13,7 @@
 
 #include "platform/device_path.h"
 #include "platform/host_device.h"
+#include "platform/host_stat.h"
 #include "platform/name_codec.h"
 #include "platform/unique_fd.h"
 
@@ -54,28 +55,15 @@ std::optional<FileDetails> HostDevice::findFile(QStringView devicePath) {
     std::string name;
     const Fd dir(openParentOf(devicePath, name));
     struct statx sx {};
-    if (dir.get() < 0 || ::statx(dir.get(), name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                                 STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE |
-                                     STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME,
-                                 &sx) != 0)
+    if (dir.get() < 0 ||
+        ::statx(dir.get(), name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+                kStatxForEntry | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME, &sx) != 0)
         return std::nullopt;
     FileDetails e;
-    e.id = FileId{static_cast<quint64>(makedev(sx.stx_dev_major, sx.stx_dev_minor)), sx.stx_ino};
-    e.links = sx.stx_nlink;
+    FillFromStatx(e, sx, name);
     e.lastAccessTime = ToFileTime(sx.stx_atime);
     e.lastWriteTime = ToFileTime(sx.stx_mtime);
     e.creationTime = ToFileTime((sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
-    if (name.starts_with('.'))
-        e.attributes |= kAttributeHidden;
-    if (!(sx.stx_mode & S_IWUSR))
-        e.attributes |= kAttributeReadOnly;
-    if (S_ISDIR(sx.stx_mode)) {
-        e.attributes |= kAttributeDirectory;
-    } else {
-        e.size = sx.stx_size;
-        if (S_ISREG(sx.stx_mode))
-            e.attributes |= kAttributeArchive;
-    }
     return e;
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/device_path.h"
+#include "platform/host_stat.h"
 #include "platform/name_codec.h"
 
 namespace dovrane::platform {
@@ -386,28 +387,18 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
                 continue;
             }
             struct statx sx {};
-            if (::statx(folder.fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                        STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE, &sx) != 0)
+            if (::statx(folder.fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxForEntry,
+                        &sx) != 0)
                 continue;  // vanished between listing and stat
             FindData& e = out.add(name);
-            const dev_t dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-            e.id = FileId{static_cast<quint64>(dev), sx.stx_ino};
-            e.links = sx.stx_nlink;
-            if (name[0] == '.')
-                e.attributes |= kAttributeHidden;
-            if (!(sx.stx_mode & S_IWUSR))
-                e.attributes |= kAttributeReadOnly;
-            if (S_ISDIR(sx.stx_mode)) {
-                e.attributes |= kAttributeDirectory;
+            FillFromStatx(e, sx, name);
+            if (e.isFolder()) {
                 e.links = 1;
                 // A card: another block-device file system mounted right under the root.
+                const auto dev = static_cast<dev_t>(e.id.volume);
                 if (folder.isRoot && dev != folder.dev && major(dev) != 0 &&
                     kindOf(dev, -1) == MountKind::Ordinary)
                     e.attributes |= kAttributeTemporary;
-            } else {
-                e.size = sx.stx_size;
-                if (S_ISREG(sx.stx_mode))
-                    e.attributes |= kAttributeArchive;
             }
         }
     }
