@@ -11,6 +11,7 @@
 
 #include "platform/device.h"
 #include "platform/name_codec.h"
+#include "platform/pacing.h"
 
 namespace dovrane::engine {
 namespace {
@@ -46,7 +47,9 @@ struct Node {
     std::unique_ptr<platform::Folder> folder;
     platform::Listing listing;
     std::vector<std::unique_ptr<Node>> subfolders;  // one per folder entry, in order
-    std::atomic<int> state{Waiting};
+    // What the queue reads, on a cache line of its own: the reader writes the listing with
+    // every entry, and every reader that takes a folder passes over those being read.
+    alignas(64) std::atomic<int> state{Waiting};
     // Neighbours among the folders still to read, which are kept in walk order; valid while
     // `pending` is set (guarded by the walker's mutex).
     Node* previousPending = nullptr;
@@ -328,6 +331,11 @@ private:
         if (m_waiting == 0 || m_readAhead.load() >= m_readAheadLimit.load())
             return nullptr;
         for (Node* node = m_pending.first(); node; node = node->nextPending) {
+            // Those ahead are mostly being read: a plain look passes them by, where a
+            // compare-and-swap writes to each one, and with many readers on a cold disk
+            // those writes, made under the lock, made the lock the queue.
+            if (node->state.load(std::memory_order_relaxed) != Node::Waiting)
+                continue;
             int expected = Node::Waiting;
             if (node->state.compare_exchange_strong(expected, Node::Claimed)) {
                 --m_waiting;
@@ -356,11 +364,7 @@ private:
             m_wakeExtra.notify_all();
         }
     }
-    static qint64 Now() {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
+    static qint64 Now() { return platform::CoarseMilliseconds(); }
 
     // A reader sleeps on `wake`: m_wake for those that always read, m_wakeExtra for those
     // that read only while the disk is waited for.
