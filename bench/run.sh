@@ -112,14 +112,14 @@ for target in "${targets[@]}"; do
 
     if [ "$cold" -eq 1 ] && [ "$target" = "$tree" ]; then
         echo
-        echo "== $target, cold cache, 7 runs each ($(uptime | sed 's/.*load/load/'))"
+        echo "== $target, cold cache, 11 runs each ($(uptime | sed 's/.*load/load/'))"
         extra_commands() {
             for t in 4 8 16; do echo "floor $t threads|$work/floor $1 $t"; done
             for t in 2 4 8 16; do
                 echo "dovrane folders --threads $t|$dovrane --threads $t --report folders $1"
             done
         }
-        timed "$target" 7 --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
+        timed "$target" 11 --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
         extra_commands() { :; }
         python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" best-floor
     fi
