@@ -63,7 +63,7 @@ std::optional<FileDetails> HostDevice::findFile(QStringView devicePath) {
     FillFromStatx(e, sx, name);
     e.lastAccessTime = ToFileTime(sx.stx_atime);
     e.lastWriteTime = ToFileTime(sx.stx_mtime);
-    e.creationTime = ToFileTime((sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime);
+    e.creationTime = ToFileTime(CreationStamp(sx));
     return e;
 }
 

@@ -32,4 +32,13 @@ inline void FillFromStatx(FindData& e, const struct statx& sx, std::string_view 
     }
 }
 
+// The creation time a look-up shows: the birth time where the file system keeps one, else
+// the change time. A birth time of 0 is kept by none: file systems written by image tools
+// report it for every file, and "01/01/1970" would tell the user something false.
+inline const statx_timestamp& CreationStamp(const struct statx& sx) {
+    const bool born =
+        (sx.stx_mask & STATX_BTIME) != 0 && (sx.stx_btime.tv_sec != 0 || sx.stx_btime.tv_nsec != 0);
+    return born ? sx.stx_btime : sx.stx_ctime;
+}
+
 }  // namespace dovrane::platform

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/host_device.h"
+#include "platform/host_stat.h"
 #include "platform/name_codec.h"
 #include "support/temp_tree.h"
 
@@ -71,6 +72,25 @@ private slots:
         HostDevice device(t.root());
         const FileDetails e = *device.findFile(u"\\f");
         QCOMPARE(e.lastWriteTime, qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
+    }
+
+    void creationIsBirthElseChange_data() {
+        QTest::addColumn<unsigned>("mask");
+        QTest::addColumn<qint64>("birth");
+        QTest::addColumn<qint64>("shown");
+        QTest::newRow("birth kept") << unsigned{STATX_BTIME} << qint64{100} << qint64{100};
+        QTest::newRow("no birth time") << 0u << qint64{100} << qint64{7};
+        QTest::newRow("birth time 0") << unsigned{STATX_BTIME} << qint64{0} << qint64{7};
+    }
+    void creationIsBirthElseChange() {
+        QFETCH(unsigned, mask);
+        QFETCH(qint64, birth);
+        QFETCH(qint64, shown);
+        struct statx sx {};
+        sx.stx_mask = mask;
+        sx.stx_btime.tv_sec = birth;
+        sx.stx_ctime.tv_sec = 7;
+        QCOMPARE(qint64{CreationStamp(sx).tv_sec}, shown);
     }
 
     void namesNoPathCouldCarry() {
