@@ -164,6 +164,7 @@ public:
 
     bool run() {
         m_root = std::make_unique<Node>();
+        m_sinkReader.blocksSeen = m_device.blocksReadByThisThread();
         const int workers = std::max(1, m_control.threads);
         // While the page cache answers, the readers need the cores: one thread a core, the
         // caller's included, which reads whenever it waits for a folder. A cold disk answers
@@ -198,11 +199,18 @@ private:
         size_t nextFolder = 0;
     };
 
+    // What each reading thread keeps for itself: no cache line shared per folder.
+    struct Reader {
+        qint64 unsettled = 0;    // its read-ahead, not yet in m_readAhead
+        quint64 blocksSeen = 0;  // the device's count of its disk reads, at its last check
+        unsigned reads = 0;
+    };
+
     bool arrive(Node* node) {
         if (!Arrive(m_control, [this] { return pathOf(m_stack); }))
             return false;
         if (claim(node))
-            produce(node, m_unsettled);  // nobody got to it yet
+            produce(node, m_sinkReader);  // nobody got to it yet
         else
             waitReady(node);
         m_stack.push_back({node});
@@ -211,10 +219,8 @@ private:
 
     // Opens and reads one folder and offers its sub-folders to the workers. Its entries join
     // the reading thread's `unsettled` read-ahead.
-    void produce(Node* node, qint64& unsettled) {
-        thread_local unsigned reads = 0;
-        const bool check = diskBound() || reads++ % kDiskCheckEvery == 0;
-        const quint64 blocksBefore = check ? m_device.blocksReadByThisThread() : 0;
+    void produce(Node* node, Reader& me) {
+        const bool check = diskBound() || me.reads++ % kDiskCheckEvery == 0;
         if (!node->parent) {
             node->folder = m_device.openFolder(m_startPath);
         } else {
@@ -223,9 +229,15 @@ private:
         }
         if (node->folder)
             m_device.read(*node->folder, node->listing, platform::ReadDetail::ForWalk);
-        if (check && m_device.blocksReadByThisThread() != blocksBefore)
-            diskRead();
-        unsettled += static_cast<qint64>(node->listing.entries.size());
+        if (check) {
+            // One count a check: whatever the thread read since its last one, this folder or
+            // those it did not check, is recent disk work.
+            const quint64 blocks = m_device.blocksReadByThisThread();
+            if (blocks != me.blocksSeen)
+                diskRead();
+            me.blocksSeen = blocks;
+        }
+        me.unsettled += static_cast<qint64>(node->listing.entries.size());
         size_t folders = 0;
         for (const FindData& e : node->listing.entries)
             folders += e.isFolder();
@@ -299,7 +311,7 @@ private:
             Node* other = takeQueued();
             if (!other)
                 break;
-            produce(other, m_unsettled);
+            produce(other, m_sinkReader);
         }
         std::unique_lock lock(m_readyMutex);
         m_awaited.store(node);
@@ -371,11 +383,11 @@ private:
     void work(std::condition_variable& wake) {
         const bool extra = &wake == &m_wakeExtra;
         int& idle = extra ? m_idleExtra : m_idle;
-        qint64 unsettled = 0;
+        Reader me{.blocksSeen = m_device.blocksReadByThisThread()};
         for (;;) {
-            if (unsettled >= kSettleEvery) {
-                m_readAhead.fetch_add(unsettled);
-                unsettled = 0;
+            if (me.unsettled >= kSettleEvery) {
+                m_readAhead.fetch_add(me.unsettled);
+                me.unsettled = 0;
             }
             Node* node = nullptr;
             {
@@ -396,7 +408,7 @@ private:
             if (m_control.stopped())
                 skip(node);
             else
-                produce(node, unsettled);
+                produce(node, me);
         }
     }
 
@@ -405,8 +417,8 @@ private:
     void free(Node* node, size_t slot) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
         m_fed += entries;
-        m_unsettled -= entries;
-        if (m_unsettled <= -kSettleEvery || m_unsettled >= kSettleEvery)
+        m_sinkReader.unsettled -= entries;
+        if (m_sinkReader.unsettled <= -kSettleEvery || m_sinkReader.unsettled >= kSettleEvery)
             settle();
         if (node->parent)
             m_nodes.giveBack(std::move(node->parent->subfolders[slot]));
@@ -419,9 +431,9 @@ private:
         const qint64 limit = std::clamp(m_fed / kReadAheadShare, kReadAheadLeast, kReadAheadMost);
         if (limit != limitBefore)
             m_readAheadLimit.store(limit);
-        const qint64 before = m_readAhead.fetch_add(m_unsettled);
-        const qint64 after = before + m_unsettled;
-        m_unsettled = 0;
+        const qint64 before = m_readAhead.fetch_add(m_sinkReader.unsettled);
+        const qint64 after = before + m_sinkReader.unsettled;
+        m_sinkReader.unsettled = 0;
         if (before >= limitBefore && after < limit) {
             std::lock_guard lock(m_mutex);  // no worker misses the wake between test and wait
             m_wake.notify_all();
@@ -449,8 +461,8 @@ private:
     std::vector<Level> m_stack;
     std::atomic<qint64> m_readAhead{0};
     std::atomic<qint64> m_readAheadLimit{kReadAheadLeast};
-    qint64 m_fed = 0;        // entries of the folders the sink has left
-    qint64 m_unsettled = 0;  // the sink's thread's read-ahead, not yet in m_readAhead
+    qint64 m_fed = 0;     // entries of the folders the sink has left
+    Reader m_sinkReader;  // the caller's thread, which feeds the sink
     FirstLinks m_links;
 
     std::mutex m_mutex;
