@@ -8,7 +8,7 @@
 
 #include "engine/file_search.h"
 #include "engine/file_types.h"
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 using namespace dovrane;
 

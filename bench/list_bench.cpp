@@ -14,7 +14,7 @@
 #include "engine/orders.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 using namespace dovrane;
 

@@ -6,7 +6,7 @@
 #include "app/cli.h"
 #include "app/command_line.h"
 #include "platform/profile.h"
-#include "support/t3_fixtures.h"
+#include "support/program_run.h"
 #include "support/temp_tree.h"
 
 using namespace dovrane::app;

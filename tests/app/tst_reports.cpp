@@ -7,7 +7,7 @@
 
 #include "app/reports.h"
 #include "platform/find_data.h"
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 using namespace dovrane::app;
 using dovrane::platform::TestDevice;

@@ -20,10 +20,10 @@
 #include "engine/text.h"
 #include "platform/host_device.h"
 #include "platform/shell.h"
-#include "platform/test_device.h"
 #include "support/probes.h"
 #include "support/sqlite_files.h"
 #include "support/temp_tree.h"
+#include "support/test_device.h"
 
 using namespace dovrane;
 using dialogs::CFolderFilesDlg;

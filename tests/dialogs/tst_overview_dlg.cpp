@@ -6,8 +6,8 @@
 #include "dialogs/colors.h"
 #include "dialogs/control_id.h"
 #include "dialogs/overview_dlg.h"
+#include "support/overview_figures.h"
 #include "support/probes.h"
-#include "support/t4_fixtures.h"
 
 using namespace dovrane;
 using dialogs::COverviewDlg;

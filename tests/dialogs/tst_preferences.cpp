@@ -14,8 +14,8 @@
 #include "dialogs/control_id.h"
 #include "dialogs/preferences_dlg.h"
 #include "platform/profile.h"
+#include "support/overview_figures.h"
 #include "support/probes.h"
-#include "support/t4_fixtures.h"
 
 using namespace dovrane;
 using dialogs::GetDlgItem;

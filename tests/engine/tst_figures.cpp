@@ -6,7 +6,7 @@
 #include "engine/memory_status.h"
 #include "engine/text.h"
 #include "platform/find_data.h"
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 using namespace dovrane::engine;
 using dovrane::platform::DiskSpace;

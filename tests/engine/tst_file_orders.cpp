@@ -5,7 +5,7 @@
 
 #include "engine/file_types.h"
 #include "engine/name_pool.h"
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 using namespace dovrane::engine;
 using dovrane::platform::TestDevice;

@@ -7,7 +7,7 @@
 #include "engine/file_types.h"
 #include "engine/folder_tree.h"
 #include "engine/text.h"
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 using namespace dovrane::engine;
 using dovrane::platform::TestDevice;

@@ -9,8 +9,8 @@
 #include "engine/walk.h"
 #include "platform/host_device.h"
 #include "platform/name_codec.h"
-#include "platform/test_device.h"
 #include "support/temp_tree.h"
+#include "support/test_device.h"
 
 using namespace dovrane::engine;
 using dovrane::platform::FindData;

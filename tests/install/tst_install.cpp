@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "support/t3_fixtures.h"
+#include "support/program_run.h"
 
 using dovrane::test::RunProgram;
 using Run = dovrane::test::ProgramRun;

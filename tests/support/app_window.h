@@ -12,8 +12,8 @@
 #include "app/main_view.h"
 #include "engine/settings.h"
 #include "platform/profile.h"
-#include "platform/test_device.h"
 #include "support/probes.h"
+#include "support/test_device.h"
 
 namespace dovrane::test {
 

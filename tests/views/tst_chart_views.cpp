@@ -8,8 +8,8 @@
 #include <numbers>
 
 #include "dialogs/control_id.h"
+#include "support/overview_figures.h"
 #include "support/probes.h"
-#include "support/t4_fixtures.h"
 #include "views/file_type_view.h"
 #include "views/folder_view.h"
 

@@ -8,9 +8,9 @@
 #include "engine/file_list.h"
 #include "engine/text.h"
 #include "platform/host_device.h"
-#include "platform/test_device.h"
 #include "support/probes.h"
 #include "support/temp_tree.h"
+#include "support/test_device.h"
 #include "views/explorer_view.h"
 #include "views/tree_images.h"
 

@@ -7,8 +7,8 @@
 #include "engine/memory_status.h"
 #include "platform/control_panel.h"
 #include "platform/shell.h"
+#include "support/overview_figures.h"
 #include "support/probes.h"
-#include "support/t4_fixtures.h"
 #include "views/overview_view.h"
 
 using namespace dovrane;

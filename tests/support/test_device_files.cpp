@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 namespace dovrane::platform {
 

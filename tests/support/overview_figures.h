@@ -3,7 +3,7 @@
 #include <QRgb>
 
 #include "charts/color_ref.h"
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 namespace dovrane::test {
 

@@ -1,4 +1,4 @@
-#include "platform/test_device.h"
+#include "support/test_device.h"
 
 #include <stdexcept>
 

@@ -15,10 +15,10 @@
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
 #include "platform/host_device.h"
-#include "platform/test_device.h"
 #include "support/probes.h"
 #include "support/sqlite_files.h"
 #include "support/temp_tree.h"
+#include "support/test_device.h"
 
 using namespace dovrane;
 using dialogs::CDatabasesDlg;

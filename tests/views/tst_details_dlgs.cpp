@@ -15,8 +15,8 @@
 #include "engine/file_types.h"
 #include "engine/folder_tree.h"
 #include "engine/text.h"
-#include "platform/test_device.h"
 #include "support/probes.h"
+#include "support/test_device.h"
 #include "views/file_type_view.h"
 #include "views/folder_view.h"
 
