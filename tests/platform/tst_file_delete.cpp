@@ -3,6 +3,8 @@
 // the shortcut read.
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -304,6 +306,37 @@ private slots:
                                    IdentityOf(tmp.host("bad\xff")), RemoveMode::Trash),
                  RemoveResult::Removed);
         QVERIFY(InodeOf(tmp.host("share/Trash/files/bad\xff")) != 0);
+    }
+
+    // What the trash says is what happened: a dangling link goes as itself; a file that
+    // cannot be moved fails as a delete would, with its reason, while the trash exists.
+    void trashSaysWhy() {
+        test::TempTree tmp;
+        tmp.file("immutable", 1);
+        QCOMPARE(::symlink("nowhere", tmp.host("dangling").c_str()), 0);
+        const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/share"));
+        platform::HostDevice device(tmp.root());
+        QCOMPARE(device.removeFile(u"\\dangling", IdentityOf(tmp.host("dangling"), false),
+                                   RemoveMode::Trash),
+                 RemoveResult::Removed);
+        QVERIFY(QFileInfo(tmp.root() + "/share/Trash/files/dangling").isSymLink());
+        const int fd = ::open(tmp.host("immutable").c_str(), O_RDONLY);
+        int flags = 0;
+        const bool set = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                         ::ioctl(fd, FS_IOC_SETFLAGS, &(flags |= FS_IMMUTABLE_FL)) == 0;
+        if (set) {
+            const auto result = device.removeFile(u"\\immutable", IdentityOf(tmp.host("immutable")),
+                                                  RemoveMode::Trash);
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            QCOMPARE(int(result.status), int(RemoveStatus::Failed));
+            QCOMPARE(result.error, EPERM);
+            QVERIFY(InodeOf(tmp.host("immutable")) != 0);
+            QCOMPARE(Entries(tmp.root() + "/share/Trash/info"), QStringList{"dangling.trashinfo"});
+        }
+        ::close(fd);
+        if (!set)
+            QSKIP("this file system or user cannot make a file immutable");
     }
 
     // Shortcuts are read only as themselves: never through a link, never a folder.
