@@ -152,8 +152,9 @@ std::optional<quint64> CountRecordsAt(int dirFd, const std::string& name, const 
     if (!db.ok() || IdOf(st) != id || WriterMidChange(db.get()))
         return std::nullopt;
     const Fd wal(OpenRegularAt(dirFd, name + "-wal"));
+    const Fd journal(OpenRegularAt(dirFd, name + "-journal"));
     const int walFd = wal.ok() ? wal.get() : InWalMode(db.get()) ? kEmptyWal : kNoWal;
-    const Connection connection(OpenDatabaseOnFds(db.get(), walFd));
+    const Connection connection(OpenDatabaseOnFds(db.get(), walFd, journal.get()));
     return connection ? CountRows(connection.get()) : std::nullopt;
 }
 

@@ -153,9 +153,16 @@ const sqlite3_io_methods kMethods = {2,
                                      nullptr,
                                      nullptr};
 
-// "/dovrane-fd/DB/WAL" with an optional "-wal" or "-journal" after it.
-bool ParseName(const char* name, int& dbFd, int& walFd) {
-    return name && std::sscanf(name, "/dovrane-fd/%d/%d", &dbFd, &walFd) == 2;
+// The descriptors a connection's name carries: "/dovrane-fd/DB/WAL/JOURNAL", with "-wal"
+// or "-journal" after it for those files.
+struct Names {
+    int db = -1;
+    int wal = kNoWal;
+    int journal = -1;
+};
+
+bool ParseName(const char* name, Names& fds) {
+    return name && std::sscanf(name, "/dovrane-fd/%d/%d/%d", &fds.db, &fds.wal, &fds.journal) == 3;
 }
 
 bool EndsWith(const char* name, const char* tail) {
@@ -166,15 +173,17 @@ bool EndsWith(const char* name, const char* tail) {
 int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int* outFlags) {
     FdFile* f = Of(file);
     std::memset(f, 0, sizeof *f);
-    int dbFd = -1, walFd = kNoWal;
-    if (!ParseName(name, dbFd, walFd))
+    Names fds;
+    if (!ParseName(name, fds))
         return SQLITE_CANTOPEN;
     if (flags & SQLITE_OPEN_MAIN_DB)
-        f->fd = dbFd;
-    else if ((flags & SQLITE_OPEN_WAL) && walFd != kNoWal)
-        f->fd = walFd;  // kEmptyWal reads as an empty file
+        f->fd = fds.db;
+    else if ((flags & SQLITE_OPEN_WAL) && fds.wal != kNoWal)
+        f->fd = fds.wal;  // kEmptyWal reads as an empty file
+    else if ((flags & SQLITE_OPEN_MAIN_JOURNAL) && fds.journal >= 0)
+        f->fd = fds.journal;  // read only to see that it is hot
     else
-        return SQLITE_CANTOPEN;  // journals and temporary files are never made
+        return SQLITE_CANTOPEN;  // nothing is ever made
     f->base.pMethods = &kMethods;
     if (outFlags)
         *outFlags = SQLITE_OPEN_READONLY;
@@ -186,8 +195,9 @@ int Delete(sqlite3_vfs*, const char*, int) {
 }
 
 int Access(sqlite3_vfs*, const char* name, int, int* exists) {
-    int dbFd = -1, walFd = kNoWal;
-    *exists = ParseName(name, dbFd, walFd) && EndsWith(name, "-wal") && walFd != kNoWal;
+    Names fds;
+    *exists = ParseName(name, fds) && ((EndsWith(name, "-wal") && fds.wal != kNoWal) ||
+                                       (EndsWith(name, "-journal") && fds.journal >= 0));
     return SQLITE_OK;
 }
 
@@ -235,11 +245,11 @@ sqlite3_vfs* Registered() {
 
 }  // namespace
 
-sqlite3* OpenDatabaseOnFds(int dbFd, int walFd) {
+sqlite3* OpenDatabaseOnFds(int dbFd, int walFd, int journalFd) {
     if (!Registered())
         return nullptr;
     char name[64];
-    std::snprintf(name, sizeof name, "%s%d/%d", kNamePrefix, dbFd, walFd);
+    std::snprintf(name, sizeof name, "%s%d/%d/%d", kNamePrefix, dbFd, walFd, journalFd);
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(name, &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, kVfsName) !=
         SQLITE_OK) {

@@ -13,7 +13,9 @@ inline constexpr int kNoWal = -2;     // no -wal: the database file alone
 inline constexpr int kEmptyWal = -1;  // a WAL database whose -wal is missing or empty
 
 // A read-only connection on the database `dbFd` with its -wal `walFd` (or kNoWal,
-// kEmptyWal); null when SQLite cannot open it. Close it with sqlite3_close_v2.
-sqlite3* OpenDatabaseOnFds(int dbFd, int walFd);
+// kEmptyWal) and its rollback journal `journalFd` (-1: none); null when SQLite cannot open
+// it. A hot journal makes every read fail, as a reader that may not roll it back must:
+// the pages it saved are not all back in place. Close it with sqlite3_close_v2.
+sqlite3* OpenDatabaseOnFds(int dbFd, int walFd, int journalFd);
 
 }  // namespace dovrane::platform
