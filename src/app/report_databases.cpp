@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <cstdio>
 
 #include "app/json_writer.h"
 #include "app/report_kinds.h"
@@ -17,8 +18,13 @@ QStringList ObjectStoreFolders(const Options& options) {
 }
 
 ReportResult DatabasesReport(const ReportContext& c) {
-    const auto records = engine::ListDatabases(ObjectStoreFolders(c.options),
-                                               QFileInfo(c.options.deviceRoot).absoluteFilePath());
+    bool depthLimited = false;
+    const auto records =
+        engine::ListDatabases(ObjectStoreFolders(c.options),
+                              QFileInfo(c.options.deviceRoot).absoluteFilePath(), &depthLimited);
+    if (depthLimited)
+        std::fprintf(stderr, "Object store: folders deeper than %d levels were not searched\n",
+                     platform::kMaxObjectStoreDepth);
     const engine::DatabaseOrders orders = engine::OrderDatabases(records);
     if (c.options.format == ReportFormat::Json) {
         JsonWriter json;

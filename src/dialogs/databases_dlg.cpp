@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "dialogs/control_id.h"
+#include "dialogs/file_operations.h"
 #include "dialogs/hold_list_ctrl.h"
 #include "dialogs/modal.h"
 #include "engine/text.h"
@@ -130,8 +131,9 @@ void CDatabasesDlg::OnDelete() {
         return;
     const quint32 item = m_list->listModel()->item(row);
     const engine::DatabaseRecord& r = m_databases[item];
-    if (platform::DeleteDatabase(r.hostPath, r.oid) != platform::DeleteDatabaseResult::Deleted) {
-        platform::ShowMessage(this, kCannotDelete);
+    const platform::DatabaseDeletion deletion = platform::DeleteDatabase(r.location, r.oid);
+    if (deletion.result != platform::DeleteDatabaseResult::Deleted) {
+        platform::ShowMessage(this, WithReason(kCannotDelete, deletion.error));
         return;
     }
     // Out of the three orders, so no later sort shows it; the record stays in the array.

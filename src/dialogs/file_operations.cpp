@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QWidget>
+#include <cerrno>
+#include <cstring>
 #include <unordered_set>
 
 #include "dialogs/control_id.h"
@@ -22,6 +24,8 @@ namespace {
 constexpr qint64 kShortcutBytes = 260;
 // Boxes and paints keep coming while thousands of files go, without a box per success.
 constexpr size_t kRowsPerBreath = 256;
+// One box for all the failures of a Delete: this many lines, then how many more.
+constexpr qsizetype kFailuresListed = 20;
 
 }  // namespace
 
@@ -43,6 +47,31 @@ QString NoTrashText(const QString& devicePath) {
     return QStringLiteral(
                "Cannot move %1 to the trash:  Its file system has no trash.  Nothing was moved.")
         .arg(devicePath);
+}
+
+QString ReasonText(int error) {
+    switch (error) {
+        case 0:
+            return {};
+        case ESTALE:
+            return QStringLiteral("it is no longer the file that was listed");
+        case EBUSY:
+            return QStringLiteral("another program has it open");
+        default:
+            return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString WithReason(const QString& text, int error) {
+    const QString reason = ReasonText(error);
+    return reason.isEmpty() ? text : QStringLiteral("%1 (%2)").arg(text, reason);
+}
+
+QString FailuresText(const QStringList& failures) {
+    if (failures.size() <= kFailuresListed)
+        return failures.join(u'\n');
+    return failures.first(kFailuresListed).join(u'\n') +
+           QStringLiteral("\n... and %1 more").arg(failures.size() - kFailuresListed);
 }
 
 QString ShortcutTarget(const QByteArray& content) {
@@ -202,6 +231,7 @@ void CFileOperations::RemoveSelected(bool toTrash) {
 
     std::vector<quint32> removed;
     std::vector<quint32> kept;
+    QStringList failures;
     {
         platform::WaitCursor wait;
         for (size_t i = 0; i < rows.size(); ++i) {
@@ -220,15 +250,18 @@ void CFileOperations::RemoveSelected(bool toTrash) {
                 removed.push_back(item);
             } else {
                 kept.push_back(item);
-                platform::ShowMessage(m_dialog, result == platform::RemoveResult::NoTrash
-                                                    ? NoTrashText(path)
-                                                : toTrash ? CannotTrashText(path)
-                                                          : CannotDeleteText(path));
+                failures.push_back(WithReason(result == platform::RemoveResult::NoTrash
+                                                  ? NoTrashText(path)
+                                              : toTrash ? CannotTrashText(path)
+                                                        : CannotDeleteText(path),
+                                              result.error));
             }
             if ((i + 1) % kRowsPerBreath == 0)
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         }
     }
+    if (!failures.isEmpty())
+        platform::ShowMessage(m_dialog, FailuresText(failures));
     if (!removed.empty()) {
         const int top = m_list->rowAt(0);
         if (removeItems)

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -42,6 +43,12 @@ constexpr int kIdSelectAll = 32905;
 QString CannotDeleteText(const QString& devicePath);
 QString CannotTrashText(const QString& devicePath);
 QString NoTrashText(const QString& devicePath);
+// Why a removal failed, from its errno, in words for a box; empty for 0.
+QString ReasonText(int error);
+// A failure text followed by its reason in brackets, or alone when none is known.
+QString WithReason(const QString& text, int error);
+// The failures of one Delete or Move to Trash as one box's text: a line each, the first 20.
+QString FailuresText(const QStringList& failures);
 
 // A shortcut file's target as the device's shortcut text gives it: "L#" then L characters
 // whose first and last (the quotes) are dropped. Empty when it names nothing.

@@ -8,13 +8,18 @@
 
 namespace dovrane::engine {
 
-std::vector<DatabaseRecord> ListDatabases(const QStringList& folders, const QString& deviceRoot) {
+std::vector<DatabaseRecord> ListDatabases(const QStringList& folders, const QString& deviceRoot,
+                                          bool* depthLimited) {
+    platform::DatabaseListing listing = platform::FindDatabases(folders, deviceRoot);
+    if (depthLimited)
+        *depthLimited = listing.depthLimited;
     std::vector<DatabaseRecord> out;
-    for (platform::DatabaseInfo& db : platform::FindDatabases(folders, deviceRoot)) {
+    out.reserve(listing.databases.size());
+    for (platform::DatabaseInfo& db : listing.databases) {
         DatabaseRecord r;
-        r.records = platform::CountDatabaseRecords(db.hostPath);
+        r.records = db.records;
         r.name = std::move(db.name);
-        r.hostPath = std::move(db.hostPath);
+        r.location = std::move(db.location);
         r.devicePath = std::move(db.devicePath);
         r.size = db.size;
         // Whole seconds, rounded down also before 1970.

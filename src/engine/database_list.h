@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "platform/find_data.h"
+#include "platform/object_store.h"
 
 namespace dovrane::engine {
 
 struct DatabaseRecord {
     QString name;
-    QByteArray hostPath;  // what a delete hands back to the platform
-    QString devicePath;   // empty when the file lies outside the device
+    platform::DatabaseLocation location;  // what a delete hands back to the platform
+    QString devicePath;                   // empty when the file lies outside the device
     quint64 size = 0;
     qint64 modified = 0;             // seconds since 1970 UTC
     std::optional<quint64> records;  // empty when they cannot be counted
@@ -27,8 +28,10 @@ struct DatabaseOrders {
     std::vector<quint32> byDate;  // newest first; ties in enumeration order
 };
 
-// Enumerates the object-store folders and counts each database's records.
-std::vector<DatabaseRecord> ListDatabases(const QStringList& folders, const QString& deviceRoot);
+// Enumerates the object-store folders and counts each database's records. `depthLimited`,
+// when given, tells whether some folder lay too deep to be searched.
+std::vector<DatabaseRecord> ListDatabases(const QStringList& folders, const QString& deviceRoot,
+                                          bool* depthLimited = nullptr);
 
 DatabaseOrders OrderDatabases(const std::vector<DatabaseRecord>& records);
 

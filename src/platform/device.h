@@ -43,11 +43,27 @@ struct FileIdentity {
 };
 
 enum class RemoveMode { Delete, Trash };
-enum class RemoveResult {
+enum class RemoveStatus {
     Removed,
     Failed,   // missing, replaced, a folder, in a read-only folder...: nothing was removed
-    NoTrash,  // the file's file system has no trash: nothing was moved
+    NoTrash,  // the file's file system has no usable trash: nothing was moved
 };
+// How a removal ended and, when it did not, the host's errno for why (0: no reason known;
+// ESTALE: the name no longer names the file that was listed). Equal results have the same
+// status, whatever the errno.
+struct RemoveResult {
+    RemoveStatus status = RemoveStatus::Failed;
+    int error = 0;
+
+    static const RemoveResult Removed;
+    static const RemoveResult Failed;
+    static const RemoveResult NoTrash;
+
+    bool operator==(const RemoveResult& other) const { return status == other.status; }
+};
+inline constexpr RemoveResult RemoveResult::Removed{RemoveStatus::Removed, 0};
+inline constexpr RemoveResult RemoveResult::Failed{RemoveStatus::Failed, 0};
+inline constexpr RemoveResult RemoveResult::NoTrash{RemoveStatus::NoTrash, 0};
 
 // An open folder. Owned by whoever opened it; valid only with the device that made it.
 class Folder {

@@ -1,20 +1,24 @@
 // The host's side of the list operations. Every call reaches the file from the device
 // root one folder at a time (openat with O_NOFOLLOW), so no link on the way is followed,
 // and a removal re-checks device, inode and type on the folder's descriptor just before
-// it unlinks: a file replaced since the scan, or a folder or link put in its place, stays.
+// it acts, on the entry renamed to a name only this process knows: a file replaced since
+// the scan, or a folder or link put in its place, stays.
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 
 #include "platform/device_path.h"
+#include "platform/entry_removal.h"
 #include "platform/host_device.h"
 #include "platform/host_stat.h"
 #include "platform/name_codec.h"
+#include "platform/trash.h"
 #include "platform/unique_fd.h"
 
 namespace dovrane::platform {
@@ -96,27 +100,21 @@ std::optional<QByteArray> HostDevice::readFileStart(QStringView devicePath, qint
 RemoveResult HostDevice::removeFile(QStringView devicePath, const FileIdentity& expected,
                                     RemoveMode mode) {
     std::string name;
+    errno = 0;
     const Fd dir(openParentOf(devicePath, name));
-    struct stat st {};
-    if (dir.get() < 0 || ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return RemoveResult::Failed;
-    const bool typeMatches = expected.regular ? S_ISREG(st.st_mode) : S_ISLNK(st.st_mode);
-    if (!typeMatches || static_cast<quint64>(st.st_dev) != expected.id.volume ||
-        static_cast<quint64>(st.st_ino) != expected.id.inode)
-        return RemoveResult::Failed;
-    if (mode == RemoveMode::Delete)
-        return ::unlinkat(dir.get(), name.c_str(), 0) == 0 ? RemoveResult::Removed
-                                                           : RemoveResult::Failed;
-    // The trash moves by path; the path was just walked without meeting a link. A folder
-    // that cannot be written to fails as a delete would, not as a missing trash.
-    if (::faccessat(dir.get(), ".", W_OK, AT_EACCESS) != 0)
-        return RemoveResult::Failed;
-    // A name that is not valid UTF-8 has no exact file-name string for the trash to take.
-    const QString path = hostPath(devicePath);
-    if (path.isEmpty() || QFile::encodeName(path) != HostPathBytes(devicePath))
-        return RemoveResult::Failed;
-    QFile file(path);
-    return file.moveToTrash() ? RemoveResult::Removed : RemoveResult::NoTrash;
+    if (dir.get() < 0)
+        return {RemoveStatus::Failed, errno != 0 ? errno : ENOENT};
+    const EntryId id{expected.id.volume, expected.id.inode,
+                     static_cast<mode_t>(expected.regular ? S_IFREG : S_IFLNK)};
+    if (mode == RemoveMode::Delete) {
+        const int error = RemoveEntryAt(dir.get(), name, id);
+        return error == 0 ? RemoveResult::Removed : RemoveResult{RemoveStatus::Failed, error};
+    }
+    // The record keeps an absolute path; the bytes are only written, never resolved.
+    QByteArray recorded = HostPathBytes(devicePath);
+    if (!recorded.startsWith('/'))
+        recorded.prepend(QFile::encodeName(QDir::currentPath()) + '/');
+    return MoveToTrashAt(dir.get(), name, id, recorded);
 }
 
 QString HostDevice::hostPath(QStringView devicePath) const {

@@ -213,7 +213,8 @@ private slots:
                                   "The deleted database cannot be retrieved. Are you sure you want "
                                   "to delete the selected database?",
                                   "Cannot delete the selected database. There has been a sharing "
-                                  "violation.  The source file may be in use"}));
+                                  "violation.  The source file may be in use (another program has "
+                                  "it open)"}));
             QCOMPARE(test::Rows(dlg.list()->model(), 0), QStringList({"app/a.db", "B.sqlite"}));
             QVERIFY(QFile::exists(QString::fromStdString(a)));
         }

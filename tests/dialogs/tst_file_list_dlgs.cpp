@@ -144,6 +144,34 @@ private slots:
         QCOMPARE(f.names().size(), left.size());
     }
 
+    // Several files that cannot go make one box, a line each with its reason; what could
+    // go went.
+    void severalFailuresOneBox() {
+        test::TempTree tmp;
+        for (const char* name : {"a", "b", "c"})
+            tmp.file(name, 10);
+        platform::HostDevice device(tmp.root());
+        Files f(device);
+        // "a" replaced since the scan: the new file is made first, so its inode differs.
+        tmp.file("new", 10);
+        QCOMPARE(::rename(tmp.host("new").c_str(), tmp.host("a").c_str()), 0);
+        QCOMPARE(::unlink(tmp.host("c").c_str()), 0);  // gone since the scan
+        // The rows in the order the list shows them, which is the order the box keeps.
+        QStringList lines, left = f.names();
+        left.removeOne("b");
+        for (const QString& name : left)
+            lines << dialogs::CannotDeleteText(u'\\' + name) +
+                         (name == "a" ? " (it is no longer the file that was listed)"
+                                      : " (No such file or directory)");
+        f.list()->SelectAllRows();
+        RecordedBoxes boxes;
+        f.Delete();
+        QCOMPARE(boxes.texts.size(), 2);
+        QCOMPARE(boxes.texts.last(), lines.join(u'\n'));
+        QCOMPARE(f.names(), left);
+        QVERIFY(!QFile::exists(tmp.root() + "/b") && QFile::exists(tmp.root() + "/a"));
+    }
+
     void hostDeleteRefusedAndOddNames() {
         test::TempTree tmp;
         tmp.folder("ro");
@@ -157,7 +185,8 @@ private slots:
             Files f(device, QStringLiteral("\\ro"));
             f.list()->SelectAllRows();
             f.Delete();
-            QCOMPARE(boxes.texts.last(), dialogs::CannotDeleteText(QStringLiteral("\\ro\\f")));
+            QCOMPARE(boxes.texts.last(),
+                     dialogs::CannotDeleteText(QStringLiteral("\\ro\\f")) + " (Permission denied)");
             QCOMPARE(f.names(), QStringList{"f"});
         }
         ::chmod(tmp.host("ro").c_str(), 0755);

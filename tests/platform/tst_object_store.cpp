@@ -1,10 +1,18 @@
-// The object store on real folders: which files are databases, their counts, locks, and
-// deletes that check identity and take the companions along.
+// The object store on real folders: which files are databases, their counts as a reader
+// sees them, listing that writes, locks and waits for nothing, deep stores, and deletes
+// that check identity, refuse what another process holds or has open, and take the
+// companions along, also while another thread swaps a store folder with a link.
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QtTest>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "platform/object_store.h"
 #include "support/sqlite_files.h"
@@ -24,11 +32,56 @@ QStringList FilesIn(const TempTree& tree) {
     return names;
 }
 
-FileId IdOf(const QByteArray& path) {
-    struct stat st {};
-    ::stat(path.constData(), &st);
-    return {quint64(st.st_dev), quint64(st.st_ino)};
+// Every file's bytes and times, to show that nothing was written, touched or chown'ed.
+QStringList Snapshot(const TempTree& tree) {
+    QStringList out;
+    for (const QString& name : FilesIn(tree)) {
+        const std::string path = tree.host(name.toStdString());
+        struct stat st {};
+        ::lstat(path.c_str(), &st);
+        QString line = QStringLiteral("%1 %2 %3.%4 %5.%6")
+                           .arg(name)
+                           .arg(st.st_size)
+                           .arg(st.st_mtim.tv_sec)
+                           .arg(st.st_mtim.tv_nsec)
+                           .arg(st.st_ctim.tv_sec)
+                           .arg(st.st_ctim.tv_nsec);
+        if (S_ISREG(st.st_mode)) {
+            QFile f(QString::fromStdString(path));
+            if (f.open(QIODevice::ReadOnly))
+                line +=
+                    u' ' + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
+        }
+        out << line;
+    }
+    return out;
 }
+
+const DatabaseInfo* Find(const DatabaseListing& listing, const QString& name) {
+    for (const DatabaseInfo& db : listing.databases)
+        if (db.name == name)
+            return &db;
+    return nullptr;
+}
+
+// A child that runs `sql` on a WAL database and dies without closing it: its committed
+// frames stay in the -wal, never checkpointed.
+bool WriteAndVanish(const std::string& path, const char* sql) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        sqlite3* db = nullptr;
+        const bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+                        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+constexpr char kHundredRows[] =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i < 100) "
+    "INSERT INTO t SELECT i FROM n";
 
 }  // namespace
 
@@ -53,6 +106,9 @@ private slots:
                    "INSERT INTO b VALUES (1,1),(2,2); INSERT INTO c(v) VALUES (9);"
                    R"(CREATE TABLE "we""ird"(x); INSERT INTO "we""ird" VALUES (1))")
             << qint64(7);
+        QTest::newRow("WAL, checkpointed")
+            << QByteArray("PRAGMA journal_mode=WAL; CREATE TABLE t(x); INSERT INTO t VALUES (1)")
+            << qint64(1);
     }
 
     // Counting writes nothing: no -wal, -shm or -journal appears beside the database.
@@ -62,20 +118,107 @@ private slots:
         TempTree t;
         const std::string path = t.host("db.sqlite");
         QVERIFY(MakeDatabase(path, sql.constData()));
-        const QStringList before = FilesIn(t);
-        const auto counted = CountDatabaseRecords(QByteArray(path.c_str()));
-        QCOMPARE(counted, std::optional<quint64>(records));
-        QCOMPARE(FilesIn(t), before);
+        const QStringList before = Snapshot(t);
+        QCOMPARE(CountDatabaseRecords(QByteArray(path.c_str())), std::optional<quint64>(records));
+        QCOMPARE(Snapshot(t), before);
     }
 
-    // Held, a database is counted if that can be done without waiting, and not deleted. A
-    // replaced one is not deleted either; a deleted one takes its companions along.
-    void heldReplacedDeleted() {
+    // A store of hostile files: committed frames nobody checkpointed, a reader on an old
+    // snapshot while another connection committed, a hot journal, pipes named as a -shm, a
+    // -wal and a database. The listing finishes, sees what a new reader would see, and leaves every
+    // byte, mtime and ctime as it was.
+    void listingTouchesNothing() {
+        TempTree t;
+        const std::string vanished = t.host("vanished.db"), old = t.host("old.db");
+        for (const std::string& path : {vanished, old})
+            QVERIFY(MakeDatabase(path,
+                                 "PRAGMA journal_mode=WAL; CREATE TABLE t(x); "
+                                 "INSERT INTO t VALUES (1),(2),(3),(4),(5)"));
+        QVERIFY(WriteAndVanish(vanished, kHundredRows));
+        const HeldDatabase reader(old, "BEGIN; SELECT count(*) FROM t");
+        QVERIFY(reader.ok());
+        QVERIFY(MakeDatabase(old, kHundredRows));  // another connection commits meanwhile
+        // A writer that died mid-transaction after spilling pages: its journal is hot, and a
+        // reader that may not roll it back cannot tell the records.
+        QVERIFY(MakeDatabase(t.host("crashed.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
+        QVERIFY(WriteAndVanish(t.host("crashed.db"),
+                               "PRAGMA cache_size=1; BEGIN; INSERT INTO t SELECT randomblob(900) "
+                               "FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
+                               "n WHERE i < 500) SELECT i FROM n)"));
+        QVERIFY(QFileInfo(QString::fromStdString(t.host("crashed.db-journal"))).size() > 0);
+        QVERIFY(MakeDatabase(t.host("piped.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
+        QVERIFY(MakeDatabase(t.host("piped2.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
+        for (const char* fifo : {"piped.db-shm", "piped2.db-wal", "fifo.db"})
+            QCOMPARE(::mkfifo(t.host(fifo).c_str(), 0644), 0);
+        QVERIFY(QFileInfo(QString::fromStdString(vanished + "-wal")).size() > 0);
+        const QStringList before = Snapshot(t);
+        const DatabaseListing listing = FindDatabases({t.root()}, t.root());
+        QCOMPARE(Snapshot(t), before);
+        QStringList seen;
+        for (const DatabaseInfo& db : listing.databases)
+            seen << db.name + u'=' + (db.records ? QString::number(*db.records) : "-");
+        seen.sort();
+        QCOMPARE(seen, QStringList({"crashed.db=-", "old.db=105", "piped.db=1", "piped2.db=1",
+                                    "vanished.db=105"}));
+        // The size is what a delete frees: the database with its companions.
+        const QString base = QString::fromStdString(vanished);
+        QCOMPARE(Find(listing, "vanished.db")->size,
+                 quint64(QFileInfo(base).size() + QFileInfo(base + "-wal").size() +
+                         QFileInfo(base + "-shm").size()));
+    }
+
+    // 20,000 nested folders: no crash, no descriptor or stack exhausted; what lies within
+    // the depth limit is listed and the limit is reported. In memory where the host has a
+    // tmpfs: 20,000 folders on a loaded disk take a minute to make and take down.
+    void deepStore() {
+        QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                              ? QStringLiteral("/dev/shm/dovrane-deep-XXXXXX")
+                              : QString());
+        QVERIFY(dir.isValid());
+        const QByteArray root = QFile::encodeName(dir.path());
+        constexpr int kLevels = 20000;
+        int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY);
+        for (int level = 0; level < kLevels && fd >= 0; ++level) {
+            if (level == 3)
+                QVERIFY(MakeDatabase(root.toStdString() + "/d/d/d/y.db", "CREATE TABLE t(x)"));
+            QCOMPARE(::mkdirat(fd, "d", 0755), 0);
+            const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = next;
+        }
+        QVERIFY(fd >= 0);
+        WriteBytes(std::string("/proc/self/fd/") + std::to_string(fd) + "/deep.db",
+                   QByteArray(kSqliteHeader, sizeof kSqliteHeader).repeated(64));
+        const DatabaseListing listing = FindDatabases({dir.path()}, dir.path());
+        QVERIFY(listing.depthLimited);
+        QCOMPARE(listing.databases.size(), size_t(1));
+        QCOMPARE(listing.databases[0].name, QStringLiteral("d/d/d/y.db"));
+        QCOMPARE(listing.databases[0].devicePath, QStringLiteral("\\d\\d\\d\\y.db"));
+        // Taken down from the bottom, one ".." at a time.
+        ::unlinkat(fd, "deep.db", 0);
+        for (int level = 0; level < kLevels && fd >= 0; ++level) {
+            const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = up;
+            if (level == kLevels - 4)
+                ::unlinkat(fd, "y.db", 0);
+            QCOMPARE(::unlinkat(fd, "d", AT_REMOVEDIR), 0);
+        }
+        ::close(fd);
+    }
+
+    // Held, open, replaced: never deleted. A deleted one takes its companions along.
+    void heldOpenReplacedDeleted() {
         TempTree t, other;  // the WAL database apart, so that only a.db's files are in t
         const QByteArray path(t.host("a.db").c_str()), wal(other.host("wal.db").c_str());
         QVERIFY(MakeDatabase(path.toStdString(), "CREATE TABLE t(x)"));
         QVERIFY(MakeDatabase(wal.toStdString(), "PRAGMA journal_mode=WAL; CREATE TABLE t(x)"));
-        const FileId oid = IdOf(path);
+        const auto listed = [](const TempTree& tree, const char* name) {
+            const DatabaseListing l = FindDatabases({tree.root()}, tree.root());
+            const DatabaseInfo* db = Find(l, QString::fromLatin1(name));
+            return db ? *db : DatabaseInfo();
+        };
+        const DatabaseInfo a = listed(t, "a.db"), w = listed(other, "wal.db");
         {
             const HeldDatabase writer(path.toStdString(),
                                       "BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
@@ -85,7 +228,16 @@ private slots:
             const HeldDatabase reader(wal.toStdString(), "BEGIN; SELECT * FROM t");
             QVERIFY(reader.ok() && IsDatabaseHeld(wal));
             QCOMPARE(CountDatabaseRecords(wal), std::optional<quint64>(0));
-            QCOMPARE(DeleteDatabase(wal, IdOf(wal)), DeleteDatabaseResult::Held);
+            QCOMPARE(DeleteDatabase(w.location, w.oid).result, DeleteDatabaseResult::Held);
+        }
+        {
+            // Open with no transaction: no lock at all, and still in use.
+            const HeldDatabase idle(path.toStdString(), "SELECT count(*) FROM t");
+            QVERIFY(idle.ok() && IsDatabaseHeld(path));
+            const DatabaseDeletion refused = DeleteDatabase(a.location, a.oid);
+            QCOMPARE(refused.result, DeleteDatabaseResult::Held);
+            QCOMPARE(refused.error, EBUSY);
+            QVERIFY(QFile::exists(path));
         }
         QVERIFY(!IsDatabaseHeld(path));
         QVERIFY(::rename(path.constData(), (path + ".keep").constData()) == 0);
@@ -93,16 +245,65 @@ private slots:
         for (const char* companion : {"-wal", "-shm", "-journal"})
             WriteBytes(path.toStdString() + companion, "x");
         t.folder("a.db-other");
-        QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Changed);
+        QCOMPARE(DeleteDatabase(a.location, a.oid).result, DeleteDatabaseResult::Changed);
         QCOMPARE(FilesIn(t), QStringList({"a.db", "a.db-journal", "a.db-other", "a.db-shm",
                                           "a.db-wal", "a.db.keep"}));
         // Outside the device root a database has no device path.
-        for (const DatabaseInfo& d : FindDatabases({t.root()}, t.root() + "/a.db-other"))
+        for (const DatabaseInfo& d : FindDatabases({t.root()}, t.root() + "/a.db-other").databases)
             QVERIFY(d.devicePath.isEmpty());
         QVERIFY(::rename((path + ".keep").constData(), path.constData()) == 0);
-        QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Deleted);
+        QCOMPARE(DeleteDatabase(a.location, a.oid).result, DeleteDatabaseResult::Deleted);
         QCOMPARE(FilesIn(t), QStringList({"a.db-other"}));
-        QCOMPARE(DeleteDatabase(path, oid), DeleteDatabaseResult::Changed);  // gone since
+        QCOMPARE(DeleteDatabase(a.location, a.oid).result, DeleteDatabaseResult::Changed);
+    }
+
+    // A folder of the store swapped with a link to a folder outside, thousands of times
+    // while deletes run: the database outside and its companion stay, every run.
+    void raceDeleteStaysInTheStore() {
+        TempTree t;
+        for (const char* folder : {"store", "store/sub", "outside"})
+            t.folder(folder);
+        const QByteArray header("SQLite format 3\0", 16);
+        WriteBytes(t.host("outside/a.db"), header);
+        WriteBytes(t.host("outside/a.db-wal"), "w");
+        QVERIFY(::symlink(t.host("outside").c_str(), t.host("store/link").c_str()) == 0);
+        const int sub = ::open(t.host("store/sub").c_str(), O_RDONLY | O_DIRECTORY);
+        struct stat folder {};
+        QVERIFY(sub >= 0 && ::fstat(sub, &folder) == 0);
+        struct stat store {};
+        QVERIFY(::stat(t.host("store").c_str(), &store) == 0);
+        const QStringList outside = Snapshot(t).filter(QRegularExpression("^outside"));
+        std::atomic<bool> stop{false};
+        std::thread swapper([&] {
+            const std::string a = t.host("store/sub"), b = t.host("store/link");
+            while (!stop.load(std::memory_order_relaxed))
+                ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
+        });
+        int deleted = 0, runs = 0;
+        QElapsedTimer clock;
+        clock.start();
+        for (; (runs < 3000 && clock.elapsed() < 400) || (deleted == 0 && clock.elapsed() < 800);
+             ++runs) {
+            struct stat st {};
+            if (::fstatat(sub, "a.db", &st, 0) != 0) {
+                const int fd = ::openat(sub, "a.db", O_CREAT | O_EXCL | O_WRONLY, 0600);
+                if (fd < 0 || ::write(fd, header.constData(), 16) != 16 || ::fstat(fd, &st) != 0)
+                    break;
+                ::close(fd);
+                ::close(::openat(sub, "a.db-wal", O_CREAT | O_WRONLY, 0600));
+            }
+            const DatabaseLocation where{QFile::encodeName(t.root() + "/store"),
+                                         {quint64(store.st_dev), quint64(store.st_ino)},
+                                         "sub/a.db",
+                                         {quint64(folder.st_dev), quint64(folder.st_ino)}};
+            deleted += DeleteDatabase(where, {quint64(st.st_dev), quint64(st.st_ino)}).result ==
+                       DeleteDatabaseResult::Deleted;
+        }
+        stop = true;
+        swapper.join();
+        ::close(sub);
+        QVERIFY(deleted > 0);
+        QCOMPARE(Snapshot(t).filter(QRegularExpression("^outside")), outside);
     }
 };
 
