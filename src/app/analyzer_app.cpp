@@ -86,6 +86,7 @@ void CAnalyzerApp::ShowDevice(platform::Device* device, CDovraneStorageAnalyzerV
     m_frame->SetView(new CDovraneStorageAnalyzerView(setup));
     old.reset();
     m_frame->layout()->activate();  // the view has its size before its children are made
+    m_frame->view()->folderView().setScanName(scanTitle);
     m_frame->view()->OnInitialUpdate(view);
     const QString name = QStringLiteral("Dovrane Storage Analyzer");
     m_frame->setWindowTitle(scanTitle.isEmpty() ? name : name + QStringLiteral(" - ") + scanTitle);

@@ -111,6 +111,10 @@ private slots:
                             platform::FileDialogMode::Open, platform::FileDialogMode::Open}));
         QVERIFY(dynamic_cast<engine::ImportDevice*>(w.view().device()));
         QVERIFY(w.frame().windowTitle().startsWith("Dovrane Storage Analyzer - /, "));
+        w.frame().RouteCommand(app::kIdFolderView);
+        QTRY_VERIFY(!w.view().folderView().IsBusy());
+        QCOMPARE("Dovrane Storage Analyzer - " + w.view().folderView().headerText(),
+                 w.frame().windowTitle());
         QVERIFY(!w.action(app::kIdIdenticalFiles)->isEnabled());
         QVERIFY(!w.action(app::kIdDatabases)->isEnabled());
         QVERIFY(w.action(app::kIdLargestFiles)->isEnabled());
