@@ -656,7 +656,9 @@ void ImportDevice::describe(quint32 i, quint64 volume, platform::FindData& data,
     if (detail) {
         detail->blocks = e.blocks == kNone && x ? x->blocks : e.blocks;
         const qint64 seconds = e.mtime == kNone && x ? x->mtime : e.mtime;
-        detail->lastWrite = seconds * 1'000'000'000LL;
+        // Any time the format can hold is kept; those beyond nanoseconds' range are clamped.
+        constexpr qint64 kLimit = std::numeric_limits<qint64>::max() / 1'000'000'000LL;
+        detail->lastWrite = std::clamp(seconds, -kLimit, kLimit) * 1'000'000'000LL;
     }
 }
 

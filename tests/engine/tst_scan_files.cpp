@@ -93,6 +93,7 @@ private slots:
     void roundTripsAHostTree_data();
     void roundTripsAHostTree();
     void readsNcduAndNcduReadsOurs();
+    void keepsTimesBeyondTheRange();
     void refusesBadInput_data();
     void refusesBadInput();
 };
@@ -267,6 +268,20 @@ void TestScanFiles::refusesBadInput_data() {
                                         << ":2:18: more after the end of the scan";
     QTest::newRow("corrupt gzip") << QByteArray("\x1f\x8b\x08\x00garbage-garbage", 19)
                                   << ": corrupt gzip data";
+}
+
+void TestScanFiles::keepsTimesBeyondTheRange() {
+    // Seconds near 2^63 and before 1970 are kept, those beyond nanoseconds clamped.
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("times.json");
+    WriteAll(path,
+             "[1,2,{},[{\"name\":\"/r\"},{\"name\":\"far\",\"mtime\":9223372036854775807},"
+             "{\"name\":\"old\",\"mtime\":-86400}]]");
+    const engine::ImportResult r = engine::ImportScanFile(path);
+    QVERIFY2(r.device, qPrintable(r.error));
+    QCOMPARE(r.device->findFile(u"\\far")->lastWriteTime,
+             std::numeric_limits<qint64>::max() / 1'000'000'000 * 1'000'000'000);
+    QCOMPARE(r.device->findFile(u"\\old")->lastWriteTime, -86400LL * 1'000'000'000);
 }
 
 void TestScanFiles::refusesBadInput() {
