@@ -44,10 +44,14 @@ int WriteAll(int fd, const char* data, size_t size) {
 
 class FileOutput final : public ScanOutput {
 public:
-    FileOutput(int fd, QByteArray target, QByteArray temp, Compression compression)
+    // `temp` empty: written in place. Else `temp` and `name` are in the folder `dirFd`.
+    FileOutput(int fd, QByteArray target, int dirFd, QByteArray temp, QByteArray name,
+               Compression compression)
         : m_fd(fd),
+          m_dirFd(dirFd),
           m_target(std::move(target)),
           m_temp(std::move(temp)),
+          m_name(std::move(name)),
           m_compression(compression) {
         m_buffer.reserve(kChunk);
         if (compression == Compression::Gzip) {
@@ -68,7 +72,8 @@ public:
         CloseOwned(m_fd);
         // Never finished: the target keeps what it had.
         if (!m_finished && !m_temp.isEmpty())
-            ::unlink(m_temp.constData());
+            ::unlinkat(m_dirFd, m_temp.constData(), 0);
+        CloseOwned(m_dirFd);
     }
 
     bool write(std::string_view bytes) override {
@@ -106,8 +111,11 @@ public:
             m_fd = -1;
             if (::close(fd) != 0)
                 return fail(errno);
-            if (::rename(m_temp.constData(), m_target.constData()) != 0)
+            // Through the folder opened at the start: a folder renamed or swapped for a link
+            // meanwhile takes nothing of it elsewhere.
+            if (::renameat(m_dirFd, m_temp.constData(), m_dirFd, m_name.constData()) != 0)
                 return fail(errno);
+            ::fsync(m_dirFd);
         }
         m_finished = true;
         return true;
@@ -163,7 +171,8 @@ private:
     }
 
     int m_fd;
-    QByteArray m_target, m_temp;  // no temp: written in place
+    int m_dirFd;
+    QByteArray m_target, m_temp, m_name;
     Compression m_compression;
     bool m_ok = true;
     bool m_finished = false;
@@ -317,8 +326,8 @@ std::unique_ptr<ScanOutput> ScanOutput::open(const QString& path, QString& error
     if (path == u"-") {
         // A reader that goes away must give a failed write, not end the process unheard.
         ::signal(SIGPIPE, SIG_IGN);
-        return std::make_unique<FileOutput>(STDOUT_FILENO, QByteArrayLiteral("standard output"),
-                                            QByteArray(), Compression::None);
+        return std::make_unique<FileOutput>(STDOUT_FILENO, QByteArrayLiteral("standard output"), -1,
+                                            QByteArray(), QByteArray(), Compression::None);
     }
     const QByteArray target = QFile::encodeName(path);
     struct stat st {};
@@ -329,23 +338,29 @@ std::unique_ptr<ScanOutput> ScanOutput::open(const QString& path, QString& error
             error = QStringLiteral("cannot write %1: %2").arg(path, ErrnoText(errno));
             return nullptr;
         }
-        return std::make_unique<FileOutput>(fd, target, QByteArray(), CompressionForPath(path));
+        return std::make_unique<FileOutput>(fd, target, -1, QByteArray(), QByteArray(),
+                                            CompressionForPath(path));
     }
     // Beside the target, so that the rename stays on its file system. O_EXCL and the
     // process's umask, as for the target itself.
     const QFileInfo info(path);
-    for (int attempt = 0;; ++attempt) {
-        const QByteArray temp = QFile::encodeName(
-            info.absolutePath() +
-            QStringLiteral("/.%1.%2-%3.part").arg(info.fileName()).arg(::getpid()).arg(attempt));
-        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(info.fileName());
+    for (int attempt = 0; dirFd >= 0; ++attempt) {
+        const QByteArray temp =
+            "." + name + QStringLiteral(".%1-%2.part").arg(::getpid()).arg(attempt).toLatin1();
+        const int fd =
+            ::openat(dirFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0)
-            return std::make_unique<FileOutput>(fd, target, temp, CompressionForPath(path));
-        if (errno != EEXIST || attempt > 100) {
-            error = QStringLiteral("cannot write %1: %2").arg(path, ErrnoText(errno));
-            return nullptr;
-        }
+            return std::make_unique<FileOutput>(fd, target, dirFd, temp, name,
+                                                CompressionForPath(path));
+        if (errno != EEXIST || attempt > 100)
+            break;
     }
+    error = QStringLiteral("cannot write %1: %2").arg(path, ErrnoText(errno));
+    CloseOwned(dirFd);
+    return nullptr;
 }
 
 std::unique_ptr<ScanInput> ScanInput::open(const QString& path, QString& error) {
