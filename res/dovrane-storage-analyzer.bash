@@ -27,6 +27,10 @@ _dovrane_storage_analyzer() {
             _filedir -d
             return
             ;;
+        --export | --import)
+            _filedir
+            return
+            ;;
         --path | --type | --slices | --pace-ms | --threads | --size | --scale | --dialog)
             return
             ;;
@@ -36,7 +40,7 @@ _dovrane_storage_analyzer() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--report --path --type --slices --format --pace-ms --network
-            --object-store --threads --screenshot --view --dialog --size --scale --timing --help --version' -- "$cur"))
+            --object-store --export --import --threads --screenshot --view --dialog --size --scale --timing --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

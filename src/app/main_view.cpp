@@ -10,6 +10,7 @@
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
 #include "dialogs/preferences_dlg.h"
+#include "engine/scan_import.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
 #include "platform/object_store.h"
@@ -160,6 +161,11 @@ bool CDovraneStorageAnalyzerView::OnUpdateCmdUI(int id, CCmdUI& ui) const {
             return true;
         case kIdRefresh:
             ui.Enable(m_nCurrentView != kExplorerView);
+            return true;
+        case kIdIdenticalFiles:
+        case kIdDatabases:
+            // They read the files themselves, which an imported scan has not.
+            ui.Enable(!dynamic_cast<const engine::ImportDevice*>(m_device));
             return true;
         default:
             return false;

@@ -71,7 +71,9 @@ void CFolderView::ShowFolder(const FolderNode* node) {
     if (node == nullptr || scanning)
         return;
     current = node;
-    titlePath = engine::SpacePath(engine::BuildFolderPath(node));
+    titlePath = node->parent || scanName.isEmpty()
+                    ? engine::SpacePath(engine::BuildFolderPath(node))
+                    : scanName;
     LayOutChart();
     if (legend) {
         legend->UpdateScroll();

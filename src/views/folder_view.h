@@ -55,6 +55,8 @@ public:
     const engine::FolderNode* rootFolder() const { return tree ? tree->root() : nullptr; }
     // The header: the spaced display path of the shown folder, empty without one.
     const QString& headerText() const { return titlePath; }
+    // For an imported scan: what its root is called in the header (which scan it is).
+    void setScanName(const QString& name) { scanName = name; }
 
     int legendNumberOfSlices() const override { return NumberOfSlices(); }
     void legendRowTapped(int index) override { OpenEntry(index); }
@@ -84,6 +86,7 @@ protected:
 
 private:
     QString titlePath;
+    QString scanName;
     std::unique_ptr<engine::FolderTree> tree;  // holds `root`; null before the first scan
     const engine::FolderNode* current = nullptr;
 };
