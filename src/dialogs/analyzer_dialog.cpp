@@ -8,6 +8,7 @@
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
 #include "dialogs/control_id.h"
+#include "dialogs/dialog_units.h"
 #include "dialogs/full_screen.h"
 
 namespace dovrane::dialogs {
@@ -62,11 +63,7 @@ void CAnalyzerDialog::PlaceFrameControls() {
     const int w = width();
     if (m_title) {
         m_title->setGeometry(4, 5, w - 70 - 4, 22 - 5);  // (4, 5) to (W - 70, 22)
-        // A title too long for the strip is elided; its tooltip has it whole.
-        const QString shown =
-            QFontMetrics(m_font).elidedText(m_strTitle, m_titleElide, m_title->width());
-        m_title->setText(shown);
-        m_title->setToolTip(shown == m_strTitle ? QString() : m_strTitle);
+        SetFittedText(m_title, m_strTitle, m_titleElide);
     }
     if (auto* cancel = GetDlgItem(this, kIdCancel))
         cancel->setGeometry(w - 50, 2, 48, 20);

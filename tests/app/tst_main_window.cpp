@@ -38,6 +38,20 @@ QStringList MenuTexts(const QMenu* menu) {
     return texts;
 }
 
+// Runs the event loop and returns its code: 0 when Exit has posted the end of the loop, 7
+// otherwise. The stand-in, posted after Exit and posting once more, runs only when the loop
+// goes on after Exit's post was delivered.
+int LoopEndCode() {
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::exit(7); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    return QCoreApplication::exec();
+}
+
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -191,16 +205,7 @@ private slots:
     void exitEndsTheEventLoopWithoutAPrompt() {
         Window w;
         w.action(app::kIdExit)->trigger();
-        // Exit posts the end of the loop; a stand-in posted after it, posting once more, runs
-        // only when the loop goes on after Exit's post was delivered.
-        QMetaObject::invokeMethod(
-            qApp,
-            [] {
-                QMetaObject::invokeMethod(
-                    qApp, [] { QCoreApplication::exit(7); }, Qt::QueuedConnection);
-            },
-            Qt::QueuedConnection);
-        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(LoopEndCode(), 0);
         QVERIFY(w.boxes.texts.isEmpty());
     }
 
@@ -250,16 +255,8 @@ private slots:
         press(Qt::Key_F5);
         QCOMPARE(folder.scanCount(), 2);
         QTRY_VERIFY(!folder.IsBusy());
-        // Ctrl+Q: Exit posts the end of the loop, before a stand-in posted twice over.
-        press(Qt::Key_Q, Qt::ControlModifier);
-        QMetaObject::invokeMethod(
-            qApp,
-            [] {
-                QMetaObject::invokeMethod(
-                    qApp, [] { QCoreApplication::exit(7); }, Qt::QueuedConnection);
-            },
-            Qt::QueuedConnection);
-        QCOMPARE(QCoreApplication::exec(), 0);
+        press(Qt::Key_Q, Qt::ControlModifier);  // Exit
+        QCOMPARE(LoopEndCode(), 0);
         QVERIFY(w.boxes.texts.isEmpty());
     }
 

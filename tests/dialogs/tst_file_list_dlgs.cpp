@@ -2,9 +2,11 @@
 // Delete and Move to Trash with their checks, Open with the shortcut rule, Properties.
 
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QToolTip>
 #include <ctime>
 
 #include "dialogs/control_id.h"
@@ -314,6 +316,51 @@ private slots:
         QCOMPARE(files.dialog.header()->toolTip(), deep);
         QVERIFY(files.dialog.header()->fontMetrics().horizontalAdvance(shown) <=
                 files.dialog.header()->width());
+    }
+
+    void columnsFitAndCutCellsSayAll() {
+        // A folder 20 levels down: File and Size take what they need, Folder the rest of the
+        // width; its cut cell is elided and tells its whole text.
+        QString deep;
+        for (int i = 1; i <= 20; ++i)
+            deep += QStringLiteral("\\Level %1").arg(i, 2, 10, QChar(u'0'));
+        platform::TestDevice device;
+        device.addFile(deep + "\\report.txt", 123456);
+        Files f(device, deep);
+        f.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.dialog));
+        dialogs::CHoldListCtrl* list = f.list();
+        const QFontMetrics metrics(list->font());
+        const int width = list->viewport()->width();
+        QCOMPARE(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2), width);
+        for (const int column : {0, 1})
+            QVERIFY(list->columnWidth(column) >=
+                    metrics.horizontalAdvance(list->model()->index(0, column).data().toString()));
+        const QRect folder = list->visualRect(list->model()->index(0, 2));
+        QHelpEvent help(QEvent::ToolTip, folder.center(),
+                        list->viewport()->mapToGlobal(folder.center()));
+        QApplication::sendEvent(list->viewport(), &help);
+        QCOMPARE(QToolTip::text(), deep);
+        // A cell that fits has none.
+        const QRect name = list->visualRect(list->model()->index(0, 0));
+        QHelpEvent fits(QEvent::ToolTip, name.center(),
+                        list->viewport()->mapToGlobal(name.center()));
+        QApplication::sendEvent(list->viewport(), &fits);
+        QTRY_VERIFY(!QToolTip::isVisible());
+        f.dialog.resize(600, 320);  // wider: everything shows, Folder still takes the rest
+        QCOMPARE(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
+                 list->viewport()->width());
+    }
+
+    void longNameInProperties() {
+        const QString name = QString(251, u'n') + ".txt";
+        platform::TestDevice device;
+        device.addFile("\\" + name, 10);
+        dialogs::CFilePropertiesDlg dialog(nullptr, name, QStringLiteral("\\"), &device);
+        const auto* label = dialogs::GetDlgItem<QLabel>(&dialog, dialogs::kIdPropName);
+        QVERIFY(label->text().contains(QChar(0x2026)) && label->text().endsWith(".txt"));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        QCOMPARE(label->toolTip(), name);
     }
 
     void menuFromLongPressAndRightClick() {
