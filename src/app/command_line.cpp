@@ -2,6 +2,7 @@
 
 #include "app/reports.h"
 #include "platform/program_part.h"
+#include "version.h"
 
 namespace dovrane::app {
 namespace {
@@ -105,7 +106,7 @@ QString UsageText() {
 }
 
 QString VersionText() {
-    return QStringLiteral("Dovrane Storage Analyzer 1.0.0.1\n");
+    return QStringLiteral("Dovrane Storage Analyzer %1\n").arg(QLatin1String(kVersion));
 }
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {

@@ -120,7 +120,8 @@ DialogShot Properties(CAnalyzerApp& app, const Options& options) {
 }
 
 // A search from --path (or the Explorer View's folder), finished before the picture.
-DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest) {
+DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest,
+                      bool sameContent = false) {
     CDovraneStorageAnalyzerView* view = app.mainView();
     QString start = view->explorer().GetSelectedPath();
     if (options.path) {
@@ -132,6 +133,7 @@ DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest) {
     }
     auto dlg = std::make_unique<dialogs::CLargestFilesDlg>(view->device());
     dlg->m_largest = largest ? 1 : 0;
+    dlg->m_sameContent = sameContent;
     dlg->setStartFolder(start);
     const dialogs::CLargestFilesDlg* shown = dlg.get();
     return DialogShotOf(std::move(dlg), [shown] { return shown->IsSearching(); });
@@ -171,6 +173,8 @@ const std::array kRows = std::to_array<DialogShotRow>({
      [](CAnalyzerApp& app, const Options& options) { return SearchShot(app, options, true); }},
     {"duplicates",
      [](CAnalyzerApp& app, const Options& options) { return SearchShot(app, options, false); }},
+    {"identical", [](CAnalyzerApp& app,
+                     const Options& options) { return SearchShot(app, options, false, true); }},
     {"databases",
      [](CAnalyzerApp&, const Options& options) {
          return DialogShotOf(

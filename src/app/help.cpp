@@ -1,5 +1,6 @@
 #include "app/help.h"
 
+#include "platform/message_box.h"
 #include "platform/shell.h"
 
 namespace dovrane::app {
@@ -14,10 +15,13 @@ QUrl HelpUrl() {
     return url;
 }
 
-void OpenHelp() {
+void OpenHelp(QWidget* parent) {
     const QUrl url = HelpUrl();
-    if (!url.isEmpty())
-        platform::OpenUrl(url);
+    if (url.isEmpty())
+        platform::ShowMessage(parent,
+                              QStringLiteral("The help page %1 was not found.").arg(kHelpFileName));
+    else if (!platform::OpenUrl(url))
+        platform::ShowMessage(parent, platform::NoHandlerText(url));
 }
 
 }  // namespace dovrane::app

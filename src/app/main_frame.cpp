@@ -38,6 +38,42 @@ QList<QIcon> ButtonIcons() {
     return icons;
 }
 
+// The keys a desktop user expects of each command; the first shows beside its menu item.
+QList<QKeySequence> CommandKeys(int id) {
+    switch (id) {
+        case kIdExit:
+            return {QKeySequence(Qt::CTRL | Qt::Key_Q)};
+        case kIdOverview:
+            return {QKeySequence(Qt::CTRL | Qt::Key_1)};
+        case kIdExplorerView:
+            return {QKeySequence(Qt::CTRL | Qt::Key_2)};
+        case kIdFolderView:
+            return {QKeySequence(Qt::CTRL | Qt::Key_3)};
+        case kIdFileTypeView:
+            return {QKeySequence(Qt::CTRL | Qt::Key_4)};
+        case kIdAppAbout:
+            return {QKeySequence(Qt::SHIFT | Qt::Key_F1)};
+        case kIdHelp:
+            return {QKeySequence(Qt::Key_F1)};
+        case kIdLargestFiles:
+            return {QKeySequence(Qt::CTRL | Qt::Key_L)};
+        case kIdDuplicateFiles:
+            return {QKeySequence(Qt::CTRL | Qt::Key_D)};
+        case kIdIdenticalFiles:
+            return {QKeySequence(Qt::CTRL | Qt::Key_I)};
+        case kIdDatabases:
+            return {QKeySequence(Qt::CTRL | Qt::Key_B)};
+        case kIdParentFolder:
+            return {QKeySequence(Qt::Key_Backspace), QKeySequence(Qt::ALT | Qt::Key_Up)};
+        case kIdPreferences:
+            return {QKeySequence(Qt::CTRL | Qt::Key_Comma)};
+        case kIdRefresh:
+            return {QKeySequence(Qt::Key_F5)};
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 CCommandBar::CCommandBar(QWidget* parent) : QToolBar(parent) {}
@@ -60,6 +96,9 @@ QAction* CMainFrame::AddCommand(int id, const QString& text, bool checkable) {
     command->setObjectName(QString::number(id));
     command->setCheckable(checkable);
     command->setIconVisibleInMenu(false);  // the handheld's menus carry no pictures
+    command->setShortcuts(CommandKeys(id));
+    // Held by the frame too, so its keys work wherever the focus is in the window.
+    addAction(command);
     connect(command, &QAction::triggered, this, [this, id] { RouteCommand(id); });
     m_actions[id] = command;
     return command;

@@ -263,7 +263,7 @@ void CDovraneStorageAnalyzerView::OnParentFolder() {
 }
 
 void CDovraneStorageAnalyzerView::OnHelp() {
-    OpenHelp();
+    OpenHelp(this);
 }
 
 // The searches start at the Explorer View's folder; the dialog searches on its own thread.

@@ -74,7 +74,8 @@ CLegendList::CLegendList(LegendKind kind, LegendOwner* owner, const engine::Slic
     : QAbstractScrollArea(parent), m_kind(kind), m_owner(owner), m_colors(colors) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab, never by a tap: a tap acts at once and needs no focus.
+    setFocusPolicy(Qt::TabFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Text in the handheld's window default font, black on white.
@@ -103,7 +104,74 @@ int CLegendList::ClientHeight() const {
 }
 
 void CLegendList::UpdateScroll() {
+    m_focusRow = 0;
     SetScrollRange(true);
+}
+
+bool CLegendList::ShowsFocusRow() const {
+    return hasFocus() && window()->testAttribute(Qt::WA_KeyboardFocusChange) &&
+           m_owner != nullptr && m_owner->legendHasData() && LegendRowCount(*m_owner) > 0;
+}
+
+void CLegendList::keyPressEvent(QKeyEvent* event) {
+    if (m_owner == nullptr || !m_owner->legendHasData()) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int rows = LegendRowCount(*m_owner);
+    const int pageRows = std::max(1, ClientHeight() / kLegendRowHeight);
+    int row = m_focusRow;
+    switch (event->key()) {
+        case Qt::Key_Up:
+            row -= 1;
+            break;
+        case Qt::Key_Down:
+            row += 1;
+            break;
+        case Qt::Key_PageUp:
+            row -= pageRows;
+            break;
+        case Qt::Key_PageDown:
+            row += pageRows;
+            break;
+        case Qt::Key_Home:
+            row = 0;
+            break;
+        case Qt::Key_End:
+            row = rows - 1;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            // As a tap on the row; the "Other" row is the owner's to ignore.
+            if (m_focusRow < VisibleRowLimit(*m_owner))
+                m_owner->legendRowTapped(m_focusRow);
+            return;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    m_focusRow = std::clamp(row, 0, std::max(0, rows - 1));
+    // Scrolled just enough to show the row whole.
+    QScrollBar* bar = verticalScrollBar();
+    const int top = kLegendRowHeight * m_focusRow;
+    if (m_scrollMax > 0) {
+        if (top < bar->value())
+            bar->setValue(top);
+        else if (top + kLegendRowHeight > bar->value() + ClientHeight())
+            bar->setValue(std::min(m_scrollMax, top + kLegendRowHeight - ClientHeight()));
+    }
+    viewport()->update();
+}
+
+void CLegendList::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void CLegendList::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void CLegendList::SetScrollRange(bool toTop) {
@@ -191,6 +259,12 @@ void CLegendList::paintEvent(QPaintEvent* event) {
         painter.drawText(
             LegendTextRect(y, width),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, text);
+    }
+    if (ShowsFocusRow()) {
+        QPen dotted(Qt::black, 1, Qt::DotLine);
+        painter.setPen(dotted);
+        const int y = kLegendRowHeight * m_focusRow - position;
+        painter.drawRect(QRect(1, y + 1, width - 3, kLegendRowHeight - 1));
     }
 }
 

@@ -76,6 +76,9 @@ public:
     int scrollMax() const { return m_scrollMax; }
     // The position the rows are drawn at: the scroll bar's, or 0 without a range.
     int scrollPosition() const;
+    // The row the keys act on (Up, Down, Page Up/Down, Home, End move it; Enter and Space
+    // tap it), outlined while the focus came by the keyboard; back to 0 with new data.
+    int focusRow() const { return m_focusRow; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -84,16 +87,21 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void SetScrollRange(bool toTop);
     void OnScrollAction(int action);
     int ClientHeight() const;
+    bool ShowsFocusRow() const;
 
     LegendKind m_kind;
     LegendOwner* m_owner;
     const engine::SliceColors* m_colors;
     int m_scrollMax = 0;
+    int m_focusRow = 0;
 };
 
 }  // namespace dovrane::charts

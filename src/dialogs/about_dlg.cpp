@@ -11,6 +11,7 @@
 #include "dialogs/control_id.h"
 #include "dialogs/dialog_units.h"
 #include "dialogs/full_screen.h"
+#include "version.h"
 
 namespace dovrane::dialogs {
 namespace {
@@ -52,7 +53,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(DialogOwner(parent)) {
         label->setFont(m_font);
         SetTextColor(label, kBlue);
     }
-    m_version = CenteredText(QStringLiteral("Version 2.0"), kIdAboutVersion, this);
+    // Major and minor only: the box reads "Version 2.0" for every 2.0.x.
+    m_version = CenteredText(QStringLiteral("Version %1.%2").arg(kVersionMajor).arg(kVersionMinor),
+                             kIdAboutVersion, this);
     m_icon = new QLabel(this);
     SetDlgCtrlID(m_icon, kIdAboutIcon);
     m_icon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));

@@ -3,10 +3,12 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
 #include "dialogs/control_id.h"
+#include "dialogs/dialog_units.h"
 #include "dialogs/full_screen.h"
 
 namespace dovrane::dialogs {
@@ -20,6 +22,18 @@ CAnalyzerDialog::CAnalyzerDialog(int templateId, QWidget* parent)
     setPalette(background);
     resize(240, 320);  // the device's screen, for a dialog that has no window to cover
     CoverOwner(this, parentWidget());
+    // Enter on a list row is the row's; Ctrl+Enter is the default button wherever the focus.
+    for (const QKeyCombination keys : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        auto* shortcut = new QShortcut(QKeySequence(keys), this);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            auto* ok = qobject_cast<QPushButton*>(GetDlgItem(this, kIdOk));
+            for (QPushButton* button : findChildren<QPushButton*>())
+                if (button->isDefault())
+                    ok = button;
+            if (ok && ok->isVisible() && ok->isEnabled())
+                ok->click();
+        });
+    }
 }
 
 CAnalyzerDialog::~CAnalyzerDialog() = default;
@@ -47,10 +61,19 @@ QPushButton* CAnalyzerDialog::CreateCancelButton(const QString& text) {
 
 void CAnalyzerDialog::PlaceFrameControls() {
     const int w = width();
-    if (m_title)
+    if (m_title) {
         m_title->setGeometry(4, 5, w - 70 - 4, 22 - 5);  // (4, 5) to (W - 70, 22)
+        SetFittedText(m_title, m_strTitle, m_titleElide);
+    }
     if (auto* cancel = GetDlgItem(this, kIdCancel))
         cancel->setGeometry(w - 50, 2, 48, 20);
+}
+
+void CAnalyzerDialog::SetTitle(const QString& title, Qt::TextElideMode elide) {
+    m_strTitle = title;
+    m_titleElide = elide;
+    if (m_initialized)
+        PlaceFrameControls();
 }
 
 void CAnalyzerDialog::showEvent(QShowEvent* event) {

@@ -28,6 +28,10 @@ public:
     int templateId() const { return m_templateId; }
     // Null until the dialog is first shown.
     QLabel* header() const { return m_title; }
+    // The header text, elided where the strip is too narrow (`elide` says where); at any
+    // time, shown or not.
+    void SetTitle(const QString& title, Qt::TextElideMode elide = Qt::ElideRight);
+    const QString& title() const { return m_strTitle; }
 
 protected:
     // Runs once, at the first show, with the dialog already at its full-screen size:
@@ -48,6 +52,7 @@ protected:
     QFont m_font;        // header font: Tahoma 8.5 points, weight 600
     QString m_strTitle;  // the header text; set before the first show
     QLabel* m_title = nullptr;
+    Qt::TextElideMode m_titleElide = Qt::ElideRight;
 
 private:
     void PlaceFrameControls();

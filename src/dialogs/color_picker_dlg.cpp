@@ -189,7 +189,9 @@ void CColorPickerDlg::resizeEvent(QResizeEvent* event) {
 // The template's controls, from dialog units of the dialog's font.
 void CColorPickerDlg::Layout() {
     const DialogUnits u(font());
-    m_standardLabel->setGeometry(u.map(5, 15, 55, 8));
+    // Clear of the header line whatever the font's units; the buttons stay where they are.
+    m_standardLabel->setGeometry(
+        u.map(5, 15, 55, 8).translated(0, std::max(0, kHeaderLineY + 3 - u.y(15))));
     for (size_t i = 0; i < kStandardColors.size(); ++i)
         m_buttons[i]->setGeometry(u.map(kStandardColors[i].x, kStandardColors[i].y, 15, 10));
     // The group's title must not run under the preview band, whatever the font's units.

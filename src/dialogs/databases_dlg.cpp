@@ -2,6 +2,7 @@
 
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "dialogs/control_id.h"
 #include "dialogs/file_operations.h"
@@ -58,6 +59,17 @@ bool CDatabasesDlg::OnInitDialog() {
     });
     connect(m_list, &CHoldListCtrl::columnClicked, this, &CDatabasesDlg::OnColumnClick);
     connect(m_list, &CHoldListCtrl::tapHold, this, &CDatabasesDlg::OnListTapHold);
+    // A database has no trash: Delete and Shift+Delete both ask, then delete; one at a time,
+    // as the menu allows.
+    for (const QKeyCombination keys :
+         {QKeyCombination(Qt::Key_Delete), QKeyCombination(Qt::SHIFT | Qt::Key_Delete)}) {
+        auto* shortcut =
+            new QShortcut(QKeySequence(keys), m_list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (m_list->SelectedCount() <= 1)
+                OnDelete();
+        });
+    }
     m_list->setGeometry(0, 24, width(), height() - 24);
     m_list->show();
     CAnalyzerDialog::OnInitDialog();
@@ -113,6 +125,8 @@ void CDatabasesDlg::OnListTapHold(QPoint point) {
     QAction* del = menu.addAction(QStringLiteral("Delete"));
     del->setObjectName(QString::number(kIdDeleteDatabase));
     del->setEnabled(m_list->SelectedCount() == 1);
+    del->setShortcut(QKeySequence(Qt::Key_Delete));
+    del->setShortcutVisibleInContextMenu(true);
     if (QAction* chosen = RunPopupMenu(menu, m_list->viewport()->mapToGlobal(point));
         chosen == del && del->isEnabled())
         OnDelete();

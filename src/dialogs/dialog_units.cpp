@@ -1,6 +1,7 @@
 #include "dialogs/dialog_units.h"
 
 #include <QFontMetrics>
+#include <QLabel>
 
 namespace dovrane::dialogs {
 
@@ -10,6 +11,12 @@ DialogUnits::DialogUnits(const QFont& dialogFont) {
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     m_baseX = (alphabet / 26 + 1) / 2;  // the average of the 52 letters, rounded
     m_baseY = metrics.height();
+}
+
+void SetFittedText(QLabel* label, const QString& text, Qt::TextElideMode mode) {
+    const QString shown = label->fontMetrics().elidedText(text, mode, label->width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
 }
 
 }  // namespace dovrane::dialogs

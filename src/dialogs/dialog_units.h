@@ -4,6 +4,9 @@
 
 #include <QFont>
 #include <QRect>
+#include <QString>
+
+class QLabel;
 
 namespace dovrane::dialogs {
 
@@ -23,5 +26,9 @@ private:
     int m_baseX;
     int m_baseY;
 };
+
+// Shows `text` in `label` on one line, elided (`mode` says where) when the label is too
+// narrow for it; the tooltip then has it whole, else none.
+void SetFittedText(QLabel* label, const QString& text, Qt::TextElideMode mode);
 
 }  // namespace dovrane::dialogs

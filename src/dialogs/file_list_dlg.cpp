@@ -101,6 +101,8 @@ CFileListDlg::~CFileListDlg() = default;
 void CFileListDlg::SetFileType(engine::FileTypeStat* type, const engine::FileList* files) {
     m_pTypeStat = type;
     m_pFiles = files;
+    if (type)
+        SetTitle(QStringLiteral("File List: ") + type->name);
     FillList();
 }
 

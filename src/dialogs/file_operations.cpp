@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMenu>
+#include <QShortcut>
 #include <QWidget>
 #include <cerrno>
 #include <cstring>
@@ -94,9 +95,43 @@ QString ShortcutTarget(const QByteArray& content) {
     return start < end ? text.mid(start, end - start) : QString();
 }
 
+QKeySequence CommandKey(int id) {
+    switch (id) {
+        case kIdOpen:
+            return QKeySequence(Qt::CTRL | Qt::Key_O);
+        case kIdDelete:
+            return QKeySequence(Qt::SHIFT | Qt::Key_Delete);
+        case kIdMoveToTrash:
+            return QKeySequence(Qt::Key_Delete);
+        case kIdProperties:
+            return QKeySequence(Qt::Key_Return);
+        case kIdSelectAll:
+            return QKeySequence(QKeySequence::SelectAll);
+        default:
+            return {};
+    }
+}
+
 CFileOperations::CFileOperations(QWidget* dialog, CHoldListCtrl* list, platform::Device* device)
     : QObject(dialog), m_dialog(dialog), m_list(list), m_device(device) {
     connect(list, &CHoldListCtrl::tapHold, this, &CFileOperations::OnContextMenu);
+    // The list's own keys: taken while it has the focus, so that Enter there means the
+    // row's Properties and never the dialog's default button.
+    const auto bind = [&](const QKeySequence& keys, int id) {
+        auto* shortcut = new QShortcut(keys, list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, id] { OnKey(id); });
+    };
+    for (const int id : {kIdOpen, kIdDelete, kIdMoveToTrash, kIdProperties})
+        bind(CommandKey(id), id);
+    bind(QKeySequence(Qt::Key_Enter), kIdProperties);
+}
+
+void CFileOperations::OnKey(int id) {
+    // As in the item menu: one row to open or inspect; none selected asks to select.
+    const bool single = id == kIdOpen || id == kIdProperties;
+    if (single && m_list->SelectedCount() != 1)
+        return;
+    OnCommand(id);
 }
 
 CFileOperations::~CFileOperations() = default;
@@ -120,6 +155,8 @@ void CFileOperations::OnContextMenu(QPoint point) {
         QAction* action = menu.addAction(text);
         action->setObjectName(QString::number(id));
         action->setData(id);
+        action->setShortcut(CommandKey(id));
+        action->setShortcutVisibleInContextMenu(true);
         return action;
     };
     QAction* open = add(QStringLiteral("Open"), kIdOpen);
@@ -195,8 +232,8 @@ void CFileOperations::OnOpen() {
         }
     }
     const QString hostPath = m_device->hostPath(path);
-    if (!hostPath.isEmpty())
-        platform::OpenFile(hostPath);  // a failed launch is silent
+    if (!hostPath.isEmpty() && !platform::OpenFile(hostPath))
+        platform::ShowMessage(m_dialog, platform::NoHandlerText(QUrl::fromLocalFile(hostPath)));
 }
 
 void CFileOperations::OnDelete() {

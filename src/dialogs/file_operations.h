@@ -8,8 +8,10 @@
 //   ops.setFiles(&fileList);
 //   ops.removeItems = [&](const std::vector<quint32>& gone) { /* drop from each order */ };
 //
-// The list's tapHold opens the menu; the dialog needs to connect nothing else.
+// The list's tapHold opens the menu and its keys (Delete, Shift+Delete, Enter, Ctrl+O) run the
+// commands; the dialog needs to connect nothing else.
 
+#include <QKeySequence>
 #include <QObject>
 #include <QPoint>
 #include <QString>
@@ -38,6 +40,10 @@ constexpr int kIdDelete = 32902;
 constexpr int kIdProperties = 32903;
 constexpr int kIdMoveToTrash = 32904;
 constexpr int kIdSelectAll = 32905;
+
+// The key of a menu command, shown beside it and taken by the list while it has the focus
+// (Enter on the keypad too for Properties); empty for other ids.
+QKeySequence CommandKey(int id);
 
 // Texts shown by the operations.
 QString CannotDeleteText(const QString& devicePath);
@@ -82,6 +88,8 @@ public:
     void OnMoveToTrash();
     void OnProperties();
     void OnSelectAll();
+    // A key of the list: the command, but Open and Properties only with one row selected.
+    void OnKey(int id);
 
     // The device path of a row (folder, "\", name, no second "\" after the root).
     QString RowPath(int row) const;

@@ -9,6 +9,7 @@
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
 #include "dialogs/control_id.h"
+#include "dialogs/dialog_units.h"
 #include "dialogs/full_screen.h"
 #include "engine/text.h"
 #include "platform/device.h"
@@ -161,6 +162,9 @@ void CFilePropertiesDlg::Layout() {
     }
     if (m_ok)
         m_ok->setGeometry(w - 40, 1, 38, 19);
+    // A long name keeps its start and its type; the tooltip has it whole.
+    if (auto* name = GetDlgItem<QLabel>(this, kIdPropName))
+        SetFittedText(name, m_strName, Qt::ElideMiddle);
 }
 
 void CFilePropertiesDlg::resizeEvent(QResizeEvent* event) {

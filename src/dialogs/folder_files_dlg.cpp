@@ -24,6 +24,8 @@ void CFolderFilesDlg::SetFolder(const engine::FolderNode* folder) {
     m_pFolder = folder;
     if (!folder)
         return;
+    // Its start and its last folders say the most: a long path loses its middle.
+    SetTitle(engine::BuildFolderPath(folder), Qt::ElideMiddle);
     {
         platform::WaitCursor wait;
         m_files = std::make_unique<engine::FileList>(

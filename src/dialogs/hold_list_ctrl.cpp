@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
+#include <numeric>
 
 #include "dialogs/control_id.h"
 
@@ -92,6 +95,7 @@ CHoldListCtrl::CHoldListCtrl(QWidget* parent)
             [this](const QModelIndex& index) { emit rowClicked(index.row()); });
     connect(this, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { emit rowDoubleClicked(index.row()); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &CHoldListCtrl::FitColumns);
     m_longPress.setSingleShot(true);
     m_longPress.setInterval(kLongPressMs);
     connect(&m_longPress, &QTimer::timeout, this, [this] { emit tapHold(m_pressPoint); });
@@ -104,6 +108,66 @@ void CHoldListCtrl::InsertColumns(std::vector<ListColumn> columns) {
     const auto& cols = m_model->columns();
     for (size_t i = 0; i < cols.size(); ++i)
         horizontalHeader()->resizeSection(static_cast<int>(i), cols[i].width);
+}
+
+void CHoldListCtrl::FitColumns() {
+    const int count = m_model->columnCount();
+    if (count == 0)
+        return;
+    // The cell's margins, and the heading's room for the sort arrow.
+    constexpr int kPad = 12;
+    const QFontMetrics cells(font());
+    const QFontMetrics headings(horizontalHeader()->font());
+    const int rows = m_model->rowCount();
+    const int first = std::max(0, rowAt(0));
+    const int shown = viewport()->height() / std::max(1, rowHeight(first)) + 1;
+    const int last = std::min(rows, first + shown);
+    std::vector<int> least(static_cast<size_t>(count)), wanted(least.size());
+    int rest = viewport()->width();
+    for (int c = 0; c < count; ++c) {
+        const auto i = static_cast<size_t>(c);
+        least[i] = headings.horizontalAdvance(m_model->columns()[i].heading) + kPad;
+        wanted[i] = least[i];
+        for (int r = first; r < last; ++r)
+            wanted[i] = std::max(
+                wanted[i], cells.horizontalAdvance(m_model->index(r, c).data().toString()) + kPad);
+        rest -= least[i];
+    }
+    // The columns that ask least are served first, so that sizes and shares show whole and
+    // only the long names and paths are cut.
+    std::vector<size_t> byNeed(least.size());
+    std::iota(byNeed.begin(), byNeed.end(), size_t{0});
+    std::stable_sort(byNeed.begin(), byNeed.end(), [&](size_t a, size_t b) {
+        return wanted[a] - least[a] < wanted[b] - least[b];
+    });
+    std::vector<int> widths(least);
+    for (const size_t i : byNeed) {
+        const int extra = std::clamp(wanted[i] - least[i], 0, std::max(0, rest));
+        widths[i] += extra;
+        rest -= extra;
+    }
+    widths.back() += std::max(0, rest);
+    for (int c = 0; c < count; ++c)
+        horizontalHeader()->resizeSection(c, widths[static_cast<size_t>(c)]);
+}
+
+void CHoldListCtrl::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    FitColumns();
+}
+
+bool CHoldListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTableView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.isValid() ? index.data().toString() : QString();
+    // Only a cell that is cut: its whole text.
+    if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) + 6 > visualRect(index).width())
+        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+    else
+        QToolTip::hideText();
+    return true;
 }
 
 std::vector<int> CHoldListCtrl::SelectedRows() const {

@@ -75,6 +75,11 @@ public:
     CHoldListModel* listModel() const { return m_model; }
     // Columns, headings, alignments and widths; the widths are applied to the header.
     void InsertColumns(std::vector<ListColumn> columns);
+    // Each column as wide as its heading and the rows in view ask, as far as the list is
+    // wide (the columns that ask least first), the last one taking the rest; done at every
+    // fill and resize. A cell cut all the same is elided with "…" and tells its whole text
+    // as a tooltip.
+    void FitColumns();
 
     // Selected rows, top first.
     std::vector<int> SelectedRows() const;
@@ -100,6 +105,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     CHoldListModel* m_model;

@@ -4,6 +4,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -45,6 +47,24 @@ bool OpenUrl(const QUrl& url) {
 
 bool OpenFile(const QString& hostPath) {
     return OpenUrl(QUrl::fromLocalFile(hostPath));
+}
+
+QString NoHandlerText(const QUrl& url) {
+    const QString what =
+        url.isLocalFile() ? QFileInfo(url.toLocalFile()).fileName() : url.toString();
+    if (FindProgram({QStringLiteral("xdg-open")}).isEmpty())
+        return QStringLiteral(
+                   "Cannot open %1: xdg-open, the desktop's program that opens files, "
+                   "is not installed.")
+            .arg(what);
+    if (!url.isLocalFile())
+        return QStringLiteral("Cannot open %1: no web browser is set up.").arg(what);
+    const QMimeType type =
+        QMimeDatabase().mimeTypeForFile(url.toLocalFile(), QMimeDatabase::MatchExtension);
+    if (type.inherits(QStringLiteral("text/html")))
+        return QStringLiteral("Cannot open %1: no web browser is set up.").arg(what);
+    return QStringLiteral("Cannot open %1: no application is set up for %2 (%3).")
+        .arg(what, type.comment(), type.name());
 }
 
 bool StartProgram(const QString& program, const QStringList& arguments) {

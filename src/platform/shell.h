@@ -28,6 +28,10 @@ Launcher SetLauncher(Launcher launcher);
 bool OpenUrl(const QUrl& url);
 bool OpenFile(const QString& hostPath);
 
+// What to tell the user when OpenUrl(url) failed: which program is missing (the desktop's
+// opener itself, a web browser, or an application for the file's type, named by its type).
+QString NoHandlerText(const QUrl& url);
+
 // Starts `program` found on PATH, detached. False when it is not found or does not start.
 bool StartProgram(const QString& program, const QStringList& arguments = {});
 

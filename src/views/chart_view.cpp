@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <cmath>
 
@@ -36,7 +37,46 @@ QRect WinRect(int left, int top, int right, int bottom) {
     return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
 }
 
+ChartViewLayout PlanLayout(const ChartPlan& plan, int w, int h, int headerExtra) {
+    constexpr int r0 = CChartView::chartRadius;
+    const int top = plan.chartTop + headerExtra;
+    const int designLegend = kDesignHeight - 2 - (plan.chartTop + 2 * r0 + plan.legendTop);
+    const int legendRoom = std::max(designLegend, (h - top) / 3);
+    const int stacked = std::min((w - 10) / 2, (h - 2 - legendRoom - top - plan.legendTop) / 2);
+    const int column = std::max(200, w / 3);
+    const int besideRadius = std::min((h - top - 5) / 2, (w - column - 50) / 2);
+    const bool beside = besideRadius > std::max(r0, stacked);
+    const int r = std::max(r0, beside ? besideRadius : stacked);
+    // The disc keeps the design's proportion to the pie.
+    const int s = CChartView::spinRadius * r / r0;
+    ChartViewLayout layout;
+    layout.radius = r;
+    layout.spinRadius = s;
+    layout.header = WinRect(0, 0, w, plan.headerBand + headerExtra);
+    if (beside) {
+        const int chartY = top + std::max(0, (h - 5 - top - 2 * r) / 2);
+        const int left = 2 * r + 40;
+        layout.chartTopLeft = {10, chartY};
+        layout.legendLabel = WinRect(left, top, w, top + 20);
+        layout.legend = WinRect(left, top + 20, w - 5, h - 2);
+        layout.details = WinRect(w - 65, top - 1, w - 5, top + 17);
+    } else {
+        const int bottom = top + 2 * r;
+        layout.chartTopLeft = {(w - 2 * r) / 2, top};
+        layout.legendLabel = WinRect(5, bottom + plan.labelTop, w, bottom + plan.labelBottom);
+        layout.legend = WinRect(5, bottom + plan.legendTop, w - 5, h - 2);
+        layout.details =
+            WinRect(w - 65, bottom + plan.detailsTop, w - 5, bottom + plan.detailsBottom);
+    }
+    layout.chartCenter = layout.chartTopLeft + QPoint(r, r);
+    const int discCenterX = beside ? layout.chartCenter.x() : s + (w - 2 * s) / 2;
+    layout.discTopLeft = {discCenterX - s, layout.chartCenter.y() + plan.discBelowCenter - s};
+    return layout;
+}
+
 CChartView::CChartView(charts::LegendKind legendKind) : m_legendKind(legendKind) {
+    // Tab reaches the pie, whose slices the arrow keys then walk; a tap needs no focus.
+    setFocusPolicy(Qt::TabFocus);
     m_spinTimer.setInterval(kSpinInterval);
     connect(&m_spinTimer, &QTimer::timeout, this, &CChartView::OnSpinStep);
 }
@@ -59,33 +99,71 @@ bool CChartView::OnCreate() {
     dialogs::SetDlgCtrlID(detailsButton, kIdDetails);
     dialogs::SetTextColor(detailsButton, dialogs::kBlue);
     detailsButton->setFont(font);
-    detailsButton->setFocusPolicy(Qt::NoFocus);
+    detailsButton->setFocusPolicy(Qt::TabFocus);
     connect(detailsButton, &QPushButton::clicked, this, [this] { OnDetails(); });
     LayOutControls();
     return true;
 }
 
-void CChartView::LayOutControls() {
+void CChartView::FitHeader() {
+    const QString text = HeaderText();
+    const QFontMetrics metrics(font);
+    const int w = width();
+    const int band = Plan().headerBand;
+    const int most = band + 2 * metrics.lineSpacing();
+    const auto box = [&](const QString& shown) {
+        return metrics.boundingRect(QRect(0, 0, w, 1 << 20),
+                                    Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, shown);
+    };
+    const auto fits = [&](const QRect& b) { return b.width() <= w && b.height() <= most; };
+    // Middle elision keeps the path's start and its last folders, which say the most.
+    const auto elided = [&](int cut) {
+        const int kept = static_cast<int>(text.size()) - cut;
+        return text.left((kept + 1) / 2) + QChar(0x2026) + text.right(kept / 2);
+    };
+    QString shown = text;
+    if (!fits(box(text))) {
+        int low = 1, high = static_cast<int>(text.size());  // the cut that fits is in (low, high]
+        while (low < high) {
+            const int mid = (low + high) / 2;
+            if (fits(box(elided(mid))))
+                high = mid;
+            else
+                low = mid + 1;
+        }
+        shown = elided(high);
+    }
+    m_header = shown;
+    m_headerExtra = text.isEmpty() ? 0 : std::max(0, box(shown).height() - band);
+}
+
+bool CChartView::LayOutControls() {
+    if (!processingLabel)
+        return false;  // not made yet
+    FitHeader();
     const int w = width();
     const ChartViewLayout layout = Layout(w, height());
     processingLabel->setGeometry(WinRect(0, 0, w, 15));
     progressLabel->setGeometry(WinRect(0, 15, w, 60));
     legend->setGeometry(layout.legend);
     detailsButton->setGeometry(layout.details);
-    if (chart.isCreated() && layout.chartCenter == chartCenter)
-        return;
+    if (chart.isCreated() && layout.chartCenter == chartCenter && layout.radius == chart.radius())
+        return false;
     chartCenter = layout.chartCenter;
     const qreal ratio = devicePixelRatioF();
-    chart.Create(chartRadius, chartCenter.x(), chartCenter.y(), ratio);
-    spinChart.Create(spinRadius, chartCenter.x(), chartCenter.y(), ratio);
-    if (!scanning)
+    chart.Create(layout.radius, chartCenter.x(), chartCenter.y(), ratio);
+    spinChart.Create(layout.spinRadius, chartCenter.x(), chartCenter.y(), ratio);
+    if (scanning)
+        spinChart.StartSpin();
+    else
         LayOutChart();
+    update();
+    return true;
 }
 
 void CChartView::resizeEvent(QResizeEvent* event) {
     CChildWindow::resizeEvent(event);
-    if (processingLabel)  // made: the layout follows the size
-        LayOutControls();
+    LayOutControls();  // the data stays: only the pie is drawn again, at its new size
 }
 
 void CChartView::BeginScan(Walk walk, std::function<void()> finished) {
@@ -167,7 +245,8 @@ void CChartView::OnSpinStep() {
         // folder.
         m_progress->requestFolder();
     }
-    update(QRect(currentLayout().discTopLeft, QSize(2 * spinRadius, 2 * spinRadius)));
+    const ChartViewLayout layout = currentLayout();
+    update(QRect(layout.discTopLeft, QSize(2 * layout.spinRadius, 2 * layout.spinRadius)));
 }
 
 void CChartView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
@@ -177,7 +256,7 @@ void CChartView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
 void CChartView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const ChartViewLayout layout = Layout(width(), height());
-    const QRect disc(layout.discTopLeft, QSize(2 * spinRadius, 2 * spinRadius));
+    const QRect disc(layout.discTopLeft, QSize(2 * layout.spinRadius, 2 * layout.spinRadius));
     // The disc's frames repaint only its square; anything more (a first frame, an exposed
     // or resized window) needs the header under it too.
     if (!scanning || headerDirty || !disc.contains(event->rect())) {
@@ -185,7 +264,7 @@ void CChartView::paintEvent(QPaintEvent* event) {
         painter.setFont(font);
         painter.setPen(dialogs::kBlue);
         painter.drawText(layout.header, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-                         HeaderText());
+                         m_header);
         painter.drawText(layout.legendLabel, Qt::AlignLeft | Qt::AlignTop,
                          QStringLiteral("Legend:"));
         painter.setPen(Qt::black);
@@ -199,6 +278,7 @@ void CChartView::paintEvent(QPaintEvent* event) {
     } else {
         chart.SetDevicePixelRatio(ratio);
         PaintChart(painter, layout);
+        PaintFocusRing(painter, layout);
         if (!m_pieTimed) {
             m_pieTimed = true;
             if (pieShown)
@@ -207,13 +287,84 @@ void CChartView::paintEvent(QPaintEvent* event) {
     }
 }
 
+int CChartView::focusSlice() const {
+    return std::clamp(m_focusSlice, 0, std::max(0, chart.sliceCount() - 1));
+}
+
+void CChartView::keyPressEvent(QKeyEvent* event) {
+    const int count = scanning ? 0 : chart.sliceCount();
+    if (count == 0) {
+        CChildWindow::keyPressEvent(event);
+        return;
+    }
+    int step = 0;
+    switch (event->key()) {
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            step = 1;
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            step = -1;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            OpenEntry(focusSlice());  // as a tap on the slice
+            return;
+        default:
+            CChildWindow::keyPressEvent(event);
+            return;
+    }
+    // Empty slices (start = end) have nothing to point at: they are passed over.
+    int slice = focusSlice();
+    for (int i = 0; i < count; ++i) {
+        slice = (slice + step + count) % count;
+        const charts::PieSlice& s = chart.slices()[static_cast<size_t>(slice)];
+        if (s.startAngle != s.endAngle)
+            break;
+    }
+    m_focusSlice = slice;
+    update();
+}
+
+void CChartView::focusInEvent(QFocusEvent* event) {
+    CChildWindow::focusInEvent(event);
+    update();
+}
+
+void CChartView::focusOutEvent(QFocusEvent* event) {
+    CChildWindow::focusOutEvent(event);
+    update();
+}
+
+void CChartView::PaintFocusRing(QPainter& painter, const ChartViewLayout& layout) const {
+    if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange) ||
+        chart.sliceCount() == 0)
+        return;
+    const charts::PieSlice& s = chart.slices()[static_cast<size_t>(focusSlice())];
+    const int r = layout.radius;
+    const QRectF box = QRectF(layout.chartTopLeft, QSizeF(2 * r, 2 * r)).adjusted(3, 3, -3, -3);
+    QPainterPath outline(box.center());
+    outline.arcTo(box, s.startAngle, s.endAngle - s.startAngle);
+    outline.closeSubpath();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawPath(outline);
+    painter.setPen(QPen(Qt::black, 2, Qt::DotLine));
+    painter.drawPath(outline);
+    painter.restore();
+}
+
 void CChartView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && !scanning && chart.sliceCount() > 0) {
         const int x = static_cast<int>(std::floor(event->position().x()));
         const int y = static_cast<int>(std::floor(event->position().y()));
         const int dx = x - chartCenter.x(), dy = y - chartCenter.y();
         const int distance = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-        if (distance < chartRadius)
+        if (distance < chart.radius())
             OpenEntry(chart.HitTest(x, y));
     }
     CChildWindow::mousePressEvent(event);

@@ -54,7 +54,30 @@ struct ChartViewLayout {
     QPoint chartCenter;  // of both charts, for the tap test
     QRect legend;
     QRect details;
+    int radius = 70;
+    int spinRadius = 30;
 };
+
+// A chart view's design, as offsets: the header band, the pie's top, and where "Legend:",
+// the legend and "Details..." sit relative to the pie's bottom edge (tops and bottoms).
+struct ChartPlan {
+    int headerBand;
+    int chartTop;
+    int labelTop, labelBottom;
+    int legendTop;
+    int detailsTop, detailsBottom;
+    int discBelowCenter;  // how far the disc's centre sits below the pie's
+};
+
+// The client area the design was drawn for; up to it every figure is the design's.
+constexpr int kDesignWidth = 240;
+constexpr int kDesignHeight = 294;
+
+// The plan laid out in w x h, with the header `headerExtra` pixels taller than its band.
+// Up to the design size: the design. Beyond it the pie takes the largest circle that
+// leaves the legend at least its design height (and a third of the room), stacked under
+// the pie in a tall window; in a wide one the legend becomes a column beside the pie.
+ChartViewLayout PlanLayout(const ChartPlan& plan, int w, int h, int headerExtra);
 
 // Win32's (left, top, right, bottom), right and bottom outside; never negative in size.
 QRect WinRect(int left, int top, int right, int bottom);
@@ -63,6 +86,7 @@ class CChartView : public CChildWindow {
     Q_OBJECT
 
 public:
+    // The design's radii; a larger view draws larger ones (its layout's).
     static constexpr int chartRadius = 70;
     static constexpr int spinRadius = 30;
     static constexpr std::chrono::milliseconds kSpinInterval{40};
@@ -96,6 +120,12 @@ public:
     const charts::CPieChart& spinningDisc() const { return spinChart; }
     charts::CLegendList* legendList() const { return legend; }
     ChartViewLayout currentLayout() const { return Layout(width(), height()); }
+    // The header as drawn: the whole text, or its middle elided with "…" where the whole
+    // would push the pie down by more than two lines or does not fit the width.
+    const QString& shownHeader() const { return m_header; }
+    // The slice the arrow keys have reached and Enter taps, ringed while the focus came by
+    // the keyboard.
+    int focusSlice() const;
 
 protected:
     explicit CChartView(charts::LegendKind legendKind);
@@ -114,8 +144,12 @@ protected:
     void SetScanState(bool on);
     virtual void ScanEnded() {}
 
-    virtual ChartViewLayout Layout(int w, int h) const = 0;
+    ChartViewLayout Layout(int w, int h) const { return PlanLayout(Plan(), w, h, m_headerExtra); }
+    virtual ChartPlan Plan() const = 0;
     virtual QString HeaderText() const = 0;
+    // After the header text changed: the header is fitted again and, should the pie have
+    // moved, the charts are made anew and laid out. Returns whether that happened.
+    bool LayOutControls();
     // The progress label's text for the device path of the folder being walked.
     virtual QString ProgressText(const QString& devicePath) const = 0;
     virtual charts::LegendOwner* legendOwner() = 0;
@@ -130,6 +164,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
     std::atomic<bool> scanning{false};
     bool headerDirty = true;  // the header must be drawn although a scan runs
@@ -143,7 +180,8 @@ protected:
     charts::CPieChart spinChart;
 
 private:
-    void LayOutControls();
+    void FitHeader();
+    void PaintFocusRing(QPainter& painter, const ChartViewLayout& layout) const;
     void OnSpinStep();
     void StopScan();
     void ShowProgress();
@@ -155,6 +193,9 @@ private:
     int m_scanCount = 0;
     std::chrono::steady_clock::time_point m_scanBegan;
     bool m_pieTimed = true;  // the last scan's pie has been painted
+    QString m_header;
+    int m_headerExtra = 0;  // pixels the header takes below its band
+    int m_focusSlice = 0;
 };
 
 }  // namespace dovrane::views

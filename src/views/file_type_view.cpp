@@ -14,15 +14,15 @@ CFileTypeView::CFileTypeView() : CChartView(charts::LegendKind::FileType) {}
 
 CFileTypeView::~CFileTypeView() = default;
 
-ChartViewLayout CFileTypeView::Layout(int w, int h) const {
-    const int r = chartRadius;
-    return {.header = WinRect(0, 0, w, 15),
-            .legendLabel = WinRect(5, 2 * (r + 5), w, 2 * r + 25),
-            .chartTopLeft = {(w - 2 * r) / 2, 15},
-            .discTopLeft = {(w - 2 * spinRadius) / 2, (r - spinRadius) + 35},
-            .chartCenter = {r + (w - 2 * r) / 2, r + 15},
-            .legend = WinRect(5, 2 * r + 25, w - 5, h - 2),
-            .details = WinRect(w - 65, 2 * (r + 3), w - 5, 2 * (r + 12))};
+ChartPlan CFileTypeView::Plan() const {
+    return {.headerBand = 15,
+            .chartTop = 15,
+            .labelTop = -5,
+            .labelBottom = 10,
+            .legendTop = 10,
+            .detailsTop = -9,
+            .detailsBottom = 9,
+            .discBelowCenter = 20};
 }
 
 void CFileTypeView::StartScan() {
@@ -54,7 +54,7 @@ void CFileTypeView::BuildFileTypeSlices() {
 void CFileTypeView::LayOutChart() {
     if (!table || table->fileTypesBySize().empty()) {
         // No files: the bare circle, as the chart was made.
-        chart.Create(chartRadius, chartCenter.x(), chartCenter.y(), chart.devicePixelRatio());
+        chart.Create(chart.radius(), chartCenter.x(), chartCenter.y(), chart.devicePixelRatio());
         return;
     }
     std::vector<quint64> sizes;

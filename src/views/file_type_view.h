@@ -58,7 +58,7 @@ signals:
 protected:
     const engine::FileTypeTable* legendTable() const override { return table.get(); }
 
-    ChartViewLayout Layout(int w, int h) const override;
+    ChartPlan Plan() const override;
     QString HeaderText() const override { return kTitle; }
     QString ProgressText(const QString& devicePath) const override { return devicePath; }
     charts::LegendOwner* legendOwner() override { return this; }

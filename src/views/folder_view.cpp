@@ -18,15 +18,15 @@ CFolderView::CFolderView() : CChartView(charts::LegendKind::Folder) {}
 
 CFolderView::~CFolderView() = default;
 
-ChartViewLayout CFolderView::Layout(int w, int h) const {
-    const int r = chartRadius;
-    return {.header = WinRect(0, 0, w, 30),
-            .legendLabel = WinRect(5, 2 * r + 17, w, 2 * r + 37),
-            .chartTopLeft = {(w - 2 * r) / 2, 27},
-            .discTopLeft = {(w - 2 * spinRadius) / 2, 27 + r - spinRadius},
-            .chartCenter = {r + (w - 2 * r) / 2, r + 27},
-            .legend = WinRect(5, 2 * r + 32, w - 5, h - 2),
-            .details = WinRect(w - 65, 2 * r + 13, w - 5, 2 * r + 31)};
+ChartPlan CFolderView::Plan() const {
+    return {.headerBand = 30,
+            .chartTop = 27,
+            .labelTop = -10,
+            .labelBottom = 10,
+            .legendTop = 5,
+            .detailsTop = -14,
+            .detailsBottom = 4,
+            .discBelowCenter = 0};
 }
 
 QString CFolderView::ProgressText(const QString& devicePath) const {
@@ -74,7 +74,8 @@ void CFolderView::ShowFolder(const FolderNode* node) {
     titlePath = node->parent || scanName.isEmpty()
                     ? engine::SpacePath(engine::BuildFolderPath(node))
                     : scanName;
-    LayOutChart();
+    if (!LayOutControls())  // a title of another height moves the pie
+        LayOutChart();
     if (legend) {
         legend->UpdateScroll();
         legend->viewport()->update();
@@ -162,7 +163,7 @@ void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
     }
     painter.setFont(font);
     painter.setPen(dialogs::kRed);
-    painter.drawText(WinRect(0, 27, width(), 2 * chartRadius + 27),
+    painter.drawText(QRect(layout.chartTopLeft, QSize(2 * layout.radius, 2 * layout.radius)),
                      Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("Empty Folder"));
     painter.setPen(Qt::black);
 }

@@ -7,6 +7,8 @@
 //   27 .. 167    the pie, radius 70, centred across the width ("Empty Folder" there when
 //                the folder has no entries); while scanning the disc of radius 30 instead
 //   153 .. 171   "Details..." at the right; "Legend:" at 157; the legend from 172 down
+// That is the design's 240 x 294; a larger view grows the pie (PlanLayout), and a title of
+// three or four lines moves it down (longer ones lose their middle to "…").
 //
 // A rescan drops the old tree at once: while it runs there is no folder to show, so the
 // legend has no rows, taps open nothing and a folder asked for (GoToPath) waits as the
@@ -75,7 +77,7 @@ signals:
 protected:
     const engine::FolderNode* legendFolder() const override { return current; }
 
-    ChartViewLayout Layout(int w, int h) const override;
+    ChartPlan Plan() const override;
     QString HeaderText() const override { return titlePath; }
     QString ProgressText(const QString& devicePath) const override;
     charts::LegendOwner* legendOwner() override { return this; }

@@ -32,6 +32,12 @@ void AddShare(charts::CPieChart& pie, double part, double whole, engine::ColorRe
     pie.AddSlice(a, 360, second);
 }
 
+// Where a legend square goes: at `designX`, or further left (not past its quarter's first
+// pixel) so that the text 10 pixels to its right ends before `right`.
+int LegendX(int designX, int quarterLeft, int textWidth, int right) {
+    return std::max(quarterLeft + 1, std::min(designX, right - 10 - textWidth));
+}
+
 constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
 constexpr int kCentred = Qt::AlignCenter | Qt::TextSingleLine;
 
@@ -43,12 +49,8 @@ COverviewView::~COverviewView() = default;
 bool COverviewView::OnCreate() {
     m_font = charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5);
     m_boldFont = charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true);
-    // These centres serve only the pie engine's own hit test; taps use the quarters.
-    const qreal ratio = devicePixelRatioF();
-    m_mainPie.Create(m_nRadius, 50, 50, ratio);
-    m_programPie.Create(m_nRadius, 150, 50, ratio);
-    m_storagePie.Create(m_nRadius, 50, 150, ratio);
-    m_cardPie.Create(m_nRadius, 150, 150, ratio);
+    m_nRadius = RadiusFor(width(), height());
+    MakePies();
 
     m_detailsButton = new QPushButton(QStringLiteral("..."), this);
     dialogs::SetDlgCtrlID(m_detailsButton, kIdDetailsButton);
@@ -60,6 +62,33 @@ bool COverviewView::OnCreate() {
     PlaceControls();
     Refresh();
     return true;
+}
+
+int COverviewView::RadiusFor(int w, int h) {
+    // The design's quarter (120 x 147) leaves 15 pixels beside the pie and 43 under its
+    // centre's quarter mark for the legend; a larger quarter keeps those margins.
+    return std::max(kRadius, std::min(w / 4 - 15, h / 4 - 43));
+}
+
+void COverviewView::MakePies() {
+    // These centres serve only the pie engine's own hit test; taps use the quarters.
+    const qreal ratio = devicePixelRatioF();
+    m_mainPie.Create(m_nRadius, 50, 50, ratio);
+    m_programPie.Create(m_nRadius, 150, 50, ratio);
+    m_storagePie.Create(m_nRadius, 50, 150, ratio);
+    m_cardPie.Create(m_nRadius, 150, 150, ratio);
+}
+
+void COverviewView::AddShares() {
+    for (charts::CPieChart* pie : {&m_mainPie, &m_programPie, &m_storagePie, &m_cardPie})
+        pie->Clear();
+    if (!m_status)
+        return;
+    const engine::MemoryStatus& s = *m_status;
+    AddShare(m_mainPie, s.programTotal, s.mainTotal, m_colors[0], m_colors[1]);
+    AddShare(m_programPie, s.programUsed, s.programTotal, m_colors[2], m_colors[3]);
+    AddShare(m_storagePie, s.storageUsed, s.storageTotal, m_colors[2], m_colors[3]);
+    AddShare(m_cardPie, s.cardUsed, s.cardTotal, m_colors[2], m_colors[3]);
 }
 
 QRect COverviewView::CardListRect() const {
@@ -80,24 +109,24 @@ void COverviewView::PlaceControls() {
 void COverviewView::resizeEvent(QResizeEvent* event) {
     CChildWindow::resizeEvent(event);
     PlaceControls();
+    const int radius = RadiusFor(width(), height());
+    if (!m_cardList || radius == m_nRadius)
+        return;
+    // The figures stay; only the pies are drawn again at their new size.
+    m_nRadius = radius;
+    MakePies();
+    AddShares();
 }
 
 void COverviewView::Refresh() {
     ++m_refreshCount;
     if (!m_cardList)
         return;  // no window yet: nothing to fill
-    for (charts::CPieChart* pie : {&m_mainPie, &m_programPie, &m_storagePie, &m_cardPie})
-        pie->Clear();
     if (!m_status && device)
         m_status = std::make_unique<engine::MemoryStatus>(*device);
     else if (m_status)
         m_status->Refresh();
-    if (m_status) {
-        const engine::MemoryStatus& s = *m_status;
-        AddShare(m_mainPie, s.programTotal, s.mainTotal, m_colors[0], m_colors[1]);
-        AddShare(m_programPie, s.programUsed, s.programTotal, m_colors[2], m_colors[3]);
-        AddShare(m_storagePie, s.storageUsed, s.storageTotal, m_colors[2], m_colors[3]);
-    }
+    AddShares();  // the card pie is made again for the card chosen below
     {
         const QSignalBlocker quiet(m_cardList);
         m_cardList->clear();
@@ -198,12 +227,30 @@ void COverviewView::Draw(QPainter& painter) {
 
     painter.setPen(Qt::black);
     painter.setFont(m_font);
-    // A legend line: the square, outlined black, and its text on one line.
+    const QFontMetrics metrics(m_font);
+    // A legend line: the square, outlined black, and its text on one line ending before
+    // `right`; elided only when even the whole quarter is too narrow.
     const auto line = [&](int x, int y, engine::ColorRef color, const QString& text, int right,
                           int bottom) {
         painter.fillRect(Win(x, y, x + 7, y + 7), Qt::black);
         painter.fillRect(Win(x + 1, y + 1, x + 6, y + 6), charts::ColorFromRef(color));
-        painter.drawText(Win(x + 10, y - 4, right, bottom), kTextFlags, text);
+        const QRect box = Win(x + 10, y - 4, right, bottom);
+        painter.drawText(box, kTextFlags, metrics.elidedText(text, Qt::ElideRight, box.width()));
+    };
+    // The two lines at `y` of a left and a right quarter (the right one may be absent): the
+    // design's places, each moved left within its quarter as far as its text needs, the
+    // left text ending before the right square.
+    const auto row = [&](int y, int bottom, engine::ColorRef leftColor, const QString& left,
+                         engine::ColorRef rightColor, const QString* right) {
+        int limit = w / 2 + 13;
+        if (right) {
+            // Two pixels kept clear at the window's edge.
+            const int x = LegendX(w / 2 + 15, w / 2, metrics.horizontalAdvance(*right), w - 2);
+            line(x, y, rightColor, *right, w, bottom);
+            limit = x - 3;
+        }
+        line(LegendX(5, 0, metrics.horizontalAdvance(left), limit), y, leftColor, left, limit,
+             bottom);
     };
     const qreal ratio = painter.device()->devicePixelRatioF();
     const auto pie = [&](charts::CPieChart& chart, int cx, int cy) {
@@ -218,27 +265,25 @@ void COverviewView::Draw(QPainter& painter) {
     using S = engine::MemoryStatus;
 
     pie(m_mainPie, w / 4, h / 4);
-    line(5, h / 2 - 26, m_colors[0], QStringLiteral("Program ") + text(&S::programTotalText), w / 2,
-         h / 2);
-    line(5, h / 2 - 11, m_colors[1], QStringLiteral("Storage  ") + text(&S::storageTotalText),
-         w / 2, h / 2);
-
     pie(m_programPie, 3 * w / 4, h / 4);
-    line(w / 2 + 15, h / 2 - 26, m_colors[2], QStringLiteral("In Use ") + text(&S::programUsedText),
-         w, h / 2);
-    line(w / 2 + 15, h / 2 - 11, m_colors[3],
-         QStringLiteral("Free    ") + text(&S::programFreeText), w, h / 2);
+    const QString programUsed = QStringLiteral("In Use ") + text(&S::programUsedText);
+    const QString programFree = QStringLiteral("Free    ") + text(&S::programFreeText);
+    row(h / 2 - 26, h / 2, m_colors[0], QStringLiteral("Program ") + text(&S::programTotalText),
+        m_colors[2], &programUsed);
+    row(h / 2 - 11, h / 2, m_colors[1], QStringLiteral("Storage  ") + text(&S::storageTotalText),
+        m_colors[3], &programFree);
 
     pie(m_storagePie, w / 4, 3 * h / 4);
-    line(5, h - 26, m_colors[2], QStringLiteral("In Use ") + text(&S::storageUsedText), w / 2, h);
-    line(5, h - 11, m_colors[3], QStringLiteral("Free    ") + text(&S::storageFreeText), w / 2, h);
+    const bool haveCard = m_status && m_status->cardTotal != 0;
+    const QString cardUsed = QStringLiteral("In Use ") + text(&S::cardUsedText);
+    const QString cardFree = QStringLiteral("Free    ") + text(&S::cardFreeText);
+    row(h - 26, h, m_colors[2], QStringLiteral("In Use ") + text(&S::storageUsedText), m_colors[2],
+        haveCard ? &cardUsed : nullptr);
+    row(h - 11, h, m_colors[3], QStringLiteral("Free    ") + text(&S::storageFreeText), m_colors[3],
+        haveCard ? &cardFree : nullptr);
 
-    if (m_status && m_status->cardTotal != 0) {
+    if (haveCard) {
         pie(m_cardPie, 3 * w / 4, 3 * h / 4);
-        line(w / 2 + 15, h - 26, m_colors[2], QStringLiteral("In Use ") + text(&S::cardUsedText), w,
-             h);
-        line(w / 2 + 15, h - 11, m_colors[3], QStringLiteral("Free    ") + text(&S::cardFreeText),
-             w, h);
     } else {
         painter.setPen(dialogs::kRed);
         painter.drawText(Win(w / 2, h / 2, w, h), kCentred, QStringLiteral(" No Storage Card"));

@@ -8,7 +8,9 @@
 //   (3W/4, 3H/4) the storage card chosen in the card list (id 105), or " No Storage Card"
 //
 // A "..." button (id 104) opens the details dialog; a tap on a pie opens a Control Panel
-// page, or for the storage pie the Folder View. Everything follows the window's W and H.
+// page, or for the storage pie the Folder View. Everything follows the window's W and H:
+// beyond the design's 240 x 294 the pies grow with their quarters, and a legend line whose
+// figures are too long for its place moves left within its quarter.
 
 #include <QFont>
 #include <array>
@@ -70,6 +72,10 @@ public:
     // The pie a tap at `point` hits, in the order tried: 0 main, 1 program, 2 storage,
     // 3 card (only with card figures); -1 for none.
     int HitPie(QPoint point) const;
+    // The pies' radius in a w x h view: the design's 30 up to its size, then as large as
+    // the quarters allow.
+    static int RadiusFor(int w, int h);
+    int radius() const { return m_nRadius; }
 
 protected:
     bool OnCreate() override;
@@ -81,6 +87,9 @@ private:
     void OnDetails();
     void OnSelChangeCardList();
     void PlaceControls();
+    void MakePies();
+    // The pies' slices from the figures read last.
+    void AddShares();
     QRect CardListRect() const;
     void Draw(QPainter& painter);
 

@@ -6,12 +6,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
 #include "app/resource.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/control_id.h"
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
 #include "engine/scan_import.h"
@@ -36,6 +38,20 @@ QStringList MenuTexts(const QMenu* menu) {
     for (const QAction* item : menu->actions())
         texts.append(item->isSeparator() ? QString() : item->text());
     return texts;
+}
+
+// Runs the event loop and returns its code: 0 when Exit has posted the end of the loop, 7
+// otherwise. The stand-in, posted after Exit and posting once more, runs only when the loop
+// goes on after Exit's post was delivered.
+int LoopEndCode() {
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            QMetaObject::invokeMethod(
+                qApp, [] { QCoreApplication::exit(7); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    return QCoreApplication::exec();
 }
 
 }  // namespace
@@ -240,17 +256,80 @@ private slots:
     void exitEndsTheEventLoopWithoutAPrompt() {
         Window w;
         w.action(app::kIdExit)->trigger();
-        // Exit posts the end of the loop; a stand-in posted after it, posting once more, runs
-        // only when the loop goes on after Exit's post was delivered.
-        QMetaObject::invokeMethod(
-            qApp,
-            [] {
-                QMetaObject::invokeMethod(
-                    qApp, [] { QCoreApplication::exit(7); }, Qt::QueuedConnection);
-            },
-            Qt::QueuedConnection);
-        QCOMPARE(QCoreApplication::exec(), 0);
+        QCOMPARE(LoopEndCode(), 0);
         QVERIFY(w.boxes.texts.isEmpty());
+    }
+
+    void everyMenuItemShowsItsKey() {
+        Window w;
+        QStringList keys;
+        for (const int menu : {app::kIdFileMenu, app::kIdToolsMenu})
+            for (const QAction* item :
+                 qobject_cast<QToolButton*>(dialogs::GetDlgItem(w.frame().commandBar(), menu))
+                     ->menu()
+                     ->actions())
+                if (!item->isSeparator())
+                    keys << item->text() + ' ' + item->shortcut().toString();
+        QCOMPARE(keys,
+                 QStringList({"E&xit Ctrl+Q", "Explorer View Ctrl+2", "Folder View Ctrl+3",
+                              "File Type View Ctrl+4", "Overview Ctrl+1", "About ... Shift+F1",
+                              "&Help F1", "Largest Files... Ctrl+L", "Duplicate Files... Ctrl+D",
+                              "Identical Files... Ctrl+I", "Databases... Ctrl+B",
+                              "Parent Folder Backspace", "Preferences... Ctrl+,", "Refresh F5"}));
+    }
+
+    void keysOfTheWindow() {
+        Window w;
+        w.device.addFile(u"\\A\\B\\f", 10);
+        w.frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.frame()));
+        const auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                        : static_cast<QWidget*>(&w.frame()),
+                            Qt::Key(key), modifiers);
+        };
+        const QList<std::pair<int, int>> views{{Qt::Key_2, V::kExplorerView},
+                                               {Qt::Key_4, V::kFileTypeView},
+                                               {Qt::Key_1, V::kOverview},
+                                               {Qt::Key_3, V::kFolderView}};
+        for (const auto& [key, view] : views) {
+            press(key, Qt::ControlModifier);
+            QCOMPARE(w.view().currentView(), view);
+        }
+        auto& folder = w.view().folderView();
+        QTRY_VERIFY(!folder.IsBusy());
+        folder.GoToPath(QStringLiteral("\\a\\b"));
+        press(Qt::Key_Backspace);
+        QCOMPARE(folder.headerText(), QStringLiteral(" \\A"));
+        press(Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
+        press(Qt::Key_F5);
+        QCOMPARE(folder.scanCount(), 2);
+        QTRY_VERIFY(!folder.IsBusy());
+        press(Qt::Key_Q, Qt::ControlModifier);  // Exit
+        QCOMPARE(LoopEndCode(), 0);
+        QVERIFY(w.boxes.texts.isEmpty());
+    }
+
+    void helpSaysWhatIsMissing() {
+        // No opener on PATH at all, then an opener without a browser behind it.
+        const QTemporaryDir bin;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        Window w;
+        const platform::ScopedLauncher launcher(
+            [](const platform::LaunchRequest&) { return false; });
+        w.action(app::kIdHelp)->trigger();
+        QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(opener.open(QIODevice::WriteOnly));
+        opener.close();
+        opener.setPermissions(QFile::ExeOwner | QFile::ReadOwner);
+        w.action(app::kIdHelp)->trigger();
+        qputenv("PATH", path);
+        QCOMPARE(w.boxes.texts,
+                 QStringList({"Cannot open PlexoryHelp.htm: xdg-open, the desktop's program that "
+                              "opens files, is not installed.",
+                              "Cannot open PlexoryHelp.htm: no web browser is set up."}));
     }
 
     void helpAndAbout() {

@@ -220,11 +220,21 @@ private slots:
             QCOMPARE(test::Rows(dlg.list()->model(), 0), QStringList({"app/a.db", "B.sqlite"}));
             QVERIFY(QFile::exists(QString::fromStdString(a)));
         }
+        // The Delete key asks as the menu does; with two rows selected it does nothing.
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        dlg.list()->setFocus();
+        boxes.texts.clear();
+        dlg.list()->SelectRow(1);
+        QTest::keyClick(dlg.list(), Qt::Key_Delete, Qt::ShiftModifier);
+        QVERIFY(boxes.texts.isEmpty());
         dlg.list()->clearSelection();
         dlg.list()->SelectRow(1);
-        dlg.OnListTapHold(row1);  // chooses Delete
-        QCOMPARE(boxes.texts.last(),
-                 QStringLiteral("The selected database was successfully deleted."));
+        QTest::keyClick(dlg.list(), Qt::Key_Delete);
+        QCOMPARE(boxes.texts,
+                 QStringList({"The deleted database cannot be retrieved. Are you sure you want "
+                              "to delete the selected database?",
+                              "The selected database was successfully deleted."}));
         QVERIFY(!QFile::exists(QString::fromStdString(b)) &&
                 !QFile::exists(QString::fromStdString(b + "-journal")));
         for (const int column : {1, 3, 0, 0})

@@ -2,9 +2,11 @@
 // Delete and Move to Trash with their checks, Open with the shortcut rule, Properties.
 
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QToolTip>
 #include <ctime>
 
 #include "dialogs/control_id.h"
@@ -254,6 +256,142 @@ private slots:
                                : QStringList());
     }
 
+    void keysOfTheList_data() {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::addColumn<int>("selected");  // the first rows
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QStringList>("properties");
+        const QString trash = QStringLiteral(
+            "Are you sure you want to move the selected file to the trash? It can be restored "
+            "from the trash.");
+        const QString trashTwo = QStringLiteral(
+            "Are you sure you want to move all the selected 2 files to the trash? They can be "
+            "restored from the trash.");
+        const QString erase = QStringLiteral(
+            "Are you sure you want to delete the selected file? The deleted file cannot be "
+            "retrieved.");
+        const QStringList none;
+        QTest::newRow("Delete: to the trash")
+            << QKeyCombination(Qt::Key_Delete) << 1 << QStringList{trash}
+            << QStringList{"\\one (trash)"} << none;
+        QTest::newRow("Delete, two rows")
+            << QKeyCombination(Qt::Key_Delete) << 2 << QStringList{trashTwo}
+            << QStringList{"\\one (trash)", "\\two (trash)"} << none;
+        QTest::newRow("Shift+Delete: deleted")
+            << (Qt::SHIFT | Qt::Key_Delete) << 1 << QStringList{erase} << QStringList{"\\one"}
+            << none;
+        QTest::newRow("Delete, nothing selected")
+            << QKeyCombination(Qt::Key_Delete) << 0
+            << QStringList{"Please select one or more items to move to the trash."} << none << none;
+        QTest::newRow("Enter: Properties")
+            << QKeyCombination(Qt::Key_Return) << 1 << none << none << QStringList{"one"};
+        QTest::newRow("keypad Enter")
+            << (Qt::KeypadModifier | Qt::Key_Enter) << 1 << none << none << QStringList{"one"};
+        QTest::newRow("Enter, two rows: nothing")
+            << QKeyCombination(Qt::Key_Return) << 2 << none << none << none;
+    }
+
+    void keysOfTheList() {
+        QFETCH(QKeyCombination, key);
+        QFETCH(int, selected);
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, removed);
+        QFETCH(QStringList, properties);
+        platform::TestDevice device;
+        device.addFile(u"\\one", 30).addFile(u"\\two", 20).addFile(u"\\three", 10);
+        Files f(device);
+        f.dialog.show();
+        f.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
+        for (int row = 0; row < selected; ++row)
+            f.list()->SelectRow(row);
+        f.list()->setFocus();
+        QStringList shown;
+        dialogs::ScopedModalHook modal([&](QDialog& d) {
+            shown << dynamic_cast<dialogs::CFilePropertiesDlg&>(d).fileName();
+            return int(QDialog::Accepted);
+        });
+        RecordedBoxes recorded(MessageBoxResult::Yes);
+        QTest::keyClick(f.list(), key.key(), key.keyboardModifiers());
+        QCOMPARE(recorded.texts, boxes);
+        QCOMPARE(device.removed(), removed);
+        QCOMPARE(shown, properties);
+        QVERIFY(f.dialog.isVisible());  // Enter on the list is never the dialog's button
+        QCOMPARE(f.names().size(), 3 - removed.size());
+    }
+
+    void titlesSayWhatIsListed() {
+        platform::TestDevice device;
+        const QString deep = QStringLiteral(
+            "\\Documents and Settings\\All Users\\Application "
+            "Data\\Microsoft\\Media Index");
+        device.addFile(u"\\a.jpeg", 3).addFile(deep + "\\b.jpeg", 2);
+        Types types(device);
+        dialogs::CFileListDlg list(&device);
+        list.SetFileType(types.first(), &types.table.list());
+        Files files(device, deep);
+        for (dialogs::CAnalyzerDialog* dialog :
+             std::initializer_list<dialogs::CAnalyzerDialog*>{&list, &files.dialog}) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        }
+        QCOMPARE(list.header()->text(), QStringLiteral("File List: jpeg"));
+        QVERIFY(list.header()->toolTip().isEmpty());
+        // Too long for the strip: its middle goes, the tooltip has it whole.
+        const QString shown = files.dialog.header()->text();
+        QVERIFY(shown.startsWith(QStringLiteral("\\Documents")) &&
+                shown.endsWith(QStringLiteral("Media Index")) && shown.contains(QChar(0x2026)));
+        QCOMPARE(files.dialog.header()->toolTip(), deep);
+        QVERIFY(files.dialog.header()->fontMetrics().horizontalAdvance(shown) <=
+                files.dialog.header()->width());
+    }
+
+    void columnsFitAndCutCellsSayAll() {
+        // A folder 20 levels down: File and Size take what they need, Folder the rest of the
+        // width; its cut cell is elided and tells its whole text.
+        QString deep;
+        for (int i = 1; i <= 20; ++i)
+            deep += QStringLiteral("\\Level %1").arg(i, 2, 10, QChar(u'0'));
+        platform::TestDevice device;
+        device.addFile(deep + "\\report.txt", 123456);
+        Files f(device, deep);
+        f.dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.dialog));
+        dialogs::CHoldListCtrl* list = f.list();
+        const QFontMetrics metrics(list->font());
+        const int width = list->viewport()->width();
+        QCOMPARE(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2), width);
+        for (const int column : {0, 1})
+            QVERIFY(list->columnWidth(column) >=
+                    metrics.horizontalAdvance(list->model()->index(0, column).data().toString()));
+        const QRect folder = list->visualRect(list->model()->index(0, 2));
+        QHelpEvent help(QEvent::ToolTip, folder.center(),
+                        list->viewport()->mapToGlobal(folder.center()));
+        QApplication::sendEvent(list->viewport(), &help);
+        QCOMPARE(QToolTip::text(), deep);
+        // A cell that fits has none.
+        const QRect name = list->visualRect(list->model()->index(0, 0));
+        QHelpEvent fits(QEvent::ToolTip, name.center(),
+                        list->viewport()->mapToGlobal(name.center()));
+        QApplication::sendEvent(list->viewport(), &fits);
+        QTRY_VERIFY(!QToolTip::isVisible());
+        f.dialog.resize(600, 320);  // wider: everything shows, Folder still takes the rest
+        QCOMPARE(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
+                 list->viewport()->width());
+    }
+
+    void longNameInProperties() {
+        const QString name = QString(251, u'n') + ".txt";
+        platform::TestDevice device;
+        device.addFile("\\" + name, 10);
+        dialogs::CFilePropertiesDlg dialog(nullptr, name, QStringLiteral("\\"), &device);
+        const auto* label = dialogs::GetDlgItem<QLabel>(&dialog, dialogs::kIdPropName);
+        QVERIFY(label->text().contains(QChar(0x2026)) && label->text().endsWith(".txt"));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        QCOMPARE(label->toolTip(), name);
+    }
+
     void menuFromLongPressAndRightClick() {
         platform::TestDevice device;
         device.addFile(u"\\a", 3).addFile(u"\\b", 2).addFile(u"\\c", 1);
@@ -262,12 +400,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&f.dialog));
         dialogs::CHoldListCtrl* list = f.list();
         QStringList shown;  // each menu as "Open:0 Delete:1 ..." (enabled flags)
+        QStringList keys;   // the last menu's keys as shown
         dialogs::ScopedPopupMenuHook hook([&](QMenu& menu, QPoint) -> QAction* {
             QStringList items;
             for (QAction* a : menu.actions())
                 if (!a->isSeparator())
                     items << a->text() + u':' + QString::number(a->isEnabled());
             shown << items.join(u' ');
+            keys.clear();
+            for (QAction* a : menu.actions())
+                if (!a->isSeparator() && a->isShortcutVisibleInContextMenu())
+                    keys << a->shortcut().toString();
             return nullptr;
         });
         const QPoint row0 = list->visualRect(list->model()->index(0, 0)).center();
@@ -279,6 +422,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 1000);
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, row0);
         QCOMPARE(shown[0], "Open:1 Delete:1 Move to Trash:1 Properties:1 Select All:1");
+        QCOMPARE(keys.join(u' '), "Ctrl+O Shift+Del Del Return Ctrl+A");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row0);
         QTest::qWait(dialogs::kLongPressMs + 150);
         QCOMPARE(shown.size(), 1);

@@ -1,13 +1,17 @@
 // The Folder View and the File Type View on an in-memory device. Angles as the charts count
 // them: degrees from three o'clock, counter-clockwise.
 
+#include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <cmath>
 #include <memory>
 #include <numbers>
 
+#include "charts/point_font.h"
 #include "dialogs/control_id.h"
+#include "engine/text.h"
 #include "support/overview_figures.h"
 #include "support/probes.h"
 #include "views/file_type_view.h"
@@ -30,7 +34,7 @@ struct Host {
     QStringList opened;  // file lists asked for: a type, or "In Folder" of a folder path
     std::unique_ptr<views::CChartView> view;  // last: it goes before its window
 
-    void Open(bool types, int paceMs = 0) {
+    void Open(bool types, int paceMs = 0, QSize size = {240, 294}) {
         if (types) {
             auto* v = new CFileTypeView;
             QObject::connect(v, &CFileTypeView::fileListRequested, v,
@@ -46,8 +50,8 @@ struct Host {
         view->settings = &settings;
         view->device = &device;
         view->pace = std::chrono::milliseconds(paceMs);
-        window.resize(240, 320);
-        QVERIFY(view->Create(&window, QRect(0, 26, 240, 294)));
+        window.resize(size.width(), size.height() + 26);
+        QVERIFY(view->Create(&window, QRect(QPoint(0, 26), size)));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         view->StartScan();
@@ -188,6 +192,135 @@ private slots:
             QCOMPARE(h.Shows(QRect(0, 90, 240, 15), Rgb(0x0000FF)), !types);
             QCOMPARE(h.Pixel(h.At(90, 70)) == kBlack, types);
         }
+    }
+
+    void piesUseTheRoom_data() {
+        QTest::addColumn<bool>("types");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("radius");
+        QTest::addColumn<bool>("beside");  // the legend a column right of the pie
+        // The design; a 1920 x 1080 window at scale 1 and at scale 2; a tall narrow one.
+        const std::tuple<const char*, bool, QSize, int, bool> cases[] = {
+            {"folder 240x294", false, {240, 294}, 70, false},
+            {"types 240x294", true, {240, 294}, 70, false},
+            {"folder 1920x1054", false, {1920, 1054}, 511, true},
+            {"types 1920x1054", true, {1920, 1054}, 517, true},
+            {"folder 960x514", false, {960, 514}, 241, true},
+            {"types 960x514", true, {960, 514}, 247, true},
+            {"folder 240x600", false, {240, 600}, 115, false},
+            {"types 240x600", true, {240, 600}, 115, false}};
+        for (const auto& [name, types, size, radius, beside] : cases)
+            QTest::newRow(name) << types << size << radius << beside;
+    }
+
+    void piesUseTheRoom() {
+        QFETCH(bool, types);
+        QFETCH(QSize, size);
+        QFETCH(int, radius);
+        QFETCH(bool, beside);
+        Host h;
+        h.device.addFile(u"\\A\\x.txt", 500).addFile(u"\\B\\y.jpg", 300).addFile(u"\\c", 200);
+        h.Open(types, 0, size);
+        const views::ChartViewLayout layout = h.view->currentLayout();
+        QCOMPARE(h.view->pieChart().radius(), radius);
+        QCOMPARE(layout.radius, radius);
+        const QRect pie(layout.chartTopLeft, QSize(2 * radius, 2 * radius));
+        QVERIFY(QRect(QPoint(0, 0), size).contains(pie));
+        QVERIFY(!pie.intersects(layout.legend));
+        QCOMPARE(layout.legend.x() > pie.right(), beside);
+        // Drawn at that size: slice 0 (blue) reaches the rim, white lies just outside it.
+        QCOMPARE(h.Pixel(h.At(90, radius - 4)), Rgb(0x0000FF));
+        QCOMPARE(h.Pixel(h.At(90, radius + 3)), kWhite);
+        // No large empty band: the pie and the legend span the view's width and height.
+        const QRect used = pie.united(layout.legend);
+        QVERIFY2(used.width() >= size.width() * 9 / 10 || size.width() <= 240,
+                 qPrintable(QString::number(used.width())));
+        QVERIFY(used.bottom() >= size.height() - 3);
+        QVERIFY(layout.legend.height() >= 120);
+    }
+
+    void resizingKeepsTheScan() {
+        Host h;
+        h.device.addFile(u"\\A\\x", 500).addFile(u"\\B\\y", 300);
+        h.Open(false);
+        h.folder().GoToPath(QStringLiteral("\\a"));
+        h.view->resize(1920, 1054);
+        QCOMPARE(h.view->pieChart().radius(), 511);
+        QCOMPARE(h.Pixel(h.At(90, 500)), Rgb(0x0000FF));  // the one slice of \A, large
+        h.view->resize(240, 294);
+        QCOMPARE(h.view->pieChart().radius(), 70);
+        QCOMPARE(h.view->scanCount(), 1);
+        QCOMPARE(h.folder().headerText(), QStringLiteral(" \\A"));
+    }
+
+    void longTitlesFit_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("elided");
+        QString deep, documents = QStringLiteral("\\Documents and Settings");
+        for (int i = 1; i <= 20; ++i)
+            deep += QStringLiteral("\\Level %1").arg(i, 2, 10, QChar(u'0'));
+        QTest::newRow("one line") << QStringLiteral("\\Docs") << false;
+        QTest::newRow("three lines")
+            << documents + "\\Application Data\\Microsoft Corporation\\Internet Explorer" << false;
+        QTest::newRow("20 levels") << deep << true;
+        QTest::newRow("255-byte name") << "\\" + QString(255, u'n') << true;
+    }
+
+    void longTitlesFit() {
+        // Whole or elided in the middle, the title never reaches into the pie, and no line
+        // is wider than the view.
+        QFETCH(QString, path);
+        QFETCH(bool, elided);
+        Host h;
+        h.device.addFile(path + "\\f", 10);
+        h.Open(false);
+        h.folder().GoToPath(engine::FoldCase(path));
+        const QString shown = h.view->shownHeader();
+        QCOMPARE(shown.contains(QChar(0x2026)), elided);
+        QCOMPARE(shown == h.folder().headerText(), !elided);
+        const views::ChartViewLayout layout = h.view->currentLayout();
+        const QRect box =
+            QFontMetrics(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true))
+                .boundingRect(QRect(0, 0, 240, 1000),
+                              Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, shown);
+        QVERIFY(box.width() <= 240);
+        QVERIFY(box.height() <= layout.header.height());
+        // The design's 30-pixel band overlaps the pie's top by 3 pixels; so may a taller one.
+        QCOMPARE(layout.chartTopLeft.y(), std::max(27, box.height() - 3));
+        QCOMPARE(h.Pixel(h.At(90, 60)), Rgb(0x0000FF));  // the pie moved whole
+    }
+
+    void keysReachTheChart() {
+        Host h;
+        h.device.addFile(u"\\A\\x", 500).addFile(u"\\B\\y", 300).addFile(u"\\c", 200);
+        h.Open(false);
+        h.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&h.window));
+        // Tab: the pie, the legend, then Details.
+        h.view->setFocus(Qt::TabFocusReason);
+        QVERIFY(h.view->hasFocus());
+        QTest::keyClick(h.view.get(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), h.view->legendList());
+        QTest::keyClick(h.view->legendList(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), h.Control(views::kIdDetails));
+        // The arrows walk the slices round; Enter taps the ringed one.
+        h.view->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(h.view.get(), Qt::Key_Left);
+        QCOMPARE(h.view->focusSlice(), 2);
+        QTest::keyClick(h.view.get(), Qt::Key_Right);
+        QTest::keyClick(h.view.get(), Qt::Key_Right);
+        QCOMPARE(h.view->focusSlice(), 1);
+        QTest::keyClick(h.view.get(), Qt::Key_Return);
+        QCOMPARE(h.folder().headerText(), QStringLiteral(" \\B"));
+        // The legend: Down to the third row ("In Folder"), Enter opens the folder's files.
+        h.folder().GoToParent();
+        h.view->legendList()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(h.view->legendList(), Qt::Key_Down);
+        QTest::keyClick(h.view->legendList(), Qt::Key_Down);
+        QTest::keyClick(h.view->legendList(), Qt::Key_Down);  // no row below: stays
+        QCOMPARE(h.view->legendList()->focusRow(), 2);
+        QTest::keyClick(h.view->legendList(), Qt::Key_Enter);
+        QCOMPARE(h.opened, QStringList{QStringLiteral("\\Pocket PC")});
     }
 
     void whileAScanRuns() {
