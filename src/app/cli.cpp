@@ -1,8 +1,10 @@
 #include "app/cli.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include "app/command_line.h"
+#include "app/history_commands.h"
 #include "app/reports.h"
 #include "engine/settings.h"
 #include "platform/host_device.h"
@@ -12,6 +14,16 @@ namespace {
 
 QByteArray ErrorLine(const QString& message) {
     return (QStringLiteral("dovrane-storage-analyzer: ") + message + u'\n').toUtf8();
+}
+
+// Notes first, then the error line of a failure.
+CliResult Finish(const ReportResult& result, QByteArray out = {}) {
+    QByteArray err;
+    for (const QString& note : result.notes)
+        err += ErrorLine(note);
+    if (result.exitCode != 0)
+        return {result.exitCode, out, err + ErrorLine(result.error)};
+    return {0, out + result.output, err};
 }
 
 }  // namespace
@@ -33,6 +45,8 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
                                      : CliResult{*parsed.exitCode, {}, text};
     }
     Options& options = parsed.options;
+    if (options.listHistory)
+        return Finish(ListHistory(options));
     if (const auto error = DeviceRootError(options.deviceRoot))
         return {2, {}, ErrorLine(*error)};
     platform::HostDevice device(QFileInfo(options.deviceRoot).absoluteFilePath(),
@@ -43,13 +57,22 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
 
     // The window arrives with the user-interface layers; until then the folders report
     // stands in for it.
-    if (options.report.isEmpty())
+    if (options.report.isEmpty() && !options.snapshot)
         options.report = QStringLiteral("folders");
 
-    const ReportResult result = RunReport(options, device, engine::ReadSettings(profile));
-    if (result.exitCode != 0)
-        return {result.exitCode, {}, ErrorLine(result.error)};
-    return {0, result.output, {}};
+    const qint64 scanTime = QDateTime::currentSecsSinceEpoch();
+    CliResult done;
+    if (!options.report.isEmpty()) {
+        done = Finish(RunReport(options, device, engine::ReadSettings(profile)));
+        if (done.exitCode != 0 || !options.snapshot)
+            return done;
+    }
+    engine::WalkControl control;
+    control.pace = std::chrono::milliseconds(options.paceMs);
+    control.threads = options.threads > 0 ? options.threads : engine::DefaultWalkThreads();
+    CliResult kept = Finish(KeepSnapshot(options, device, control, scanTime), done.out);
+    kept.err.prepend(done.err);
+    return kept;
 }
 
 }  // namespace dovrane::app
