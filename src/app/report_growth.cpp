@@ -138,7 +138,7 @@ QByteArray GrowthJson(const Growth& growth, bool byType, qint64 thenTime, qint64
 // The newest time a snapshot may have for `when`, or nothing when `when` is no time.
 std::optional<qint64> LatestFor(const QString& when, qint64 now) {
     if (when == u"last")
-        return now - 1;
+        return now;
     static const QRegularExpression kDate(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
     if (const auto m = kDate.match(when); m.hasMatch()) {
         const QDate date(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());

@@ -129,7 +129,7 @@ void TestGrowthReport::sinceWithoutSnapshots_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("error");
     QTest::newRow("last") << "last" << 3
-                          << "no snapshot of /srv at or before 2026-12-06 09:29:59 UTC";
+                          << "no snapshot of /srv at or before 2026-12-06 09:30:00 UTC";
     QTest::newRow("date") << "2026-11-29" << 3
                           << "no snapshot of /srv at or before 2026-11-29 23:59:59 UTC";
     QTest::newRow("age") << "12h" << 3

@@ -1,14 +1,12 @@
 // What grew between two scans: rows, their order and ties, hard links, renames, the path
 // the files are gathered below, types, sizes beyond 2^63, and a real tree changed on disk.
 
-#include <QDir>
 #include <QtTest>
-#include <map>
 
 #include "engine/growth.h"
 #include "platform/host_device.h"
 #include "platform/test_device.h"
-#include "support/temp_tree.h"
+#include "support/growth_oracle.h"
 
 using namespace dovrane::engine;
 using dovrane::platform::HostDevice;
@@ -194,82 +192,27 @@ private slots:
     // changes alone give.
     void realTreeOracle() {
         dovrane::test::TempTree t;
-        std::map<std::string, quint64> before{{"docs/a.txt", 100},      {"docs/b.txt", 200},
-                                              {"docs/keep.dat", 50},    {"media/v.mp4", 1000},
-                                              {"media/old/x.bin", 300}, {"gone/g1", 10},
-                                              {"gone/sub/g2", 20},      {"ren/r1", 5},
-                                              {"top.log", 30}};
-        for (const char* f : {"docs", "media", "media/old", "gone", "gone/sub", "ren"})
-            t.folder(f);
-        for (const auto& [path, size] : before)
-            t.file(path, static_cast<off_t>(size));
+        const dovrane::test::TreeFiles before = dovrane::test::MakeWeekOldTree(t);
         HostDevice thenDevice(t.root());
         ScanIndex index;
         QVERIFY(index.build(thenDevice, {}));
-
-        std::map<std::string, quint64> after = before;
-        const auto set = [&](const std::string& path, quint64 size) {
-            t.file(path, static_cast<off_t>(size));
-            after[path] = size;
-        };
-        set("docs/c.txt", 1234);
-        set("docs/a.txt", 5000);
-        set("docs/b.txt", 40);
-        QVERIFY(QDir(t.root() + "/gone").removeRecursively());
-        after.erase("gone/g1");
-        after.erase("gone/sub/g2");
-        QVERIFY(::rename(t.host("ren").c_str(), t.host("moved").c_str()) == 0);
-        after.erase("ren/r1");
-        after["moved/r1"] = 5;
-        QVERIFY(::link(t.host("docs/keep.dat").c_str(), t.host("docs/link.dat").c_str()) == 0);
-        // Whichever name the folder lists first carries the bytes.
-        const QStringList order = QDir(t.root() + "/docs").entryList(QDir::Files, QDir::Unsorted);
-        const bool linkFirst = order.indexOf("link.dat") < order.indexOf("keep.dat");
-        after["docs/link.dat"] = linkFirst ? 50 : 0;
-        after["docs/keep.dat"] = linkFirst ? 0 : 50;
-
+        const dovrane::test::TreeFiles after = dovrane::test::ChangeTree(t, before);
         HostDevice nowDevice(t.root());
         Growth g;
         QVERIFY(CompareWithIndex(index, nowDevice, {.fileRows = 100}, g, {}));
 
-        struct Row {
-            quint64 then = 0, now = 0, added = 0, removed = 0;
-        };
-        std::map<QString, Row> expected;
-        const auto top = [](const std::string& path) {
-            const size_t slash = path.find('/');
-            return slash == std::string::npos ? QString("\"In Folder\"")
-                                              : QString::fromStdString(path.substr(0, slash));
-        };
-        for (const auto& [path, size] : before) {
-            expected[top(path)].then += size;
-            expected[top(path)].removed += !after.contains(path);
-        }
-        for (const auto& [path, size] : after) {
-            expected[top(path)].now += size;
-            expected[top(path)].added += !before.contains(path);
-        }
+        auto expected = dovrane::test::ExpectedRootRows(before, after);
         QCOMPARE(g.children(g.root()).size(), expected.size());
         for (const GrowthNode* c : g.children(g.root())) {
-            const Row& r = expected[c->name()];
+            const dovrane::test::GrowthRow& r = expected[c->name()];
             QCOMPARE(c->thenSize, r.then);
             QCOMPARE(c->nowSize, r.now);
             QCOMPARE(c->newFiles, r.added);
             QCOMPARE(c->removedFiles, r.removed);
         }
-        QStringList grown;
-        for (const auto& [path, size] : after) {
-            const quint64 was = before.contains(path) ? before.at(path) : 0;
-            if (size > was)
-                grown << QStringLiteral("\\%1 %2 %3")
-                             .arg(QString::fromStdString(path).replace('/', '\\'))
-                             .arg(was)
-                             .arg(size);
-        }
         QStringList listed = Files(g);
         listed.sort();
-        grown.sort();
-        QCOMPARE(listed, grown);
+        QCOMPARE(listed, dovrane::test::ExpectedGrownFiles(before, after));
     }
 };
 
