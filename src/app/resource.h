@@ -17,6 +17,7 @@ constexpr int kIdDuplicateFiles = 32786;
 constexpr int kIdOverview = 32787;
 constexpr int kIdDatabases = 32789;
 constexpr int kIdIdenticalFiles = 32790;  // beyond the handheld: Duplicate Files by content
+constexpr int kIdKeepHistory = 32791;     // beyond the handheld: a snapshot after each scan
 constexpr int kIdToolsMenu = 106;
 constexpr int kIdAppAbout = 57664;
 constexpr int kIdHelp = 57670;

@@ -131,6 +131,9 @@ int RunWindow(int& argc, char** argv, const Options& options) {
                   .profile = &profile,
                   .pace = std::chrono::milliseconds(options.paceMs),
                   .pieShown = {}};
+    // A screenshot is no scan of the user's: it keeps no history.
+    if (options.screenshot.isEmpty())
+        start.view.historyRoot = QFileInfo(options.deviceRoot).absoluteFilePath();
     start.firstView = ViewNamed(options.view);
     if (options.size)
         start.clientSize = *options.size;

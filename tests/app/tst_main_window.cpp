@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(MenuTexts(tools->menu()),
                  (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
                               "Identical Files...", "Databases...", "", "Parent Folder",
-                              "Preferences...", "", "Refresh"}));
+                              "Preferences...", "Keep History", "", "Refresh"}));
     }
 
     void viewCommands() {
