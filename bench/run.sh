@@ -7,7 +7,8 @@
 # before each run). Prints medians, ratios to the floor, seconds per million entries and
 # peak memory per entry above each tool's idle size. Then one folder of 200,000 files.
 #   bench/run.sh [FOLDERS FILES]     (default 30000 300000; 1000000 9000000: 10 million)
-# BENCH_TARGETS="tree" leaves out /usr; BENCH_COLD=0 the cold-cache runs.
+# BENCH_TARGETS="tree" leaves out /usr; BENCH_COLD=0 the cold-cache runs; BENCH_SCANFILES=0
+# the export and import rows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folders=${1:-30000}
@@ -124,6 +125,45 @@ for target in "${targets[@]}"; do
         python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" best-floor
     fi
 done
+
+# Scan files beside ncdu's: export as the folders report walks plus the bytes written, and
+# import of our file and of ncdu's against ncdu reading its own. BENCH_SCANFILES=0 skips it.
+if [ "${BENCH_SCANFILES:-1}" != 0 ]; then
+    entries=$("$work/floor" "$tree" | cut -d' ' -f1)
+    ours="$work/ours.json" theirs="$work/ncdu.json"
+    "$dovrane" --export "$ours" "$tree"
+    ncdu -0 -o "$theirs" "$tree"
+    echo
+    echo "== scan files of $tree, warm cache ($(du -h "$ours" | cut -f1) ours," \
+        "$(du -h "$theirs" | cut -f1) ncdu's; $(uptime | sed 's/.*load/load/'))"
+    scan_commands() {
+        cat <<CMDS
+floor|$work/floor $tree
+dovrane folders|$dovrane --report folders $tree
+dovrane --export|$dovrane --export $work/out.json $tree
+ncdu -o|ncdu -0 -o $work/out-ncdu.json $tree
+dovrane --import ours, folders|$dovrane --import $ours --report folders
+dovrane --import ncdu's, folders|$dovrane --import $theirs --report folders
+ncdu -f -o|ncdu -0 -f $theirs -o /dev/null
+CMDS
+    }
+    : >"$work/memory.txt"
+    while IFS='|' read -r name command; do
+        # Idle: the same program on an empty folder, or on an empty scan.
+        case $name in
+        *--import*) printf '[1,2,{},[{"name":"/"}]]' >"$work/empty.json"
+            idle="$dovrane --import $work/empty.json --report folders" ;;
+        ncdu\ -f*) ncdu -0 -o "$work/empty.json" "$empty"
+            idle="ncdu -0 -f $work/empty.json -o /dev/null" ;;
+        *) idle="${command% "$tree"} $empty" ;;
+        esac
+        echo "$name|$(peak $command)|$(peak $idle)" >>"$work/memory.txt"
+    done < <(scan_commands)
+    runs=5
+    [ "$entries" -ge 1000000 ] && runs=2
+    scan_commands | python3 bench/timer.py --runs "$runs" --export "$work/times.json"
+    python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" floor
+fi
 
 echo
 echo "== one folder of 200,000 files, warm cache"

@@ -36,6 +36,10 @@ _dovrane_storage_analyzer() {
             _filedir
             return
             ;;
+        --export | --import)
+            _filedir
+            return
+            ;;
         --path | --type | --slices | --pace-ms | --threads | --size | --scale | --dialog | --history-limit)
             return
             ;;
@@ -45,7 +49,7 @@ _dovrane_storage_analyzer() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--report --path --type --slices --format --pace-ms --network
-            --object-store --threads --screenshot --view --dialog --size --scale --timing --since --by --snapshot --list-history --history-limit
+            --object-store --export --import --threads --screenshot --view --dialog --size --scale --timing --since --by --snapshot --list-history --history-limit
             --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return

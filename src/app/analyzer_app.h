@@ -8,6 +8,13 @@
 #include "app/cmd_target.h"
 #include "app/main_view.h"
 
+namespace dovrane::platform {
+class Device;
+}
+namespace dovrane::engine {
+class ImportDevice;
+}
+
 namespace dovrane::app {
 
 class CDovraneStorageAnalyzerDoc;
@@ -15,6 +22,7 @@ class CMainFrame;
 
 struct AppStart {
     MainViewSetup view;
+    QString scanTitle;  // for an imported scan: which one, for the window's title
     CDovraneStorageAnalyzerView::View firstView = CDovraneStorageAnalyzerView::kOverview;
     QSize clientSize{240, 320};  // device-independent pixels of the frame's client area
 };
@@ -35,16 +43,29 @@ public:
     bool OnCmdMsg(int id) override;
     // Runs the About box modally.
     void OnAppAbout();
+    // File > Open Scan...: a scan file becomes the device; one that cannot be read is named
+    // in a message box and the window keeps what it shows.
+    void OnOpenScan();
+    // File > Save Scan As...: the device's scan, written to a file.
+    void OnSaveScan();
 
     CMainFrame* mainFrame() const { return m_frame.get(); }
     CDovraneStorageAnalyzerView* mainView() const;
     CDovraneStorageAnalyzerDoc* document() const { return m_document.get(); }
 
 private:
+    // A main view on `device`, in place of the one shown (the first, when none is).
+    void ShowDevice(platform::Device* device, CDovraneStorageAnalyzerView::View view,
+                    const QString& scanTitle);
+
     AppStart m_start;
+    std::unique_ptr<platform::Device> m_scan;  // a scan opened in the window
     std::unique_ptr<CDovraneStorageAnalyzerDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
 };
+
+// "FOLDER, TIME": which scan an imported device is, for the window's title.
+QString ScanTitle(const engine::ImportDevice& scan);
 
 // Once per process: the Tahoma face, the application's name, icon and dialog font.
 void PrepareApplication();

@@ -1,13 +1,20 @@
 #include "app/cli.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 
 #include "app/command_line.h"
 #include "app/history_commands.h"
 #include "app/reports.h"
+#include "engine/file_list.h"
+#include "engine/scan_export.h"
+#include "engine/scan_import.h"
 #include "engine/settings.h"
+#include "platform/device_path.h"
 #include "platform/host_device.h"
+#include "platform/name_codec.h"
+#include "platform/scan_file.h"
 
 namespace dovrane::app {
 namespace {
@@ -37,6 +44,84 @@ std::optional<QString> DeviceRootError(const QString& deviceRoot) {
     return std::nullopt;
 }
 
+bool NeedsHostFiles(const QString& report) {
+    return report == u"identical" || report == u"databases";
+}
+
+OpenedDevice OpenDevice(const Options& options) {
+    OpenedDevice opened;
+    if (!options.importFile.isEmpty()) {
+        engine::ImportResult imported = engine::ImportScanFile(options.importFile);
+        if (!imported.device) {
+            opened.error = imported.error;
+            return opened;
+        }
+        opened.imported = imported.device.get();
+        opened.device = std::move(imported.device);
+        return opened;
+    }
+    if (const auto error = DeviceRootError(options.deviceRoot)) {
+        opened.error = *error;
+        return opened;
+    }
+    auto host = std::make_unique<platform::HostDevice>(
+        QFileInfo(options.deviceRoot).absoluteFilePath(),
+        platform::HostDeviceOptions{.enterNetworkFileSystems = options.network});
+    if (!host->ok()) {
+        opened.error = QStringLiteral("cannot open device root %1").arg(host->errorText());
+        return opened;
+    }
+    opened.device = std::move(host);
+    return opened;
+}
+
+std::optional<QString> ExportDevice(const Options& options, const OpenedDevice& opened) {
+    QString start = QStringLiteral("\\");
+    if (options.path) {
+        const auto resolved = engine::ResolveFolderPath(*opened.device, *options.path);
+        if (!resolved)
+            return QStringLiteral("no folder '%1' on the device").arg(*options.path);
+        start = *resolved;
+    }
+    engine::WalkControl control;
+    control.pace = std::chrono::milliseconds(options.paceMs);
+    control.threads = options.threads > 0 ? options.threads : engine::DefaultWalkThreads();
+    return SaveScan(*opened.device, start, options.exportFile, control);
+}
+
+engine::ScanHeader ExportHeader(platform::Device& device, QStringView start) {
+    engine::ScanHeader header;
+    const auto* imported = dynamic_cast<const engine::ImportDevice*>(&device);
+    if (!imported) {
+        header.rootName = QFile::encodeName(device.hostPath(start));
+        if (header.rootName.isEmpty())
+            header.rootName = "/";
+        header.timestamp = QDateTime::currentSecsSinceEpoch();
+        return header;
+    }
+    // A scan written again keeps its folder and the time it was made.
+    header.rootName = imported->header().rootName;
+    header.timestamp = imported->header().timestamp;
+    for (const QString& part : platform::SplitDevicePath(start)) {
+        if (!header.rootName.endsWith('/'))
+            header.rootName += '/';
+        header.rootName += QByteArray::fromStdString(platform::EncodeDeviceName(part).value_or(""));
+    }
+    return header;
+}
+
+std::optional<QString> SaveScan(platform::Device& device, QStringView start, const QString& file,
+                                const engine::WalkControl& control) {
+    QString error;
+    const auto out = platform::ScanOutput::open(file, error);
+    if (!out)
+        return error;
+    if (!engine::ExportScan(device, start, ExportHeader(device, start), *out, control) ||
+        !out->finish())
+        return out->error().isEmpty() ? QStringLiteral("the scan was stopped") : out->error();
+    return std::nullopt;
+}
+
 CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile) {
     ParsedCommandLine parsed = ParseCommandLine(arguments);
     if (parsed.exitCode) {
@@ -47,18 +132,25 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
     Options& options = parsed.options;
     if (options.listHistory)
         return Finish(ListHistory(options));
-    if (const auto error = DeviceRootError(options.deviceRoot))
-        return {2, {}, ErrorLine(*error)};
-    platform::HostDevice device(QFileInfo(options.deviceRoot).absoluteFilePath(),
-                                {.enterNetworkFileSystems = options.network});
-    if (!device.ok())
-        return {
-            2, {}, ErrorLine(QStringLiteral("cannot open device root %1").arg(device.errorText()))};
+    OpenedDevice opened = OpenDevice(options);
+    if (!opened.device)
+        return {2, {}, ErrorLine(opened.error)};
+    platform::Device& device = *opened.device;
 
+    if (!options.exportFile.isEmpty()) {
+        const auto error = ExportDevice(options, opened);
+        return error ? CliResult{1, {}, ErrorLine(*error)} : CliResult{};
+    }
     // The window arrives with the user-interface layers; until then the folders report
     // stands in for it.
     if (options.report.isEmpty() && !options.snapshot)
         options.report = QStringLiteral("folders");
+    if (opened.imported && NeedsHostFiles(options.report))
+        return {2,
+                {},
+                ErrorLine(QStringLiteral("--report %1 needs the files themselves, which "
+                                         "an imported scan has not")
+                              .arg(options.report))};
 
     const qint64 scanTime = QDateTime::currentSecsSinceEpoch();
     CliResult done;

@@ -125,6 +125,10 @@ QString UsageText() {
                "~/.mozilla,\n"
                "                      ~/.thunderbird)\n"
                "  --threads N         most threads that read folders, 1 to 64 (default: 16)\n"
+               "  --export FILE       write the scan of the root (or --path) to FILE in ncdu's\n"
+               "                      JSON format; - for standard output; .gz, .zst compress\n"
+               "  --import FILE       show or report on a scan FILE (ncdu's JSON format, also\n"
+               "                      gzip or zstd) instead of a folder; - for standard input\n"
                "  --screenshot FILE   draw the window into a PNG file instead of opening it\n"
                "  --view VIEW         the first view: overview, explorer, folder, filetype\n"
                "  --dialog NAME       with --screenshot, draw the dialog NAME over the window\n"
@@ -184,7 +188,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         }
         const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--type" ||
                                arg == u"--slices" || arg == u"--format" || arg == u"--pace-ms" ||
-                               arg == u"--threads" || arg == u"--object-store";
+                               arg == u"--threads" || arg == u"--object-store" ||
+                               arg == u"--export" || arg == u"--import";
         if (withValue) {
             const auto value = takeValue();
             if (!value)
@@ -200,6 +205,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 if (value->isEmpty())
                     return fail(QStringLiteral("--object-store needs a folder"));
                 o.objectStores.append(*value);
+            } else if (arg == u"--export" || arg == u"--import") {
+                if (value->isEmpty())
+                    return fail(arg + QStringLiteral(" needs a file name (- for a stream)"));
+                (arg == u"--export" ? o.exportFile : o.importFile) = *value;
             } else if (arg == u"--type") {
                 o.type = *value;
             } else if (arg == u"--slices") {
@@ -248,6 +257,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             haveRoot = true;
         }
     }
+    if (!o.importFile.isEmpty() && haveRoot)
+        return fail(QStringLiteral("--import and a device root exclude each other"));
+    if (!o.exportFile.isEmpty() && (!o.report.isEmpty() || !o.screenshot.isEmpty()))
+        return fail(QStringLiteral("--export writes the scan: not with --report or --screenshot"));
     if (o.report == u"type-files" && !o.type)
         return fail(QStringLiteral("--report type-files needs --type TYPE"));
     if (!o.dialog.isEmpty() && o.screenshot.isEmpty())

@@ -21,6 +21,8 @@ struct Options {
     int threads = 0;  // --threads: walk threads, 0 for the default
     bool network = false;
     QStringList objectStores;  // --object-store DIR, repeatable: replaces the default folders
+    QString exportFile;        // --export FILE ("-": stdout): write the scan, no report
+    QString importFile;        // --import FILE ("-": stdin): the scan is the device
     // The window's options.
     QString screenshot;           // --screenshot FILE: draw the window into a PNG and end
     QString view;                 // --view: the first view; empty for the Overview

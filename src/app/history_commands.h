@@ -24,18 +24,20 @@ struct EarlierScan {
 
 // Reads a scan file (plain or compressed); empty with a reason when it cannot be read.
 std::optional<EarlierScan> ReadScanFile(const QString& path, QString* error);
-// Writes the scan of the whole device to `path`, compressed, feeding `summary` on the way.
+// Writes the scan of the whole device made at `time` to `path` (compressed by its name),
+// feeding `summary` on the way. An imported scan keeps its own time.
 bool WriteScanFile(platform::Device& device, const QString& path, engine::SnapshotSummary& summary,
-                   const engine::WalkControl& control, QString* error);
+                   engine::WalkControl control, qint64 time, QString* error);
 
-// The device root as the history names it: an absolute host path.
-QString HistoryDeviceRoot(const Options& options);
+// The device root as the history names it: an absolute host path, the scanned folder for an
+// imported scan.
+QString HistoryDeviceRoot(const Options& options, const platform::Device* device);
 
-// The scan --since names: a file, or the newest readable snapshot of the device root at
+// The scan --since names: a file, or the newest readable snapshot of `root` at
 // or before the time it gives (unreadable ones are skipped with a note). Empty with
 // `failure` set when there is none.
-std::optional<EarlierScan> OpenEarlierScan(const Options& options, qint64 now, QStringList& notes,
-                                           ReportResult& failure);
+std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString& root, qint64 now,
+                                           QStringList& notes, ReportResult& failure);
 
 // The growth report of `context.device` against `then`.
 ReportResult GrowthReportAgainst(const ReportContext& context, platform::Device& then,

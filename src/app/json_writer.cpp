@@ -94,6 +94,12 @@ JsonWriter& JsonWriter::value(quint64 number) {
     return *this;
 }
 
+JsonWriter& JsonWriter::value(bool flag) {
+    separate();
+    m_out += flag ? "true" : "false";
+    return *this;
+}
+
 JsonWriter& JsonWriter::null() {
     separate();
     m_out += "null";

@@ -23,6 +23,7 @@ public:
     JsonWriter& value(qint64 number);
     JsonWriter& value(int number) { return value(static_cast<qint64>(number)); }
     JsonWriter& value(double number);  // shortest text that reads back the same
+    JsonWriter& value(bool flag);
     JsonWriter& null();
 
     // The document as UTF-8, with a final newline.

@@ -93,6 +93,9 @@ bool CMainFrame::OnCreate() {
     }
 
     auto* fileMenu = new QMenu(this);
+    fileMenu->addAction(AddCommand(kIdOpenScan, QStringLiteral("Open Scan...")));
+    fileMenu->addAction(AddCommand(kIdSaveScan, QStringLiteral("Save Scan As...")));
+    fileMenu->addSeparator();
     fileMenu->addAction(AddCommand(kIdExit, QStringLiteral("E&xit")));
     fileMenu->addSeparator();
     fileMenu->addAction(AddCommand(kIdExplorerView, QStringLiteral("Explorer View"), true));

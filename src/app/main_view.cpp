@@ -12,6 +12,7 @@
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
 #include "dialogs/preferences_dlg.h"
+#include "engine/scan_import.h"
 #include "engine/text.h"
 #include "platform/message_box.h"
 #include "platform/object_store.h"
@@ -177,6 +178,11 @@ bool CDovraneStorageAnalyzerView::OnUpdateCmdUI(int id, CCmdUI& ui) const {
             return true;
         case kIdRefresh:
             ui.Enable(m_nCurrentView != kExplorerView);
+            return true;
+        case kIdIdenticalFiles:
+        case kIdDatabases:
+            // They read the files themselves, which an imported scan has not.
+            ui.Enable(!dynamic_cast<const engine::ImportDevice*>(m_device));
             return true;
         case kIdKeepHistory:
             ui.SetCheck(m_keepHistory);
@@ -362,7 +368,8 @@ void CDovraneStorageAnalyzerView::OnKeepHistory() {
 
 void CDovraneStorageAnalyzerView::KeepSnapshot() {
     // One at a time: a scan that ends while the last snapshot is still written adds none.
-    if (!m_keepHistory || m_historyRoot.isEmpty() || !m_device || m_snapshotRunning)
+    if (!m_keepHistory || m_historyRoot.isEmpty() || !m_device || m_snapshotRunning ||
+        dynamic_cast<const engine::ImportDevice*>(m_device))
         return;
     if (m_snapshot.joinable())
         m_snapshot.join();

@@ -42,6 +42,8 @@ ReportResult FoldersReport(const ReportContext& context) {
     JsonWriter json;
     json.beginObject();
     json.key(u"path").value(engine::BuildFolderPath(folder));
+    if (folder->readError)
+        json.key(u"read_error").value(true);
     json.key(u"total_bytes").value(folder->totalSize);
     json.key(u"files_bytes").value(folder->filesSize);
     json.key(u"other_bytes").value(folder->otherSize);
@@ -54,6 +56,8 @@ ReportResult FoldersReport(const ReportContext& context) {
         json.key(u"size").value(engine::SizeText(child->totalSize));
         json.key(u"fol_pct").value(engine::ShareText(child->totalSize, folder->totalSize));
         json.key(u"tot_pct").value(engine::ShareText(child->totalSize, rootTotal));
+        if (child->readError)
+            json.key(u"read_error").value(true);
         json.endObject();
     }
     json.endArray();

@@ -1,17 +1,22 @@
 // --report growth, --list-history and --snapshot: the scan history on the command line.
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "app/cli.h"
 #include "app/history_commands.h"
 #include "app/json_writer.h"
 #include "app/report_kinds.h"
 #include "engine/folder_tree.h"
 #include "engine/growth.h"
 #include "engine/history_rules.h"
+#include "engine/scan_export.h"
+#include "engine/scan_import.h"
 #include "engine/text.h"
 #include "platform/history_store.h"
+#include "platform/scan_file.h"
 
 namespace dovrane::app {
 
@@ -21,6 +26,36 @@ using engine::GrowthNode;
 namespace {
 
 constexpr qint64 kDaySeconds = 86400;
+
+// Feeds one walk to two sinks: a snapshot's file and its summary.
+class TeeSink final : public engine::WalkSink {
+public:
+    TeeSink(engine::WalkSink& first, engine::WalkSink& second) : m_a(first), m_b(second) {}
+    void enterFolder(std::string_view name, const platform::FindData& entry) override {
+        m_a.enterFolder(name, entry);
+        m_b.enterFolder(name, entry);
+    }
+    void file(std::string_view name, const platform::FindData& entry, bool counted) override {
+        m_a.file(name, entry, counted);
+        m_b.file(name, entry, counted);
+    }
+    void leaveFolder() override {
+        m_a.leaveFolder();
+        m_b.leaveFolder();
+    }
+    void folderState(platform::FolderState state) override {
+        m_a.folderState(state);
+        m_b.folderState(state);
+    }
+    void entryDetail(const platform::EntryDetail& detail) override {
+        m_a.entryDetail(detail);
+        m_b.entryDetail(detail);
+    }
+
+private:
+    engine::WalkSink& m_a;
+    engine::WalkSink& m_b;
+};
 
 QString TimeText(qint64 seconds) {
     return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
@@ -161,27 +196,47 @@ std::optional<qint64> LatestFor(const QString& when, qint64 now) {
 }  // namespace
 
 std::optional<EarlierScan> ReadScanFile(const QString& path, QString* error) {
-    Q_UNUSED(path);
-    *error = QStringLiteral("scan files cannot be read by this build");
-    return std::nullopt;
+    engine::ImportResult imported = engine::ImportScanFile(path);
+    if (!imported.device) {
+        *error = imported.error;
+        return std::nullopt;
+    }
+    EarlierScan scan;
+    scan.time = imported.device->header().timestamp;
+    scan.device = std::move(imported.device);
+    return scan;
 }
 
 bool WriteScanFile(platform::Device& device, const QString& path, engine::SnapshotSummary& summary,
-                   const engine::WalkControl& control, QString* error) {
-    Q_UNUSED(device);
-    Q_UNUSED(path);
-    Q_UNUSED(summary);
-    Q_UNUSED(control);
-    *error = QStringLiteral("scan files cannot be written by this build");
+                   engine::WalkControl control, qint64 time, QString* error) {
+    const auto out = platform::ScanOutput::open(path, *error);
+    if (!out)
+        return false;
+    engine::ScanHeader header = ExportHeader(device, u"\\");
+    if (!dynamic_cast<const engine::ImportDevice*>(&device))
+        header.timestamp = time;
+    engine::ScanWriter writer(*out, header, device.findFile(u"\\"));
+    TeeSink both(writer, summary);
+    control.details = true;
+    std::atomic<bool> running{true};
+    if (!control.scanning) {
+        control.scanning = &running;
+        writer.stopOnFailure = &running;
+    }
+    if (engine::WalkTree(device, u"\\", both, control) && writer.ok() && out->finish())
+        return true;
+    *error = out->error().isEmpty() ? QStringLiteral("the snapshot was stopped") : out->error();
     return false;
 }
 
-QString HistoryDeviceRoot(const Options& options) {
+QString HistoryDeviceRoot(const Options& options, const platform::Device* device) {
+    if (const auto* imported = dynamic_cast<const engine::ImportDevice*>(device))
+        return QFile::decodeName(imported->header().rootName);
     return QFileInfo(options.deviceRoot).absoluteFilePath();
 }
 
-std::optional<EarlierScan> OpenEarlierScan(const Options& options, qint64 now, QStringList& notes,
-                                           ReportResult& failure) {
+std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString& root, qint64 now,
+                                           QStringList& notes, ReportResult& failure) {
     const QString& when = options.since;
     if (QFileInfo(when).isFile()) {
         QString error;
@@ -205,7 +260,6 @@ std::optional<EarlierScan> OpenEarlierScan(const Options& options, qint64 now, Q
         failure = {2, {}, error};
         return std::nullopt;
     }
-    const QString root = HistoryDeviceRoot(options);
     for (const platform::SnapshotRecord& r : store.list(root, &notes)) {
         if (r.time > *latest)
             continue;
@@ -240,10 +294,13 @@ ReportResult GrowthReportAgainst(const ReportContext& context, platform::Device&
 }
 
 ReportResult GrowthReport(const ReportContext& context) {
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    // An imported scan is compared as of its own time.
+    const auto* imported = dynamic_cast<const engine::ImportDevice*>(&context.device);
+    const qint64 now = imported ? imported->header().timestamp : QDateTime::currentSecsSinceEpoch();
     QStringList notes;
     ReportResult failure;
-    auto then = OpenEarlierScan(context.options, now, notes, failure);
+    auto then = OpenEarlierScan(
+        context.options, HistoryDeviceRoot(context.options, &context.device), now, notes, failure);
     ReportResult result =
         then ? GrowthReportAgainst(context, *then->device, then->time, now) : failure;
     result.notes = notes;
@@ -256,7 +313,7 @@ ReportResult ListHistory(const Options& options) {
     if (!store.open(&error))
         return {2, {}, error};
     QStringList notes;
-    const auto snapshots = store.list(HistoryDeviceRoot(options), &notes);
+    const auto snapshots = store.list(HistoryDeviceRoot(options, nullptr), &notes);
     ReportResult result;
     result.notes = notes;
     if (options.format == ReportFormat::Text) {
@@ -290,11 +347,11 @@ ReportResult KeepSnapshot(const Options& options, platform::Device& device,
     if (!store.open(&error))
         return {1, {}, error};
     ReportResult result;
-    const QString root = HistoryDeviceRoot(options);
+    const QString root = HistoryDeviceRoot(options, &device);
     const auto previous = store.list(root, &result.notes);
     const QString partial = store.partialPath();
     engine::SnapshotSummary summary;
-    if (!WriteScanFile(device, partial, summary, control, &error)) {
+    if (!WriteScanFile(device, partial, summary, control, scanTime, &error)) {
         store.abandon(partial);
         return {1, {}, error, result.notes};
     }

@@ -13,6 +13,7 @@ struct ReportContext {
     platform::Device& device;
     engine::Settings settings;
     engine::WalkControl control;
+    quint64 unreadable = 0;  // folders the report's walks could not read
 };
 
 // "slices": the chart's slices in order, each named after its entry ("\"Other\"" for the

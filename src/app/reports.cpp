@@ -46,7 +46,8 @@ QStringList ReportKinds() {
 
 ReportResult RunReport(const Options& options, platform::Device& device,
                        const engine::Settings& settings) {
-    ReportContext context{options, device, settings, {}};
+    ReportContext context{options, device, settings, {}, 0};
+    context.control.unreadable = &context.unreadable;
     if (options.slices)
         context.settings.numberOfSlices = *options.slices;
     context.control.pace = std::chrono::milliseconds(options.paceMs);
@@ -54,7 +55,14 @@ ReportResult RunReport(const Options& options, platform::Device& device,
     const auto it = Runners().find(options.report);
     if (it == Runners().end())
         return {2, {}, QStringLiteral("unknown report '%1'").arg(options.report)};
-    return it->second(context);
+    ReportResult result = it->second(context);
+    // Every JSON report opens with the count, whatever it walked: scripts find it in one place.
+    if (result.exitCode == 0 && options.format == ReportFormat::Json &&
+        result.output.startsWith('{'))
+        result.output.insert(1, QByteArray("\"unreadable_folders\": ") +
+                                    QByteArray::number(context.unreadable) +
+                                    (result.output.startsWith("{}") ? "" : ", "));
+    return result;
 }
 
 void WriteSlices(JsonWriter& json, const std::vector<charts::SliceSpec>& chart,

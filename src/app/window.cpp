@@ -100,8 +100,9 @@ bool SaveScreenshot(CMainFrame& frame, const QString& file) {
 
 int RunWindow(int& argc, char** argv, const Options& options) {
     // The user's own mistake is named first, before any complaint about the display.
-    if (const auto error = DeviceRootError(options.deviceRoot))
-        return Fail(2, *error);
+    OpenedDevice opened = OpenDevice(options);
+    if (!opened.device)
+        return Fail(2, opened.error);
     const bool screenshot = !options.screenshot.isEmpty();
     if (!screenshot && !platform::HaveDisplay())
         return Fail(2, QStringLiteral("no display to open the window on (see --report and "
@@ -116,10 +117,6 @@ int RunWindow(int& argc, char** argv, const Options& options) {
             QStringLiteral("unknown dialog '%1' (one of: %2)").arg(options.dialog, DialogNames()));
 
     platform::SetObjectStoreFolders(options.objectStores);
-    platform::HostDevice device(QFileInfo(options.deviceRoot).absoluteFilePath(),
-                                {.enterNetworkFileSystems = options.network});
-    if (!device.ok())
-        return Fail(2, QStringLiteral("cannot open device root %1").arg(device.errorText()));
 
     platform::Profile profile;
     engine::Settings settings = engine::ReadSettings(profile);
@@ -127,14 +124,16 @@ int RunWindow(int& argc, char** argv, const Options& options) {
         settings.numberOfSlices = *options.slices;
     AppStart start;
     start.view = {.settings = settings,
-                  .device = &device,
+                  .device = opened.device.get(),
                   .profile = &profile,
                   .pace = std::chrono::milliseconds(options.paceMs),
                   .pieShown = {}};
-    // A screenshot is no scan of the user's: it keeps no history.
-    if (options.screenshot.isEmpty())
+    // A screenshot or an imported scan is no scan of the user's: it keeps no history.
+    if (options.screenshot.isEmpty() && !opened.imported)
         start.view.historyRoot = QFileInfo(options.deviceRoot).absoluteFilePath();
     start.firstView = ViewNamed(options.view);
+    if (opened.imported)
+        start.scanTitle = ScanTitle(*opened.imported);
     if (options.size)
         start.clientSize = *options.size;
     if (options.timing)

@@ -10,6 +10,7 @@
 #include "dialogs/hold_list_ctrl.h"
 #include "dialogs/modal.h"
 #include "engine/file_list.h"
+#include "engine/scan_import.h"
 #include "platform/device.h"
 #include "platform/message_box.h"
 #include "platform/shell.h"
@@ -93,8 +94,8 @@ void CFileOperations::OnContextMenu(QPoint point) {
         return action;
     };
     QAction* open = add(QStringLiteral("Open"), kIdOpen);
-    add(QStringLiteral("Delete"), kIdDelete);
-    add(QStringLiteral("Move to Trash"), kIdMoveToTrash);
+    QAction* remove = add(QStringLiteral("Delete"), kIdDelete);
+    QAction* trash = add(QStringLiteral("Move to Trash"), kIdMoveToTrash);
     QAction* properties = add(QStringLiteral("Properties"), kIdProperties);
     menu.addSeparator();
     add(QStringLiteral("Select All"), kIdSelectAll);
@@ -102,12 +103,24 @@ void CFileOperations::OnContextMenu(QPoint point) {
         open->setEnabled(false);
         properties->setEnabled(false);
     }
+    if (ScanOnly()) {
+        for (QAction* action : {open, remove, trash}) {
+            action->setEnabled(false);
+            action->setToolTip(QStringLiteral("An imported scan has no files to open or remove"));
+        }
+    }
     if (QAction* chosen = RunPopupMenu(menu, m_list->viewport()->mapToGlobal(point));
         chosen && chosen->isEnabled())
         OnCommand(chosen->data().toInt());
 }
 
+bool CFileOperations::ScanOnly() const {
+    return dynamic_cast<const engine::ImportDevice*>(m_device) != nullptr;
+}
+
 void CFileOperations::OnCommand(int id) {
+    if (ScanOnly() && (id == kIdOpen || id == kIdDelete || id == kIdMoveToTrash))
+        return;
     switch (id) {
         case kIdOpen:
             OnOpen();

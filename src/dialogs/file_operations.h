@@ -80,6 +80,8 @@ public:
     QString RowPath(int row) const;
 
 private:
+    // The device is an imported scan: nothing to open, delete or trash.
+    bool ScanOnly() const;
     void RemoveSelected(bool toTrash);
     const engine::FileRecord& Record(int row) const;
 

@@ -95,6 +95,10 @@ public:
             current().node->filesSize += entry.size;
     }
 
+    void folderState(platform::FolderState state) override {
+        current().node->readError = state == platform::FolderState::Unreadable;
+    }
+
     void leaveFolder() override {
         Open& open = current();
         FolderNode* node = open.node;

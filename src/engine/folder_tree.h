@@ -32,6 +32,7 @@ struct FolderNode {
     const char* nameBytes = nullptr;  // host bytes, in the tree's pool
     quint16 nameLength = 0;
     Kind kind = Kind::Folder;
+    bool readError = false;        // could not be read (whole): counted as empty, or as far as read
     quint32 count = 0;             // entries of each of the three child arrays
     FolderNode** lists = nullptr;  // children, then childrenBySize, then childrenByName
     FolderNode* parent = nullptr;  // null for the root

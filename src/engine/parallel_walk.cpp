@@ -225,10 +225,16 @@ private:
             node->folder = m_device.openFolder(m_startPath);
         } else {
             node->folder = m_device.openChild(*node->parent->folder, node->name);
+            if (!node->folder)
+                node->listing.state = m_device.whyNotOpened(*node->parent->folder, node->name);
             release(node->parent);
         }
         if (node->folder)
-            m_device.read(*node->folder, node->listing, platform::ReadDetail::ForWalk);
+            m_device.read(
+                *node->folder, node->listing,
+                m_control.details ? platform::ReadDetail::Export : platform::ReadDetail::ForWalk);
+        else if (!node->parent)
+            node->listing.state = platform::FolderState::Unreadable;
         if (check) {
             // One count a check: whatever the thread read since its last one, this folder or
             // those it did not check, is recent disk work.

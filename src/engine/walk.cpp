@@ -27,7 +27,7 @@ public:
         : m_device(device), m_startPath(startPath), m_sink(sink), m_control(control) {}
 
     bool run() {
-        return arrive(m_device.openFolder(m_startPath)) &&
+        return arrive(m_device.openFolder(m_startPath), platform::FolderState::Unreadable) &&
                ReplayWalk(*this, m_sink, m_control, m_links);
     }
 
@@ -36,7 +36,10 @@ public:
     const Listing& listing() const { return m_levels[m_depth - 1].listing; }
     size_t& cursor() { return m_levels[m_depth - 1].next; }
     bool descend(std::string_view name) {
-        return arrive(m_device.openChild(*m_levels[m_depth - 1].folder, name));
+        platform::Folder& parent = *m_levels[m_depth - 1].folder;
+        auto child = m_device.openChild(parent, name);
+        const auto why = child ? platform::FolderState::Read : m_device.whyNotOpened(parent, name);
+        return arrive(std::move(child), why);
     }
     void ascend() { m_levels[--m_depth].folder.reset(); }
 
@@ -48,8 +51,8 @@ private:
     };
 
     // Entering a folder: show it, pause, read it. A folder that could not be opened is
-    // entered and left at once, as an empty one.
-    bool arrive(std::unique_ptr<platform::Folder> folder) {
+    // entered and left at once, as an empty one, with `whyNot` as its state.
+    bool arrive(std::unique_ptr<platform::Folder> folder, platform::FolderState whyNot) {
         if (!Arrive(m_control, [this] { return currentPath(); }))
             return false;
         if (m_levels.size() == m_depth)
@@ -59,7 +62,11 @@ private:
         level.next = 0;
         level.folder = std::move(folder);
         if (level.folder)
-            m_device.read(*level.folder, level.listing);
+            m_device.read(
+                *level.folder, level.listing,
+                m_control.details ? platform::ReadDetail::Export : platform::ReadDetail::Full);
+        else
+            level.listing.state = whyNot;
         if (m_depth > kOpenLevels && m_levels[m_depth - kOpenLevels - 1].folder)
             m_device.park(*m_levels[m_depth - kOpenLevels - 1].folder);
         return true;

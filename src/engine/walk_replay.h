@@ -43,8 +43,21 @@ bool Arrive(const WalkControl& control, PathOf path) {
 // The per-entry logic of every walk, written once. `Frames` holds the folders being walked
 // and supplies, for the innermost: `listing()`, its `cursor()` (next entry), `descend(name)`
 // into the sub-folder just announced (false: stop), and `ascend()` when it is done.
+// Tells the sink, and the control's count, about a folder just arrived in that was not read
+// whole.
+inline void ReportFolderState(const platform::Listing& listing, WalkSink& sink,
+                              const WalkControl& control) {
+    if (listing.state == platform::FolderState::Read)
+        return;
+    sink.folderState(listing.state);
+    if (control.unreadable && listing.state == platform::FolderState::Unreadable)
+        ++*control.unreadable;
+}
+
 template <typename Frames>
 bool ReplayWalk(Frames& frames, WalkSink& sink, const WalkControl& control, FirstLinks& links) {
+    if (!frames.empty())
+        ReportFolderState(frames.listing(), sink, control);
     while (!frames.empty()) {
         const platform::Listing& listing = frames.listing();
         size_t& cursor = frames.cursor();
@@ -53,12 +66,15 @@ bool ReplayWalk(Frames& frames, WalkSink& sink, const WalkControl& control, Firs
             sink.leaveFolder();
             continue;
         }
+        if (!listing.details.empty())
+            sink.entryDetail(listing.details[cursor]);
         const platform::FindData& entry = listing.entries[cursor++];
         const std::string_view name = listing.nameOf(entry);
         if (entry.isFolder()) {
             sink.enterFolder(name, entry);
             if (!frames.descend(name))
                 return false;
+            ReportFolderState(frames.listing(), sink, control);
         } else {
             if (control.progress)
                 control.progress->files.fetch_add(1, std::memory_order_relaxed);

@@ -41,6 +41,10 @@ struct WalkControl {
     // while the disk is read); 1 walks on the caller's thread alone, as does any paced
     // walk. The sink sees the same sequence either way.
     int threads = 1;
+    // Each entry's blocks and time for the sink's entryDetail: an export asks for them.
+    bool details = false;
+    // Counts the folders the walk could not read (not those it chose not to enter).
+    quint64* unreadable = nullptr;
 
     bool stopped() const { return scanning && !scanning->load(std::memory_order_relaxed); }
 };
@@ -56,6 +60,12 @@ public:
     virtual void file(std::string_view hostName, const platform::FindData& entry, bool counted) = 0;
     // The current folder is complete (the start folder too); its parent becomes current.
     virtual void leaveFolder() = 0;
+    // The current folder was not read whole, or not entered, for `state`: said once, right
+    // after it became current (the start folder too), before any of its entries.
+    virtual void folderState(platform::FolderState /*state*/) {}
+    // With WalkControl::details: the next entry's blocks and time, just before its
+    // enterFolder or file.
+    virtual void entryDetail(const platform::EntryDetail& /*detail*/) {}
 };
 
 }  // namespace dovrane::engine

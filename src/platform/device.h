@@ -33,6 +33,8 @@ enum class ReadDetail {
     // Sub-folders as for ForWalk; entries the listing names as something else (files,
     // links) may be left out, so a folder of many files costs no stat call per file.
     FoldersOnly,
+    // As Full, with each entry's blocks and modification time in Listing::details.
+    Export,
 };
 
 // What a delete or a move to the trash expects to find at a path: the file a scan met.
@@ -67,9 +69,15 @@ public:
     // vanished, or lies on a file system the walk does not enter: it then counts as empty.
     virtual std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) = 0;
 
+    // Why openChild gave no folder for `hostName` in `parent`: one it could not read, or one
+    // it must not enter. Asked only after a failed openChild, so it may cost a stat call.
+    virtual FolderState whyNotOpened(Folder& /*parent*/, std::string_view /*hostName*/) {
+        return FolderState::Unreadable;
+    }
+
     // Appends the folder's entries in enumeration order, without "." and "..". Entries that
     // vanish between listing and stat are left out; a read that fails part way keeps what
-    // it read.
+    // it read and sets the listing's state to Unreadable.
     // Different folders may be opened and read from several threads at once.
     virtual void read(Folder& folder, Listing& out, ReadDetail detail = ReadDetail::Full) = 0;
 

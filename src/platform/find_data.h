@@ -48,10 +48,28 @@ struct FileDetails : FindData {
     FileTime lastWriteTime = 0;
 };
 
+// What became of a folder a walk came to. Folders not read whole count as empty, or with
+// what was read of them; only Unreadable is an error, the others are the walk's choice.
+enum class FolderState : quint8 {
+    Read,        // read to the end
+    Unreadable,  // could not be opened, or its read failed part way
+    Pseudo,      // a pseudo file system (proc, sysfs...): not entered
+    Network,     // a network file system the walk was not asked to enter
+};
+
+// What only an export asks of an entry, beside its find data: kept apart so that walks
+// that do not export carry none of it.
+struct EntryDetail {
+    quint64 blocks = 0;      // 512-byte blocks allocated
+    FileTime lastWrite = 0;  // modification time
+};
+
 // The entries of one folder in enumeration order; names are host bytes stored back to back.
 struct Listing {
     std::vector<FindData> entries;
     std::string names;
+    std::vector<EntryDetail> details;  // one per entry for ReadDetail::Export, else empty
+    FolderState state = FolderState::Read;
 
     std::string_view nameOf(const FindData& e) const {
         return std::string_view(names).substr(e.nameOffset, e.nameLength);
@@ -67,6 +85,8 @@ struct Listing {
     void clear() {
         entries.clear();
         names.clear();
+        details.clear();
+        state = FolderState::Read;
     }
 };
 

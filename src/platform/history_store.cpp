@@ -245,10 +245,9 @@ void HistoryStore::removeStrays(qint64 minAgeSeconds) {
         named.insert(ColumnText(s.get(), 0));
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     const QDir dir(m_folder);
-    for (const QFileInfo& f : dir.entryInfoList({QStringLiteral("*") + QLatin1String(kSuffix)},
-                                                QDir::Files | QDir::Hidden)) {
+    for (const QFileInfo& f : dir.entryInfoList(QDir::Files | QDir::Hidden)) {
         // A file a program has just renamed is not indexed yet: only old ones are strays.
-        if (named.contains(f.fileName()) ||
+        if (named.contains(f.fileName()) || f.fileName().startsWith(QLatin1String(kIndexName)) ||
             now - f.lastModified().toSecsSinceEpoch() < minAgeSeconds)
             continue;
         QFile::remove(f.filePath());

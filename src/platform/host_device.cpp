@@ -22,6 +22,7 @@
 #include "platform/device_path.h"
 #include "platform/host_stat.h"
 #include "platform/name_codec.h"
+#include "platform/unique_fd.h"
 
 namespace dovrane::platform {
 namespace {
@@ -332,6 +333,29 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
     return child;
 }
 
+FolderState HostDevice::whyNotOpened(Folder& parentFolder, std::string_view hostName) {
+    auto& parent = static_cast<HostFolder&>(parentFolder);
+    if (!ensureOpen(parent))
+        return FolderState::Unreadable;
+    // A path descriptor needs no permission to read the folder: it tells a mount point the
+    // walk skips from a folder it may not read.
+    const std::string name(hostName);
+    const Fd fd(::openat(parent.fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || st.st_dev == parent.dev)
+        return FolderState::Unreadable;
+    switch (kindOf(st.st_dev, fd.get())) {
+        case MountKind::Pseudo:
+            return FolderState::Pseudo;
+        case MountKind::Network:
+            return m_options.enterNetworkFileSystems ? FolderState::Unreadable
+                                                     : FolderState::Network;
+        case MountKind::Ordinary:
+            break;
+    }
+    return FolderState::Unreadable;
+}
+
 void HostDevice::park(Folder& folderIn) {
     auto& folder = static_cast<HostFolder&>(folderIn);
     // Reopened by name later: know what it is now, so that a folder renamed over it in the
@@ -347,14 +371,18 @@ void HostDevice::park(Folder& folderIn) {
 
 void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
     auto& folder = static_cast<HostFolder&>(folderIn);
-    if (!ensureOpen(folder))
+    if (!ensureOpen(folder)) {
+        out.state = FolderState::Unreadable;
         return;
+    }
     // A second read of the same descriptor starts over.
     if (folder.readBefore)
         ::lseek(folder.fd, 0, SEEK_SET);
     folder.readBefore = true;
     // The root is always read in full: its cards are told apart by their volume.
-    const bool statFolders = detail == ReadDetail::Full || folder.isRoot;
+    const bool exporting = detail == ReadDetail::Export;
+    const bool statFolders = detail == ReadDetail::Full || exporting || folder.isRoot;
+    const unsigned mask = exporting ? kStatxForEntry | STATX_BLOCKS | STATX_MTIME : kStatxForEntry;
     // One buffer per thread, never cleared: it only ever holds what getdents64 wrote. It
     // must hold at least one entry of the longest name.
     const size_t bufferSize = std::max<size_t>(m_options.readBufferBytes, 512);
@@ -366,8 +394,12 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
     }
     for (;;) {
         const long n = ::syscall(SYS_getdents64, folder.fd, buffer.get(), bufferSize);
-        if (n <= 0)
-            break;  // end, or a folder that failed or vanished part way
+        if (n <= 0) {
+            // The end, or a folder that failed part way: what was read stays.
+            if (n < 0)
+                out.state = FolderState::Unreadable;
+            break;
+        }
         // No record is shorter than 24 bytes, and its name is shorter than the record: room
         // for the most this buffer can hold, so a listing grows at most once per read call.
         ReserveMore(out.entries, static_cast<size_t>(n) / 24);
@@ -387,11 +419,13 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
                 continue;
             }
             struct statx sx {};
-            if (::statx(folder.fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatxForEntry,
-                        &sx) != 0)
+            if (::statx(folder.fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &sx) != 0)
                 continue;  // vanished between listing and stat
             FindData& e = out.add(name);
             FillFromStatx(e, sx, name);
+            if (exporting)
+                out.details.push_back(
+                    {sx.stx_blocks, sx.stx_mtime.tv_sec * 1'000'000'000LL + sx.stx_mtime.tv_nsec});
             if (e.isFolder()) {
                 e.links = 1;
                 // A card: another block-device file system mounted right under the root.

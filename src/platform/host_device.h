@@ -40,6 +40,7 @@ public:
 
     std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
     std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
+    FolderState whyNotOpened(Folder& parent, std::string_view hostName) override;
     void read(Folder& folder, Listing& out, ReadDetail detail = ReadDetail::Full) override;
     quint64 blocksReadByThisThread() const override;
     void park(Folder& folder) override;

@@ -17,6 +17,9 @@ namespace dovrane::platform {
 QString DecodeHostName(std::string_view bytes);
 void AppendDecodedHostName(QString& out, std::string_view bytes);
 
+// Appends the UTF-8 bytes of the code point `code` (at most U+10FFFF, no surrogate).
+void AppendUtf8(std::string& out, char32_t code);
+
 // Empty optional when the name cannot exist on the host: empty, ".", "..", a '/' or NUL,
 // or a lone surrogate that decoding never produces.
 std::optional<std::string> EncodeDeviceName(QStringView name);

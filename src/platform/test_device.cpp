@@ -112,6 +112,12 @@ TestDevice& TestDevice::failToOpen(QStringView folderPath) {
     return *this;
 }
 
+TestDevice& TestDevice::notEntered(QStringView folderPath, FolderState why) {
+    failToOpen(folderPath);
+    m_nodes[static_cast<size_t>(find(folderPath))].refusal = why;
+    return *this;
+}
+
 TestDevice& TestDevice::stopReadingAfter(QStringView folderPath, int count) {
     const int node = find(folderPath);
     if (node < 0)
@@ -184,6 +190,14 @@ std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view h
     return nullptr;
 }
 
+FolderState TestDevice::whyNotOpened(Folder& parent, std::string_view hostName) {
+    const Node& p = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(parent).node)];
+    for (const int c : p.children)
+        if (m_nodes[static_cast<size_t>(c)].hostName == hostName)
+            return m_nodes[static_cast<size_t>(c)].refusal;
+    return FolderState::Unreadable;
+}
+
 namespace {
 thread_local quint64 t_blocksRead = 0;
 }  // namespace
@@ -197,14 +211,18 @@ quint64 TestDevice::blocksReadByThisThread() const {
     return t_blocksRead;
 }
 
-void TestDevice::read(Folder& folder, Listing& out, ReadDetail) {
+void TestDevice::read(Folder& folder, Listing& out, ReadDetail detail) {
     if (m_cold)
         ++t_blocksRead;
     const Node& n = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(folder).node)];
     int left = n.readLimit;
     for (const int c : n.children) {
-        if (left-- == 0)
+        if (left-- == 0) {
+            out.state = FolderState::Unreadable;
             break;
+        }
+        if (detail == ReadDetail::Export)
+            out.details.push_back({(m_nodes[static_cast<size_t>(c)].data.size + 511) / 512, 0});
         const Node& child = m_nodes[static_cast<size_t>(c)];
         FindData& e = out.add(child.hostName);
         const quint32 offset = e.nameOffset, length = e.nameLength;

@@ -27,6 +27,8 @@ public:
     // A further name for the file at `existing`: same identity, one more link for both.
     TestDevice& addHardLink(QStringView existing, QStringView path);
     TestDevice& failToOpen(QStringView folderPath);
+    // The folder is one the walk must not enter, for `why` (Pseudo or Network).
+    TestDevice& notEntered(QStringView folderPath, FolderState why);
     // Enumeration of the folder ends after `count` entries, as if it vanished mid-walk.
     TestDevice& stopReadingAfter(QStringView folderPath, int count);
 
@@ -41,6 +43,8 @@ public:
 
     std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
     std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
+    FolderState whyNotOpened(Folder& parent, std::string_view hostName) override;
+    // Export detail: blocks are the size rounded up to 512 bytes; times are 0.
     void read(Folder& folder, Listing& out, ReadDetail detail = ReadDetail::Full) override;
     quint64 blocksReadByThisThread() const override;
     std::optional<MemoryFigures> globalMemoryStatus() override { return m_memory; }
@@ -68,6 +72,7 @@ private:
         FindData data;
         std::vector<int> children;
         bool failsToOpen = false;
+        FolderState refusal = FolderState::Unreadable;
         int readLimit = -1;
         bool failsToRemove = false;
         QByteArray content;

@@ -1,6 +1,10 @@
 // The options, their errors and exit statuses, and the program itself run without a display.
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <QImage>
+#include <QProcess>
 #include <QtTest>
 
 #include "app/cli.h"
@@ -111,6 +115,104 @@ private slots:
                         image.pixelColor(x, y).red() > 200 && image.pixelColor(x, y).green() < 100;
             QVERIFY(red);
         }
+    }
+
+    // A failed export ends with status 1 and one line, and leaves the target as it was:
+    // a full device, a reader that went away, a file size limit reached part way.
+    void failedExports_data() {
+        QTest::addColumn<QString>("target");  // "" for standard output, closed at once
+        QTest::addColumn<int>("sizeLimit");   // RLIMIT_FSIZE of the program, 0: none
+        QTest::addColumn<QString>("error");
+        QTest::newRow("full disk")
+            << "/dev/full" << 0 << "cannot write /dev/full: No space left on device";
+        QTest::newRow("closed pipe") << "" << 0 << "cannot write standard output: Broken pipe";
+        QTest::newRow("file too large") << "scan.json" << 4096 << "cannot write %1: File too large";
+    }
+    void failedExports() {
+        QFETCH(QString, target);
+        QFETCH(int, sizeLimit);
+        QFETCH(QString, error);
+        dovrane::test::TempTree t;
+        t.folder("tree");
+        for (int i = 0; i < 2000; ++i)
+            t.file("tree/file-with-a-long-name-" + std::to_string(i), i);
+        QTemporaryDir out;
+        if (!target.startsWith(u'/') && !target.isEmpty()) {
+            target = out.filePath(target);
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        QProcess run;
+        const bool closedPipe = target.isEmpty();
+        run.setChildProcessModifier([sizeLimit, closedPipe] {
+            if (sizeLimit > 0) {
+                ::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{rlim_t(sizeLimit), rlim_t(sizeLimit)};
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            if (closedPipe) {  // standard output a pipe whose reader has gone
+                int ends[2];
+                if (::pipe(ends) == 0) {
+                    ::dup2(ends[1], STDOUT_FILENO);
+                    ::close(ends[0]);
+                    ::close(ends[1]);
+                }
+            }
+        });
+        run.start(DOVRANE_PROGRAM,
+                  {"--export", closedPipe ? "-" : target, QString::fromStdString(t.host("tree"))});
+        QVERIFY(run.waitForFinished(30000));
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(run.readAllStandardError()),
+                 "dovrane-storage-analyzer: " +
+                     (error.contains(u"%1") ? error.arg(target) : error) + "\n");
+        if (sizeLimit > 0) {
+            QCOMPARE(QDir(out.path())
+                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                    QDir::NoDotAndDotDot),
+                     QStringList{"scan.json"});
+            QFile kept(target);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), QByteArray("old"));
+        }
+    }
+
+    // A scan through a pipe is the same device to a report as the folder; what needs the
+    // files is refused on it, and a file that is no scan says where it goes wrong.
+    void importedScans() {
+        dovrane::test::TempTree t;
+        t.folder("tree");
+        t.file("tree/a.doc", 300);
+        t.folder("tree/sub");
+        t.file("tree/sub/b.doc", 300);
+        const QString tree = QString::fromStdString(t.host("tree"));
+        QProcess exporter, importer;
+        exporter.setStandardOutputProcess(&importer);
+        exporter.start(DOVRANE_PROGRAM, {"--export", "-", tree});
+        importer.start(DOVRANE_PROGRAM,
+                       {"--import", "-", "--report", "duplicates", "--format", "json"});
+        QVERIFY(exporter.waitForFinished(30000) && importer.waitForFinished(30000));
+        QCOMPARE(exporter.exitCode(), 0);
+        QCOMPARE(importer.readAllStandardError(), QByteArray());
+        const auto live = dovrane::test::RunProgram(
+            DOVRANE_PROGRAM, {"--report", "duplicates", "--format", "json", tree});
+        QCOMPARE(importer.readAllStandardOutput(), live.out);
+
+        const QString scan = QString::fromStdString(t.host("scan.json"));
+        QCOMPARE(dovrane::test::RunProgram(DOVRANE_PROGRAM, {"--export", scan, tree}).exitCode, 0);
+        auto refused =
+            dovrane::test::RunProgram(DOVRANE_PROGRAM, {"--import", scan, "--report", "identical"});
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(refused.err, QByteArray("dovrane-storage-analyzer: --report identical needs the "
+                                         "files themselves, which an imported scan has not\n"));
+        refused =
+            dovrane::test::RunProgram(DOVRANE_PROGRAM, {"--import", t.host("tree/a.doc").c_str()});
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(refused.err,
+                 "dovrane-storage-analyzer: " + QByteArray(t.host("tree/a.doc").c_str()) +
+                     ":1:1: expected '[' at the start of a scan, found byte 0x00\n");
     }
 };
 

@@ -150,7 +150,7 @@ void TestGrowthReport::sinceWithoutSnapshots() {
         ParseCommandLine({"--report", "growth", "--since", when, "/srv"});
     QStringList notes;
     ReportResult failure;
-    QVERIFY(!OpenEarlierScan(parsed.options, kNow, notes, failure));
+    QVERIFY(!OpenEarlierScan(parsed.options, "/srv", kNow, notes, failure));
     QCOMPARE(failure.exitCode, exitCode);
     QCOMPARE(failure.error.section(" in /", 0, 0), error);
 }

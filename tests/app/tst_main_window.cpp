@@ -14,6 +14,8 @@
 #include "dialogs/about_dlg.h"
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
+#include "engine/scan_import.h"
+#include "platform/file_dialog.h"
 #include "platform/shell.h"
 #include "support/app_window.h"
 
@@ -62,12 +64,57 @@ private slots:
         const auto* tools =
             qobject_cast<QToolButton*>(w.frame().commandBar()->widgetForAction(items[1]));
         QCOMPARE(file->text() + u'|' + tools->text(), QStringLiteral("&File|Tools"));
-        QCOMPARE(MenuTexts(file->menu()), (QStringList{"E&xit", "", "Explorer View", "Folder View",
-                                                       "File Type View", "Overview"}));
+        QCOMPARE(MenuTexts(file->menu()),
+                 (QStringList{"Open Scan...", "Save Scan As...", "", "E&xit", "", "Explorer View",
+                              "Folder View", "File Type View", "Overview"}));
         QCOMPARE(MenuTexts(tools->menu()),
                  (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
                               "Identical Files...", "Databases...", "", "Parent Folder",
                               "Preferences...", "Keep History", "", "Refresh"}));
+    }
+
+    // Save Scan As writes the device; Open Scan makes a scan the device, or names in one box
+    // why it cannot and keeps the device shown; on a scan what needs the files is off.
+    void scansOpenAndSave() {
+        Window w;
+        w.device.addFile(u"\\docs\\a.doc", 300).addFile(u"\\b.txt", 5);
+        QTemporaryDir dir;
+        QString answer;
+        QList<platform::FileDialogMode> asked;
+        const platform::FileDialogHook previous =
+            platform::SetFileDialogHook([&](const platform::FileDialogRequest& r) {
+                asked << r.mode;
+                return answer;
+            });
+        const QString saved = dir.filePath("saved.json");
+        answer = saved;
+        w.frame().RouteCommand(app::kIdSaveScan);
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("\n{\"name\":\"a.doc\",\"asize\":300,"));
+        const QString bad = dir.filePath("bad.json");
+        QFile(bad).open(QIODevice::WriteOnly);
+        answer = bad;
+        w.frame().RouteCommand(app::kIdOpenScan);
+        QCOMPARE(w.boxes.texts, QStringList{bad + ":1:1: expected '[' at the start of a scan, "
+                                                  "found the file ends"});
+        QCOMPARE(w.view().device(), &w.device);
+        answer.clear();  // cancelled
+        w.frame().RouteCommand(app::kIdOpenScan);
+        QCOMPARE(w.view().device(), &w.device);
+        QVERIFY(w.action(app::kIdIdenticalFiles)->isEnabled());
+        answer = saved;
+        w.frame().RouteCommand(app::kIdOpenScan);
+        platform::SetFileDialogHook(previous);
+        QCOMPARE(asked, (QList<platform::FileDialogMode>{
+                            platform::FileDialogMode::Save, platform::FileDialogMode::Open,
+                            platform::FileDialogMode::Open, platform::FileDialogMode::Open}));
+        QVERIFY(dynamic_cast<engine::ImportDevice*>(w.view().device()));
+        QVERIFY(w.frame().windowTitle().startsWith("Dovrane Storage Analyzer - /, "));
+        QVERIFY(!w.action(app::kIdIdenticalFiles)->isEnabled());
+        QVERIFY(!w.action(app::kIdDatabases)->isEnabled());
+        QVERIFY(w.action(app::kIdLargestFiles)->isEnabled());
+        QCOMPARE(w.boxes.texts.size(), 1);
     }
 
     void viewCommands() {

@@ -46,7 +46,7 @@ void TestReports::foldersJson() {
     QCOMPARE(
         root.output,
         QByteArray(
-            R"({"path": "\\Pocket PC", "total_bytes": 5368709828, "files_bytes": 100, )"
+            R"({"unreadable_folders": 0, "path": "\\Pocket PC", "total_bytes": 5368709828, "files_bytes": 100, )"
             R"("other_bytes": 407, "tree_bytes": 5368709828, "entries": [)"
             R"({"name": "a", "bytes": 5368709121, "size": "5.2 GB", "fol_pct": "100.0", "tot_pct": "100.0"}, )"
             R"({"name": "b", "bytes": 300, "size": "300  B", "fol_pct": "0.0", "tot_pct": "0.0"}, )"
@@ -66,7 +66,37 @@ void TestReports::namesThatAreNotUtf8() {
     dev.addFile(QString::fromUtf16(u"\\bad\xDCFF\\f"), 1);
     const ReportResult r = Run(dev, {"--report", "folders", "--format", "json", "--path",
                                      QString::fromUtf16(u"\\BAD\xDCFF")});
-    QVERIFY(r.output.startsWith(R"({"path": "\\bad\udcff", )"));
+    QVERIFY(r.output.startsWith(R"({"unreadable_folders": 0, "path": "\\bad\udcff", )"));
+}
+
+void TestReports::unreadableFolders() {
+    // One folder that cannot be opened, one whose read fails part way (counted with what
+    // it read), one the walk does not enter: only the first two are errors.
+    TestDevice dev;
+    dev.addFile(u"\\part\\a", 5)
+        .addFile(u"\\part\\b", 7)
+        .stopReadingAfter(u"\\part", 1)
+        .failToOpen(u"\\locked\\deeper")
+        .notEntered(u"\\proc", dovrane::platform::FolderState::Pseudo);
+    const ReportResult r = Run(dev, {"--report", "folders", "--format", "json"});
+    QCOMPARE(r.output.left(r.output.indexOf("\"by_name\"")),
+             QByteArray(R"({"unreadable_folders": 2, "path": "\\Pocket PC", "total_bytes": 5, )"
+                        R"("files_bytes": 0, "other_bytes": 0, "tree_bytes": 5, "entries": [)"
+                        R"({"name": "part", "bytes": 5, "size": "5  B", "fol_pct": "100.0", )"
+                        R"("tot_pct": "100.0", "read_error": true}, )"
+                        R"({"name": "locked", "bytes": 0, "size": "0  B", "fol_pct": "0.0", )"
+                        R"("tot_pct": "0.0"}, )"
+                        R"({"name": "proc", "bytes": 0, "size": "0  B", "fol_pct": "0.0", )"
+                        R"("tot_pct": "0.0"}], )"));
+    const ReportResult inside =
+        Run(dev, {"--report", "folders", "--format", "json", "--path", "\\locked"});
+    QVERIFY2(
+        inside.output.contains(R"("path": "\\locked", "total_bytes": 0, )") &&
+            inside.output.contains(R"({"name": "deeper", "bytes": 0, "size": "0  B", )"
+                                   R"("fol_pct": "0.0", "tot_pct": "0.0", "read_error": true}])"),
+        inside.output.constData());
+    QVERIFY(Run(dev, {"--report", "largest", "--format", "json"})
+                .output.startsWith(R"({"unreadable_folders": 2, )"));
 }
 
 void TestReports::foldersText() {
@@ -87,7 +117,7 @@ void TestReports::types() {
     QCOMPARE(
         r.output,
         QByteArray(
-            R"({"total_bytes": 2649, "other_bytes": 300, "types": [)"
+            R"({"unreadable_folders": 0, "total_bytes": 2649, "other_bytes": 300, "types": [)"
             R"({"name": "Generic", "files": 2, "bytes": 2048, "size": "2.0 KB", "total_pct": "77.3"}, )"
             R"({"name": "DOC", "files": 2, "bytes": 301, "size": "301  B", "total_pct": "11.4"}, )"
             R"({"name": "doc", "files": 1, "bytes": 300, "size": "300  B", "total_pct": "11.3"}, )"
@@ -105,7 +135,7 @@ void TestReports::searchesAndFileLists() {
     ReportResult r = Run(dev, {"--report", "duplicates", "--format", "json"});
     QCOMPARE(
         r.output,
-        QByteArray(R"({"header": "\\Pocket PC", "files": [)"
+        QByteArray(R"({"unreadable_folders": 0, "header": "\\Pocket PC", "files": [)"
                    R"({"name": "B.DOC", "folder": "\\Docs\\sub", "bytes": 1, "size": "1  B"}, )"
                    R"({"name": "b.doc", "folder": "\\Docs", "bytes": 300, "size": "300  B"}]})"
                    "\n"));
@@ -121,7 +151,7 @@ void TestReports::searchesAndFileLists() {
     r = Run(dev, {"--report", "type-files", "--type", "DOC", "--format", "json"});
     QCOMPARE(
         r.output,
-        QByteArray(R"({"type": "DOC", "files": [)"
+        QByteArray(R"({"unreadable_folders": 0, "type": "DOC", "files": [)"
                    R"({"name": "a.DOC", "folder": "", "bytes": 300, "size": "300  B"}, )"
                    R"({"name": "B.DOC", "folder": "\\Docs\\sub", "bytes": 1, "size": "1  B"}]})"
                    "\n"));
@@ -135,17 +165,18 @@ void TestReports::overview() {
         .setDiskSpace(u"\\", dovrane::platform::DiskSpace{1048576 * 100, 1048576 * 25})
         .addFolder(u"\\SD", dovrane::platform::kAttributeTemporary)
         .setDiskSpace(u"\\SD", dovrane::platform::DiskSpace{1000000, 0});
-    QCOMPARE(Run(dev, {"--report", "overview", "--format", "json"}).output,
-             QByteArray(
-                 R"({"program": {"total": 16, "free": 4, "used": 12, "total_text": "16.00 MB", )"
-                 R"("free_text": "4.00 MB", "used_text": "12.00 MB"}, )"
-                 R"("storage": {"total": 100, "free": 25, "used": 75, "total_text": "100.00 MB", )"
-                 R"("free_text": "25.00 MB", "used_text": "75.00 MB"}, )"
-                 R"("main_total": 116, "main_total_text": "116.00 MB", "cards": ["SD"], )"
-                 R"("card": {"name": "SD", "total": 0.95367431640625, "free": 0, )"
-                 R"("used": 0.95367431640625, "total_text": "0.95 MB", "free_text": "0.00 MB", )"
-                 R"("used_text": "0.95 MB"}})"
-                 "\n"));
+    QCOMPARE(
+        Run(dev, {"--report", "overview", "--format", "json"}).output,
+        QByteArray(
+            R"({"unreadable_folders": 0, "program": {"total": 16, "free": 4, "used": 12, "total_text": "16.00 MB", )"
+            R"("free_text": "4.00 MB", "used_text": "12.00 MB"}, )"
+            R"("storage": {"total": 100, "free": 25, "used": 75, "total_text": "100.00 MB", )"
+            R"("free_text": "25.00 MB", "used_text": "75.00 MB"}, )"
+            R"("main_total": 116, "main_total_text": "116.00 MB", "cards": ["SD"], )"
+            R"("card": {"name": "SD", "total": 0.95367431640625, "free": 0, )"
+            R"("used": 0.95367431640625, "total_text": "0.95 MB", "free_text": "0.00 MB", )"
+            R"("used_text": "0.95 MB"}})"
+            "\n"));
 }
 
 QTEST_GUILESS_MAIN(TestReports)

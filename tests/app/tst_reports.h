@@ -8,6 +8,7 @@ class TestReports : public QObject {
 private slots:
     void foldersJson();
     void namesThatAreNotUtf8();
+    void unreadableFolders();
     void foldersText();
     void types();
     void searchesAndFileLists();

@@ -79,11 +79,12 @@ private slots:
         }
         QCOMPARE(test::Rows(dlg.list()->model(), 0), names);
         if (tag[0] == u"identical")  // the groups' sizes and waste, largest first
-            QVERIFY2(json.startsWith(
-                         R"({"groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)") &&
-                         json.endsWith(R"(]}], "wasted_bytes": 5010})"
-                                       "\n"),
-                     qPrintable(json));
+            QVERIFY2(
+                json.startsWith(
+                    R"({"unreadable_folders": 0, "groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)") &&
+                    json.endsWith(R"(]}], "wasted_bytes": 5010})"
+                                  "\n"),
+                qPrintable(json));
         dlg.list()->horizontalHeader()->sectionClicked(1);
         QCOMPARE(test::Rows(dlg.list()->model(), 0), names);
         test::RecordedBoxes boxes;
@@ -178,13 +179,14 @@ private slots:
                                    store, "--object-store", t.root() + "/missing", t.root()});
         QCOMPARE(
             QString::fromUtf8(app::RunReport(parsed.options, dev, {}).output),
-            QStringLiteral(R"({"databases": [{"name": "app/a.db", "path": "\\store\\app\\a.db", )"
-                           R"("bytes": %1, "records": 2, "modified": "1970-01-01T13:05:00", )"
-                           R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%3"}, )"
-                           R"({"name": "B.sqlite", "path": "\\store\\B.sqlite", "bytes": 116, )"
-                           R"("records": null, "modified": "1970-01-01T13:05:00", )"
-                           R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%4"}]})"
-                           "\n")
+            QStringLiteral(
+                R"({"unreadable_folders": 0, "databases": [{"name": "app/a.db", "path": "\\store\\app\\a.db", )"
+                R"("bytes": %1, "records": 2, "modified": "1970-01-01T13:05:00", )"
+                R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%3"}, )"
+                R"({"name": "B.sqlite", "path": "\\store\\B.sqlite", "bytes": 116, )"
+                R"("records": null, "modified": "1970-01-01T13:05:00", )"
+                R"("modified_text": "1/1/1970 1:05 PM", "oid": "%2:%4"}]})"
+                "\n")
                 .arg(QString::number(sa.st_size), QString::number(sa.st_dev),
                      QString::number(sa.st_ino), QString::number(sb.st_ino)));
         CDatabasesDlg dlg({store}, t.root());

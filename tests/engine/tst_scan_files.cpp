@@ -1,0 +1,284 @@
+// Scans in ncdu's JSON format: the bytes written, every report of an import against the
+// live tree it came from, our files read again byte for byte, ncdu's files read and ours
+// read by ncdu, and each kind of bad input refused with its place.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QtTest>
+
+#include "app/command_line.h"
+#include "app/reports.h"
+#include "engine/scan_export.h"
+#include "engine/scan_import.h"
+#include "platform/host_device.h"
+#include "platform/scan_file.h"
+#include "platform/test_device.h"
+#include "support/temp_tree.h"
+
+using namespace dovrane;
+
+namespace {
+
+constexpr qint64 kWhen = 1700000000;
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// The export of `device` written to `path`, compressed as its name says.
+bool Export(platform::Device& device, const QByteArray& rootName, const QString& path,
+            int threads = 1, qint64 when = kWhen) {
+    QString error;
+    const auto out = platform::ScanOutput::open(path, error);
+    engine::WalkControl control;
+    control.threads = threads;
+    return out && engine::ExportScan(device, u"\\", {rootName, when}, *out, control) &&
+           out->finish();
+}
+
+// The figures a user compares: the folder table of the root and of `sub`, the types, the
+// largest files and the duplicates, as JSON.
+QByteArray Figures(platform::Device& device, const QString& sub) {
+    QByteArray all;
+    const QList<QStringList> runs{{"folders"},    {"folders", "--path", sub},
+                                  {"types"},      {"largest"},
+                                  {"duplicates"}, {"largest", "--path", sub}};
+    for (const QStringList& run : runs) {
+        QStringList args{"--report", run[0], "--format", "json"};
+        args += run.mid(1);
+        const app::ReportResult r =
+            app::RunReport(app::ParseCommandLine(args).options, device, engine::Settings{});
+        all += r.output + r.error.toUtf8();
+    }
+    return all;
+}
+
+// A tree of every awkward thing a name or a file can be.
+void BuildHostTree(const test::TempTree& t) {
+    t.folder("sub");
+    t.folder("sub/deeper");
+    t.folder("empty");
+    t.file("sub/a.bin", 5000);
+    QVERIFY(::link(t.host("sub/a.bin").c_str(), t.host("sub/deeper/second-link").c_str()) == 0);
+    t.file("sub/deeper/same.bin", 5000);
+    t.file("nl\nname.txt", 12);
+    t.file("back\\slash.doc", 34);
+    t.file("\xff\xfe-not-utf8.iso", 56);
+    t.file(std::string(251, 'x') + ".log", 78);
+    t.file("quote\"tab\t.txt", 9);
+    t.file("sparse.img", 1 << 30);
+    QVERIFY(::symlink("sub/a.bin", t.host("link").c_str()) == 0);
+    QVERIFY(::mkfifo(t.host("fifo").c_str(), 0644) == 0);
+    const std::string data(3000, 'd');
+    QFile dense(QString::fromStdString(t.host("sub/dense.dat")));
+    QVERIFY(dense.open(QIODevice::WriteOnly));
+    dense.write(data.data(), static_cast<qint64>(data.size()));
+}
+
+}  // namespace
+
+class TestScanFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void writesTheFormat();
+    void roundTripsAHostTree_data();
+    void roundTripsAHostTree();
+    void readsNcduAndNcduReadsOurs();
+    void refusesBadInput_data();
+    void refusesBadInput();
+};
+
+void TestScanFiles::writesTheFormat() {
+    // Read errors, folders not entered, hard links, a name that is not UTF-8 and one with
+    // a quote and a newline, in walk order, one line an entry.
+    platform::TestDevice dev;
+    dev.addFile(u"\\a.txt", 1000)
+        .addFolder(u"\\empty")
+        .failToOpen(u"\\locked")
+        .addFile(u"\\part\\1", 1)
+        .addFile(u"\\part\\2", 2)
+        .stopReadingAfter(u"\\part", 1)
+        .notEntered(u"\\proc", platform::FolderState::Pseudo)
+        .notEntered(u"\\nfs", platform::FolderState::Network)
+        .addFile(u"\\d\\x", 600)
+        .addHardLink(u"\\d\\x", u"\\d\\y")
+        .addFile(QString::fromUtf16(u"\\q\"\n\xDCFF"), 2)
+        .addFile(u"\\huge", quint64(1) << 62);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("scan.json");
+    QVERIFY(Export(dev, "/srv", path));
+    QCOMPARE(ReadAll(path),
+             QByteArray("[1,2,{\"progname\":\"dovrane-storage-analyzer\",\"progver\":\"1.0.0.1\","
+                        "\"timestamp\":1700000000},\n"
+                        "[{\"name\":\"/srv\",\"dev\":1,\"mtime\":0},\n"
+                        "{\"name\":\"a.txt\",\"asize\":1000,\"dsize\":1024,\"mtime\":0},\n"
+                        "[{\"name\":\"empty\",\"mtime\":0}],\n"
+                        "[{\"name\":\"locked\",\"read_error\":true,\"mtime\":0}],\n"
+                        "[{\"name\":\"part\",\"read_error\":true,\"mtime\":0},\n"
+                        "{\"name\":\"1\",\"asize\":1,\"dsize\":512,\"mtime\":0}],\n"
+                        "[{\"name\":\"proc\",\"excluded\":\"kernfs\",\"mtime\":0}],\n"
+                        "[{\"name\":\"nfs\",\"excluded\":\"otherfs\",\"mtime\":0}],\n"
+                        "[{\"name\":\"d\",\"mtime\":0},\n"
+                        "{\"name\":\"x\",\"asize\":600,\"dsize\":1024,\"ino\":11,\"hlnkc\":true,"
+                        "\"nlink\":2,\"mtime\":0},\n"
+                        "{\"name\":\"y\",\"asize\":600,\"dsize\":1024,\"ino\":11,\"hlnkc\":true,"
+                        "\"nlink\":2,\"mtime\":0}],\n"
+                        "{\"name\":\"q\\\"\\n\xff\",\"asize\":2,\"dsize\":512,\"mtime\":0},\n"
+                        "{\"name\":\"huge\",\"asize\":4611686018427387904,"
+                        "\"dsize\":4611686018427387904,\"mtime\":0}]]\n"));
+    // Read back, it is the same device to every report, and written again the same bytes.
+    engine::ImportResult imported = engine::ImportScanFile(path);
+    QVERIFY2(imported.device, qPrintable(imported.error));
+    QCOMPARE(Figures(*imported.device, "\\d"), Figures(dev, "\\d"));
+    QCOMPARE(imported.device->header().rootName, QByteArray("/srv"));
+    QCOMPARE(imported.device->totalBytes(), (quint64(1) << 62) + 1603);
+    const QString again = dir.filePath("again.json");
+    QVERIFY(Export(*imported.device, imported.device->header().rootName, again, 4,
+                   imported.device->header().timestamp));
+    QCOMPARE(ReadAll(again), ReadAll(path));
+}
+
+void TestScanFiles::roundTripsAHostTree_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("plain, one reader") << "scan.json" << 1;
+    QTest::newRow("gzip, four readers") << "scan.json.gz" << 4;
+    QTest::newRow("zstd, four readers") << "scan.zst" << 4;
+}
+
+void TestScanFiles::roundTripsAHostTree() {
+    QFETCH(QString, fileName);
+    QFETCH(int, threads);
+    const test::TempTree t;
+    BuildHostTree(t);
+    platform::HostDevice live(t.root());
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(fileName);
+    QVERIFY(Export(live, QFile::encodeName(t.root()), path, threads));
+    if (fileName != u"scan.json")
+        QVERIFY(!ReadAll(path).startsWith("[1,2,"));  // compressed indeed
+    engine::ImportResult imported = engine::ImportScanFile(path);
+    QVERIFY2(imported.device, qPrintable(imported.error));
+    QCOMPARE(Figures(*imported.device, "\\sub"), Figures(live, "\\sub"));
+    // File Properties' figures: the time to the second, the size, the link count.
+    const auto before = live.findFile(u"\\sub\\a.bin");
+    const auto after = imported.device->findFile(u"\\sub\\a.bin");
+    QVERIFY(before && after);
+    QCOMPARE(after->lastWriteTime, before->lastWriteTime / 1'000'000'000 * 1'000'000'000);
+    QCOMPARE(after->links, 2u);
+    QCOMPARE(after->size, 5000u);
+    // Our own file, read and written again, is the same bytes.
+    const QString again = dir.filePath("again.json");
+    QVERIFY(Export(*imported.device, imported.device->header().rootName, again, threads,
+                   imported.device->header().timestamp));
+    engine::ImportResult first = engine::ImportScanFile(path);
+    const QString plain = dir.filePath("plain.json");
+    QVERIFY(Export(*first.device, first.device->header().rootName, plain, 1, kWhen));
+    QCOMPARE(ReadAll(again), ReadAll(plain));
+    QVERIFY(ReadAll(plain).contains("{\"name\":\"nl\\nname.txt\",\"asize\":12,"));
+    QVERIFY(ReadAll(plain).contains("{\"name\":\"\xff\xfe-not-utf8.iso\",\"asize\":56,"));
+    QVERIFY(ReadAll(plain).contains("{\"name\":\"back\\\\slash.doc\",\"asize\":34,"));
+}
+
+void TestScanFiles::readsNcduAndNcduReadsOurs() {
+    const QString ncdu = QStandardPaths::findExecutable("ncdu");
+    if (ncdu.isEmpty())
+        QSKIP("ncdu is not installed: its files cannot be made or read here");
+    const test::TempTree t;
+    BuildHostTree(t);
+    const QTemporaryDir dir;
+    const QString theirs = dir.filePath("ncdu.json");
+    QProcess run;
+    run.start(ncdu, {"-0", "-o", theirs, t.root()});
+    QVERIFY(run.waitForFinished(20000));
+    QCOMPARE(run.exitCode(), 0);
+    engine::ImportResult imported = engine::ImportScanFile(theirs);
+    QVERIFY2(imported.device, qPrintable(imported.error));
+    platform::HostDevice live(t.root());
+    QCOMPARE(Figures(*imported.device, "\\sub"), Figures(live, "\\sub"));
+    QCOMPARE(imported.device->header().progname, QByteArray("ncdu"));
+
+    const QString ours = dir.filePath("ours.json");
+    QVERIFY(Export(live, QFile::encodeName(t.root()), ours));
+    run.start(ncdu, {"-f", ours, "-o", "-"});
+    QVERIFY(run.waitForFinished(20000));
+    QCOMPARE(run.readAllStandardError(), QByteArray());
+    QCOMPARE(run.exitCode(), 0);
+    // ncdu's reading of ours, read by us: the same figures again.
+    const QString through = dir.filePath("through.json");
+    WriteAll(through, run.readAllStandardOutput());
+    engine::ImportResult back = engine::ImportScanFile(through);
+    QVERIFY2(back.device, qPrintable(back.error));
+    QCOMPARE(Figures(*back.device, "\\sub"), Figures(live, "\\sub"));
+}
+
+void TestScanFiles::refusesBadInput_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("error");  // after "FILE"
+    const QByteArray head = "[1,2,{\"progname\":\"x\"},\n[{\"name\":\"/r\"}";
+    QTest::newRow("empty") << QByteArray()
+                           << ":1:1: expected '[' at the start of a scan, found "
+                              "the file ends";
+    QTest::newRow("truncated") << head + ",\n{\"name\":\"a\",\"asize\":1"
+                               << ":3:22: the file ends inside an entry";
+    QTest::newRow("malformed") << head + " x]]"
+                               << ":2:16: expected ',' or ']', found 'x'";
+    QTest::newRow("major version 2") << QByteArray("[2,0,{},[{\"name\":\"/r\"}]]")
+                                     << ":1:2: major version 2: only version 1 can be read";
+    QByteArray deep = head;
+    for (int i = 0; i < 1'000'000; ++i)
+        deep += ",[{\"name\":\"a\"}";
+    QTest::newRow("1,000,000 deep") << deep << ":2:1400015: folders nested deeper than 100000";
+    QTest::newRow("size of 2^63") << head + ",{\"name\":\"a\",\"asize\":9223372036854775808}]]"
+                                  << ":2:36: asize is 2^63 or more";
+    QTest::newRow("sizes adding up beyond 2^63")
+        << head + ",{\"name\":\"a\",\"asize\":9223372036854775807},{\"name\":\"b\",\"asize\":1}]]"
+        << ":2:79: the sizes add up to 2^63 bytes or more";
+    QTest::newRow("fraction") << head + ",{\"name\":\"a\",\"dsize\":1.5}]]"
+                              << ":2:36: dsize is not a whole number";
+    QTest::newRow("NUL escaped") << head + ",{\"name\":\"a\\u0000b\"}]]"
+                                 << ":2:24: NUL byte in a name";
+    QTest::newRow("dot dot") << head + ",[{\"name\":\"..\"}]]]"
+                             << ":2:25: '..' as a name";
+    QTest::newRow("slash") << head + ",{\"name\":\"a/b\"}]]"
+                           << ":2:24: '/' in a name";
+    QTest::newRow("empty name") << head + ",{\"name\":\"\"}]]"
+                                << ":2:24: empty name";
+    QTest::newRow("no name") << head + ",{\"asize\":3}]]"
+                             << ":2:27: an entry without a name";
+    QTest::newRow("duplicate names")
+        << head + ",\n{\"name\":\"a\"},\n[{\"name\":\"b\"}],\n{\"name\":\"a\"}]]"
+        << ":5:13: two entries named 'a' in the folder that ends here";
+    QTest::newRow("raw newline in a name") << head + ",{\"name\":\"a\nb\"}]]"
+                                           << ":2:26: control character 0x0a inside a string";
+    QTest::newRow("name of 70000 bytes")
+        << head + ",{\"name\":\"" + QByteArray(70000, 'n') + "\"}]]"
+        << ":2:24: name longer than 65535 bytes";
+    QTest::newRow("text after the end") << head + "]] []"
+                                        << ":2:18: more after the end of the scan";
+    QTest::newRow("corrupt gzip") << QByteArray("\x1f\x8b\x08\x00garbage-garbage", 19)
+                                  << ": corrupt gzip data";
+}
+
+void TestScanFiles::refusesBadInput() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, error);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("bad.json");
+    WriteAll(path, content);
+    const engine::ImportResult r = engine::ImportScanFile(path);
+    QVERIFY(!r.device);
+    QCOMPARE(r.error, path + error);
+}
+
+QTEST_GUILESS_MAIN(TestScanFiles)
+#include "tst_scan_files.moc"
