@@ -152,15 +152,9 @@ size_t ScanIndex::entryCount() const {
 }
 
 QString GrowthNode::name() const {
-    switch (kind) {
-        case Kind::Root:
-            return QStringLiteral("\\");
-        case Kind::InFolder:
-            return kInFolderName;
-        case Kind::Folder:
-            break;
-    }
-    return platform::DecodeHostName({nameBytes, nameLength});
+    // "In Folder" is kept as its own text's bytes, which decode to it.
+    return kind == Kind::Root ? QStringLiteral("\\")
+                              : platform::DecodeHostName({nameBytes, nameLength});
 }
 
 Growth::Growth() {
