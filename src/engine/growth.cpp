@@ -24,8 +24,9 @@ struct IndexEntry {
 };
 
 struct IndexFolder {
+    const struct IndexEntry* first = nullptr;  // the folder's run of entries
     quint32 name = 0;
-    quint32 firstEntry = 0;
+    quint32 firstEntry = 0;  // the run's first entry counted over the whole index
     quint32 entryCount = 0;
     quint64 total = 0;
     quint64 filesSize = 0;  // directly here
@@ -47,12 +48,33 @@ std::string_view TypeKey(std::string_view name) {
 
 struct ScanIndex::Data {
     NamePool names;
-    std::vector<IndexEntry> entries;
     std::vector<IndexFolder> folders;
+    // Runs in blocks that never move: a vector grown to millions of entries would hold
+    // its old and new buffers at once, half again the index at its peak.
+    std::vector<std::unique_ptr<IndexEntry[]>> blocks;
+    size_t blockUsed = 0, blockSize = 0;
+    size_t count = 0;
+
+    IndexEntry* newRun(size_t n) {
+        if (n == 0)
+            return nullptr;
+        if (blockUsed + n > blockSize) {
+            blockSize = std::max<size_t>(n, 64 * 1024);
+            blocks.push_back(std::make_unique<IndexEntry[]>(blockSize));
+            blockUsed = 0;
+        }
+        IndexEntry* run = blocks.back().get() + blockUsed;
+        blockUsed += n;
+        count += n;
+        return run;
+    }
+    size_t ordinal(quint32 folder, const IndexEntry* e) const {
+        return folders[folder].firstEntry + static_cast<size_t>(e - folders[folder].first);
+    }
 
     std::string_view nameOf(quint32 offset) const { return names.counted(offset); }
     std::span<const IndexEntry> entriesOf(const IndexFolder& f) const {
-        return {entries.data() + f.firstEntry, f.entryCount};
+        return {f.first, f.entryCount};
     }
     const IndexEntry* find(quint32 folder, std::string_view name) const {
         const auto range = entriesOf(folders[folder]);
@@ -94,8 +116,11 @@ public:
                        return m_data.nameOf(a.name) < m_data.nameOf(b.name);
                    });
         IndexFolder& folder = m_data.folders[o.folder];
-        folder.firstEntry = static_cast<quint32>(m_data.entries.size());
+        folder.firstEntry = static_cast<quint32>(m_data.count);
         folder.entryCount = static_cast<quint32>(o.entries.size());
+        IndexEntry* run = m_data.newRun(o.entries.size());
+        std::copy(o.entries.begin(), o.entries.end(), run);
+        folder.first = run;
         for (const IndexEntry& e : o.entries) {
             if (e.folder == kNoFolder) {
                 folder.filesSize += e.size;
@@ -106,7 +131,6 @@ public:
             }
         }
         folder.total += folder.filesSize;
-        m_data.entries.insert(m_data.entries.end(), o.entries.begin(), o.entries.end());
     }
 
 private:
@@ -148,7 +172,7 @@ quint64 ScanIndex::totalSize() const {
 }
 
 size_t ScanIndex::entryCount() const {
-    return m_data ? m_data->entries.size() : 0;
+    return m_data ? m_data->count : 0;
 }
 
 QString GrowthNode::name() const {
@@ -195,7 +219,7 @@ QString Growth::DevicePath(const GrowthNode* node) {
 class GrowthBuilder final : public WalkSink {
 public:
     GrowthBuilder(const ScanIndex::Data& then, const GrowthRequest& request, Growth& out)
-        : m_then(then), m_request(request), m_out(out), m_matched(then.entries.size()) {
+        : m_then(then), m_request(request), m_out(out), m_matched(then.count) {
         for (const QString& part : request.path.split(u'\\', Qt::SkipEmptyParts))
             if (!part.trimmed().isEmpty())
                 m_path.append(FoldCase(part.trimmed()));
@@ -211,7 +235,7 @@ public:
         GrowthNode* node = m_out.newNode(parent.node, hostName, GrowthNode::Kind::Folder);
         quint32 then = kNoFolder;
         if (const IndexEntry* e = lookUp(parent.then, hostName); e && e->folder != kNoFolder) {
-            m_matched[static_cast<size_t>(e - m_then.entries.data())] = true;
+            m_matched[m_then.ordinal(parent.then, e)] = true;
             then = e->folder;
         }
         const Scope scope = childScope(parent.scope, m_depth, hostName, node);
@@ -225,7 +249,7 @@ public:
         quint64 then = 0;
         bool isNew = true;
         if (const IndexEntry* e = lookUp(level.then, hostName); e && e->folder == kNoFolder) {
-            m_matched[static_cast<size_t>(e - m_then.entries.data())] = true;
+            m_matched[m_then.ordinal(level.then, e)] = true;
             then = e->size;
             isNew = false;
         }
@@ -251,7 +275,7 @@ public:
             thenFiles = folder.filesSize;
             node->thenSize = folder.total;
             for (const IndexEntry& e : m_then.entriesOf(folder)) {
-                if (m_matched[static_cast<size_t>(&e - m_then.entries.data())])
+                if (m_matched[m_then.ordinal(level.then, &e)])
                     continue;
                 if (e.folder == kNoFolder) {
                     ++removedHere;
@@ -406,7 +430,7 @@ private:
             Frame& f = frames.back();
             const IndexFolder& folder = m_then.folders[f.folder];
             if (f.next < folder.entryCount) {
-                const IndexEntry& e = m_then.entries[folder.firstEntry + f.next++];
+                const IndexEntry& e = folder.first[f.next++];
                 if (e.folder == kNoFolder) {
                     ++f.files;
                     removedFile(f.scope, e);
