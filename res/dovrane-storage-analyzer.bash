@@ -7,7 +7,7 @@ _dovrane_storage_analyzer() {
 
     case $prev in
         --report)
-            COMPREPLY=($(compgen -W 'databases duplicates files folders identical largest overview type-files types' \
+            COMPREPLY=($(compgen -W 'databases duplicates files folders growth identical largest overview type-files types' \
                 -- "$cur"))
             return
             ;;
@@ -27,11 +27,20 @@ _dovrane_storage_analyzer() {
             _filedir -d
             return
             ;;
+        --by)
+            COMPREPLY=($(compgen -W 'type folder' -- "$cur"))
+            return
+            ;;
+        --since)
+            COMPREPLY=($(compgen -W 'last 1d 7d 30d' -- "$cur"))
+            _filedir
+            return
+            ;;
         --export | --import)
             _filedir
             return
             ;;
-        --path | --type | --slices | --pace-ms | --threads | --size | --scale | --dialog)
+        --path | --type | --slices | --pace-ms | --threads | --size | --scale | --dialog | --history-limit)
             return
             ;;
     esac
@@ -40,7 +49,8 @@ _dovrane_storage_analyzer() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--report --path --type --slices --format --pace-ms --network
-            --object-store --export --import --threads --screenshot --view --dialog --size --scale --timing --help --version' -- "$cur"))
+            --object-store --export --import --threads --screenshot --view --dialog --size --scale --timing --since --by --snapshot --list-history --history-limit
+            --help --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
         return
     fi

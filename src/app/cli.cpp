@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "app/command_line.h"
+#include "app/history_commands.h"
 #include "app/reports.h"
 #include "engine/file_list.h"
 #include "engine/scan_export.h"
@@ -20,6 +21,16 @@ namespace {
 
 QByteArray ErrorLine(const QString& message) {
     return (QStringLiteral("dovrane-storage-analyzer: ") + message + u'\n').toUtf8();
+}
+
+// Notes first, then the error line of a failure.
+CliResult Finish(const ReportResult& result, QByteArray out = {}) {
+    QByteArray err;
+    for (const QString& note : result.notes)
+        err += ErrorLine(note);
+    if (result.exitCode != 0)
+        return {result.exitCode, out, err + ErrorLine(result.error)};
+    return {0, out + result.output, err};
 }
 
 }  // namespace
@@ -119,6 +130,8 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
                                      : CliResult{*parsed.exitCode, {}, text};
     }
     Options& options = parsed.options;
+    if (options.listHistory)
+        return Finish(ListHistory(options));
     OpenedDevice opened = OpenDevice(options);
     if (!opened.device)
         return {2, {}, ErrorLine(opened.error)};
@@ -130,7 +143,7 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
     }
     // The window arrives with the user-interface layers; until then the folders report
     // stands in for it.
-    if (options.report.isEmpty())
+    if (options.report.isEmpty() && !options.snapshot)
         options.report = QStringLiteral("folders");
     if (opened.imported && NeedsHostFiles(options.report))
         return {2,
@@ -139,10 +152,19 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
                                          "an imported scan has not")
                               .arg(options.report))};
 
-    const ReportResult result = RunReport(options, device, engine::ReadSettings(profile));
-    if (result.exitCode != 0)
-        return {result.exitCode, {}, ErrorLine(result.error)};
-    return {0, result.output, {}};
+    const qint64 scanTime = QDateTime::currentSecsSinceEpoch();
+    CliResult done;
+    if (!options.report.isEmpty()) {
+        done = Finish(RunReport(options, device, engine::ReadSettings(profile)));
+        if (done.exitCode != 0 || !options.snapshot)
+            return done;
+    }
+    engine::WalkControl control;
+    control.pace = std::chrono::milliseconds(options.paceMs);
+    control.threads = options.threads > 0 ? options.threads : engine::DefaultWalkThreads();
+    CliResult kept = Finish(KeepSnapshot(options, device, control, scanTime), done.out);
+    kept.err.prepend(done.err);
+    return kept;
 }
 
 }  // namespace dovrane::app

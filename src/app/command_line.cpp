@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/reports.h"
+#include "engine/history_rules.h"
 #include "platform/program_part.h"
 #include "version.h"
 
@@ -56,6 +57,43 @@ std::optional<QString> ParseWindowOption(const QString& arg, const QString& valu
     return std::nullopt;
 }
 
+bool IsHistoryOption(const QString& arg) {
+    return arg == u"--since" || arg == u"--by" || arg == u"--history-limit";
+}
+
+std::optional<QString> ParseHistoryOption(const QString& arg, const QString& value, Options& o) {
+    if (arg == u"--since") {
+        if (value.isEmpty())
+            return QStringLiteral("--since needs last, a date, an age or a file");
+        o.since = value;
+    } else if (arg == u"--by") {
+        if (value != u"type" && value != u"folder")
+            return QStringLiteral("--by takes type or folder, not '%1'").arg(value);
+        o.byType = value == u"type";
+    } else if (arg == u"--history-limit") {
+        if (!(o.historyLimit = engine::ParseSizeLimit(value)))
+            return QStringLiteral("--history-limit takes a size such as 500M or 2G, not '%1'")
+                .arg(value);
+    }
+    return std::nullopt;
+}
+
+// Checks the history options against each other once all are read.
+std::optional<QString> HistoryOptionsError(const Options& o) {
+    const bool growth = o.report == u"growth";
+    if (growth && o.since.isEmpty())
+        return QStringLiteral("--report growth needs --since WHEN");
+    if (!growth && !o.since.isEmpty())
+        return QStringLiteral("--since is for --report growth");
+    if (!growth && o.byType)
+        return QStringLiteral("--by is for --report growth");
+    if (o.listHistory && (!o.report.isEmpty() || o.snapshot))
+        return QStringLiteral("--list-history stands alone");
+    if ((o.listHistory || o.snapshot) && !o.screenshot.isEmpty())
+        return QStringLiteral("--screenshot draws the window; it keeps and lists no history");
+    return std::nullopt;
+}
+
 QString NotInRange(const QString& option, int min, int max, const QString& value) {
     return QStringLiteral("%1 takes a whole number from %2 to %3, not '%4'")
         .arg(option)
@@ -99,6 +137,13 @@ QString UsageText() {
                "  --scale F           draw at F screen pixels per pixel (default: 2 on a\n"
                "                      desktop that does not scale, else the desktop's own)\n"
                "  --timing            print how long each pie took from the start of its scan\n"
+               "  --since WHEN        with --report growth: compare with the snapshot of WHEN:\n"
+               "                      last, a date (2026-11-29, UTC), an age (7d, 12h) or a file\n"
+               "  --by type|folder    with --report growth: by file type or by folder (default)\n"
+               "  --snapshot          keep the scan of the device root in the history\n"
+               "  --list-history      list the snapshots of the device root\n"
+               "  --history-limit SIZE  most bytes the history keeps (default: 1G or 1% of its\n"
+               "                      file system, whichever is smaller)\n"
                "  --help              show this text\n"
                "  --version           show the version\n")
                .arg(ReportKinds().join(u", ")) +
@@ -132,11 +177,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 return arguments[++i];
             return std::nullopt;
         };
-        if (IsWindowOption(arg)) {
+        if (IsWindowOption(arg) || IsHistoryOption(arg)) {
             const auto value = takeValue();
             if (!value)
                 return fail(arg + QStringLiteral(" needs a value"));
-            if (const auto error = ParseWindowOption(arg, *value, o))
+            const auto error = IsWindowOption(arg) ? ParseWindowOption(arg, *value, o)
+                                                   : ParseHistoryOption(arg, *value, o);
+            if (error)
                 return fail(*error);
             continue;
         }
@@ -190,6 +237,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             o.network = true;
         } else if (arg == u"--timing") {
             o.timing = true;
+        } else if (arg == u"--snapshot") {
+            o.snapshot = true;
+        } else if (arg == u"--list-history") {
+            o.listHistory = true;
         } else if (arg == u"--help" || arg == u"-h") {
             result.exitCode = 0;
             result.text = UsageText();
@@ -217,6 +268,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return fail(QStringLiteral("--dialog needs --screenshot FILE"));
     if (!o.screenshot.isEmpty() && !o.report.isEmpty())
         return fail(QStringLiteral("--screenshot and --report exclude each other"));
+    if (const auto error = HistoryOptionsError(o))
+        return fail(*error);
     if (o.timing && !o.report.isEmpty())
         return fail(QStringLiteral("--timing is for the window's pies, not for --report"));
     return result;

@@ -30,6 +30,12 @@ struct Options {
     std::optional<QSize> size;    // --size WxH: the window's client area
     std::optional<double> scale;  // --scale F: replaces the display's scale
     bool timing = false;          // --timing: each pie's time from its scan's start, on stderr
+    // The scan history.
+    QString since;                        // --since WHEN: the snapshot --report growth compares
+    bool byType = false;                  // --by type: growth by file type, not by folder
+    bool listHistory = false;             // --list-history
+    bool snapshot = false;                // --snapshot: keep the scan in the history
+    std::optional<quint64> historyLimit;  // --history-limit SIZE
 };
 
 struct ParsedCommandLine {

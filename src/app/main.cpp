@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
         given.append(QString::fromLocal8Bit(argv[i]));
     const dovrane::app::ParsedCommandLine parsed = dovrane::app::ParseCommandLine(given);
     const dovrane::app::Options& options = parsed.options;
-    const bool window =
-        !parsed.exitCode && options.report.isEmpty() && options.exportFile.isEmpty();
+    const bool window = !parsed.exitCode && options.report.isEmpty() &&
+                        options.exportFile.isEmpty() && !options.snapshot && !options.listHistory;
     // Only the user's window may show the toolkit's chatter; reports and pictures don't.
     if (!window || !options.screenshot.isEmpty())
         dovrane::platform::QuietToolkitMessages();

@@ -153,6 +153,7 @@ bool CMainFrame::OnCreate() {
     toolsMenu->addSeparator();
     toolsMenu->addAction(AddCommand(kIdParentFolder, QStringLiteral("Parent Folder")));
     toolsMenu->addAction(AddCommand(kIdPreferences, QStringLiteral("Preferences...")));
+    toolsMenu->addAction(AddCommand(kIdKeepHistory, QStringLiteral("Keep History"), true));
     toolsMenu->addSeparator();
     toolsMenu->addAction(AddCommand(kIdRefresh, QStringLiteral("Refresh")));
     // Ticks and enabled states as the update rules say whenever a menu opens.

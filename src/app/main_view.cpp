@@ -1,8 +1,10 @@
 #include "app/main_view.h"
 
+#include <QDateTime>
 #include <QPainter>
 
 #include "app/help.h"
+#include "app/history_commands.h"
 #include "app/resource.h"
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
@@ -14,6 +16,7 @@
 #include "engine/text.h"
 #include "platform/message_box.h"
 #include "platform/object_store.h"
+#include "platform/profile.h"
 #include "platform/wait_cursor.h"
 
 namespace dovrane::app {
@@ -21,6 +24,8 @@ namespace {
 
 const QString kChildCreateFailed = QStringLiteral("Folder View create failed");
 const QString kTreeCreateFailed = QStringLiteral("Folder Tree Control create failed");
+const QString kSection = QStringLiteral("Dovrane Storage Analyzer");
+const QString kKeepHistory = QStringLiteral("Keep History");
 
 }  // namespace
 
@@ -31,7 +36,11 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
       m_settings(setup.settings),
       m_device(setup.device),
       m_profile(setup.profile),
-      m_pace(setup.pace) {
+      m_pace(setup.pace),
+      m_historyRoot(setup.historyRoot) {
+    if (m_profile)
+        m_keepHistory = m_profile->readInt(kSection, kKeepHistory, 1) != 0;
+    m_folderView.scanCompleted = [this] { KeepSnapshot(); };
     // Painted whole each time, so the children are the only thing Qt needs to erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The details dialog reads the device even while the Overview has no window.
@@ -56,8 +65,13 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
             &views::CFileTypeView::OpenFileTypes);
 }
 
-// Members go in the reverse of their declaration: the children, then the title font.
-CDovraneStorageAnalyzerView::~CDovraneStorageAnalyzerView() = default;
+// Members go in the reverse of their declaration: the children, then the title font. A
+// snapshot being written is stopped first; its partial file is removed as it stops.
+CDovraneStorageAnalyzerView::~CDovraneStorageAnalyzerView() {
+    m_snapshotGoing = false;
+    if (m_snapshot.joinable())
+        m_snapshot.join();
+}
 
 QString CDovraneStorageAnalyzerView::ViewTitle(int view) {
     switch (view) {
@@ -137,6 +151,9 @@ bool CDovraneStorageAnalyzerView::OnCmdMsg(int id) {
         case kIdPreferences:
             OnPreferences();
             return true;
+        case kIdKeepHistory:
+            OnKeepHistory();
+            return true;
         default:
             return false;
     }
@@ -166,6 +183,9 @@ bool CDovraneStorageAnalyzerView::OnUpdateCmdUI(int id, CCmdUI& ui) const {
         case kIdDatabases:
             // They read the files themselves, which an imported scan has not.
             ui.Enable(!dynamic_cast<const engine::ImportDevice*>(m_device));
+            return true;
+        case kIdKeepHistory:
+            ui.SetCheck(m_keepHistory);
             return true;
         default:
             return false;
@@ -336,6 +356,33 @@ void CDovraneStorageAnalyzerView::resizeEvent(QResizeEvent* event) {
     for (views::CChildWindow* child : Children())
         if (child->IsWindowCreated())
             child->setGeometry(ChildRect());
+}
+
+void CDovraneStorageAnalyzerView::OnKeepHistory() {
+    m_keepHistory = !m_keepHistory;
+    if (m_profile) {
+        m_profile->writeInt(kSection, kKeepHistory, m_keepHistory ? 1 : 0);
+        m_profile->sync();
+    }
+}
+
+void CDovraneStorageAnalyzerView::KeepSnapshot() {
+    // One at a time: a scan that ends while the last snapshot is still written adds none.
+    if (!m_keepHistory || m_historyRoot.isEmpty() || !m_device || m_snapshotRunning ||
+        dynamic_cast<const engine::ImportDevice*>(m_device))
+        return;
+    if (m_snapshot.joinable())
+        m_snapshot.join();
+    m_snapshotRunning = true;
+    Options options;
+    options.deviceRoot = m_historyRoot;
+    m_snapshot = std::thread([this, options, time = QDateTime::currentSecsSinceEpoch()] {
+        engine::WalkControl control;
+        control.scanning = &m_snapshotGoing;
+        control.pace = m_pace;
+        app::KeepSnapshot(options, *m_device, control, time);
+        m_snapshotRunning = false;
+    });
 }
 
 }  // namespace dovrane::app

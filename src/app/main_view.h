@@ -10,8 +10,10 @@
 #include <QFont>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <thread>
 
 #include "app/cmd_target.h"
 #include "engine/settings.h"
@@ -36,6 +38,9 @@ struct MainViewSetup {
     std::chrono::milliseconds pace{0};     // the walks' pause on entering each folder
     // --timing: told the view's name and the time from a scan's start to its pie on screen.
     std::function<void(const QString& view, std::chrono::steady_clock::duration)> pieShown;
+    // The host folder the device stands for, as the history names it; empty: the window
+    // keeps no history.
+    QString historyRoot{};
 };
 
 class CDovraneStorageAnalyzerView : public QWidget,
@@ -72,6 +77,7 @@ public:
     void OnIdenticalFiles();
     void OnDatabases();
     void OnPreferences();
+    void OnKeepHistory();
 
     // After Preferences closes with OK, with the settings it saved: the chart views whose
     // windows exist lay their pies out again, under the wait cursor, without a rescan.
@@ -105,6 +111,8 @@ private:
     bool CreateChild(views::CChildWindow& child, const QString& failureText);
     // Steps shared by the view commands once the child is on screen.
     void MakeCurrent(View view);
+    // After a Folder View scan of the whole device: a snapshot, on a thread of its own.
+    void KeepSnapshot();
 
     QFont m_font;
     views::COverviewView m_overview;
@@ -116,6 +124,11 @@ private:
     platform::Device* m_device;
     platform::Profile* m_profile;  // for Preferences, which saves the settings itself
     std::chrono::milliseconds m_pace;
+    QString m_historyRoot;
+    bool m_keepHistory = true;  // the Tools menu's "Keep History", kept in the profile
+    std::atomic<bool> m_snapshotGoing{true};  // cleared to stop a snapshot at close
+    std::atomic<bool> m_snapshotRunning{false};
+    std::thread m_snapshot;
 };
 
 }  // namespace dovrane::app

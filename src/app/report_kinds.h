@@ -31,6 +31,7 @@ ReportResult OverviewReport(const ReportContext& context);
 // --object-store's folders, or the default ones.
 QStringList ObjectStoreFolders(const Options& options);
 
+ReportResult GrowthReport(const ReportContext& context);
 ReportResult IdenticalReport(const ReportContext& context);
 ReportResult DatabasesReport(const ReportContext& context);
 

@@ -16,6 +16,7 @@ const std::map<QString, Runner>& Runners() {
         {QStringLiteral("duplicates"), &DuplicatesReport},
         {QStringLiteral("files"), &FilesReport},
         {QStringLiteral("folders"), &FoldersReport},
+        {QStringLiteral("growth"), &GrowthReport},
         {QStringLiteral("identical"), &IdenticalReport},
         {QStringLiteral("largest"), &LargestReport},
         {QStringLiteral("overview"), &OverviewReport},

@@ -19,8 +19,9 @@ namespace dovrane::app {
 
 struct ReportResult {
     int exitCode = 0;
-    QByteArray output;  // for stdout
-    QString error;      // one line for stderr when exitCode is not 0
+    QByteArray output;    // for stdout
+    QString error;        // one line for stderr when exitCode is not 0
+    QStringList notes{};  // lines for stderr whatever the exit status
 };
 
 QStringList ReportKinds();

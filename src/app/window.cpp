@@ -128,6 +128,9 @@ int RunWindow(int& argc, char** argv, const Options& options) {
                   .profile = &profile,
                   .pace = std::chrono::milliseconds(options.paceMs),
                   .pieShown = {}};
+    // A screenshot or an imported scan is no scan of the user's: it keeps no history.
+    if (options.screenshot.isEmpty() && !opened.imported)
+        start.view.historyRoot = QFileInfo(options.deviceRoot).absoluteFilePath();
     start.firstView = ViewNamed(options.view);
     if (opened.imported)
         start.scanTitle = ScanTitle(*opened.imported);

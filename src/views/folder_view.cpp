@@ -55,6 +55,8 @@ void CFolderView::StartScan() {
             // Preferences may have changed the slice count while the walk ran.
             if (NumberOfSlices() != slices)
                 engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
+            if (scanCompleted)
+                scanCompleted();
         });
 }
 

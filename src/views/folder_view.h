@@ -32,6 +32,8 @@ public:
 
     // The folder to show when the running scan ends (case-folded); empty for the root.
     QString pendingPath;
+    // Told on the user-interface thread when a scan of the whole device has ended.
+    std::function<void()> scanCompleted;
 
     // Scans the whole device anew into a new tree: after creation and for Refresh. Does
     // nothing while a scan runs.

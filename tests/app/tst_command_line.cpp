@@ -39,8 +39,8 @@ private slots:
         };
         row({"--frobnicate"}, "unknown option '--frobnicate' (see --help)");
         row({"--report", "pies"},
-            "unknown report 'pies' (one of: databases, duplicates, files, folders, identical, "
-            "largest, overview, "
+            "unknown report 'pies' (one of: databases, duplicates, files, folders, growth, "
+            "identical, largest, overview, "
             "type-files, types)");
         row({"--report", "type-files"}, "--report type-files needs --type TYPE");
         row({"--slices"}, "--slices needs a value");

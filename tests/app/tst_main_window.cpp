@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(MenuTexts(tools->menu()),
                  (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
                               "Identical Files...", "Databases...", "", "Parent Folder",
-                              "Preferences...", "", "Refresh"}));
+                              "Preferences...", "Keep History", "", "Refresh"}));
     }
 
     // Save Scan As writes the device; Open Scan makes a scan the device, or names in one box

@@ -1,0 +1,52 @@
+#pragma once
+// The scan history on the command line: the earlier scan --since names, the growth report
+// against it, --list-history and --snapshot. Snapshots live in the user's state folder
+// (platform::HistoryStore); which are kept is the engine's rule (engine/history_rules.h).
+
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+#include "app/report_kinds.h"
+#include "platform/device.h"
+
+namespace dovrane::engine {
+class SnapshotSummary;
+}
+
+namespace dovrane::app {
+
+// A scan read back from a snapshot or an export: the device it describes and its time.
+struct EarlierScan {
+    std::unique_ptr<platform::Device> device;
+    qint64 time = 0;  // seconds since 1970-01-01 UTC
+};
+
+// Reads a scan file (plain or compressed); empty with a reason when it cannot be read.
+std::optional<EarlierScan> ReadScanFile(const QString& path, QString* error);
+// Writes the scan of the whole device made at `time` to `path` (compressed by its name),
+// feeding `summary` on the way. An imported scan keeps its own time.
+bool WriteScanFile(platform::Device& device, const QString& path, engine::SnapshotSummary& summary,
+                   engine::WalkControl control, qint64 time, QString* error);
+
+// The device root as the history names it: an absolute host path, the scanned folder for an
+// imported scan.
+QString HistoryDeviceRoot(const Options& options, const platform::Device* device);
+
+// The scan --since names: a file, or the newest readable snapshot of `root` at
+// or before the time it gives (unreadable ones are skipped with a note). Empty with
+// `failure` set when there is none.
+std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString& root, qint64 now,
+                                           QStringList& notes, ReportResult& failure);
+
+// The growth report of `context.device` against `then`.
+ReportResult GrowthReportAgainst(const ReportContext& context, platform::Device& then,
+                                 qint64 thenTime, qint64 nowTime);
+
+ReportResult ListHistory(const Options& options);
+
+// Keeps the scan of `device` (made at `scanTime`) in the history, then thins it.
+ReportResult KeepSnapshot(const Options& options, platform::Device& device,
+                          const engine::WalkControl& control, qint64 scanTime);
+
+}  // namespace dovrane::app

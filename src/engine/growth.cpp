@@ -1,0 +1,500 @@
+#include "engine/growth.h"
+
+#include <algorithm>
+#include <map>
+#include <queue>
+#include <string>
+
+#include "engine/folder_tree.h"
+#include "engine/orders.h"
+#include "engine/text.h"
+#include "engine/walk.h"
+#include "platform/name_codec.h"
+
+namespace dovrane::engine {
+namespace {
+
+constexpr std::string_view kInFolderBytes = "\"In Folder\"";
+constexpr quint32 kNoFolder = 0xFFFFFFFF;  // an index entry that is a file; a level with no "then"
+
+struct IndexEntry {
+    quint32 name = 0;  // counted, in the index's pool
+    quint32 folder = kNoFolder;
+    quint64 size = 0;  // as the sums count it
+};
+
+struct IndexFolder {
+    const struct IndexEntry* first = nullptr;  // the folder's run of entries
+    quint32 name = 0;
+    quint32 firstEntry = 0;  // the run's first entry counted over the whole index
+    quint32 entryCount = 0;
+    quint64 total = 0;
+    quint64 filesSize = 0;  // directly here
+    quint64 fileCount = 0;  // here and below
+};
+
+// Equal changes by name as every list orders names, then by the bytes themselves.
+bool NameBefore(std::string_view a, std::string_view b) {
+    const int c = CompareHostNamesNoCase(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+std::string_view TypeKey(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view("Generic") : name.substr(dot + 1);
+}
+
+}  // namespace
+
+struct ScanIndex::Data {
+    NamePool names;
+    std::vector<IndexFolder> folders;
+    // Runs in blocks that never move: a vector grown to millions of entries would hold
+    // its old and new buffers at once, half again the index at its peak.
+    std::vector<std::unique_ptr<IndexEntry[]>> blocks;
+    size_t blockUsed = 0, blockSize = 0;
+    size_t count = 0;
+
+    IndexEntry* newRun(size_t n) {
+        if (n == 0)
+            return nullptr;
+        if (blockUsed + n > blockSize) {
+            blockSize = std::max<size_t>(n, 64 * 1024);
+            blocks.push_back(std::make_unique<IndexEntry[]>(blockSize));
+            blockUsed = 0;
+        }
+        IndexEntry* run = blocks.back().get() + blockUsed;
+        blockUsed += n;
+        count += n;
+        return run;
+    }
+    size_t ordinal(quint32 folder, const IndexEntry* e) const {
+        return folders[folder].firstEntry + static_cast<size_t>(e - folders[folder].first);
+    }
+
+    std::string_view nameOf(quint32 offset) const { return names.counted(offset); }
+    std::span<const IndexEntry> entriesOf(const IndexFolder& f) const {
+        return {f.first, f.entryCount};
+    }
+    const IndexEntry* find(quint32 folder, std::string_view name) const {
+        const auto range = entriesOf(folders[folder]);
+        const auto it = std::lower_bound(
+            range.begin(), range.end(), name,
+            [this](const IndexEntry& e, std::string_view n) { return nameOf(e.name) < n; });
+        return it != range.end() && nameOf(it->name) == name ? &*it : nullptr;
+    }
+};
+
+namespace {
+
+// Keeps each folder's entries in one run, sorted by name bytes, written when the walk
+// leaves the folder: a folder's run follows those of its sub-folders.
+class IndexSink final : public WalkSink {
+public:
+    explicit IndexSink(ScanIndex::Data& data) : m_data(data) {
+        m_data.folders.emplace_back();
+        open(0);
+    }
+
+    void enterFolder(std::string_view hostName, const platform::FindData&) override {
+        const auto index = static_cast<quint32>(m_data.folders.size());
+        IndexFolder& folder = m_data.folders.emplace_back();
+        folder.name = m_data.names.addCounted(hostName);
+        m_open[m_depth - 1].entries.push_back({folder.name, index, 0});
+        open(index);
+    }
+
+    void file(std::string_view hostName, const platform::FindData& entry, bool counted) override {
+        m_open[m_depth - 1].entries.push_back(
+            {m_data.names.addCounted(hostName), kNoFolder, counted ? entry.size : 0});
+    }
+
+    void leaveFolder() override {
+        Open& o = m_open[--m_depth];
+        StableSort(o.entries.begin(), o.entries.end(),
+                   [this](const IndexEntry& a, const IndexEntry& b) {
+                       return m_data.nameOf(a.name) < m_data.nameOf(b.name);
+                   });
+        IndexFolder& folder = m_data.folders[o.folder];
+        folder.firstEntry = static_cast<quint32>(m_data.count);
+        folder.entryCount = static_cast<quint32>(o.entries.size());
+        IndexEntry* run = m_data.newRun(o.entries.size());
+        std::copy(o.entries.begin(), o.entries.end(), run);
+        folder.first = run;
+        for (const IndexEntry& e : o.entries) {
+            if (e.folder == kNoFolder) {
+                folder.filesSize += e.size;
+                ++folder.fileCount;
+            } else {
+                folder.total += m_data.folders[e.folder].total;
+                folder.fileCount += m_data.folders[e.folder].fileCount;
+            }
+        }
+        folder.total += folder.filesSize;
+    }
+
+private:
+    struct Open {
+        quint32 folder = 0;
+        std::vector<IndexEntry> entries;
+    };
+    void open(quint32 folder) {
+        if (m_depth == m_open.size())
+            m_open.emplace_back();
+        m_open[m_depth].folder = folder;
+        m_open[m_depth].entries.clear();
+        ++m_depth;
+    }
+
+    ScanIndex::Data& m_data;
+    std::vector<Open> m_open;
+    size_t m_depth = 0;
+};
+
+}  // namespace
+
+ScanIndex::ScanIndex() = default;
+ScanIndex::~ScanIndex() = default;
+ScanIndex::ScanIndex(ScanIndex&&) noexcept = default;
+ScanIndex& ScanIndex::operator=(ScanIndex&&) noexcept = default;
+
+bool ScanIndex::build(platform::Device& device, const WalkControl& control) {
+    m_data = std::make_unique<Data>();
+    IndexSink sink(*m_data);
+    if (WalkTree(device, u"\\", sink, control))
+        return true;
+    m_data.reset();
+    return false;
+}
+
+quint64 ScanIndex::totalSize() const {
+    return m_data ? m_data->folders.front().total : 0;
+}
+
+size_t ScanIndex::entryCount() const {
+    return m_data ? m_data->count : 0;
+}
+
+QString GrowthNode::name() const {
+    // "In Folder" is kept as its own text's bytes, which decode to it.
+    return kind == Kind::Root ? QStringLiteral("\\")
+                              : platform::DecodeHostName({nameBytes, nameLength});
+}
+
+Growth::Growth() {
+    m_nodes.emplace_back().kind = GrowthNode::Kind::Root;
+}
+
+GrowthNode* Growth::newNode(GrowthNode* parent, std::string_view hostName, GrowthNode::Kind kind) {
+    GrowthNode& node = m_nodes.emplace_back();
+    node.kind = kind;
+    node.parent = parent;
+    const std::string_view bytes = kind == GrowthNode::Kind::InFolder ? kInFolderBytes : hostName;
+    node.nameBytes = m_names.data(m_names.add(bytes));
+    node.nameLength = static_cast<quint16>(bytes.size());
+    return &node;
+}
+
+void Growth::setChildren(GrowthNode* node, std::vector<const GrowthNode*>& children) {
+    StableSort(children.begin(), children.end(), [](const GrowthNode* a, const GrowthNode* b) {
+        if (a->change() != b->change())
+            return a->change() > b->change();
+        return NameBefore({a->nameBytes, a->nameLength}, {b->nameBytes, b->nameLength});
+    });
+    node->firstChild = static_cast<quint32>(m_links.size());
+    node->childCount = static_cast<quint32>(children.size());
+    m_links.insert(m_links.end(), children.begin(), children.end());
+}
+
+QString Growth::DevicePath(const GrowthNode* node) {
+    if (node->kind == GrowthNode::Kind::InFolder)
+        node = node->parent;
+    QString path;
+    for (; node && node->kind != GrowthNode::Kind::Root; node = node->parent)
+        path.prepend(u'\\' + node->name());
+    return path.isEmpty() ? QStringLiteral("\\") : path;
+}
+
+// The later scan's walk, matched entry by entry against the earlier scan's index.
+class GrowthBuilder final : public WalkSink {
+public:
+    GrowthBuilder(const ScanIndex::Data& then, const GrowthRequest& request, Growth& out)
+        : m_then(then), m_request(request), m_out(out), m_matched(then.count) {
+        for (const QString& part : request.path.split(u'\\', Qt::SkipEmptyParts))
+            if (!part.trimmed().isEmpty())
+                m_path.append(FoldCase(part.trimmed()));
+        GrowthNode* root = &m_out.m_nodes.front();
+        const bool wholeDevice = m_path.isEmpty();
+        if (wholeDevice)
+            m_out.m_pathNode = root;
+        open(root, 0, {true, wholeDevice, false});
+    }
+
+    void enterFolder(std::string_view hostName, const platform::FindData&) override {
+        Level& parent = m_levels[m_depth - 1];
+        GrowthNode* node = m_out.newNode(parent.node, hostName, GrowthNode::Kind::Folder);
+        quint32 then = kNoFolder;
+        if (const IndexEntry* e = lookUp(parent.then, hostName); e && e->folder != kNoFolder) {
+            m_matched[m_then.ordinal(parent.then, e)] = true;
+            then = e->folder;
+        }
+        const Scope scope = childScope(parent.scope, m_depth, hostName, node);
+        open(node, then, scope);
+    }
+
+    void file(std::string_view hostName, const platform::FindData& entry, bool counted) override {
+        Level& level = m_levels[m_depth - 1];
+        const quint64 now = counted ? entry.size : 0;
+        level.nowFiles += now;
+        quint64 then = 0;
+        bool isNew = true;
+        if (const IndexEntry* e = lookUp(level.then, hostName); e && e->folder == kNoFolder) {
+            m_matched[m_then.ordinal(level.then, e)] = true;
+            then = e->size;
+            isNew = false;
+        }
+        level.newFiles += isNew;
+        if (!level.scope.inside)
+            return;
+        if (now > then)
+            offerFile(hostName, level.node, then, now);
+        if (m_request.byType) {
+            TypeSums& sums = typeOf(hostName);
+            sums.then += then;
+            sums.now += now;
+            sums.added += isNew;
+        }
+    }
+
+    void leaveFolder() override {
+        Level& level = m_levels[m_depth - 1];
+        GrowthNode* node = level.node;
+        quint64 thenFiles = 0, removedHere = 0;
+        if (level.then != kNoFolder) {
+            const IndexFolder& folder = m_then.folders[level.then];
+            thenFiles = folder.filesSize;
+            node->thenSize = folder.total;
+            for (const IndexEntry& e : m_then.entriesOf(folder)) {
+                if (m_matched[m_then.ordinal(level.then, &e)])
+                    continue;
+                if (e.folder == kNoFolder) {
+                    ++removedHere;
+                    removedFile(level.scope, e);
+                } else {
+                    addRemovedFolder(level, e.folder);
+                }
+            }
+        }
+        node->nowSize = level.nowFiles;
+        node->newFiles = level.newFiles;
+        node->removedFiles = removedHere;
+        for (const GrowthNode* child : level.children) {
+            node->nowSize += child->nowSize;
+            node->newFiles += child->newFiles;
+            node->removedFiles += child->removedFiles;
+        }
+        finishNode(node, level.children, {thenFiles, level.nowFiles, level.newFiles, removedHere});
+        --m_depth;
+        if (m_depth > 0)
+            m_levels[m_depth - 1].children.push_back(node);
+    }
+
+    void finish() {
+        std::vector<Candidate> best;
+        best.reserve(m_best.size());
+        for (; !m_best.empty(); m_best.pop())
+            best.push_back(m_best.top());
+        std::sort(best.begin(), best.end(), Better());
+        for (const Candidate& c : best)
+            m_out.m_files.push_back(
+                {platform::DecodeHostName(c.name), c.folder, c.thenSize, c.nowSize});
+        for (const auto& [key, sums] : m_types)
+            m_out.m_types.push_back(
+                {platform::DecodeHostName(key), sums.then, sums.now, sums.added, sums.removed});
+        std::stable_sort(m_out.m_types.begin(), m_out.m_types.end(),
+                         [](const GrowthType& a, const GrowthType& b) {
+                             if (a.change() != b.change())
+                                 return a.change() > b.change();
+                             const int c = CompareNoCase(a.name, b.name);
+                             return c != 0 ? c < 0 : a.name < b.name;
+                         });
+    }
+
+private:
+    // Where a folder lies with respect to the request's path.
+    struct Scope {
+        bool onPath = false;   // the path or one of its ancestors
+        bool inside = false;   // the path or below it: its files are gathered
+        bool claimed = false;  // one child already matched the path's next part
+    };
+    struct Level {
+        GrowthNode* node = nullptr;
+        quint32 then = kNoFolder;  // the earlier scan's folder; none when new
+        Scope scope;
+        quint64 nowFiles = 0, newFiles = 0;
+        std::vector<const GrowthNode*> children;
+    };
+    struct FilesEntry {
+        quint64 thenSize, nowSize, added, removed;
+    };
+    struct TypeSums {
+        quint64 then = 0, now = 0, added = 0, removed = 0;
+    };
+    struct Candidate {
+        quint64 growth = 0;
+        quint64 order = 0;  // walk order, for ties
+        std::string name;
+        const GrowthNode* folder = nullptr;
+        quint64 thenSize = 0, nowSize = 0;
+    };
+    struct Better {
+        bool operator()(const Candidate& a, const Candidate& b) const {
+            return a.growth != b.growth ? a.growth > b.growth : a.order < b.order;
+        }
+    };
+
+    const IndexEntry* lookUp(quint32 thenFolder, std::string_view name) const {
+        return thenFolder == kNoFolder ? nullptr : m_then.find(thenFolder, name);
+    }
+
+    // The first child (in the order met) whose folded name is the path's next part lies
+    // on the path, as a look-up by path finds it.
+    Scope childScope(Scope& parent, size_t depth, std::string_view hostName,
+                     const GrowthNode* node) {
+        Scope scope{false, parent.inside, false};
+        if (parent.onPath && !parent.claimed && depth <= static_cast<size_t>(m_path.size()) &&
+            FoldCase(platform::DecodeHostName(hostName)) == m_path[depth - 1]) {
+            parent.claimed = true;
+            scope.onPath = true;
+            if (depth == static_cast<size_t>(m_path.size())) {
+                scope.inside = true;
+                m_out.m_pathNode = node;
+            }
+        }
+        return scope;
+    }
+
+    void open(GrowthNode* node, quint32 then, Scope scope) {
+        if (m_depth == m_levels.size())
+            m_levels.emplace_back();
+        Level& level = m_levels[m_depth++];
+        level.node = node;
+        level.then = then;
+        level.scope = scope;
+        level.nowFiles = level.newFiles = 0;
+        level.children.clear();
+    }
+
+    // "In Folder" when the folder's own files weigh anything or came or went, then the order.
+    void finishNode(GrowthNode* node, std::vector<const GrowthNode*>& children,
+                    const FilesEntry& files) {
+        if (files.thenSize || files.nowSize || files.added || files.removed) {
+            GrowthNode* entry = m_out.newNode(node, {}, GrowthNode::Kind::InFolder);
+            entry->thenSize = files.thenSize;
+            entry->nowSize = files.nowSize;
+            entry->newFiles = files.added;
+            entry->removedFiles = files.removed;
+            children.push_back(entry);
+        }
+        m_out.setChildren(node, children);
+    }
+
+    void removedFile(const Scope& scope, const IndexEntry& e) {
+        if (!scope.inside || !m_request.byType)
+            return;
+        TypeSums& sums = typeOf(m_then.nameOf(e.name));
+        sums.then += e.size;
+        ++sums.removed;
+    }
+
+    // A folder only the earlier scan had, with everything below it: nodes whose sizes
+    // are all "then". Walked with a stack of its own: depth is the device's.
+    void addRemovedFolder(Level& level, quint32 top) {
+        struct Frame {
+            GrowthNode* node;
+            quint32 folder;
+            Scope scope;
+            quint32 next = 0;
+            quint64 files = 0;
+            std::vector<const GrowthNode*> children;
+        };
+        std::vector<Frame> frames;
+        const auto push = [&](GrowthNode* parent, Scope& parentScope, quint32 folder) {
+            const std::string_view name = m_then.nameOf(m_then.folders[folder].name);
+            GrowthNode* node = m_out.newNode(parent, name, GrowthNode::Kind::Folder);
+            const size_t depth = m_depth + frames.size();
+            frames.push_back({node, folder, childScope(parentScope, depth, name, node), 0, 0, {}});
+        };
+        push(level.node, level.scope, top);
+        while (!frames.empty()) {
+            Frame& f = frames.back();
+            const IndexFolder& folder = m_then.folders[f.folder];
+            if (f.next < folder.entryCount) {
+                const IndexEntry& e = folder.first[f.next++];
+                if (e.folder == kNoFolder) {
+                    ++f.files;
+                    removedFile(f.scope, e);
+                } else {
+                    push(f.node, f.scope, e.folder);
+                }
+                continue;
+            }
+            f.node->thenSize = folder.total;
+            f.node->removedFiles = folder.fileCount;
+            finishNode(f.node, f.children, {folder.filesSize, 0, 0, f.files});
+            const GrowthNode* done = f.node;
+            frames.pop_back();
+            (frames.empty() ? level.children : frames.back().children).push_back(done);
+        }
+    }
+
+    void offerFile(std::string_view name, const GrowthNode* folder, quint64 then, quint64 now) {
+        const quint64 order = m_fileOrder++;
+        if (m_request.fileRows == 0)
+            return;
+        const quint64 growth = now - then;
+        if (m_best.size() == m_request.fileRows) {
+            const Candidate& worst = m_best.top();
+            if (growth <= worst.growth)
+                return;  // equal growth: the one met first stays
+            m_best.pop();
+        }
+        m_best.push({growth, order, std::string(name), folder, then, now});
+    }
+
+    TypeSums& typeOf(std::string_view name) {
+        const std::string_view key = TypeKey(name);
+        const auto it = m_types.find(key);
+        return it != m_types.end() ? it->second : m_types[std::string(key)];
+    }
+
+    const ScanIndex::Data& m_then;
+    const GrowthRequest& m_request;
+    Growth& m_out;
+    std::vector<bool> m_matched;  // per index entry: the later scan has it too
+    QStringList m_path;           // folded parts
+    std::vector<Level> m_levels;  // kept when left, so their vectors keep their room
+    size_t m_depth = 0;
+    quint64 m_fileOrder = 0;
+    std::priority_queue<Candidate, std::vector<Candidate>, Better> m_best;  // worst on top
+    std::map<std::string, TypeSums, std::less<>> m_types;
+};
+
+bool CompareWithIndex(const ScanIndex& then, platform::Device& now, const GrowthRequest& request,
+                      Growth& out, const WalkControl& control) {
+    if (!then.m_data)
+        return false;
+    GrowthBuilder builder(*then.m_data, request, out);
+    if (!WalkTree(now, u"\\", builder, control))
+        return false;
+    builder.finish();
+    return true;
+}
+
+bool CompareScans(platform::Device& then, platform::Device& now, const GrowthRequest& request,
+                  Growth& out, const WalkControl& control) {
+    ScanIndex index;
+    return index.build(then, control) && CompareWithIndex(index, now, request, out, control);
+}
+
+}  // namespace dovrane::engine

@@ -1,0 +1,162 @@
+#include "engine/history_rules.h"
+
+#include <QDate>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numeric>
+#include <optional>
+
+#include "platform/history_store.h"
+
+namespace dovrane::engine {
+namespace {
+
+constexpr qint64 kDay = 86400;
+
+qint64 FloorDiv(qint64 a, qint64 b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+qint64 DayOf(qint64 time) {
+    return FloorDiv(time, kDay);
+}
+
+// 1970-01-01 was a Thursday: days shifted by three make weeks that start on Mondays.
+qint64 WeekOf(qint64 time) {
+    return FloorDiv(DayOf(time) + 3, 7);
+}
+
+// The month of the week's Monday, so that every week lies in one month.
+qint64 MonthOf(qint64 time) {
+    const QDate monday = QDate(1970, 1, 1).addDays(WeekOf(time) * 7 - 3);
+    return qint64{monday.year()} * 12 + monday.month() - 1;
+}
+
+}  // namespace
+
+std::vector<bool> RetainedSnapshots(std::span<const SnapshotFacts> snapshots, qint64 now,
+                                    quint64 maxBytes) {
+    const size_t n = snapshots.size();
+    std::vector<size_t> order(n);  // oldest first
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const SnapshotFacts &x = snapshots[a], &y = snapshots[b];
+        return x.time != y.time ? x.time < y.time : x.id < y.id;
+    });
+
+    std::vector<bool> keep(n, false);
+    std::map<QString, int> recent;  // per group: kept from the last 24 hours
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        const SnapshotFacts& s = snapshots[*it];
+        if (now - s.time < kDay && recent[s.group]++ < kKeepRecent)
+            keep[*it] = true;
+    }
+    // Oldest first, so the first met in a bucket is the one it keeps.
+    std::map<std::pair<QString, qint64>, bool> days, weeks, months;
+    const qint64 today = DayOf(now), thisWeek = WeekOf(now);
+    for (const size_t i : order) {
+        const SnapshotFacts& s = snapshots[i];
+        const bool firstOfDay = days.try_emplace({s.group, DayOf(s.time)}, true).second;
+        const bool firstOfWeek = weeks.try_emplace({s.group, WeekOf(s.time)}, true).second;
+        const bool firstOfMonth = months.try_emplace({s.group, MonthOf(s.time)}, true).second;
+        if ((firstOfDay && DayOf(s.time) > today - kKeepDays) ||
+            (firstOfWeek && WeekOf(s.time) > thisWeek - kKeepWeeks) || firstOfMonth)
+            keep[i] = true;
+    }
+
+    quint64 total = 0;
+    size_t kept = 0;
+    for (size_t i = 0; i < n; ++i)
+        if (keep[i]) {
+            total += snapshots[i].bytes;
+            ++kept;
+        }
+    for (const size_t i : order) {
+        if (total <= maxBytes || kept <= 1)
+            break;
+        if (keep[i]) {
+            keep[i] = false;
+            total -= snapshots[i].bytes;
+            --kept;
+        }
+    }
+    return keep;
+}
+
+quint64 DefaultHistoryLimit(quint64 fileSystemBytes) {
+    return fileSystemBytes == 0 ? kDefaultHistoryLimit
+                                : std::min(kDefaultHistoryLimit, fileSystemBytes / 100);
+}
+
+std::optional<quint64> ParseSizeLimit(QStringView text) {
+    QStringView number = text.trimmed();
+    if (number.isEmpty())
+        return std::nullopt;
+    int shift = 0;
+    const QChar unit = number.back().toUpper();
+    const QString units = QStringLiteral("KMGT");
+    if (const qsizetype at = units.indexOf(unit); at >= 0) {
+        shift = 10 * static_cast<int>(at + 1);
+        number.chop(1);
+    } else if (unit == u'B') {
+        number.chop(1);
+    }
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || value < 0)
+        return std::nullopt;
+    const double bytes = std::ldexp(value, shift);
+    if (bytes >= 18446744073709551616.0)
+        return std::nullopt;
+    return static_cast<quint64>(bytes);
+}
+
+SnapshotSummary::SnapshotSummary() : m_open{0}, m_hash(QCryptographicHash::Sha256) {}
+
+void SnapshotSummary::enterFolder(std::string_view hostName, const platform::FindData&) {
+    ++m_entries;
+    m_open.push_back(0);
+    // Names in, so that sizes moved from one folder to another differ.
+    m_hash.addData(QByteArrayView(hostName.data(), static_cast<qsizetype>(hostName.size())));
+    m_hash.addData(QByteArrayView("/", 1));
+}
+
+void SnapshotSummary::file(std::string_view, const platform::FindData& entry, bool counted) {
+    ++m_entries;
+    if (counted)
+        m_open.back() += entry.size;
+}
+
+void SnapshotSummary::leaveFolder() {
+    const quint64 bytes = m_open.back();
+    m_open.pop_back();
+    m_hash.addData(QByteArrayView(reinterpret_cast<const char*>(&bytes), sizeof bytes));
+    if (m_open.empty())
+        m_total = bytes;
+    else
+        m_open.back() += bytes;
+}
+
+QByteArray SnapshotSummary::digest() const {
+    QByteArray d = m_hash.result();
+    d.append(reinterpret_cast<const char*>(&m_entries), sizeof m_entries);
+    return d;
+}
+
+bool ThinHistory(platform::HistoryStore& store, qint64 now, quint64 maxBytes, QStringList* notes,
+                 QString* error) {
+    const std::vector<platform::SnapshotRecord> all = store.list({}, notes);
+    std::vector<SnapshotFacts> facts;
+    facts.reserve(all.size());
+    for (const platform::SnapshotRecord& r : all)
+        facts.push_back({r.host + u'\n' + r.deviceRoot, r.time, r.fileBytes, r.id});
+    const std::vector<bool> keep = RetainedSnapshots(facts, now, maxBytes);
+    std::vector<platform::SnapshotRecord> drop;
+    for (size_t i = 0; i < all.size(); ++i)
+        if (!keep[i])
+            drop.push_back(all[i]);
+    return store.remove(drop, error);
+}
+
+}  // namespace dovrane::engine

@@ -1,0 +1,16 @@
+#pragma once
+// The test class apart from its raw-string expectations, which moc cannot read.
+
+#include <QObject>
+
+class TestGrowthReport : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void textAndJson();
+    void byTypeBelowAPath();
+    void optionsThatDoNotGo_data();
+    void optionsThatDoNotGo();
+    void sinceWithoutSnapshots_data();
+    void sinceWithoutSnapshots();
+};

@@ -1,0 +1,127 @@
+// Which snapshots the history keeps: a year of daily snapshots thinned every day on a fake
+// clock, the newest ten of a busy day, the size limit, and size texts.
+
+#include <QDateTime>
+#include <QtTest>
+
+#include "engine/history_rules.h"
+
+using namespace dovrane::engine;
+
+namespace {
+
+qint64 At(int year, int month, int day, int hour = 3) {
+    return QDateTime(QDate(year, month, day), QTime(hour, 0), Qt::UTC).toSecsSinceEpoch();
+}
+
+// Thins `kept` at `now`, as the history does after each snapshot.
+void Thin(std::vector<SnapshotFacts>& kept, qint64 now, quint64 limit) {
+    const std::vector<bool> keep = RetainedSnapshots(kept, now, limit);
+    std::vector<SnapshotFacts> left;
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (keep[i])
+            left.push_back(kept[i]);
+    kept = left;
+}
+
+}  // namespace
+
+class TestHistoryRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void yearOfDailySnapshots() {
+        std::vector<SnapshotFacts> kept, all;
+        const QDate first(2026, 1, 1);  // a Thursday
+        for (int d = 0; d < 365; ++d) {
+            const QDate date = first.addDays(d);
+            const SnapshotFacts s{"/home", At(date.year(), date.month(), date.day()), 1000, d};
+            kept.push_back(s);
+            all.push_back(s);
+            Thin(kept, s.time + 60, ~quint64{0});
+        }
+        // Kept: the first (the oldest of the week of 29 December 2025, a December week),
+        // every Monday from 5 January (the 52 weeks up to this one) and every day of the 30
+        // days up to 31 December.
+        QList<QDate> expected{first};
+        for (QDate d(2026, 1, 5); d <= QDate(2026, 12, 31); d = d.addDays(1))
+            if (d.dayOfWeek() == Qt::Monday || d >= QDate(2026, 12, 2))
+                expected << d;
+        QList<QDate> got;
+        for (const SnapshotFacts& s : kept)
+            got << QDateTime::fromSecsSinceEpoch(s.time, Qt::UTC).date();
+        QCOMPARE(got, expected);
+        QCOMPARE(got.size(), 79);
+        // Thinning daily keeps what thinning once at the end would.
+        Thin(all, all.back().time + 60, ~quint64{0});
+        QCOMPARE(all.size(), kept.size());
+    }
+
+    void busyDayAndSizeLimit_data() {
+        QTest::addColumn<QList<int>>("hoursAgo");
+        QTest::addColumn<quint64>("limit");
+        QTest::addColumn<QList<int>>("kept");  // indexes into hoursAgo
+        // Twelve in the last 12 hours of one day: the newest ten and the day's oldest.
+        QTest::newRow("twelve today")
+            << QList<int>{12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1} << ~quint64{0}
+            << QList<int>{0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+        // Oldest first until the rest fits; the size counts only what the rules keep.
+        QTest::newRow("limit") << QList<int>{96, 72, 48, 24, 1} << quint64{250} << QList<int>{3, 4};
+        QTest::newRow("newest alone too big") << QList<int>{48, 1} << quint64{50} << QList<int>{1};
+        QTest::newRow("exactly at the limit")
+            << QList<int>{48, 1} << quint64{200} << QList<int>{0, 1};
+    }
+    void busyDayAndSizeLimit() {
+        QFETCH(QList<int>, hoursAgo);
+        QFETCH(quint64, limit);
+        QFETCH(QList<int>, kept);
+        const qint64 now = At(2026, 6, 10, 23) + 1800;
+        std::vector<SnapshotFacts> snapshots;
+        for (int i = 0; i < hoursAgo.size(); ++i)
+            snapshots.push_back({"/", now - hoursAgo[i] * 3600, 100, i});
+        const std::vector<bool> keep = RetainedSnapshots(snapshots, now, limit);
+        QList<int> got;
+        for (int i = 0; i < hoursAgo.size(); ++i)
+            if (keep[static_cast<size_t>(i)])
+                got << i;
+        QCOMPARE(got, kept);
+    }
+
+    void rootsThinnedApart() {
+        const qint64 now = At(2026, 6, 10, 12);
+        // Two roots with one snapshot each on the same day: both are the oldest of it.
+        std::vector<SnapshotFacts> s{{"/a", now - 40 * 86400, 1, 1},
+                                     {"/b", now - 40 * 86400 + 5, 1, 2},
+                                     {"/a", now - 40 * 86400 + 9, 1, 3}};
+        QCOMPARE(RetainedSnapshots(s, now, 1000), std::vector<bool>({true, true, false}));
+    }
+
+    void sizeLimits_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("bytes");  // -1: not a size
+        QTest::newRow("bytes") << "123" << qint64{123};
+        QTest::newRow("M") << "500M" << qint64{500} * 1024 * 1024;
+        QTest::newRow("g fraction") << "1.5g" << qint64{3} * 512 * 1024 * 1024;
+        QTest::newRow("K with B") << "2KB" << qint64{-1};
+        QTest::newRow("B") << "64B" << qint64{64};
+        QTest::newRow("negative") << "-1G" << qint64{-1};
+        QTest::newRow("words") << "lots" << qint64{-1};
+        QTest::newRow("empty") << "" << qint64{-1};
+        QTest::newRow("too big") << "16777216T" << qint64{-1};
+    }
+    void sizeLimits() {
+        QFETCH(QString, text);
+        QFETCH(qint64, bytes);
+        const auto parsed = ParseSizeLimit(text);
+        QCOMPARE(parsed ? static_cast<qint64>(*parsed) : qint64{-1}, bytes);
+    }
+
+    void defaultLimitIsTheSmaller() {
+        QCOMPARE(DefaultHistoryLimit(0), quint64{1} << 30);
+        QCOMPARE(DefaultHistoryLimit(50ull << 30), (50ull << 30) / 100);
+        QCOMPARE(DefaultHistoryLimit(1ull << 40), quint64{1} << 30);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistoryRules)
+#include "tst_history_rules.moc"

@@ -1,0 +1,176 @@
+// The history on disk: where it lives, commits that name only whole files, programs adding
+// at once, what a crash leaves, and files removed by hand.
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <set>
+#include <thread>
+
+#include "platform/history_store.h"
+
+using dovrane::platform::HistoryStore;
+using dovrane::platform::SnapshotRecord;
+
+namespace {
+
+// Writes `bytes` as a snapshot of `root` at `time`.
+std::optional<SnapshotRecord> Add(HistoryStore& store, const QString& root, qint64 time,
+                                  const QByteArray& bytes = "scan") {
+    const QString partial = store.partialPath();
+    QFile f(partial);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return std::nullopt;
+    f.close();
+    SnapshotRecord r;
+    r.deviceRoot = root;
+    r.host = QStringLiteral("box");
+    r.time = time;
+    r.totalBytes = (quint64{1} << 63) + 5;  // beyond SQLite's signed integers
+    r.entries = 7;
+    r.digest = "digest";
+    QString error;
+    return store.commit(partial, r, &error);
+}
+
+}  // namespace
+
+class TestHistoryStore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void folderFollowsTheEnvironment_data() {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("XDG_STATE_HOME") << "/tmp/st"
+                                        << "/tmp/st/dovrane-storage-analyzer/history";
+        QTest::newRow("unset") << ""
+                               << "HOME/.local/state/dovrane-storage-analyzer/history";
+        QTest::newRow("relative is ignored")
+            << "st"
+            << "HOME/.local/state/dovrane-storage-analyzer/history";
+    }
+    void folderFollowsTheEnvironment() {
+        QFETCH(QString, state);
+        QFETCH(QString, expected);
+        const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", state.toUtf8());
+        expected.replace("HOME", QDir::homePath());
+        QCOMPARE(HistoryStore::DefaultFolder(), expected);
+        qputenv("XDG_STATE_HOME", oldState);
+    }
+
+    void commitsListNewestFirst() {
+        QTemporaryDir dir;
+        HistoryStore store(dir.path() + "/history");
+        QString error;
+        QVERIFY2(store.open(&error), qPrintable(error));
+        QVERIFY(Add(store, "/home", 1000));
+        QVERIFY(Add(store, "/home", 3000));
+        QVERIFY(Add(store, "/srv", 2000));
+        QStringList notes;
+        const auto home = store.list("/home", &notes);
+        QCOMPARE(home.size(), size_t{2});
+        QCOMPARE(home[0].time, qint64{3000});
+        QCOMPARE(home[1].time, qint64{1000});
+        QCOMPARE(home[0].totalBytes, (quint64{1} << 63) + 5);
+        QCOMPARE(home[0].entries, quint64{7});
+        QCOMPARE(home[0].fileBytes, quint64{4});
+        QCOMPARE(home[0].digest, QByteArray("digest"));
+        QVERIFY(home[0].fileName.startsWith("19700101T005000Z-"));
+        QVERIFY(home[0].fileName.endsWith(".json.zst"));
+        QCOMPARE(store.list({}, &notes).size(), size_t{3});
+        QVERIFY(notes.isEmpty());
+    }
+
+    // Two programs adding at once: each file is whole and each is named once.
+    void addingAtOnce() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/history";
+        constexpr int kEach = 15;
+        std::vector<std::thread> programs;
+        std::atomic<int> failures{0};
+        for (int p = 0; p < 2; ++p)
+            programs.emplace_back([&, p] {
+                HistoryStore store(folder);
+                QString error;
+                if (!store.open(&error)) {
+                    ++failures;
+                    return;
+                }
+                for (int i = 0; i < kEach; ++i)
+                    if (!Add(store, "/home", 1000 + i, QByteArray(100 + p, 'x')))
+                        ++failures;
+            });
+        for (std::thread& t : programs)
+            t.join();
+        QCOMPARE(failures.load(), 0);
+        HistoryStore store(folder);
+        QString error;
+        QVERIFY(store.open(&error));
+        const auto all = store.list("/home", nullptr);
+        QCOMPARE(all.size(), size_t{2 * kEach});
+        std::set<QString> names;
+        for (const SnapshotRecord& r : all) {
+            names.insert(r.fileName);
+            QCOMPARE(QFileInfo(store.pathOf(r)).size(), qint64(r.fileBytes));
+        }
+        QCOMPARE(names.size(), all.size());
+    }
+
+    // A crash before the rename leaves a partial file; one after it, an unnamed file.
+    // Neither is listed; both go once old enough; the older snapshots stay.
+    void crashLeftovers() {
+        QTemporaryDir dir;
+        HistoryStore store(dir.path() + "/history");
+        QString error;
+        QVERIFY(store.open(&error));
+        const auto kept = Add(store, "/home", 1000);
+        QVERIFY(kept);
+        QFile partial(store.partialPath());
+        QVERIFY(partial.open(QIODevice::WriteOnly));
+        partial.write("half a sc");
+        partial.close();
+        QFile unnamed(store.folder() + "/19700101T010000Z-1-2.json.zst");
+        QVERIFY(unnamed.open(QIODevice::WriteOnly));
+        unnamed.close();
+        QCOMPARE(store.list("/home", nullptr).size(), size_t{1});
+        store.removeStrays(3600);  // too young: may be another program's
+        QVERIFY(partial.exists() && unnamed.exists());
+        store.removeStrays(0);
+        QVERIFY(!partial.exists() && !unnamed.exists());
+        QVERIFY(QFile::exists(store.pathOf(*kept)));
+    }
+
+    void removedByHandIsDropped() {
+        QTemporaryDir dir;
+        HistoryStore store(dir.path() + "/history");
+        QString error;
+        QVERIFY(store.open(&error));
+        const auto gone = Add(store, "/home", 1000);
+        QVERIFY(Add(store, "/home", 2000));
+        QVERIFY(QFile::remove(store.pathOf(*gone)));
+        QStringList notes;
+        QCOMPARE(store.list("/home", &notes).size(), size_t{1});
+        QCOMPARE(notes, QStringList("history: snapshot " + gone->fileName +
+                                    " is gone; dropped from the index"));
+        notes.clear();
+        QCOMPARE(store.list("/home", &notes).size(), size_t{1});
+        QVERIFY(notes.isEmpty());
+    }
+
+    void unwritableFolder() {
+        QTemporaryDir dir;
+        QFile blocker(dir.path() + "/file");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        HistoryStore store(dir.path() + "/file/history");
+        QString error;
+        QVERIFY(!store.open(&error));
+        QCOMPARE(error, "cannot make the history folder " + dir.path() + "/file/history");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHistoryStore)
+#include "tst_history_store.moc"
