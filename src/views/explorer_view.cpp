@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QTreeWidget>
+#include <algorithm>
+#include <optional>
 
 #include "dialogs/control_id.h"
 #include "engine/sub_folders.h"
@@ -63,23 +65,20 @@ void CExplorerView::ExpandRoot() {
 }
 
 QString CExplorerView::FolderPath(const QTreeWidgetItem* item) {
-    QString path = item->text(0);
-    for (const QTreeWidgetItem* up = item->parent(); up; up = up->parent())
-        path = up->text(0) == u"\\" ? up->text(0) + path : up->text(0) + u'\\' + path;
-    return path;
+    // Gathered upwards and joined once: a path thousands of levels deep is built in time
+    // linear in its length.
+    QStringList names;
+    for (; item && item->parent(); item = item->parent())
+        names.append(item->text(0));
+    if (names.isEmpty())
+        return item ? item->text(0) : QString();
+    std::reverse(names.begin(), names.end());
+    return u'\\' + names.join(u'\\');
 }
 
 QString CExplorerView::GetSelectedPath() const {
     const QTreeWidgetItem* item = m_tree ? m_tree->currentItem() : nullptr;
-    if (!item)
-        return {};
-    if (!item->parent())
-        return item->text(0);
-    QString path = item->text(0);
-    for (const QTreeWidgetItem* parent = item->parent(); parent->parent();
-         parent = parent->parent())
-        path = parent->text(0) + u'\\' + path;
-    return u'\\' + path;
+    return item ? FolderPath(item) : QString();
 }
 
 void CExplorerView::OnItemExpanded(QTreeWidgetItem* item) {
@@ -91,7 +90,10 @@ void CExplorerView::OnItemExpanded(QTreeWidgetItem* item) {
 void CExplorerView::FillChildren(QTreeWidgetItem* item) {
     // Whatever the item held is dropped: the folder is read afresh.
     qDeleteAll(item->takeChildren());
-    const auto names = device ? engine::ReadSubFolders(*device, FolderPath(item)) : std::nullopt;
+    // While SelectPath goes down, the folder is already open at the end of its trail.
+    const auto names = m_trail && !m_trail->lost() ? m_trail->subFolders()
+                       : device ? engine::ReadSubFolders(*device, FolderPath(item))
+                                : std::nullopt;
     if (!names)
         return;  // unreadable or gone: the button stays, nothing is shown
     if (names->isEmpty()) {
@@ -121,17 +123,26 @@ bool CExplorerView::SelectPath(QStringView devicePath) {
     if (!m_tree || m_tree->topLevelItemCount() == 0)
         return false;
     QTreeWidgetItem* item = m_tree->topLevelItem(0);
+    std::optional<engine::FolderTrail> trail;
+    if (device)
+        trail.emplace(*device);
     for (const QStringView part : devicePath.split(u'\\', Qt::SkipEmptyParts)) {
-        if (!item->isExpanded())
+        if (!item->isExpanded()) {
+            m_trail = trail ? &*trail : nullptr;
             item->setExpanded(true);
-        const QString wanted = engine::FoldCase(part);
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; i < item->childCount() && !next; ++i)
-            if (engine::FoldCase(item->child(i)->text(0)) == wanted)
-                next = item->child(i);
+            m_trail = nullptr;
+        }
+        const auto next = engine::PickByName(static_cast<size_t>(item->childCount()), part,
+                                             [item](size_t i) -> std::optional<QString> {
+                                                 return item->child(static_cast<int>(i))->text(0);
+                                             });
+        if (!next && engine::BlankComponent(part))
+            continue;
         if (!next)
             return false;
-        item = next;
+        item = item->child(static_cast<int>(*next));
+        if (trail)
+            trail->enter(item->text(0));
     }
     m_tree->setCurrentItem(item);
     m_tree->scrollToItem(item);

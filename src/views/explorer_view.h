@@ -22,6 +22,10 @@ namespace dovrane::platform {
 class Device;
 }
 
+namespace dovrane::engine {
+class FolderTrail;
+}
+
 namespace dovrane::views {
 
 class CExplorerView : public CChildWindow {
@@ -43,8 +47,9 @@ public:
     // Expands the root item; the main view does this every time it shows the view.
     void ExpandRoot();
 
-    // Expands the tree down to `devicePath` (each name matched without regard to case),
-    // selects that folder and scrolls it into view. False when a folder on the way is not
+    // Expands the tree down to `devicePath` (each name matched as spelled, else without
+    // regard to case), selects that folder and scrolls it into view, in time linear in the
+    // path's depth. False when a folder on the way is not
     // there; the tree then stays expanded as far as it went and the selection is unchanged.
     bool SelectPath(QStringView devicePath);
 
@@ -68,6 +73,9 @@ private:
 
     QList<QIcon> m_hImageList;
     QTreeWidget* m_tree = nullptr;
+    // Set while SelectPath expands a folder it holds open, so the folder is read from
+    // there rather than opened again from the root.
+    engine::FolderTrail* m_trail = nullptr;
 };
 
 }  // namespace dovrane::views
