@@ -1,6 +1,7 @@
 #include "views/explorer_view.h"
 
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QTreeWidget>
 #include <algorithm>
 #include <optional>
@@ -82,18 +83,24 @@ QString CExplorerView::GetSelectedPath() const {
 }
 
 void CExplorerView::OnItemExpanded(QTreeWidgetItem* item) {
+    // SelectPath fills each folder before it expands it, and sets the images at the end:
+    // rows added to, or an image changed on, a shown tree after an expansion lay the whole
+    // tree out again, once a level.
+    if (m_imagesLater) {
+        m_imagesLater->append(item);
+        return;
+    }
     if (ImageOf(item) != kImageDevice)
         SetImage(item, kImageOpenFolder);
-    FillChildren(item);
+    FillChildren(item, nullptr);
 }
 
-void CExplorerView::FillChildren(QTreeWidgetItem* item) {
+void CExplorerView::FillChildren(QTreeWidgetItem* item, engine::FolderTrail* trail) {
     // Whatever the item held is dropped: the folder is read afresh.
     qDeleteAll(item->takeChildren());
-    // While SelectPath goes down, the folder is already open at the end of its trail.
-    const auto names = m_trail && !m_trail->lost() ? m_trail->subFolders()
-                       : device ? engine::ReadSubFolders(*device, FolderPath(item))
-                                : std::nullopt;
+    const auto names = trail && !trail->lost() ? trail->subFolders()
+                       : device                ? engine::ReadSubFolders(*device, FolderPath(item))
+                                               : std::nullopt;
     if (!names)
         return;  // unreadable or gone: the button stays, nothing is shown
     if (names->isEmpty()) {
@@ -126,11 +133,18 @@ bool CExplorerView::SelectPath(QStringView devicePath) {
     std::optional<engine::FolderTrail> trail;
     if (device)
         trail.emplace(*device);
+    QList<QTreeWidgetItem*> opened;
+    m_imagesLater = &opened;
+    const auto images = qScopeGuard([&] {
+        m_imagesLater = nullptr;
+        for (QTreeWidgetItem* folder : opened)
+            if (ImageOf(folder) != kImageDevice)
+                SetImage(folder, kImageOpenFolder);
+    });
     for (const QStringView part : devicePath.split(u'\\', Qt::SkipEmptyParts)) {
         if (!item->isExpanded()) {
-            m_trail = trail ? &*trail : nullptr;
+            FillChildren(item, trail ? &*trail : nullptr);  // the folder is open at its end
             item->setExpanded(true);
-            m_trail = nullptr;
         }
         const auto next = engine::PickByName(static_cast<size_t>(item->childCount()), part,
                                              [item](size_t i) -> std::optional<QString> {

@@ -69,13 +69,12 @@ private:
     static QString FolderPath(const QTreeWidgetItem* item);
     void OnItemExpanded(QTreeWidgetItem* item);
     void OnItemCollapsed(QTreeWidgetItem* item);
-    void FillChildren(QTreeWidgetItem* item);
+    // Reads the folder from the end of `trail` where one is given, else by its path.
+    void FillChildren(QTreeWidgetItem* item, engine::FolderTrail* trail);
 
     QList<QIcon> m_hImageList;
     QTreeWidget* m_tree = nullptr;
-    // Set while SelectPath expands a folder it holds open, so the folder is read from
-    // there rather than opened again from the root.
-    engine::FolderTrail* m_trail = nullptr;
+    QList<QTreeWidgetItem*>* m_imagesLater = nullptr;  // set while SelectPath expands
 };
 
 }  // namespace dovrane::views
