@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/host_device.h"
-#include "views/explorer_view.h"
+#include "shown_explorer.h"
 
 using namespace dovrane;
 
@@ -82,13 +82,8 @@ int main(int argc, char** argv) {
     platform::HostDevice device(temporary.path());
     std::vector<double> wall, processor;
     for (int run = 0; run < runs; ++run) {
-        QWidget host;
-        host.resize(240, 320);
-        views::CExplorerView view;
-        view.device = &device;
-        view.Create(&host, QRect(0, 26, 240, 294));
-        host.show();
-        view.ExpandRoot();
+        bench::ShownExplorer shown(device);
+        views::CExplorerView& view = shown.view;
         const double cpu = ThreadSeconds();
         QElapsedTimer timer;
         timer.start();
