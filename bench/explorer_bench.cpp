@@ -17,7 +17,7 @@
 
 #include "engine/sub_folders.h"
 #include "platform/host_device.h"
-#include "views/explorer_view.h"
+#include "shown_explorer.h"
 
 using namespace dovrane;
 
@@ -64,14 +64,8 @@ int main(int argc, char** argv) {
     }
 
     std::vector<double> expand;
-    QWidget host;
-    host.resize(240, 320);
-    views::CExplorerView view;
-    view.device = &device;
-    view.Create(&host, QRect(0, 26, 240, 294));
-    host.show();
-    view.ExpandRoot();
-    QTreeWidgetItem* item = view.tree()->topLevelItem(0)->child(0);
+    bench::ShownExplorer shown(device);
+    QTreeWidgetItem* item = shown.view.tree()->topLevelItem(0)->child(0);
     for (int run = 0; run < kRuns; ++run) {
         QElapsedTimer timer;
         timer.start();

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <cmath>
+
 #include "app/reports.h"
 #include "engine/history_rules.h"
 #include "platform/program_part.h"
@@ -7,6 +9,9 @@
 
 namespace dovrane::app {
 namespace {
+
+constexpr double kLeastScale = 0.5;
+constexpr double kMostScale = 8;
 
 std::optional<int> ParseInt(const QString& text, int min, int max) {
     bool ok = false;
@@ -50,7 +55,8 @@ std::optional<QString> ParseWindowOption(const QString& arg, const QString& valu
     } else if (arg == u"--scale") {
         bool ok = false;
         const double scale = value.toDouble(&ok);
-        if (!ok || scale < 0.5 || scale > 8)
+        // "nan" reads as a number that every comparison lets through.
+        if (!ok || !std::isfinite(scale) || scale < kLeastScale || scale > kMostScale)
             return QStringLiteral("--scale takes a number from 0.5 to 8, not '%1'").arg(value);
         o.scale = scale;
     }
@@ -272,7 +278,30 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return fail(*error);
     if (o.timing && !o.report.isEmpty())
         return fail(QStringLiteral("--timing is for the window's pies, not for --report"));
+    // Without --scale a desktop that does not scale draws at the handheld's 2.
+    if (o.size)
+        if (const auto error = WindowSizeError(*o.size, o.scale.value_or(2)))
+            return fail(*error);
     return result;
+}
+
+std::optional<QString> WindowSizeError(QSize size, double scale) {
+    const double width = std::ceil(size.width() * scale);
+    const double height = std::ceil(size.height() * scale);
+    if (width <= kMostWindowSide && height <= kMostWindowSide &&
+        width * height <= kMostWindowPixels)
+        return std::nullopt;
+    return QStringLiteral(
+               "--size %1x%2 at scale %3 is %4x%5 pixels; a window may have at most %6 a side "
+               "and %7 in all (%8 MiB)")
+        .arg(size.width())
+        .arg(size.height())
+        .arg(scale)
+        .arg(width, 0, 'f', 0)
+        .arg(height, 0, 'f', 0)
+        .arg(kMostWindowSide)
+        .arg(kMostWindowPixels)
+        .arg(kMostWindowPixels * 4 / (1024 * 1024));
 }
 
 }  // namespace dovrane::app

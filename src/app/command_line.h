@@ -49,6 +49,13 @@ struct ParsedCommandLine {
 // `arguments` without the program name.
 ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 
+// Why a window of `size` drawn at `scale` cannot be had, or nothing when it can. Its
+// pixels, four bytes each, are held at least once whole (a screenshot): at most 32767 a
+// side, as the raster painter reaches, and 2^26 in all, 256 MiB.
+inline constexpr int kMostWindowSide = 32767;
+inline constexpr qint64 kMostWindowPixels = qint64{1} << 26;
+std::optional<QString> WindowSizeError(QSize size, double scale);
+
 QString UsageText();
 QString VersionText();
 

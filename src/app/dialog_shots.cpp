@@ -56,7 +56,7 @@ const engine::FileTypeTable* ShotTable(CAnalyzerApp& app, QObject* owner) {
 
 const engine::FolderNode* ShotFolder(CAnalyzerApp& app, const Options& options, QObject* owner) {
     return engine::FindFolderByPath(ShotRoot(app, owner),
-                                    engine::FoldCase(options.path.value_or(QStringLiteral("\\"))));
+                                    options.path.value_or(QStringLiteral("\\")));
 }
 
 DialogShot NoFolder(const Options& options) {
@@ -108,7 +108,7 @@ DialogShot FileTypes(CAnalyzerApp& app, const Options&) {
 DialogShot Properties(CAnalyzerApp& app, const Options& options) {
     if (!options.path)
         return DialogShotError(2, QStringLiteral("--dialog properties needs --path FILE"));
-    const QString path = options.path->trimmed();
+    const QString& path = *options.path;
     platform::Device* device = app.mainView()->device();
     const auto found = device ? device->findFile(path) : std::nullopt;
     if (!found || found->isFolder())

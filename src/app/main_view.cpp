@@ -234,7 +234,7 @@ void CDovraneStorageAnalyzerView::OnViewExplorer() {
 }
 
 void CDovraneStorageAnalyzerView::OnViewFolder() {
-    const QString path = engine::FoldCase(m_explorer.GetSelectedPath());
+    const QString path = m_explorer.GetSelectedPath();
     if (!m_folderView.IsWindowCreated()) {
         m_folderView.settings = &m_settings;
         m_folderView.device = m_device;

@@ -13,7 +13,7 @@ ReportResult FoldersReport(const ReportContext& context) {
     const int slices = context.settings.numberOfSlices;
     engine::ScanFolder(context.device, tree, slices, context.control);
     const QString wanted = context.options.path.value_or(QStringLiteral("\\"));
-    const FolderNode* folder = engine::FindFolderByPath(tree.root(), engine::FoldCase(wanted));
+    const FolderNode* folder = engine::FindFolderByPath(tree.root(), wanted);
     if (!folder)
         return {3, {}, QStringLiteral("no folder '%1' on the device").arg(wanted)};
 

@@ -109,6 +109,10 @@ int RunWindow(int& argc, char** argv, const Options& options) {
                                       "--screenshot)"));
     const auto application = platform::CreateGuiApplication(
         argc, argv, {.scale = options.scale, .offscreen = screenshot});
+    // A desktop's own scale is known only now.
+    if (options.size && !options.scale)
+        if (const auto error = WindowSizeError(*options.size, application->devicePixelRatio()))
+            return Fail(2, *error);
 
     const DialogShotRow* dialogRow = nullptr;
     if (!options.dialog.isEmpty() && !(dialogRow = FindDialogShot(options.dialog)))
@@ -148,7 +152,7 @@ int RunWindow(int& argc, char** argv, const Options& options) {
         return 1;
     // --path stands for the Explorer's selection: the Folder View opens on that folder.
     if (options.path && app.mainView()->folderView().IsWindowCreated())
-        app.mainView()->folderView().GoToPath(engine::FoldCase(*options.path));
+        app.mainView()->folderView().GoToPath(*options.path);
     // In the Explorer it is the tree's selection, opened down to it.
     if (options.path && start.firstView == CDovraneStorageAnalyzerView::kExplorerView &&
         !app.mainView()->explorer().SelectPath(*options.path))

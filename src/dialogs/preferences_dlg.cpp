@@ -148,8 +148,11 @@ bool CPreferencesDlg::eventFilter(QObject* watched, QEvent* event) {
 void CPreferencesDlg::OnSlicesStep(int delta) {
     bool ok = false;
     const int shown = m_edit->text().trimmed().toInt(&ok);
-    const int from = ok ? shown : slices;
-    const int to = std::clamp(from + delta, engine::kMinNumberOfSlices, engine::kMaxNumberOfSlices);
+    // In 64 bits: a hand-edited profile may hold any 32-bit value, and one step from
+    // 2147483647 must come down to the range, not wrap round below it.
+    const qint64 from = ok ? shown : slices;
+    const auto to =
+        std::clamp<qint64>(from + delta, engine::kMinNumberOfSlices, engine::kMaxNumberOfSlices);
     m_edit->setText(QString::number(to));
 }
 

@@ -1,5 +1,6 @@
 #include "engine/file_list.h"
 
+#include "engine/sub_folders.h"
 #include "engine/text.h"
 #include "platform/device.h"
 #include "platform/device_path.h"
@@ -84,22 +85,24 @@ namespace dovrane::engine {
 std::optional<QString> ResolveFolderPath(platform::Device& device, QStringView devicePath) {
     QString resolved;
     auto folder = device.openFolder(u"\\");
-    for (const QString& part : platform::SplitDevicePath(devicePath.trimmed())) {
+    for (const QString& part : platform::SplitDevicePath(devicePath)) {
         // A folder that cannot be read is still a folder, but nothing lies below it.
         if (!folder)
             return std::nullopt;
         platform::Listing listing;
-        device.read(*folder, listing);
-        const QString wanted = FoldCase(part);
-        const platform::FindData* match = nullptr;
-        for (const platform::FindData& e : listing.entries) {
-            if (e.isFolder() && FoldCase(platform::DecodeHostName(listing.nameOf(e))) == wanted) {
-                match = &e;
-                break;
-            }
-        }
-        if (!match)
+        device.read(*folder, listing, platform::ReadDetail::FoldersOnly);
+        const auto pick =
+            PickByName(listing.entries.size(), part, [&](size_t i) -> std::optional<QString> {
+                const platform::FindData& e = listing.entries[i];
+                if (!e.isFolder())
+                    return std::nullopt;
+                return platform::DecodeHostName(listing.nameOf(e));
+            });
+        if (!pick && BlankComponent(part))
+            continue;
+        if (!pick)
             return std::nullopt;
+        const platform::FindData* match = &listing.entries[*pick];
         resolved += u'\\' + platform::DecodeHostName(listing.nameOf(*match));
         folder = device.openChild(*folder, listing.nameOf(*match));
     }

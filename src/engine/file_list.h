@@ -90,9 +90,10 @@ private:
 // gives an empty list.
 FileList ListFolderFiles(platform::Device& device, const QString& devicePath);
 
-// The path of the folder that `devicePath` names, each component matched without regard
-// to case against the folders of its parent (the first in enumeration order wins), as the
-// device spells it: "\" for the root. Empty when some component names no folder.
+// The path of the folder that `devicePath` names, each component picked among the folders
+// of its parent by PickByName (spelled so, else the first in enumeration order equal
+// without regard to case), as the device spells it: "\" for the root. Empty when some
+// component names no folder.
 std::optional<QString> ResolveFolderPath(platform::Device& device, QStringView devicePath);
 
 }  // namespace dovrane::engine

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/orders.h"
+#include "engine/sub_folders.h"
 #include "platform/device.h"
 #include "platform/name_codec.h"
 
@@ -152,26 +153,25 @@ QString BuildFolderPath(const FolderNode* node) {
     return path == u"\\" ? kRootDisplayPath : path;
 }
 
-FolderNode* FindChildByName(const FolderNode* node, QStringView foldedName) {
-    for (FolderNode* child : node->children())
-        if (child->kind == FolderNode::Kind::Folder && FoldCase(child->name()) == foldedName)
-            return child;
-    return nullptr;
+FolderNode* FindChildByName(const FolderNode* node, QStringView name) {
+    const auto& children = node->children();
+    const auto pick = PickByName(children.size(), name, [&](size_t i) -> std::optional<QString> {
+        if (children[i]->kind != FolderNode::Kind::Folder)
+            return std::nullopt;
+        return children[i]->name();
+    });
+    return pick ? children[*pick] : nullptr;
 }
 
-FolderNode* FindFolderByPath(FolderNode* node, QStringView foldedPath) {
-    QStringView path = foldedPath.trimmed();
-    while (node) {
-        if (path.startsWith(u'\\'))
-            path = path.mid(1);
-        if (path.isEmpty())
-            return node;
-        const qsizetype slash = path.indexOf(u'\\');
-        const QStringView component = slash < 0 ? path : path.left(slash);
-        path = slash < 0 ? QStringView() : path.mid(slash + 1).trimmed();
-        node = FindChildByName(node, component);
+FolderNode* FindFolderByPath(FolderNode* node, QStringView path) {
+    for (const QStringView component : path.split(u'\\', Qt::SkipEmptyParts)) {
+        if (!node)
+            break;
+        FolderNode* child = FindChildByName(node, component);
+        if (child || !BlankComponent(component))
+            node = child;
     }
-    return nullptr;
+    return node;
 }
 
 void ComputeOther(FolderNode* node, int numberOfSlices) {

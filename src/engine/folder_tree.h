@@ -84,12 +84,13 @@ bool ScanFolder(platform::Device& device, FolderTree& tree, int numberOfSlices,
 // "\Pocket PC" for the root, else "\" + each name from below the root down.
 QString BuildFolderPath(const FolderNode* node);
 
-// The first real sub-folder whose folded name equals `foldedName` (see FoldCase).
-FolderNode* FindChildByName(const FolderNode* node, QStringView foldedName);
+// The real sub-folder `name` picks (PickByName): spelled so, else equal without regard to
+// case.
+FolderNode* FindChildByName(const FolderNode* node, QStringView name);
 
 // "" and "\" give `node`; "\a\b" its descendant; null when a component matches nothing.
-// The caller folds the path (FoldCase); blanks around it are trimmed.
-FolderNode* FindFolderByPath(FolderNode* node, QStringView foldedPath);
+// Blanks are part of the names, and dropped only where that matches nothing.
+FolderNode* FindFolderByPath(FolderNode* node, QStringView path);
 
 void ComputeOther(FolderNode* node, int numberOfSlices);
 void RecomputeOtherTree(FolderNode* node, int numberOfSlices);

@@ -2,20 +2,16 @@
 
 #include <algorithm>
 #include <numeric>
-#include <vector>
 
-#include "engine/text.h"
 #include "platform/device.h"
 #include "platform/name_codec.h"
 
 namespace dovrane::engine {
+namespace {
 
-std::optional<QStringList> ReadSubFolders(platform::Device& device, QStringView devicePath) {
-    const auto folder = device.openFolder(devicePath);
-    if (!folder)
-        return std::nullopt;
+QStringList SortedSubFolders(platform::Device& device, platform::Folder& folder) {
     platform::Listing listing;
-    device.read(*folder, listing, platform::ReadDetail::FoldersOnly);
+    device.read(folder, listing, platform::ReadDetail::FoldersOnly);
     QStringList names;
     std::vector<QString> keys;
     for (const platform::FindData& e : listing.entries) {
@@ -34,6 +30,50 @@ std::optional<QStringList> ReadSubFolders(platform::Device& device, QStringView 
     for (const qsizetype i : order)
         sorted.append(names[i]);
     return sorted;
+}
+
+}  // namespace
+
+std::optional<QStringList> ReadSubFolders(platform::Device& device, QStringView devicePath) {
+    const auto folder = device.openFolder(devicePath);
+    if (!folder)
+        return std::nullopt;
+    return SortedSubFolders(device, *folder);
+}
+
+FolderTrail::FolderTrail(platform::Device& device) : m_device(device) {
+    if (auto root = device.openFolder(u"\\"))
+        m_folders.push_back(std::move(root));
+}
+
+FolderTrail::~FolderTrail() {
+    lose();
+}
+
+void FolderTrail::lose() {
+    // The deepest first: a folder may refer to the one it was opened from.
+    while (!m_folders.empty())
+        m_folders.pop_back();
+}
+
+void FolderTrail::enter(QStringView deviceName) {
+    if (lost())
+        return;
+    const auto hostName = platform::EncodeDeviceName(deviceName);
+    auto child = hostName ? m_device.openChild(*m_folders.back(), *hostName) : nullptr;
+    if (!child) {
+        lose();
+        return;
+    }
+    // Only the folder reached last stays open: depth costs no descriptors.
+    m_device.park(*m_folders.back());
+    m_folders.push_back(std::move(child));
+}
+
+std::optional<QStringList> FolderTrail::subFolders() {
+    if (lost())
+        return std::nullopt;
+    return SortedSubFolders(m_device, *m_folders.back());
 }
 
 }  // namespace dovrane::engine

@@ -17,6 +17,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/device_path.h"
@@ -87,6 +88,21 @@ void ReserveMore(Container& c, size_t more) {
         c.reserve(std::max(c.size() + more, 2 * c.capacity()));
 }
 
+// A folder as the kernel tells it apart; `mount` is 0 where statx does not say.
+struct FolderIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    quint64 mount = 0;
+};
+
+std::optional<FolderIdentity> IdentityOf(int fd) {
+    struct statx sx {};
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_NO_AUTOMOUNT, STATX_INO | STATX_MNT_ID, &sx) != 0)
+        return std::nullopt;
+    return FolderIdentity{makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino,
+                          (sx.stx_mask & STATX_MNT_ID) ? sx.stx_mnt_id : 0};
+}
+
 // Descriptors scale with walk depth; take all the process may have.
 void RaiseDescriptorLimit() {
     rlimit lim{};
@@ -149,6 +165,7 @@ public:
     bool statOnOpen = true;  // false: the mount table already told its volume
     dev_t dev = 0;
     ino_t ino = 0;
+    quint64 mount = 0;                  // known only where every folder is stat'ed on opening
     const MountNode* mounts = nullptr;  // mount points at or below this folder, if any
 };
 
@@ -166,6 +183,7 @@ HostDevice::HostDevice(const QString& rootHostPath, HostDeviceOptions options)
     struct stat st {};
     ::fstat(m_rootFd, &st);
     m_rootDev = st.st_dev;
+    m_rootIno = st.st_ino;
     loadMounts();
 }
 
@@ -266,9 +284,8 @@ bool HostDevice::ensureOpen(HostFolder& folder) const {
         folder.fd = fd;
         return true;
     }
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 ||
-        (folder.ino != 0 && (st.st_dev != folder.dev || st.st_ino != folder.ino))) {
+    const auto id = fd >= 0 ? IdentityOf(fd) : std::nullopt;
+    if (!id || (folder.ino != 0 && (id->dev != folder.dev || id->ino != folder.ino))) {
         // Gone, or replaced by another folder since it was first opened.
         if (fd >= 0)
             ::close(fd);
@@ -276,9 +293,39 @@ bool HostDevice::ensureOpen(HostFolder& folder) const {
         return false;
     }
     folder.fd = fd;
-    folder.dev = st.st_dev;
-    folder.ino = st.st_ino;
+    folder.dev = id->dev;
+    folder.ino = id->ino;
+    folder.mount = id->mount;
     return true;
+}
+
+bool HostDevice::insideItself(int fd) const {
+    // Each step up is a folder that holds the last one, up to the device root. A mount of
+    // a folder inside itself shows as the same device and inode met twice on the way.
+    std::vector<std::pair<dev_t, ino_t>> seen;
+    auto at = IdentityOf(fd);
+    if (at && at->dev == m_rootDev && at->ino == m_rootIno)
+        return true;  // never asked of the root itself: this is the root met again
+    int from = fd;
+    while (at) {
+        seen.emplace_back(at->dev, at->ino);
+        if (at->dev == m_rootDev && at->ino == m_rootIno)
+            break;
+        const int up = ::openat(from, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (from != fd)
+            ::close(from);
+        from = up;
+        const auto next = up >= 0 ? IdentityOf(up) : std::nullopt;
+        // The top of the host tree is its own parent: the root was left behind (the folder
+        // was moved out meanwhile), and nothing above it is an ancestor on the device.
+        if (next && next->dev == at->dev && next->ino == at->ino && next->mount == at->mount)
+            break;
+        at = next;
+    }
+    if (from != fd && from >= 0)
+        ::close(from);
+    std::sort(seen.begin(), seen.end());
+    return std::adjacent_find(seen.begin(), seen.end()) != seen.end();
 }
 
 std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
@@ -292,9 +339,11 @@ std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
         names.push_back(std::move(*encoded));
     }
     const MountNode* mounts = &m_mounts;
+    bool crossesMount = !m_haveMounts;  // without the table any folder may be a mount point
     std::string joined;
     for (const std::string& name : names) {
         mounts = mounts ? mounts->child(name) : nullptr;
+        crossesMount = crossesMount || (mounts && mounts->mountPoint);
         joined.append(name).push_back('\0');
     }
     auto folder = std::make_unique<HostFolder>(nullptr, std::move(joined));
@@ -302,8 +351,11 @@ std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
     folder->mounts = m_haveMounts ? mounts : nullptr;
     if (!ensureOpen(*folder))
         return nullptr;
-    // A path into a file system the walk would not enter names no folder of the device.
+    // A path into a file system the walk would not enter names no folder of the device,
+    // nor does a path that passes through a folder mounted inside itself.
     if (!folder->isRoot && !mayEnter(folder->dev, m_rootDev, folder->fd))
+        return nullptr;
+    if (crossesMount && !folder->isRoot && insideItself(folder->fd))
         return nullptr;
     return folder;
 }
@@ -324,11 +376,18 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
         if (mountPoint && !mayEnter(child->dev, parent.dev, -1))
             return nullptr;
         child->statOnOpen = false;
-        return ensureOpen(*child) ? std::move(child) : nullptr;
+        if (!ensureOpen(*child) || (mountPoint && insideItself(child->fd)))
+            return nullptr;
+        return child;
     }
     if (!ensureOpen(*child))
         return nullptr;
     if (!mayEnter(child->dev, parent.dev, child->fd))
+        return nullptr;
+    // Only a mount point can lead back up; statx tells one by its mount id, or by its
+    // device where the kernel gives no mount id.
+    const bool mountPoint = child->mount != parent.mount || child->dev != parent.dev;
+    if (mountPoint && insideItself(child->fd))
         return nullptr;
     return child;
 }

@@ -2,7 +2,7 @@
 // The host tree below a device root, read through folder descriptors (openat, getdents64,
 // statx) so that neither depth nor PATH_MAX limits a walk. Symbolic links are entries of
 // their own and never followed; pseudo file systems, and network ones unless asked for,
-// are not entered.
+// are not entered, nor is a folder that is its own ancestor through a bind mount.
 
 #include <sys/types.h>
 
@@ -71,6 +71,9 @@ private:
         }
     };
     bool ensureOpen(HostFolder& folder) const;
+    // True when the folder open at `fd` is also one of its ancestors below the device root,
+    // as a bind mount of a folder inside itself makes it: a walk would go round for ever.
+    bool insideItself(int fd) const;
     bool mayEnter(dev_t dev, dev_t parentDev, int fd) const;
     MountKind kindOf(dev_t dev, int fd) const;
     void loadMounts();
@@ -85,6 +88,7 @@ private:
     HostDeviceOptions m_options;
     int m_rootFd = -1;
     dev_t m_rootDev = 0;
+    ino_t m_rootIno = 0;
     std::unordered_map<dev_t, std::string> m_mountTypes;
     MountNode m_mounts;
     bool m_haveMounts = false;  // else every folder opened is stat'ed to find mount points

@@ -1,7 +1,10 @@
 #include "views/explorer_view.h"
 
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QTreeWidget>
+#include <algorithm>
+#include <optional>
 
 #include "dialogs/control_id.h"
 #include "engine/sub_folders.h"
@@ -63,35 +66,41 @@ void CExplorerView::ExpandRoot() {
 }
 
 QString CExplorerView::FolderPath(const QTreeWidgetItem* item) {
-    QString path = item->text(0);
-    for (const QTreeWidgetItem* up = item->parent(); up; up = up->parent())
-        path = up->text(0) == u"\\" ? up->text(0) + path : up->text(0) + u'\\' + path;
-    return path;
+    // Gathered upwards and joined once: a path thousands of levels deep is built in time
+    // linear in its length.
+    QStringList names;
+    for (; item && item->parent(); item = item->parent())
+        names.append(item->text(0));
+    if (names.isEmpty())
+        return item ? item->text(0) : QString();
+    std::reverse(names.begin(), names.end());
+    return u'\\' + names.join(u'\\');
 }
 
 QString CExplorerView::GetSelectedPath() const {
     const QTreeWidgetItem* item = m_tree ? m_tree->currentItem() : nullptr;
-    if (!item)
-        return {};
-    if (!item->parent())
-        return item->text(0);
-    QString path = item->text(0);
-    for (const QTreeWidgetItem* parent = item->parent(); parent->parent();
-         parent = parent->parent())
-        path = parent->text(0) + u'\\' + path;
-    return u'\\' + path;
+    return item ? FolderPath(item) : QString();
 }
 
 void CExplorerView::OnItemExpanded(QTreeWidgetItem* item) {
+    // SelectPath fills each folder before it expands it, and sets the images at the end:
+    // rows added to, or an image changed on, a shown tree after an expansion lay the whole
+    // tree out again, once a level.
+    if (m_imagesLater) {
+        m_imagesLater->append(item);
+        return;
+    }
     if (ImageOf(item) != kImageDevice)
         SetImage(item, kImageOpenFolder);
-    FillChildren(item);
+    FillChildren(item, nullptr);
 }
 
-void CExplorerView::FillChildren(QTreeWidgetItem* item) {
+void CExplorerView::FillChildren(QTreeWidgetItem* item, engine::FolderTrail* trail) {
     // Whatever the item held is dropped: the folder is read afresh.
     qDeleteAll(item->takeChildren());
-    const auto names = device ? engine::ReadSubFolders(*device, FolderPath(item)) : std::nullopt;
+    const auto names = trail && !trail->lost() ? trail->subFolders()
+                       : device                ? engine::ReadSubFolders(*device, FolderPath(item))
+                                               : std::nullopt;
     if (!names)
         return;  // unreadable or gone: the button stays, nothing is shown
     if (names->isEmpty()) {
@@ -121,17 +130,33 @@ bool CExplorerView::SelectPath(QStringView devicePath) {
     if (!m_tree || m_tree->topLevelItemCount() == 0)
         return false;
     QTreeWidgetItem* item = m_tree->topLevelItem(0);
+    std::optional<engine::FolderTrail> trail;
+    if (device)
+        trail.emplace(*device);
+    QList<QTreeWidgetItem*> opened;
+    m_imagesLater = &opened;
+    const auto images = qScopeGuard([&] {
+        m_imagesLater = nullptr;
+        for (QTreeWidgetItem* folder : opened)
+            if (ImageOf(folder) != kImageDevice)
+                SetImage(folder, kImageOpenFolder);
+    });
     for (const QStringView part : devicePath.split(u'\\', Qt::SkipEmptyParts)) {
-        if (!item->isExpanded())
+        if (!item->isExpanded()) {
+            FillChildren(item, trail ? &*trail : nullptr);  // the folder is open at its end
             item->setExpanded(true);
-        const QString wanted = engine::FoldCase(part);
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; i < item->childCount() && !next; ++i)
-            if (engine::FoldCase(item->child(i)->text(0)) == wanted)
-                next = item->child(i);
+        }
+        const auto next = engine::PickByName(static_cast<size_t>(item->childCount()), part,
+                                             [item](size_t i) -> std::optional<QString> {
+                                                 return item->child(static_cast<int>(i))->text(0);
+                                             });
+        if (!next && engine::BlankComponent(part))
+            continue;
         if (!next)
             return false;
-        item = next;
+        item = item->child(static_cast<int>(*next));
+        if (trail)
+            trail->enter(item->text(0));
     }
     m_tree->setCurrentItem(item);
     m_tree->scrollToItem(item);

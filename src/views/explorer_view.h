@@ -22,6 +22,10 @@ namespace dovrane::platform {
 class Device;
 }
 
+namespace dovrane::engine {
+class FolderTrail;
+}
+
 namespace dovrane::views {
 
 class CExplorerView : public CChildWindow {
@@ -43,8 +47,9 @@ public:
     // Expands the root item; the main view does this every time it shows the view.
     void ExpandRoot();
 
-    // Expands the tree down to `devicePath` (each name matched without regard to case),
-    // selects that folder and scrolls it into view. False when a folder on the way is not
+    // Expands the tree down to `devicePath` (each name matched as spelled, else without
+    // regard to case), selects that folder and scrolls it into view, in time linear in the
+    // path's depth. False when a folder on the way is not
     // there; the tree then stays expanded as far as it went and the selection is unchanged.
     bool SelectPath(QStringView devicePath);
 
@@ -64,10 +69,12 @@ private:
     static QString FolderPath(const QTreeWidgetItem* item);
     void OnItemExpanded(QTreeWidgetItem* item);
     void OnItemCollapsed(QTreeWidgetItem* item);
-    void FillChildren(QTreeWidgetItem* item);
+    // Reads the folder from the end of `trail` where one is given, else by its path.
+    void FillChildren(QTreeWidgetItem* item, engine::FolderTrail* trail);
 
     QList<QIcon> m_hImageList;
     QTreeWidget* m_tree = nullptr;
+    QList<QTreeWidgetItem*>* m_imagesLater = nullptr;  // set while SelectPath expands
 };
 
 }  // namespace dovrane::views

@@ -30,7 +30,7 @@ public:
     CFolderView();
     ~CFolderView() override;
 
-    // The folder to show when the running scan ends (case-folded); empty for the root.
+    // The folder to show when the running scan ends; empty for the root.
     QString pendingPath;
     // Told on the user-interface thread when a scan of the whole device has ended.
     std::function<void()> scanCompleted;
@@ -38,8 +38,9 @@ public:
     // Scans the whole device anew into a new tree: after creation and for Refresh. Does
     // nothing while a scan runs.
     void StartScan() override;
-    // Shows the folder with that case-folded path if the tree has it (a path it lacks
-    // changes nothing); while a scan runs, it becomes the pending path instead.
+    // Shows the folder at that path (each name as spelled, else without regard to case) if
+    // the tree has it (a path it lacks changes nothing); while a scan runs, it becomes the
+    // pending path instead.
     void GoToPath(const QString& path);
     // Shows the parent of the shown folder; nothing at the root or while scanning.
     void GoToParent();

@@ -1,10 +1,16 @@
 // Preferences through the window: OK re-lays the open pies at once and keeps the settings
 // for the next start; Cancel, Escape and closing, after Reset, change nothing in memory or
-// on disk; a hand-edited profile far outside the range never breaks a view.
+// on disk; a hand-edited profile far outside the range never breaks a view, and one that is
+// no regular file is never opened.
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -128,6 +134,85 @@ private slots:
             QSettings saved(w.file(), QSettings::IniFormat);
             QCOMPARE(saved.value(w.kGroup + "Color3").toInt(), -1);
             QCOMPARE(saved.value(w.kGroup + "Number Of Slices").toInt(), 7);
+        }
+    }
+
+    // The largest stored value reaches the dialog as it is; one step Up comes to 25 and OK
+    // stores that.
+    void largestStoredSlicesStepUp() {
+        Window w(QList<std::pair<QString, QString>>{{"Number Of Slices", "2147483647"}});
+        QCOMPARE(w.view().settings().numberOfSlices, 2147483647);
+        QCOMPARE(w.view().folderView().pieChart().sliceCount(), 9);
+        w.Preferences([&](CPreferencesDlg& dialog) {
+            QCOMPARE(dialog.slicesEdit()->text(), QStringLiteral("2147483647"));
+            QTest::keyClick(dialog.slicesEdit(), Qt::Key_Up);
+            QCOMPARE(dialog.slicesEdit()->text(), QStringLiteral("25"));
+            Press(&dialog, dialogs::kIdOk);
+        });
+        QCOMPARE(w.view().settings().numberOfSlices, 25);
+        QCOMPARE(
+            QSettings(w.file(), QSettings::IniFormat).value(w.kGroup + "Number Of Slices").toInt(),
+            25);
+    }
+
+    // Only a regular file (or none yet) is opened as the profile, found through links: a
+    // FIFO would hold the start for ever. Another kind gives the defaults, and saving
+    // fails and leaves it as it was, while the values stay for the run.
+    void profileThatIsNoRegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("opened");
+        for (const auto& [kind, opened] : {std::pair("fifo", false),
+                                           {"folder", false},
+                                           {"link to fifo", false},
+                                           {"link to file", true},
+                                           {"missing", true},
+                                           {"file", true}})
+            QTest::newRow(kind) << QString::fromLatin1(kind) << opened;
+    }
+    void profileThatIsNoRegularFile() {
+        QFETCH(QString, kind);
+        QFETCH(bool, opened);
+        QTemporaryDir dir;
+        // The user's own store, where the configuration folder says.
+        const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", home); });
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Dovrane Corporation")));
+        const QString store =
+            dir.filePath(QStringLiteral("Dovrane Corporation/Dovrane Storage Analyzer.conf"));
+        const QByteArray host = QFile::encodeName(store);
+        const QByteArray aside = QFile::encodeName(dir.filePath(QStringLiteral("aside")));
+        if (kind == u"fifo")
+            QVERIFY(::mkfifo(host.constData(), 0600) == 0);
+        else if (kind == u"folder")
+            QVERIFY(::mkdir(host.constData(), 0700) == 0);
+        else if (kind.startsWith(u"link"))
+            QVERIFY(::symlink(aside.constData(), host.constData()) == 0);
+        if (kind == u"link to fifo")
+            QVERIFY(::mkfifo(aside.constData(), 0600) == 0);
+        const QByteArray stored = "[Dovrane Storage Analyzer]\nNumber Of Slices=9\n";
+        for (const QByteArray& file : {kind == u"file" ? host : QByteArray(),
+                                       kind == u"link to file" ? aside : QByteArray()}) {
+            QFile f(QFile::decodeName(file));
+            QVERIFY(file.isEmpty() || (f.open(QIODevice::WriteOnly) && f.write(stored) > 0));
+        }
+        struct stat before {};
+        ::lstat(host.constData(), &before);
+
+        platform::Profile profile;
+        QCOMPARE(profile.fileName(), store);
+        QCOMPARE(profile.opened(), opened);
+        const bool hadValue = kind == u"file" || kind == u"link to file";
+        QCOMPARE(engine::ReadSettings(profile).numberOfSlices, hadValue ? 9 : 16);
+        engine::Settings changed;
+        changed.numberOfSlices = 7;
+        QCOMPARE(engine::WriteSettings(profile, changed), opened);
+        QCOMPARE(engine::ReadSettings(profile).numberOfSlices, 7);
+        if (!opened) {
+            struct stat after {};
+            QVERIFY(::lstat(host.constData(), &after) == 0);
+            QCOMPARE(after.st_ino, before.st_ino);
+            QCOMPARE(after.st_mode, before.st_mode);
         }
     }
 };

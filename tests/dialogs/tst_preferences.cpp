@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <QToolButton>
 
 #include "dialogs/color_list.h"
 #include "dialogs/color_picker_dlg.h"
@@ -137,6 +138,54 @@ private slots:
             QCOMPARE(p.list().colors[1], expected);
             QCOMPARE(PixelAt(p.list().image(), {40, 30}), Rgb(expected));
         }
+    }
+
+    // One step from any 32-bit value, by the arrows or the keys, lands in 5 to 25 and never
+    // wraps round; text that is no number steps from the number the dialog was given.
+    void slicesStepsStayInRange_data() {
+        QTest::addColumn<int>("given");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("step");  // +1 up, -1 down
+        QTest::addColumn<bool>("key");
+        QTest::addColumn<QString>("after");
+        const auto row = [](const char* name, int given, const char* shown, int step, bool key,
+                            const char* after) {
+            QTest::newRow(name) << given << QString::fromLatin1(shown) << step << key
+                                << QString::fromLatin1(after);
+        };
+        row("max up", 16, "2147483647", 1, false, "25");
+        row("max up key", 16, "2147483647", 1, true, "25");
+        row("max down", 16, "2147483647", -1, false, "25");
+        row("min down", 16, "-2147483648", -1, false, "5");
+        row("min down key", 16, "-2147483648", -1, true, "5");
+        row("min up", 16, "-2147483648", 1, false, "5");
+        row("top up", 16, "25", 1, false, "25");
+        row("bottom down", 16, "5", -1, true, "5");
+        row("middle", 16, "16", 1, false, "17");
+        row("no number, max given", 2147483647, "x", 1, false, "25");
+        row("no number, min given", -2147483647 - 1, "", -1, false, "5");
+    }
+    void slicesStepsStayInRange() {
+        QFETCH(int, given);
+        QFETCH(QString, shown);
+        QFETCH(int, step);
+        QFETCH(bool, key);
+        QFETCH(QString, after);
+        Prefs p;
+        p.dialog.slices = given;
+        p.dialog.slicesEdit()->setText(shown);
+        if (key) {
+            QTest::keyClick(p.dialog.slicesEdit(), step > 0 ? Qt::Key_Up : Qt::Key_Down);
+        } else {
+            const auto arrows = GetDlgItem<QWidget>(&p.dialog, dialogs::kIdSlicesUpDown)
+                                    ->findChildren<QToolButton*>();
+            QCOMPARE(arrows.size(), 2);
+            QToolButton* arrow = arrows[0]->arrowType() == (step > 0 ? Qt::UpArrow : Qt::DownArrow)
+                                     ? arrows[0]
+                                     : arrows[1];
+            QTest::mouseClick(arrow, Qt::LeftButton);
+        }
+        QCOMPARE(p.dialog.slicesEdit()->text(), after);
     }
 
     void unwritableProfileIsReportedOnceAndStillApplies() {

@@ -1,3 +1,4 @@
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,21 @@ std::map<QString, FindData> ReadAll(Device& device, QStringView path) {
         out[DecodeHostName(listing.nameOf(e))] = e;
     return out;
 }
+
+// A bind mount for the life of the object; `ok` false when this host lets no test mount.
+struct BindMount {
+    BindMount(const std::string& from, const std::string& onto) : point(onto) {
+        ok = ::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
+    ~BindMount() {
+        if (ok)
+            ::umount2(point.c_str(), MNT_DETACH);
+    }
+    BindMount(const BindMount&) = delete;
+    BindMount& operator=(const BindMount&) = delete;
+    std::string point;
+    bool ok = false;
+};
 
 }  // namespace
 
@@ -199,6 +215,51 @@ private slots:
         QCOMPARE(listing.entries.size(), size_t(replace ? 0 : 1));
         if (!replace)
             QCOMPARE(listing.entries[0].size, quint64{7});
+    }
+
+    // A folder mounted inside itself is listed but never entered, by path or from its
+    // parent, with or without the mount table; the same folder mounted beside itself is no
+    // loop and is entered.
+    void bindMountLoops_data() {
+        QTest::addColumn<QString>("mountInfo");
+        QTest::newRow("mount table") << QStringLiteral("/proc/self/mountinfo");
+        QTest::newRow("none") << QStringLiteral("/no/mountinfo");
+    }
+    void bindMountLoops() {
+        QFETCH(QString, mountInfo);
+        TempTree t;
+        for (const char* dir : {"x", "x/a", "x/a/inside", "x/a/inside/deeper", "x/beside", "y"})
+            t.folder(dir);
+        t.file("x/a/f", 5);
+        const BindMount self(t.host("x/a"), t.host("x/a/inside/deeper"));
+        if (!self.ok)
+            QSKIP("this host lets the test mount nothing (mount --bind needs CAP_SYS_ADMIN)");
+        const BindMount beside(t.host("y"), t.host("x/beside"));
+        QVERIFY(beside.ok);
+        HostDeviceOptions options;
+        options.mountInfoPath = mountInfo;
+        HostDevice device(t.root(), options);
+        QVERIFY(ReadAll(device, u"\\x\\a\\inside").at("deeper").isFolder());
+        QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper"));
+        QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper\\inside"));
+        auto inside = device.openFolder(u"\\x\\a\\inside");
+        QVERIFY(inside);
+        QVERIFY(!device.openChild(*inside, "deeper"));
+        auto x = device.openFolder(u"\\x");
+        QVERIFY(device.openChild(*x, "beside"));
+        QVERIFY(device.openFolder(u"\\x\\beside"));
+        // Parked on the way down and reopened: the loop is still seen.
+        auto a = device.openChild(*x, "a");
+        auto in = device.openChild(*a, "inside");
+        device.park(*x);
+        device.park(*a);
+        device.park(*in);
+        QVERIFY(!device.openChild(*in, "deeper"));
+        // A device whose root is the mount itself: the loop leads to the root.
+        HostDevice fromA(QString::fromStdString(t.host("x/a")), options);
+        auto root = fromA.openFolder(u"\\inside");
+        QVERIFY(root);
+        QVERIFY(!fromA.openChild(*root, "deeper"));
     }
 
     void unreadableFolderIsEmpty() {

@@ -1,6 +1,12 @@
 // The Explorer's lazy tree on real folders and on the in-memory device.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -37,6 +43,74 @@ struct Explorer {
     }
     QWidget host;
     CExplorerView view;
+};
+
+// Counts how the view opens folders, so that a path's cost shows as a count of opens.
+struct CountingDevice : platform::Device {
+    explicit CountingDevice(platform::Device& d) : inner(d) {}
+    std::unique_ptr<platform::Folder> openFolder(QStringView path) override {
+        ++byPath;
+        return inner.openFolder(path);
+    }
+    std::unique_ptr<platform::Folder> openChild(platform::Folder& parent,
+                                                std::string_view name) override {
+        ++fromParent;
+        return inner.openChild(parent, name);
+    }
+    void read(platform::Folder& folder, platform::Listing& out,
+              platform::ReadDetail detail) override {
+        inner.read(folder, out, detail);
+    }
+    void park(platform::Folder& folder) override { inner.park(folder); }
+    std::optional<platform::MemoryFigures> globalMemoryStatus() override { return {}; }
+    std::optional<platform::DiskSpace> diskFreeSpace(QStringView) override { return {}; }
+    platform::Device& inner;
+    int byPath = 0;
+    int fromParent = 0;
+};
+
+// `depth` folders "d" nested below `top`, made and taken down by descriptor: the path is
+// far beyond PATH_MAX, and a descriptor a level would run out.
+struct DeepChain {
+    DeepChain(const std::string& folder, int levels) : top(folder), depth(levels) {
+        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < depth && fd >= 0; ++i) {
+            const int next = ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY) : -1;
+            ::close(fd);
+            fd = next;
+        }
+        made = fd >= 0 && ::mkdirat(fd, "last", 0755) == 0;
+        ::close(fd);
+    }
+    ~DeepChain() {
+        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        int level = 0;
+        for (; level < depth; ++level) {
+            const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+            if (next < 0)
+                break;
+            ::close(fd);
+            fd = next;
+        }
+        ::unlinkat(fd, "last", AT_REMOVEDIR);
+        for (; level > 0; --level) {
+            const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = up;
+            ::unlinkat(fd, "d", AT_REMOVEDIR);
+        }
+        ::close(fd);
+    }
+    QString path() const {
+        QString p;
+        p.reserve(2 * depth + 5);
+        for (int i = 0; i < depth; ++i)
+            p += QStringLiteral("\\d");
+        return p;
+    }
+    std::string top;
+    int depth;
+    bool made = false;
 };
 
 }  // namespace
@@ -121,6 +195,66 @@ private slots:
             // The Folder View finds the folder by that path, folded as the main view folds it.
             QCOMPARE(engine::ResolveFolderPath(device, engine::FoldCase(path)), path);
         }
+    }
+
+    // Of names differing only in case the one spelled as asked is picked, else the first
+    // in the tree's order; blanks belong to the names.
+    void selectPicksExactCaseAndKeepsBlanks_data() {
+        QTest::addColumn<QString>("select");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("upper") << "\\d_CASE\\In"
+                               << "\\d_CASE\\In";
+        QTest::newRow("lower") << "\\d_case\\in"
+                               << "\\d_case\\in";
+        QTest::newRow("neither") << "\\D_Case\\IN"
+                                 << "\\d_CASE\\In";
+        QTest::newRow("trailing blank") << "\\d_ "
+                                        << "\\d_ ";
+        QTest::newRow("no blank") << "\\d_"
+                                  << "\\d_";
+        QTest::newRow("blank inside") << "\\ x \\ "
+                                      << "\\ x \\ ";
+    }
+    void selectPicksExactCaseAndKeepsBlanks() {
+        QFETCH(QString, select);
+        QFETCH(QString, selected);
+        platform::TestDevice device;
+        for (const char16_t* path :
+             {u"\\d_CASE\\In", u"\\d_case\\in", u"\\d_ ", u"\\d_", u"\\ x \\ "})
+            device.addFolder(path);
+        Explorer e(device);
+        QVERIFY(e.view.SelectPath(select));
+        QCOMPARE(e.view.GetSelectedPath(), selected);
+    }
+
+    // 20,000 levels: each folder is opened once, from the one above it, and the shown tree
+    // goes all the way down.
+    void deepPathOpensOneFolderALevel() {
+        // In memory where the host has such a file system: 20,000 folders made and removed
+        // on a disk take far longer than the walk down them.
+        const QString memory = QStringLiteral("/dev/shm");
+        QTemporaryDir dir((QFileInfo(memory).isWritable() ? memory : QDir::tempPath()) +
+                          QStringLiteral("/deep-XXXXXX"));
+        const DeepChain chain(dir.path().toStdString(), 20000);
+        QVERIFY(chain.made);
+        platform::HostDevice host(dir.path());
+        CountingDevice device(host);
+        Explorer e(device);
+        e.host.show();  // a shown tree lays itself out on changes a hidden one lets wait
+        device.byPath = device.fromParent = 0;
+        QVERIFY(e.view.SelectPath(chain.path()));
+        QCOMPARE(device.byPath, 1);
+        QCOMPARE(device.fromParent, 20000);
+        QCOMPARE(e.view.GetSelectedPath(), chain.path());
+        QTreeWidgetItem* deepest = e.view.tree()->currentItem();
+        int levels = 0;
+        for (const QTreeWidgetItem* item = deepest; item->parent(); item = item->parent())
+            ++levels;
+        QCOMPARE(levels, 20000);
+        // Expanded by hand, the deepest folder opens by its path: one more open.
+        deepest->setExpanded(true);
+        QCOMPARE(Explorer::names(deepest), QStringList{"last"});
+        QCOMPARE(device.byPath, 2);
     }
 };
 
