@@ -48,6 +48,9 @@ public:
     quint32 addFolder(const QString& path, quint64 volume);
     // A folder inside `parent`.
     quint32 addFolder(quint32 parent, std::string_view hostName, quint64 volume);
+    // A folder registered before its volume was known: a walk meets a folder's sub-folders
+    // before its own files in whatever order the listing gives.
+    void setFolderVolume(quint32 folder, quint64 volume) { m_folders[folder].volume = volume; }
     quint32 add(quint32 folder, std::string_view hostName, const platform::FindData& entry,
                 bool counted);
 
