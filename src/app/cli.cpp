@@ -25,7 +25,8 @@ std::optional<QString> DeviceRootError(const QString& deviceRoot) {
     return std::nullopt;
 }
 
-CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile) {
+CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile,
+                         const ReportOutput& output) {
     ParsedCommandLine parsed = ParseCommandLine(arguments);
     if (parsed.exitCode) {
         const QByteArray text = parsed.text.toUtf8() + (parsed.text.endsWith(u'\n') ? "" : "\n");
@@ -46,7 +47,7 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
     if (options.report.isEmpty())
         options.report = QStringLiteral("folders");
 
-    const ReportResult result = RunReport(options, device, engine::ReadSettings(profile));
+    const ReportResult result = RunReport(options, device, engine::ReadSettings(profile), output);
     if (result.exitCode != 0)
         return {result.exitCode, {}, ErrorLine(result.error)};
     return {0, result.output, {}};

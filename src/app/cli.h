@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "app/reports.h"
+
 namespace dovrane::platform {
 class Profile;
 }
@@ -23,6 +25,8 @@ std::optional<QString> DeviceRootError(const QString& deviceRoot);
 
 // Runs a report (or --help / --version) for `arguments` (without the program name), with
 // the settings of `profile`.
-CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile);
+// A report's bytes go to `output` as they are made when it is given.
+CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile,
+                         const ReportOutput& output = {});
 
 }  // namespace dovrane::app

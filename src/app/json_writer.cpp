@@ -88,6 +88,18 @@ JsonWriter& JsonWriter::value(QStringView text) {
     return *this;
 }
 
+JsonWriter& JsonWriter::asciiValue(std::string_view text) {
+    separate();
+    m_out += '"';
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            m_out += '\\';
+        m_out += c;
+    }
+    m_out += '"';
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(quint64 number) {
     separate();
     m_out += QByteArray::number(number);

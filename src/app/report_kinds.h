@@ -13,6 +13,8 @@ struct ReportContext {
     platform::Device& device;
     engine::Settings settings;
     engine::WalkControl control;
+    // For a report that writes as it goes; one that does not returns its bytes instead.
+    ReportOutput output;
 };
 
 // "slices": the chart's slices in order, each named after its entry ("\"Other\"" for the

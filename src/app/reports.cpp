@@ -1,6 +1,7 @@
 #include "app/reports.h"
 
 #include <map>
+#include <utility>
 
 #include "app/report_kinds.h"
 #include "engine/folder_tree.h"
@@ -25,7 +26,8 @@ const std::map<QString, Runner>& Runners() {
     return runners;
 }
 
-// Control characters would break a row in two; they show as '?' in text reports.
+}  // namespace
+
 QString Printable(const QString& cell) {
     QString out = cell;
     for (QChar& c : out)
@@ -33,8 +35,6 @@ QString Printable(const QString& cell) {
             c = u'?';
     return out;
 }
-
-}  // namespace
 
 QStringList ReportKinds() {
     QStringList kinds;
@@ -44,8 +44,12 @@ QStringList ReportKinds() {
 }
 
 ReportResult RunReport(const Options& options, platform::Device& device,
-                       const engine::Settings& settings) {
-    ReportContext context{options, device, settings, {}};
+                       const engine::Settings& settings, const ReportOutput& output) {
+    QByteArray held;
+    ReportContext context{
+        options, device, settings, {}, output ? output : [&held](QByteArrayView bytes) {
+            held += bytes;
+        }};
     if (options.slices)
         context.settings.numberOfSlices = *options.slices;
     context.control.pace = std::chrono::milliseconds(options.paceMs);
@@ -53,7 +57,13 @@ ReportResult RunReport(const Options& options, platform::Device& device,
     const auto it = Runners().find(options.report);
     if (it == Runners().end())
         return {2, {}, QStringLiteral("unknown report '%1'").arg(options.report)};
-    return it->second(context);
+    ReportResult result = it->second(context);
+    // A report that streams has written everything to the context's output already.
+    if (result.exitCode == 0 && output && !result.output.isEmpty())
+        output(std::exchange(result.output, {}));
+    else if (result.exitCode == 0 && !output)
+        result.output.prepend(held);
+    return result;
 }
 
 void WriteSlices(JsonWriter& json, const std::vector<charts::SliceSpec>& chart,

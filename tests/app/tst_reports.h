@@ -12,4 +12,6 @@ private slots:
     void types();
     void searchesAndFileLists();
     void overview();
+    void streamedListings_data();
+    void streamedListings();
 };
