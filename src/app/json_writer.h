@@ -33,6 +33,7 @@ public:
     QByteArray take() { return std::exchange(m_out, {}); }
     // Text of printable ASCII only, escaped as value() escapes it, without a conversion.
     JsonWriter& asciiValue(std::string_view text);
+    JsonWriter& asciiKey(std::string_view name);
 
 private:
     void separate();

@@ -43,6 +43,12 @@ bool PlainAscii(QStringView text) {
                                [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
 }
 
+// Text known to be ASCII (a size, a heading), without a conversion.
+void AppendAscii(const QString& text, std::string& out) {
+    for (const QChar c : text)
+        out += static_cast<char>(c.unicode());
+}
+
 // The name and folder cells of rows as a report prints them. A folder's width and whether
 // it is plain are worked out once per folder; its bytes are copied down the folder chain
 // from the walk's name storage for each row, so that no path is kept per file or folder.
@@ -66,9 +72,7 @@ public:
             m_chain.push_back(f);
             f = *parent;
         }
-        const QString& whole = m_list.folderWholePath(f);
-        for (const QChar c : whole)
-            out += static_cast<char>(c.unicode());
+        AppendAscii(m_list.folderWholePath(f), out);
         for (auto it = m_chain.rbegin(); it != m_chain.rend(); ++it) {
             out += '\\';
             out += m_list.folderHostName(*it);
@@ -158,15 +162,15 @@ void ForEachRow(const FileList& list, const Rows& rows, Write write) {
 void WriteFiles(const ReportContext& c, JsonWriter& json, const FileList& list, const Rows& rows) {
     Stream out(c.output);
     FileCells cells(list);
-    std::string folder;
+    std::string folder, size;
     json.beginArray();
     ForEachRow(list, rows, [&](size_t i, const FileRecord& r) {
-        json.beginObject().key(u"name");
+        json.beginObject().asciiKey("name");
         if (cells.plainName(r))
             json.asciiValue(list.hostName(r));
         else
             json.value(list.name(r));
-        json.key(u"folder");
+        json.asciiKey("folder");
         if (cells.plainFolder(r)) {
             folder.clear();
             cells.appendFolder(r, folder);
@@ -174,8 +178,10 @@ void WriteFiles(const ReportContext& c, JsonWriter& json, const FileList& list, 
         } else {
             json.value(list.folder(r));
         }
-        json.key(u"bytes").value(r.size);
-        json.key(u"size").value(engine::SizeText(r.size));
+        json.asciiKey("bytes").value(r.size);
+        size.clear();
+        AppendAscii(engine::SizeText(r.size), size);
+        json.asciiKey("size").asciiValue(size);
         json.endObject();
         if (i % 256 == 255)
             out.append(json.take());
@@ -214,8 +220,7 @@ void FileRows(const ReportContext& c, const FileList& list, const Rows& rows) {
         pad(widths[0] - nameWidth);
         line += "  ";
         pad(widths[1] - size.size());
-        for (const QChar ch : size)
-            line += static_cast<char>(ch.unicode());
+        AppendAscii(size, line);
         line += "  ";
         folder();
         // Empty cells at the end of a row leave no blanks behind.
