@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Scan speed and memory, side by side in one run: our folders, types and largest reports,
+# the shell's `find | sort -rn` beside largest, our identical report beside jdupes and
+# rmlint (on the synthetic tree),
 # the Folder View and File Type View from start to the pie (--screenshot draws once the
 # scan is done) and from the scan's start to the pie (what a Refresh costs, as --timing
 # tells it), du, ncdu, gdu and a minimal C walker (the floor), on a synthetic tree and
@@ -26,7 +28,7 @@ fi
 
 scripts/install-deps.sh
 need=()
-for p in ncdu gdu time python3; do
+for p in ncdu gdu time python3 jdupes rmlint; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -42,6 +44,9 @@ dovrane=${DOVRANE_BIN:-build-bench/src/app/dovrane-storage-analyzer}
 work=$(mktemp -d "${TMPDIR:-/tmp}/dovrane-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cc -O2 -pthread -o "$work/floor" bench/floor_walker.c
+# The shell's largest-first listing, as one command that takes the target last.
+printf '#!/bin/sh\nfind "$1" -type f -printf "%%s\\t%%p\\n" | sort -rn\n' >"$work/find-sort"
+chmod +x "$work/find-sort"
 tree="$work/tree"
 empty="$work/empty"
 mkdir -p "$empty"
@@ -72,6 +77,14 @@ du -sb|du -sb $target
 ncdu|ncdu -0 -o /dev/null $target
 gdu|gdu -n -p -s $target
 floor|$work/floor $target
+CMDS
+    # Searches of contents read every candidate's bytes: on the synthetic tree only.
+    [ "$target" = "$tree" ] || return 0
+    cat <<CMDS
+find, sort -rn|$work/find-sort $target
+dovrane identical|$dovrane --report identical $target
+jdupes -r|jdupes -r -q $target
+rmlint|rmlint -T df -o fdupes $target
 CMDS
 }
 

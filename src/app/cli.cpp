@@ -122,7 +122,8 @@ std::optional<QString> SaveScan(platform::Device& device, QStringView start, con
     return std::nullopt;
 }
 
-CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile) {
+CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile,
+                         const ReportOutput& output) {
     ParsedCommandLine parsed = ParseCommandLine(arguments);
     if (parsed.exitCode) {
         const QByteArray text = parsed.text.toUtf8() + (parsed.text.endsWith(u'\n') ? "" : "\n");
@@ -155,7 +156,7 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
     const qint64 scanTime = QDateTime::currentSecsSinceEpoch();
     CliResult done;
     if (!options.report.isEmpty()) {
-        done = Finish(RunReport(options, device, engine::ReadSettings(profile)));
+        done = Finish(RunReport(options, device, engine::ReadSettings(profile), output));
         if (done.exitCode != 0 || !options.snapshot)
             return done;
     }

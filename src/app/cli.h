@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/reports.h"
 #include "engine/scan_export.h"
 
 namespace dovrane::platform {
@@ -53,6 +54,8 @@ bool NeedsHostFiles(const QString& report);
 
 // Runs a report (or --help / --version) for `arguments` (without the program name), with
 // the settings of `profile`.
-CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile);
+// A report's bytes go to `output` as they are made when it is given.
+CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& profile,
+                         const ReportOutput& output = {});
 
 }  // namespace dovrane::app

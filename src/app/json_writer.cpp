@@ -88,6 +88,28 @@ JsonWriter& JsonWriter::value(QStringView text) {
     return *this;
 }
 
+JsonWriter& JsonWriter::asciiValue(std::string_view text) {
+    separate();
+    m_out += '"';
+    // Runs between the characters that need an escape go out in one append.
+    size_t run = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '"' && text[i] != '\\')
+            continue;
+        m_out.append(text.data() + run, static_cast<qsizetype>(i - run)).append('\\');
+        run = i;
+    }
+    m_out.append(text.data() + run, static_cast<qsizetype>(text.size() - run)).append('"');
+    return *this;
+}
+
+JsonWriter& JsonWriter::asciiKey(std::string_view name) {
+    asciiValue(name);
+    m_out += ": ";
+    m_afterKey = true;
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(quint64 number) {
     separate();
     m_out += QByteArray::number(number);

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dovrane::app {
@@ -28,6 +30,11 @@ public:
 
     // The document as UTF-8, with a final newline.
     QByteArray finish() const { return m_out + '\n'; }
+    // What was written since the last take, for a writer that streams a long document.
+    QByteArray take() { return std::exchange(m_out, {}); }
+    // Text of printable ASCII only, escaped as value() escapes it, without a conversion.
+    JsonWriter& asciiValue(std::string_view text);
+    JsonWriter& asciiKey(std::string_view name);
 
 private:
     void separate();

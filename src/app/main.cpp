@@ -53,7 +53,11 @@ int main(int argc, char** argv) {
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     const dovrane::platform::Profile profile;
-    const dovrane::app::CliResult result = dovrane::app::RunCommandLine(arguments, profile);
+    // A report goes out as it is made: a listing of millions of files is never held whole.
+    const dovrane::app::CliResult result =
+        dovrane::app::RunCommandLine(arguments, profile, [](QByteArrayView bytes) {
+            std::fwrite(bytes.data(), 1, static_cast<size_t>(bytes.size()), stdout);
+        });
     Print(stdout, result.out);
     Print(stderr, result.err);
     return result.exitCode;

@@ -22,12 +22,10 @@ ReportResult IdenticalReport(const ReportContext& c) {
     engine::FileSearch search;
     search.SearchFiles(c.device, start, true, c.control);
     const engine::FileList& list = search.list();
-    // A device without contents (the test device) has no identical files.
     const auto reader = platform::MakeContentReader(c.device);
     const engine::IdenticalResult found =
-        reader ? engine::FindIdenticalFiles(list, search.allFiles().files, *reader)
-                     .value_or(engine::IdenticalResult{})
-               : engine::IdenticalResult{};
+        engine::FindIdenticalFiles(list, search.allFiles().files, *reader)
+            .value_or(engine::IdenticalResult{});
 
     if (c.options.format == ReportFormat::Json) {
         JsonWriter json;

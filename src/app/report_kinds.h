@@ -14,6 +14,8 @@ struct ReportContext {
     engine::Settings settings;
     engine::WalkControl control;
     quint64 unreadable = 0;  // folders the report's walks could not read
+    // For a report that writes as it goes; one that does not returns its bytes instead.
+    ReportOutput output;
 };
 
 // "slices": the chart's slices in order, each named after its entry ("\"Other\"" for the

@@ -1,6 +1,7 @@
 #include "app/reports.h"
 
 #include <map>
+#include <utility>
 
 #include "app/report_kinds.h"
 #include "engine/folder_tree.h"
@@ -26,7 +27,8 @@ const std::map<QString, Runner>& Runners() {
     return runners;
 }
 
-// Control characters would break a row in two; they show as '?' in text reports.
+}  // namespace
+
 QString Printable(const QString& cell) {
     QString out = cell;
     for (QChar& c : out)
@@ -34,8 +36,6 @@ QString Printable(const QString& cell) {
             c = u'?';
     return out;
 }
-
-}  // namespace
 
 QStringList ReportKinds() {
     QStringList kinds;
@@ -45,9 +45,24 @@ QStringList ReportKinds() {
 }
 
 ReportResult RunReport(const Options& options, platform::Device& device,
-                       const engine::Settings& settings) {
-    ReportContext context{options, device, settings, {}, 0};
+                       const engine::Settings& settings, const ReportOutput& output) {
+    QByteArray held;
+    const ReportOutput pass = output ? output : [&held](QByteArrayView bytes) { held += bytes; };
+    ReportContext context{options, device, settings, {}, 0, {}};
     context.control.unreadable = &context.unreadable;
+    // Every JSON report opens with the count of folders its walks could not read, whatever
+    // it walked: scripts find it in one place. A report streams only once its walk is done,
+    // so the count is final when its first bytes pass.
+    bool opening = options.format == ReportFormat::Json;
+    context.output = [&](QByteArrayView bytes) {
+        if (!std::exchange(opening, false) || !bytes.startsWith('{'))
+            return pass(bytes);
+        QByteArray first = bytes.toByteArray();
+        first.insert(1, QByteArray("\"unreadable_folders\": ") +
+                            QByteArray::number(context.unreadable) +
+                            (first.startsWith("{}") ? "" : ", "));
+        pass(first);
+    };
     if (options.slices)
         context.settings.numberOfSlices = *options.slices;
     context.control.pace = std::chrono::milliseconds(options.paceMs);
@@ -56,12 +71,11 @@ ReportResult RunReport(const Options& options, platform::Device& device,
     if (it == Runners().end())
         return {2, {}, QStringLiteral("unknown report '%1'").arg(options.report)};
     ReportResult result = it->second(context);
-    // Every JSON report opens with the count, whatever it walked: scripts find it in one place.
-    if (result.exitCode == 0 && options.format == ReportFormat::Json &&
-        result.output.startsWith('{'))
-        result.output.insert(1, QByteArray("\"unreadable_folders\": ") +
-                                    QByteArray::number(context.unreadable) +
-                                    (result.output.startsWith("{}") ? "" : ", "));
+    // A report that does not stream hands its bytes back; they pass the same way.
+    if (result.exitCode == 0 && !result.output.isEmpty())
+        context.output(std::exchange(result.output, {}));
+    if (result.exitCode == 0 && !output)
+        result.output = std::move(held);
     return result;
 }
 

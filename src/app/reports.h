@@ -17,6 +17,10 @@ class Device;
 
 namespace dovrane::app {
 
+// Where a report's bytes go as they are made: a listing of millions of files is written as
+// it is formatted and never held whole.
+using ReportOutput = std::function<void(QByteArrayView)>;
+
 struct ReportResult {
     int exitCode = 0;
     QByteArray output;    // for stdout
@@ -27,9 +31,14 @@ struct ReportResult {
 QStringList ReportKinds();
 
 // Runs `options.report` against `device`. Settings are the stored ones; --slices
-// overrides their number of slices.
+// overrides their number of slices. With `output`, every byte of the report goes there as
+// it is made and the result holds none; without, the result holds them all.
 ReportResult RunReport(const Options& options, platform::Device& device,
-                       const engine::Settings& settings);
+                       const engine::Settings& settings, const ReportOutput& output = {});
+
+// Control characters would break a row in two; they show as '?' in text reports, one for
+// one, so a cell keeps its length.
+QString Printable(const QString& cell);
 
 // Lays rows out in columns two blanks apart; `rightAligned[i]` for column i.
 QByteArray AlignedTable(const QList<QStringList>& rows, const QList<bool>& rightAligned);

@@ -10,7 +10,7 @@ FileCollector::FileCollector(FileList& files, QString startPath)
 }
 
 void FileCollector::enterFolder(std::string_view hostName, const platform::FindData&) {
-    m_open.push_back({hostName, 0, -1});
+    m_open.push_back({hostName, std::nullopt, -1});
 }
 
 quint32 FileCollector::folderIndex() {
@@ -22,16 +22,23 @@ quint32 FileCollector::folderIndex() {
         --first;
     for (size_t i = first; i < m_open.size(); ++i) {
         Open& o = m_open[i];
-        o.folder = i == 0 ? m_files.addFolder(m_startPath, o.volume)
+        const quint64 volume = o.volume.value_or(0);
+        o.folder = i == 0 ? m_files.addFolder(m_startPath, volume)
                           : m_files.addFolder(static_cast<quint32>(m_open[i - 1].folder),
-                                              o.hostName, o.volume);
+                                              o.hostName, volume);
     }
     return static_cast<quint32>(m_open.back().folder);
 }
 
 void FileCollector::file(std::string_view hostName, const platform::FindData& entry, bool counted) {
-    if (m_open.back().folder < 0)
-        m_open.back().volume = entry.id.volume;
+    Open& open = m_open.back();
+    if (!open.volume) {
+        open.volume = entry.id.volume;
+        // Registered for a file below it: the volume a delete and a content read re-check
+        // would otherwise stay unknown for every file of its own.
+        if (open.folder >= 0)
+            m_files.setFolderVolume(static_cast<quint32>(open.folder), entry.id.volume);
+    }
     collected(m_files.add(folderIndex(), hostName, entry, counted), hostName, counted);
 }
 

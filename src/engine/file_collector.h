@@ -3,6 +3,7 @@
 // record of one FileList, with its folder as walked ("" for the root, then "\Windows"...).
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "engine/file_list.h"
@@ -29,7 +30,9 @@ private:
 
     struct Open {
         std::string_view hostName;  // in the walk's listing, alive while the folder is open
-        quint64 volume = 0;
+        // That of the folder's first own file. A folder is registered as soon as a file lies
+        // below it, often before its own first file: it takes its volume then.
+        std::optional<quint64> volume;
         qint64 folder = -1;  // in the list's folder table, once a file lies at or below it
     };
     FileList& m_files;

@@ -48,6 +48,9 @@ public:
     quint32 addFolder(const QString& path, quint64 volume);
     // A folder inside `parent`.
     quint32 addFolder(quint32 parent, std::string_view hostName, quint64 volume);
+    // A folder registered before its volume was known: a walk meets a folder's sub-folders
+    // before its own files in whatever order the listing gives.
+    void setFolderVolume(quint32 folder, quint64 volume) { m_folders[folder].volume = volume; }
     quint32 add(quint32 folder, std::string_view hostName, const platform::FindData& entry,
                 bool counted);
 
@@ -58,11 +61,30 @@ public:
 
     QString name(const FileRecord& r) const;
     std::string_view hostName(const FileRecord& r) const { return m_names.counted(r.m_name); }
+    // Asks for a record's name ahead of its use: a listing in size order reads names from
+    // all over the pool, and waiting for each in turn costs more than writing it.
+    void prefetchName(const FileRecord& r) const { __builtin_prefetch(m_names.data(r.m_name)); }
     // The folder as the walk wrote it.
     QString folder(const FileRecord& r) const;
     quint64 volume(const FileRecord& r) const { return m_folders[folderIndex(r)].volume; }
     // folder + "\" + name, with no second backslash after a folder that is "\".
     QString fullPath(const FileRecord& r) const;
+
+    // The folder table, for writers that walk a record's folder chain themselves and keep
+    // what they make of each folder: a record's folder, a folder's parent (none for one
+    // given whole), its name inside the parent, or its whole path.
+    quint32 folderOf(const FileRecord& r) const { return folderIndex(r); }
+    std::optional<quint32> parentFolder(quint32 folder) const {
+        const quint32 p = m_folders[folder].parent;
+        return p == kWhole ? std::nullopt : std::optional<quint32>(p);
+    }
+    std::string_view folderHostName(quint32 folder) const {
+        return m_names.counted(m_folders[folder].name);
+    }
+    const QString& folderWholePath(quint32 folder) const {
+        return m_wholePaths[m_folders[folder].name];
+    }
+    size_t folderCount() const { return m_folders.size(); }
 
 private:
     static quint32 folderIndex(const FileRecord& r) {

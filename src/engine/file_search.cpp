@@ -1,5 +1,8 @@
 #include "engine/file_search.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "engine/file_collector.h"
 #include "engine/folder_tree.h"
 #include "engine/text.h"
@@ -7,15 +10,15 @@
 namespace dovrane::engine {
 namespace {
 
-// Every file met goes to `met`, in order, and into the sums of `all`.
+// Every file met goes into the sums of `all`; records are made in the order met, so
+// that order is their indexes and needs no list of its own.
 class AllFilesCollector final : public FileCollector {
 public:
-    AllFilesCollector(FileList& list, FileTypeStat& all, std::vector<quint32>& met, QString start)
-        : FileCollector(list, std::move(start)), m_list(list), m_all(all), m_met(met) {}
+    AllFilesCollector(FileList& list, FileTypeStat& all, QString start)
+        : FileCollector(list, std::move(start)), m_list(list), m_all(all) {}
 
 protected:
     void collected(quint32 record, std::string_view, bool counted) override {
-        m_met.push_back(record);
         ++m_all.fileCount;
         if (counted)
             m_all.totalSize += m_list[record].size;
@@ -24,7 +27,6 @@ protected:
 private:
     FileList& m_list;
     FileTypeStat& m_all;
-    std::vector<quint32>& m_met;
 };
 
 bool IsWholeDevice(const QString& folder) {
@@ -42,11 +44,14 @@ bool FileSearch::SearchFiles(platform::Device& device, const QString& startFolde
     m_largest = largest;
     // The root is walked as "", so that folders read "\Windows", not "\\Windows".
     const QString start = IsWholeDevice(startFolder) ? QString() : startFolder;
-    std::vector<quint32> met;
-    AllFilesCollector collector(m_list, m_allFiles, met, start);
+    AllFilesCollector collector(m_list, m_allFiles, start);
     if (!WalkTree(device, start, collector, control))
         return false;
-    m_allFiles.files = std::move(met);
+    m_allFiles.files.defer([count = m_list.size()] {
+        std::vector<quint32> met(count);
+        std::iota(met.begin(), met.end(), 0u);
+        return met;
+    });
     // Each listing needs one order; the other is built only if someone asks for it.
     m_allFiles.DeferOrders(m_list);
     if (!largest) {
@@ -55,6 +60,22 @@ bool FileSearch::SearchFiles(platform::Device& device, const QString& startFolde
         m_allFiles.filesByName = std::move(byName);
     }
     return true;
+}
+
+std::vector<SizeRank> FileSearch::largestFirst() const {
+    std::vector<SizeRank> order(m_list.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        const FileRecord& r = m_list[i];
+        order[i] = {r.sizeHigh(), r.sizeLow(), static_cast<quint32>(i)};
+    }
+    std::sort(order.begin(), order.end(), [](const SizeRank& a, const SizeRank& b) {
+        if (a.high != b.high)
+            return a.high > b.high;
+        if (a.low != b.low)
+            return a.low > b.low;
+        return a.record < b.record;
+    });
+    return order;
 }
 
 }  // namespace dovrane::engine

@@ -7,6 +7,13 @@
 
 namespace dovrane::engine {
 
+// One file of the largest-first order: its size and its record, whose index is the order
+// the walk met it in. Twelve bytes, sorted without a look back into the records.
+struct SizeRank {
+    quint32 high, low;
+    quint32 record;
+};
+
 class FileSearch {
 public:
     // Walks `startFolder` ("" or "\" for the whole device). For duplicates, keeps in the
@@ -24,6 +31,9 @@ public:
     const std::vector<quint32>& results() const {
         return m_largest ? m_allFiles.filesBySize : m_allFiles.filesByName;
     }
+    // The largest first, equal sizes in the order met, as results() lists them: for a
+    // listing of millions that keeps no other order.
+    std::vector<SizeRank> largestFirst() const;
 
 private:
     FileList m_list;

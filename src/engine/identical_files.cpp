@@ -25,6 +25,7 @@ struct Candidate {
     quint32 record;
     quint32 order;  // position among the files met, for stable group orders
     Hash head, rest;
+    bool readable = true;  // false once a read failed: the file takes no part
 };
 
 struct StateFree {
@@ -107,7 +108,7 @@ std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
             continue;
         if (!seen.insert({list.volume(r), r.inode}).second)
             continue;
-        bySize[r.size].push_back({i, order, {}, {}});
+        bySize[r.size].push_back({i, order, {}, {}, true});
     }
     std::vector<std::pair<quint64, std::vector<Candidate>>> sizes;
     quint64 toRead = 0;
@@ -122,39 +123,55 @@ std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
 
     Hasher hasher(scanning, progress);
     IdenticalResult result;
-    std::vector<std::pair<quint32, IdenticalGroup>> found;  // first member's order, group
+    const auto open = [&](const Candidate& c) {
+        const FileRecord& r = list[c.record];
+        return reader.open(list.fullPath(r), {list.volume(r), r.inode});
+    };
+    // Every read goes in the order the walk met the files, across sizes: neighbours on the
+    // disk are read one after the other, and the reader keeps their folders open.
+    const auto inWalkOrder = [](std::vector<Candidate*>& candidates) {
+        std::sort(candidates.begin(), candidates.end(),
+                  [](const Candidate* a, const Candidate* b) { return a->order < b->order; });
+    };
+    std::vector<Candidate*> pass;
+    for (auto& [size, group] : sizes)
+        for (Candidate& c : group)
+            pass.push_back(&c);
+    inWalkOrder(pass);
+    for (Candidate* c : pass) {
+        const qint64 head = std::min(static_cast<qint64>(list[c->record].size), kPartialHashBytes);
+        const auto stream = open(*c);
+        c->readable = stream && hasher.hash(*stream, head, head, c->head);
+        if (hasher.stopped())
+            return std::nullopt;
+    }
+    // The rest of those whose head another of their size shares; files are opened again,
+    // past their head: no descriptor is held across the pass, and no byte is read twice.
+    pass.clear();
+    std::vector<std::vector<std::vector<Candidate>>> heads;  // per size: parts of one head
     for (auto& [size, group] : sizes) {
-        const qint64 bytes = static_cast<qint64>(size);
-        const qint64 head = std::min(bytes, kPartialHashBytes);
-        const auto open = [&](const Candidate& c) {
-            const FileRecord& r = list[c.record];
-            return reader.open(list.fullPath(r), {list.volume(r), r.inode});
-        };
-        std::vector<Candidate> read;
-        for (Candidate& c : group) {
-            const auto stream = open(c);
-            if (stream && hasher.hash(*stream, head, head, c.head))
-                read.push_back(c);
-            if (hasher.stopped())
-                return std::nullopt;
-        }
-        // Files are opened again for the rest, past their head: no descriptor is held
-        // across a group of any size, and no byte is read twice.
-        for (auto& part : SplitBy(read, [](const Candidate& c) { return c.head; })) {
-            std::vector<Candidate> whole;
-            for (Candidate& c : part) {
-                if (bytes == head) {
-                    whole.push_back(c);
-                    continue;
-                }
-                const auto stream = open(c);
-                if (stream && stream->skip(head) && hasher.hash(*stream, -1, bytes - head, c.rest))
-                    whole.push_back(c);
-                if (hasher.stopped())
-                    return std::nullopt;
-            }
-            for (auto& same : SplitBy(whole, [](const Candidate& c) { return c.rest; })) {
-                IdenticalGroup g{size, {}};
+        std::erase_if(group, [](const Candidate& c) { return !c.readable; });
+        heads.push_back(SplitBy(group, [](const Candidate& c) { return c.head; }));
+        if (static_cast<qint64>(size) > kPartialHashBytes)
+            for (auto& part : heads.back())
+                for (Candidate& c : part)
+                    pass.push_back(&c);
+    }
+    inWalkOrder(pass);
+    for (Candidate* c : pass) {
+        const qint64 bytes = static_cast<qint64>(list[c->record].size);
+        const auto stream = open(*c);
+        c->readable = stream && stream->skip(kPartialHashBytes) &&
+                      hasher.hash(*stream, -1, bytes - kPartialHashBytes, c->rest);
+        if (hasher.stopped())
+            return std::nullopt;
+    }
+    std::vector<std::pair<quint32, IdenticalGroup>> found;  // first member's order, group
+    for (size_t s = 0; s < sizes.size(); ++s) {
+        for (auto& part : heads[s]) {
+            std::erase_if(part, [](const Candidate& c) { return !c.readable; });
+            for (auto& same : SplitBy(part, [](const Candidate& c) { return c.rest; })) {
+                IdenticalGroup g{sizes[s].first, {}};
                 for (const Candidate& c : same)
                     g.files.push_back(c.record);
                 found.emplace_back(same.front().order, std::move(g));

@@ -4,6 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QByteArray>
+#include <string>
+#include <vector>
+
+#include "platform/device.h"
 #include "platform/device_path.h"
 #include "platform/host_device.h"
 #include "platform/name_codec.h"
@@ -32,22 +37,39 @@ private:
     int m_fd;
 };
 
+// Opens each file one name at a time below descriptors of its folders, never by a whole
+// path: no depth is too deep for the host's path limit, and a folder swapped for a link
+// part way down is not followed. The folders of the last file stay open, since the next
+// file mostly shares them.
 class HostReader final : public ContentReader {
 public:
-    explicit HostReader(std::string root) : m_root(std::move(root)) {}
+    explicit HostReader(const std::string& root)
+        : m_root(::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+    ~HostReader() override {
+        closeFrom(0);
+        if (m_root >= 0)
+            ::close(m_root);
+    }
+    HostReader(const HostReader&) = delete;
+    HostReader& operator=(const HostReader&) = delete;
 
     std::unique_ptr<ContentStream> open(const QString& devicePath, const FileId& id) override {
-        std::string path = m_root;
-        for (const QString& part : SplitDevicePath(devicePath)) {
-            const auto name = EncodeDeviceName(part);
+        const QStringList parts = SplitDevicePath(devicePath);
+        if (parts.isEmpty() || m_root < 0)
+            return nullptr;
+        std::vector<std::string> names;
+        names.reserve(static_cast<size_t>(parts.size()));
+        for (const QString& part : parts) {
+            auto name = EncodeDeviceName(part);
             if (!name)
                 return nullptr;
-            path += '/';
-            path += *name;
+            names.push_back(std::move(*name));
         }
-        // O_NOFOLLOW guards the last step; the identity check below guards the others.
-        const int fd =
-            ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        const int folder = descend(names);
+        if (folder < 0)
+            return nullptr;
+        const int fd = ::openat(folder, names.back().c_str(),
+                                O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd < 0)
             return nullptr;
         struct stat st {};
@@ -62,7 +84,81 @@ public:
     }
 
 private:
-    std::string m_root;
+    struct Open {
+        std::string name;
+        int fd;
+    };
+
+    // The folder holding the last of `names`, keeping the folders shared with the last
+    // file; -1 when one of them cannot be opened.
+    int descend(const std::vector<std::string>& names) {
+        const size_t depth = names.size() - 1;
+        size_t same = 0;
+        while (same < m_open.size() && same < depth && m_open[same].name == names[same])
+            ++same;
+        closeFrom(same);
+        for (size_t i = same; i < depth; ++i) {
+            const int parent = i == 0 ? m_root : m_open[i - 1].fd;
+            const int fd =
+                ::openat(parent, names[i].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (fd < 0)
+                return -1;
+            m_open.push_back({names[i], fd});
+        }
+        return depth == 0 ? m_root : m_open[depth - 1].fd;
+    }
+
+    void closeFrom(size_t depth) {
+        while (m_open.size() > depth) {
+            ::close(m_open.back().fd);
+            m_open.pop_back();
+        }
+    }
+
+    int m_root;
+    std::vector<Open> m_open;
+};
+
+class BytesStream final : public ContentStream {
+public:
+    explicit BytesStream(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+
+    qint64 read(std::span<char> buffer) override {
+        const qint64 n =
+            std::min<qint64>(static_cast<qint64>(buffer.size()), m_bytes.size() - m_at);
+        std::copy_n(m_bytes.constData() + m_at, n, buffer.data());
+        m_at += n;
+        return n;
+    }
+
+    bool skip(qint64 bytes) override {
+        m_at = std::min<qint64>(m_at + bytes, m_bytes.size());
+        return true;
+    }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_at = 0;
+};
+
+// Any other device: the whole content through the device's own look-up, for devices that
+// hold their files in memory.
+class DeviceReader final : public ContentReader {
+public:
+    explicit DeviceReader(Device& device) : m_device(device) {}
+
+    std::unique_ptr<ContentStream> open(const QString& devicePath, const FileId& id) override {
+        const auto found = m_device.findFile(devicePath);
+        if (!found || found->isFolder() || found->id != id)
+            return nullptr;
+        auto bytes = m_device.readFileStart(devicePath, static_cast<qint64>(found->size));
+        if (!bytes)
+            return nullptr;
+        return std::make_unique<BytesStream>(std::move(*bytes));
+    }
+
+private:
+    Device& m_device;
 };
 
 }  // namespace
@@ -71,19 +167,13 @@ std::unique_ptr<ContentReader> MakeHostContentReader(const QString& rootHostPath
     std::string root = rootHostPath.toLocal8Bit().toStdString();
     while (root.size() > 1 && root.back() == '/')
         root.pop_back();
-    if (root == "/")
-        root.clear();
-    return std::make_unique<HostReader>(std::move(root));
+    return std::make_unique<HostReader>(root.empty() ? std::string("/") : root);
 }
-
-}  // namespace dovrane::platform
-
-namespace dovrane::platform {
 
 std::unique_ptr<ContentReader> MakeContentReader(Device& device) {
     if (const auto* host = dynamic_cast<HostDevice*>(&device))
         return MakeHostContentReader(host->rootHostPath());
-    return nullptr;
+    return std::make_unique<DeviceReader>(device);
 }
 
 }  // namespace dovrane::platform

@@ -1,6 +1,6 @@
 #pragma once
-// Reading what files hold, for the identical-content search: a file is opened by its
-// device path and read from start to end in one pass.
+// Reading what files hold, for the identical-content search: a file is named by its
+// device path and read from start to end in one pass. A reader serves one thread at a time.
 
 #include <QString>
 #include <memory>
@@ -31,7 +31,8 @@ public:
 
 // Reads the files of the host device rooted at `rootHostPath`.
 std::unique_ptr<ContentReader> MakeHostContentReader(const QString& rootHostPath);
-// Reads the files of `device`; null for a device without contents (the test device).
+// Reads the files of `device`: the host's through descriptors, any other device's through
+// its look-up and the start of its file.
 std::unique_ptr<ContentReader> MakeContentReader(Device& device);
 
 }  // namespace dovrane::platform

@@ -5,7 +5,10 @@
 
 #include <QtTest>
 
+#include "app/json_writer.h"
 #include "app/reports.h"
+#include "engine/file_search.h"
+#include "engine/text.h"
 #include "platform/find_data.h"
 #include "support/test_device.h"
 
@@ -177,6 +180,72 @@ void TestReports::overview() {
             R"("used": 0.95367431640625, "total_text": "0.95 MB", "free_text": "0.00 MB", )"
             R"("used_text": "0.95 MB"}})"
             "\n"));
+}
+
+// Row name: the arguments. The listing written as it is made equals, byte for byte, the
+// one held whole, and both equal the table laid out cell by cell from the search's own
+// order, on names that are not plain: control characters, DEL, bytes that are not UTF-8,
+// characters of two UTF-16 units, trailing blanks, and files in the root.
+void TestReports::streamedListings_data() {
+    QTest::addColumn<bool>("largest");
+    QTest::newRow("--report largest") << true;
+    QTest::newRow("--report largest --format json") << true;
+    QTest::newRow("--report largest --path \\many") << true;
+    QTest::newRow("--report duplicates") << false;
+    QTest::newRow("--report duplicates --format json") << false;
+}
+
+void TestReports::streamedListings() {
+    QFETCH(bool, largest);
+    TestDevice dev;
+    dev.addFile(QString::fromUtf16(u"\\bad\xDCFF\\f\x01g"), 7)
+        .addFile(u"\\end ", 7)
+        .addFile(QString::fromUtf16(u"\\trail \\\x65e5\x672c.txt"), 5ull << 32)
+        .addFile(QString::fromUtf16(u"\\trail \\\xD83D\xDE00\x7F"), 300)
+        .addFile(u"\\trail \\sub\\END ", 7)
+        .addFile(u"\\q\"\\F", 300)
+        .addFile(u"\\q\"\\long-name-of-a-file.doc", 0);
+    // Enough rows for a listing of several blocks, every name twice.
+    for (int i = 0; i < 6000; ++i)
+        dev.addFile(QStringLiteral("\\many\\d%1\\f%2").arg(i % 7).arg(i % 3000), quint64(i % 500)
+                                                                                     << 10);
+    const QStringList arguments = QString::fromUtf8(QTest::currentDataTag()).split(u' ');
+    const Options options = ParseCommandLine(arguments).options;
+
+    const ReportResult held = RunReport(options, dev, {});
+    QList<QByteArray> blocks;
+    const ReportResult streamed = RunReport(
+        options, dev, {}, [&](QByteArrayView bytes) { blocks.append(bytes.toByteArray()); });
+    QCOMPARE(held.exitCode, 0);
+    QCOMPARE(streamed.exitCode, 0);
+    QVERIFY(streamed.output.isEmpty());
+    QVERIFY(blocks.size() > 2);
+    QCOMPARE(blocks.join(), held.output);
+
+    const QString start = options.path.value_or(QStringLiteral("\\"));
+    dovrane::engine::FileSearch search;
+    QVERIFY(search.SearchFiles(dev, start, largest, {}));
+    const dovrane::engine::FileList& list = search.list();
+    const std::vector<quint32>& rows = search.results();
+    const QString header = dovrane::engine::FileSearch::HeaderText(start);
+    QByteArray expected;
+    if (options.format == ReportFormat::Json) {
+        JsonWriter json;
+        json.beginObject().key(u"header").value(header).key(u"files").beginArray();
+        for (const quint32 i : rows) {
+            json.beginObject().key(u"name").value(list.name(list[i]));
+            json.key(u"folder").value(list.folder(list[i])).key(u"bytes").value(list[i].size);
+            json.key(u"size").value(dovrane::engine::SizeText(list[i].size)).endObject();
+        }
+        expected = json.endArray().endObject().finish();
+    } else {
+        QList<QStringList> cells{{"File", "Size", "Folder"}};
+        for (const quint32 i : rows)
+            cells.append({list.name(list[i]), dovrane::engine::SizeText(list[i].size),
+                          list.folder(list[i])});
+        expected = header.toUtf8() + '\n' + AlignedTable(cells, {false, true, false});
+    }
+    QCOMPARE(held.output, expected);
 }
 
 QTEST_GUILESS_MAIN(TestReports)

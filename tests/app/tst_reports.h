@@ -13,4 +13,6 @@ private slots:
     void types();
     void searchesAndFileLists();
     void overview();
+    void streamedListings_data();
+    void streamedListings();
 };

@@ -7,10 +7,64 @@
 #include "engine/identical_files.h"
 #include "platform/content_reader.h"
 #include "platform/host_device.h"
+#include "platform/test_device.h"
 #include "support/sqlite_files.h"
 #include "support/temp_tree.h"
 
 using namespace dovrane::engine;
+
+namespace {
+
+// "folder:entry,entry;folder:..." with an entry "name=bytes" for a file, "name" for a
+// sub-folder. Each folder's entries are listed in the order of `order[folder]`.
+struct Layout {
+    QStringList folders;
+    std::vector<QStringList> entries;
+    std::vector<std::vector<int>> order;
+
+    explicit Layout(const QString& text) {
+        for (const QString& folder : text.split(u';')) {
+            folders.append(folder.section(u':', 0, 0));
+            entries.push_back(folder.section(u':', 1).split(u','));
+            order.emplace_back(entries.back().size());
+            std::iota(order.back().begin(), order.back().end(), 0);
+        }
+    }
+    // The next combination of listing orders; false once every one was given.
+    bool next() {
+        for (auto& o : order)
+            if (std::next_permutation(o.begin(), o.end()))
+                return true;
+        return false;
+    }
+    QString describe() const {
+        QStringList out;
+        for (size_t f = 0; f < order.size(); ++f) {
+            QStringList names;
+            for (const int i : order[f])
+                names.append(entries[f][i].section(u'=', 0, 0));
+            out.append(folders[static_cast<qsizetype>(f)] + u':' + names.join(u','));
+        }
+        return out.join(u';');
+    }
+    void build(dovrane::platform::TestDevice& dev, const QString& folder) const {
+        const auto f = static_cast<size_t>(folders.indexOf(folder));
+        for (const int i : order[f]) {
+            const QString& entry = entries[f][i];
+            const QString path =
+                (folder == u"\\" ? folder : folder + u'\\') + entry.section(u'=', 0, 0);
+            if (!entry.contains(u'=')) {
+                dev.addFolder(path);
+                build(dev, path);
+                continue;
+            }
+            const QByteArray bytes = entry.section(u'=', 1).toUtf8();
+            dev.addFile(path, static_cast<quint64>(bytes.size())).setContent(path, bytes);
+        }
+    }
+};
+
+}  // namespace
 
 class TestIdenticalFiles : public QObject {
     Q_OBJECT
@@ -81,6 +135,102 @@ private slots:
                  expected);
         const std::atomic<bool> stopped{false};
         QVERIFY(!FindIdenticalFiles(list, byName, *reader, &stopped) || !progress.bytesToRead);
+    }
+
+    // Every listing order of every folder: a sub-folder met before files of one size, or
+    // between them, takes none of them out. Expected: groups largest waste first, each
+    // "size:paths" with its paths sorted (in the result they are in the order met).
+    void listingOrders_data() {
+        QTest::addColumn<QString>("layout");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("sub-folder and same sizes") << "\\:s2,c6=BBBB,b14=AAAA,a2=AAAA;\\s2:x=X"
+                                                   << "4:\\a2,\\b14";
+        QTest::newRow("same sizes across folders")
+            << "\\:d1,m=QQQQ,n=RRRRRR,k=PPPP,o=RRRRRR;\\d1:sub,q=QQQQ,r=PPPP;"
+               "\\d1\\sub:p=PPPP,w=WWWW"
+            << "4:\\d1\\r,\\d1\\sub\\p,\\k|6:\\n,\\o|4:\\d1\\q,\\m";
+    }
+
+    void listingOrders() {
+        QFETCH(QString, layout);
+        QFETCH(QString, expected);
+        Layout tree(layout);
+        int combinations = 0;
+        do {
+            dovrane::platform::TestDevice dev;
+            tree.build(dev, QStringLiteral("\\"));
+            FileSearch search;
+            QVERIFY(search.SearchFiles(dev, QStringLiteral("\\"), true, {}));
+            const FileList& list = search.list();
+            const std::vector<quint32>& met = search.allFiles().files;
+            const auto reader = dovrane::platform::MakeContentReader(dev);
+            const auto found = FindIdenticalFiles(list, met, *reader);
+            QVERIFY(found);
+            QStringList groups;
+            for (const IdenticalGroup& g : found->groups) {
+                QVERIFY(std::is_sorted(g.files.begin(), g.files.end(), [&](quint32 a, quint32 b) {
+                    return std::ranges::find(met, a) < std::ranges::find(met, b);
+                }));
+                QStringList paths;
+                for (const quint32 i : g.files)
+                    paths.append(list.fullPath(list[i]));
+                paths.sort();
+                groups.append(QString::number(g.size) + u':' + paths.join(u','));
+            }
+            QVERIFY2(groups.join(u'|') == expected,
+                     qPrintable(tree.describe() + QStringLiteral(" gives ") + groups.join(u'|')));
+            ++combinations;
+        } while (tree.next());
+        QVERIFY(combinations > 1);
+    }
+
+    // A file deeper than the host's path limit is read like any other: each folder is
+    // opened below its parent, never by its whole path.
+    void deeperThanPathMax() {
+        dovrane::test::TempTree t;
+        const std::string name(200, 'd');
+        int fd = ::open(t.root().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
+        QVERIFY(fd >= 0);
+        const auto write = [](int folder, const char* file, const QByteArray& bytes) {
+            const int f = ::openat(folder, file, O_CREAT | O_WRONLY | O_TRUNC, 0644);
+            QVERIFY(f >= 0);
+            QCOMPARE(::write(f, bytes.constData(), static_cast<size_t>(bytes.size())),
+                     bytes.size());
+            ::close(f);
+        };
+        const QByteArray same(5000, 's');
+        write(fd, "top", same);
+        size_t depth = 0;
+        for (; depth * (name.size() + 1) <= PATH_MAX; ++depth) {
+            QVERIFY(::mkdirat(fd, name.c_str(), 0755) == 0);
+            const int sub = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            QVERIFY(sub >= 0);
+            fd = sub;
+        }
+        write(fd, "deep", same);
+        write(fd, "other", QByteArray(5000, 'o'));
+        ::close(fd);
+        dovrane::platform::HostDevice device(t.root());
+        FileSearch search;
+        QVERIFY(search.SearchFiles(device, QStringLiteral("\\"), true, {}));
+        const FileList& list = search.list();
+        QCOMPARE(list.size(), size_t{3});
+        const auto reader = dovrane::platform::MakeContentReader(device);
+        ContentProgress progress;
+        const auto found =
+            FindIdenticalFiles(list, search.allFiles().files, *reader, nullptr, &progress);
+        QVERIFY(found);
+        QCOMPARE(found->groups.size(), size_t{1});
+        QStringList names;
+        for (const quint32 i : found->groups[0].files)
+            names.append(list.name(list[i]));
+        names.sort();
+        QCOMPARE(names, QStringList({"deep", "top"}));
+        // Both copies whole, and the head of the file of other bytes.
+        QCOMPARE(progress.bytesRead.load(), quint64{2 * 5000 + kPartialHashBytes});
+        QVERIFY(list.folder(list[found->groups[0].files[0]]).size() > PATH_MAX ||
+                list.folder(list[found->groups[0].files[1]]).size() > PATH_MAX);
     }
 
     // Row name: the local time in a zone four hours west of UTC, so UTC text would differ.
