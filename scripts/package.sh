@@ -17,7 +17,7 @@ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/us
     -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" \
     "${launcher[@]}" -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 # Only what the package holds: not the tests, not the benchmarks.
-nice cmake --build "$dir" --target dovrane-storage-analyzer dovrane_man_page dovrane_changelog
+nice cmake --build "$dir" --target dovrane-storage-analyzer dovrane_man_page dovrane_completion dovrane_changelog
 rm -rf dist
 (cd "$dir" && cpack -B "$PWD/../dist" >/dev/null)
 rm -rf dist/_CPack_Packages

@@ -1,7 +1,9 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "app/option_table.h"
 #include "app/reports.h"
 #include "engine/history_rules.h"
 #include "platform/program_part.h"
@@ -111,48 +113,27 @@ QString NotInRange(const QString& option, int min, int max, const QString& value
 }  // namespace
 
 QString UsageText() {
+    // Names and values in one column, wide enough for the longest; help texts after it.
+    qsizetype column = 0;
+    for (const OptionSpec& spec : kOptions)
+        column = std::max(column, qsizetype(spec.name.size() + 1 + spec.value.size()));
+    column += 4;
+    QString options;
+    for (const OptionSpec& spec : kOptions) {
+        QString head = QStringLiteral("  ") + QLatin1String(spec.name);
+        if (!spec.value.empty())
+            head += u' ' + QLatin1String(spec.value);
+        QString help = QString::fromUtf8(spec.help);
+        help.replace(QStringLiteral("%KINDS%"), ReportKinds().join(u", "));
+        help.replace(u'\n', u'\n' + QString(column, u' '));
+        options += head.leftJustified(column, u' ') + help + u'\n';
+    }
     // Where the window's Help opens the manual, so a user without a display finds it too.
     const QString helpPage = platform::ShippedFile(QStringLiteral("PlexoryHelp.htm"));
     return QStringLiteral(
                "Usage: dovrane-storage-analyzer [options] [DEVICE_ROOT]\n"
-               "Shows where the storage below DEVICE_ROOT (default /) goes.\n"
-               "\n"
-               "  --report KIND       print a report instead of opening the window; KIND: %1\n"
-               "  --path DEVICE_PATH  the folder to describe or search, as \\usr\\share (default: "
-               "the root)\n"
-               "  --type TYPE         the file type of --report type-files (Generic: names without "
-               "a dot)\n"
-               "  --slices N          slices of a pie for this run only, 1 to 1000\n"
-               "  --format text|json  report format (default text)\n"
-               "  --pace-ms N         pause N milliseconds on entering each folder\n"
-               "  --network           also walk into network file systems\n"
-               "  --object-store DIR  a folder of application databases; repeatable, replaces "
-               "the\n"
-               "                      defaults (the XDG config, data and cache folders, "
-               "~/.mozilla,\n"
-               "                      ~/.thunderbird)\n"
-               "  --threads N         most threads that read folders, 1 to 64 (default: 16)\n"
-               "  --export FILE       write the scan of the root (or --path) to FILE in ncdu's\n"
-               "                      JSON format; - for standard output; .gz, .zst compress\n"
-               "  --import FILE       show or report on a scan FILE (ncdu's JSON format, also\n"
-               "                      gzip or zstd) instead of a folder; - for standard input\n"
-               "  --screenshot FILE   draw the window into a PNG file instead of opening it\n"
-               "  --view VIEW         the first view: overview, explorer, folder, filetype\n"
-               "  --dialog NAME       with --screenshot, draw the dialog NAME over the window\n"
-               "  --size WxH          the window's client area (default 240x320)\n"
-               "  --scale F           draw at F screen pixels per pixel (default: 2 on a\n"
-               "                      desktop that does not scale, else the desktop's own)\n"
-               "  --timing            print how long each pie took from the start of its scan\n"
-               "  --since WHEN        with --report growth: compare with the snapshot of WHEN:\n"
-               "                      last, a date (2026-11-29, UTC), an age (7d, 12h) or a file\n"
-               "  --by type|folder    with --report growth: by file type or by folder (default)\n"
-               "  --snapshot          keep the scan of the device root in the history\n"
-               "  --list-history      list the snapshots of the device root\n"
-               "  --history-limit SIZE  most bytes the history keeps (default: 1G or 1% of its\n"
-               "                      file system, whichever is smaller)\n"
-               "  --help              show this text\n"
-               "  --version           show the version\n")
-               .arg(ReportKinds().join(u", ")) +
+               "Shows where the storage below DEVICE_ROOT (default /) goes.\n\n") +
+           options +
            (helpPage.isEmpty() ? QString() : QStringLiteral("\nHelp page: %1\n").arg(helpPage));
 }
 
@@ -183,6 +164,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 return arguments[++i];
             return std::nullopt;
         };
+        const OptionSpec* spec = FindOption(arg.toStdString());
+        if (!spec && arg.startsWith(u'-') && arg != u"-")
+            return fail(QStringLiteral("unknown option '%1' (see --help)").arg(arg));
+        if (spec && spec->value.empty() && inlineValue)
+            return fail(arg + QStringLiteral(" takes no value"));
         if (IsWindowOption(arg) || IsHistoryOption(arg)) {
             const auto value = takeValue();
             if (!value)
@@ -193,11 +179,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 return fail(*error);
             continue;
         }
-        const bool withValue = arg == u"--report" || arg == u"--path" || arg == u"--type" ||
-                               arg == u"--slices" || arg == u"--format" || arg == u"--pace-ms" ||
-                               arg == u"--threads" || arg == u"--object-store" ||
-                               arg == u"--export" || arg == u"--import";
-        if (withValue) {
+        if (spec && !spec->value.empty()) {
             const auto value = takeValue();
             if (!value)
                 return fail(arg + QStringLiteral(" needs a value"));
@@ -237,8 +219,6 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                     return fail(NotInRange(arg, min, max, *value));
                 (threads ? o.threads : o.paceMs) = *number;
             }
-        } else if (inlineValue) {
-            return fail(arg + QStringLiteral(" takes no value"));
         } else if (arg == u"--network") {
             o.network = true;
         } else if (arg == u"--timing") {
@@ -255,8 +235,6 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
             result.exitCode = 0;
             result.text = VersionText();
             return result;
-        } else if (arg.startsWith(u'-') && arg != u"-") {
-            return fail(QStringLiteral("unknown option '%1' (see --help)").arg(arg));
         } else if (haveRoot) {
             return fail(QStringLiteral("one device root only, not also '%1'").arg(arg));
         } else {

@@ -14,6 +14,9 @@
 
 #include "app/cli.h"
 #include "app/command_line.h"
+#include "app/dialog_shots.h"
+#include "app/option_table.h"
+#include "app/reports.h"
 #include "platform/profile.h"
 #include "support/probes.h"
 #include "support/program_run.h"
@@ -24,6 +27,21 @@ using namespace dovrane::app;
 class TestCommandLine : public QObject {
     Q_OBJECT
 private slots:
+    // The words the completion offers are the values the program takes: the report kinds
+    // and dialog names come from their runners, and the table may not drift from them.
+    void completionWordsAreTheRunners() {
+        const auto words = [](std::string_view name) {
+            return QString::fromUtf8(FindOption(name)->words).split(u' ');
+        };
+        QCOMPARE(words("--report"), ReportKinds());
+        QStringList dialogs;
+        for (const DialogShotRow& row : DialogShotRows())
+            dialogs.append(QString::fromLatin1(row.name));
+        QCOMPARE(words("--dialog"), dialogs);
+        QCOMPARE(FindOption("-h"), FindOption("--help"));
+        QVERIFY(!FindOption("--no-such"));
+    }
+
     void options() {
         // --report, --path, --slices, --format and --type: through the reports' own tests.
         const Options o = ParseCommandLine({"--pace-ms", "5", "--network", "/srv"}).options;

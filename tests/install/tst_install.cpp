@@ -90,6 +90,16 @@ private slots:
         for (auto it = option.globalMatch(m_help); it.hasNext();)
             options.append(it.next().captured(1));
         QVERIFY(options.size() >= 15);
+        // The manual page's OPTIONS, in its order, are --help's: none missing, none extra.
+        const QString section = m_manPage.section(QStringLiteral("\n.SH OPTIONS\n"), 1)
+                                    .section(QStringLiteral("\n.SH "), 0, 0);
+        const QRegularExpression described(
+            QStringLiteral("^\\.TP\\n\\.(?:BI|BR|B) (?:\\\\-h \", \" )?((?:\\\\-)+[a-z\\\\-]+)"),
+            QRegularExpression::MultilineOption);
+        QStringList manOptions;
+        for (auto it = described.globalMatch(section); it.hasNext();)
+            manOptions.append(it.next().captured(1).remove(u'\\'));
+        QCOMPARE(manOptions, options);
         for (const QString& name : options) {
             const QString roff = QString(name).replace(u'-', QStringLiteral("\\-"));
             const QRegularExpression entry(QStringLiteral("^\\.(?:BI|BR|B) (?:\\\\-h \", \" )?") +
