@@ -2,6 +2,8 @@
 // The per-entry logic every walk shares, written once: arriving in a folder, counting hard
 // links once, and feeding a sink from a stack of read folders.
 
+#include <concepts>
+#include <string_view>
 #include <unordered_set>
 
 #include "engine/walk_sink.h"
@@ -40,9 +42,18 @@ bool Arrive(const WalkControl& control, PathOf path) {
     return !control.stopped();
 }
 
-// The per-entry logic of every walk, written once. `Frames` holds the folders being walked
-// and supplies, for the innermost: `listing()`, its `cursor()` (next entry), `descend(name)`
-// into the sub-folder just announced (false: stop), and `ascend()` when it is done.
+// The folders a walk is in, innermost last, as ReplayWalk drives them: `listing()` of the
+// innermost and its `cursor()` (the next entry, advanced by the caller), `descend(name)` into
+// the sub-folder just announced (false: stop the walk), `ascend()` when it is done.
+template <typename F>
+concept Frames = requires(F frames, const F& constFrames, std::string_view name) {
+    { constFrames.empty() } -> std::convertible_to<bool>;
+    { constFrames.listing() } -> std::same_as<const platform::Listing&>;
+    { frames.cursor() } -> std::same_as<size_t&>;
+    { frames.descend(name) } -> std::convertible_to<bool>;
+    frames.ascend();
+};
+
 // Tells the sink, and the control's count, about a folder just arrived in that was not read
 // whole.
 inline void ReportFolderState(const platform::Listing& listing, WalkSink& sink,
@@ -54,8 +65,9 @@ inline void ReportFolderState(const platform::Listing& listing, WalkSink& sink,
         ++*control.unreadable;
 }
 
-template <typename Frames>
-bool ReplayWalk(Frames& frames, WalkSink& sink, const WalkControl& control, FirstLinks& links) {
+// The per-entry logic of every walk, written once.
+template <Frames F>
+bool ReplayWalk(F& frames, WalkSink& sink, const WalkControl& control, FirstLinks& links) {
     if (!frames.empty())
         ReportFolderState(frames.listing(), sink, control);
     while (!frames.empty()) {
