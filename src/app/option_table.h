@@ -18,10 +18,14 @@ enum class Completion {
 };
 
 struct OptionSpec {
+    constexpr OptionSpec(std::string_view name_, std::string_view value_, std::string_view help_,
+                         Completion completion_ = Completion::None, std::string_view words_ = {})
+        : name(name_), value(value_), help(help_), completion(completion_), words(words_) {}
+
     std::string_view name;   // "--report"
     std::string_view value;  // what it takes, as --help names it; empty for a flag
     std::string_view help;   // --help's text; '\n' starts a continued line
-    Completion completion = Completion::None;
+    Completion completion;
     std::string_view words;  // for Completion::Words, space-separated
 };
 
