@@ -27,6 +27,20 @@ using dialogs::CDatabasesDlg;
 using dialogs::CLargestFilesDlg;
 using test::TempTree;
 
+namespace {
+
+// Duplicate Files (or Identical Files) over the whole device, its search done.
+void ShowGrouped(CLargestFilesDlg& dlg, bool sameContent = false) {
+    dlg.m_largest = 0;
+    dlg.m_sameContent = sameContent;
+    dlg.setStartFolder(QStringLiteral("\\"));
+    dlg.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+}
+
+}  // namespace
+
 class TestSearchDlgs : public QObject {
     Q_OBJECT
 
@@ -151,11 +165,9 @@ private slots:
             test::WriteBytes(t.host(path), QByteArray(size, fill));
         platform::HostDevice dev(t.root());
         CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = 0;
-        dlg.m_sameContent = true;
-        dlg.setStartFolder(QStringLiteral("\\"));
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
+        ShowGrouped(dlg, true);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(test::Rows(dlg.list()->model(), 0).first(), "4 files of 1.5 KB, 4.4 KB wasted");
         QCOMPARE(dlg.title(), "Identical: 7.3 KB wasted");
         test::RecordedBoxes boxes;
@@ -182,10 +194,9 @@ private slots:
         dev.addFile(u"\\a\\x.txt", 5).addFile(u"\\b\\x.txt", 9).addFile(u"\\c\\x.txt", 1);
         dev.addFile(u"\\a\\y", 2).addFile(u"\\b\\y", 3).addFile(u"\\c\\z", 3);
         CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = 0;
-        dlg.setStartFolder(QStringLiteral("\\"));
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
+        ShowGrouped(dlg);
+        if (QTest::currentTestFailed())
+            return;
         QCOMPARE(dlg.title(), "Duplicate Files");
         const auto sizes = [&] { return test::Rows(dlg.list()->model(), 1).join(u','); };
         dlg.list()->horizontalHeader()->sectionClicked(1);
@@ -234,11 +245,9 @@ private slots:
             t.file(f, 1);
         platform::HostDevice dev(t.root());
         CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = 0;
-        dlg.setStartFolder(QStringLiteral("\\"));
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        ShowGrouped(dlg);
+        if (QTest::currentTestFailed())
+            return;
         dialogs::CHoldListCtrl* list = dlg.list();
         const QString tag = QString::fromUtf8(QTest::currentDataTag());
         const QString gone = tag == u"delete, with a file" ? dlg.operations()->RowPath(4) : "";
@@ -291,11 +300,9 @@ private slots:
         platform::TestDevice dev;
         dev.addFile(u"\\a\\x", 1).addFile(u"\\b\\x", 1);
         CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = 0;
-        dlg.setStartFolder(QStringLiteral("\\"));
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        ShowGrouped(dlg);
+        if (QTest::currentTestFailed())
+            return;
         dialogs::CHoldListCtrl* list = dlg.list();
         const QRect folder = list->visualRect(list->model()->index(0, 2));
         const QImage shot = list->viewport()->grab().toImage();
