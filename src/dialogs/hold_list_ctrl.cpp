@@ -5,12 +5,54 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QToolTip>
 #include <numeric>
 
 #include "dialogs/control_id.h"
 
 namespace dovrane::dialogs {
+namespace {
+
+// The background of a group's header row.
+const QColor kHeaderRowBrush(0xE8, 0xE8, 0xE8);
+// The room the style leaves left of a cell's text.
+constexpr int kTextMargin = 4;
+
+// Draws a header row's text across the whole row. Each cell draws all of it clipped to
+// itself, so a repaint of any one cell shows its part of the text.
+class GroupHeaderDelegate final : public QStyledItemDelegate {
+public:
+    GroupHeaderDelegate(CHoldListCtrl* list) : QStyledItemDelegate(list), m_list(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const CHoldListModel* model = m_list->listModel();
+        if (!model->isHeader(index.row())) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        const QRect row = m_list->RowRect(index.row());
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->fillRect(option.rect, kHeaderRowBrush);
+        QFont bold = option.font;
+        bold.setBold(true);
+        painter->setFont(bold);
+        painter->setPen(option.palette.color(QPalette::Text));
+        const QRect text = row.adjusted(kTextMargin, 0, -kTextMargin, 0);
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                          QFontMetrics(bold).elidedText(model->headerText(index.row()),
+                                                        Qt::ElideRight, text.width()));
+        painter->restore();
+    }
+
+private:
+    CHoldListCtrl* m_list;
+};
+
+}  // namespace
 
 CHoldListModel::CHoldListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
@@ -38,6 +80,16 @@ void CHoldListModel::orderChanged() {
     endResetModel();
 }
 
+QString CHoldListModel::headerText(int row) const {
+    return isHeader(row) ? m_headerText(item(row) & ~kGroupHeaderItem) : QString();
+}
+
+Qt::ItemFlags CHoldListModel::flags(const QModelIndex& index) const {
+    if (isHeader(index.row()))
+        return Qt::ItemIsEnabled;
+    return QAbstractTableModel::flags(index);
+}
+
 int CHoldListModel::rowCount(const QModelIndex& parent) const {
     // A list of more than 2^31 rows shows its first 2^31 - 1.
     if (parent.isValid() || !m_order)
@@ -53,8 +105,11 @@ QVariant CHoldListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !m_order || index.row() >= rowCount())
         return {};
     const auto column = static_cast<size_t>(index.column());
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole) {
+        if (isHeader(index.row()))
+            return index.column() == 0 ? headerText(index.row()) : QString();
         return m_cellText ? m_cellText(item(index.row()), index.column()) : QString();
+    }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_columns[column].alignment | Qt::AlignVCenter);
     return {};
@@ -76,6 +131,7 @@ CHoldListCtrl::CHoldListCtrl(QWidget* parent)
     : QTableView(parent), m_model(new CHoldListModel(this)) {
     SetDlgCtrlID(this, kIdList);
     setModel(m_model);
+    setItemDelegate(new GroupHeaderDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -91,10 +147,14 @@ CHoldListCtrl::CHoldListCtrl(QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CHoldListCtrl::columnClicked);
-    connect(this, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex& index) { emit rowClicked(index.row()); });
-    connect(this, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { emit rowDoubleClicked(index.row()); });
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (!m_model->isHeader(index.row()))
+            emit rowClicked(index.row());
+    });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (!m_model->isHeader(index.row()))
+            emit rowDoubleClicked(index.row());
+    });
     connect(m_model, &QAbstractItemModel::modelReset, this, &CHoldListCtrl::FitColumns);
     m_longPress.setSingleShot(true);
     m_longPress.setInterval(kLongPressMs);
@@ -129,8 +189,10 @@ void CHoldListCtrl::FitColumns() {
         least[i] = headings.horizontalAdvance(m_model->columns()[i].heading) + kPad;
         wanted[i] = least[i];
         for (int r = first; r < last; ++r)
-            wanted[i] = std::max(
-                wanted[i], cells.horizontalAdvance(m_model->index(r, c).data().toString()) + kPad);
+            if (!m_model->isHeader(r))  // drawn across the row, it asks no column for room
+                wanted[i] = std::max(
+                    wanted[i],
+                    cells.horizontalAdvance(m_model->index(r, c).data().toString()) + kPad);
         rest -= least[i];
     }
     // The columns that ask least are served first, so that sizes and shares show whole and
@@ -162,9 +224,13 @@ bool CHoldListCtrl::viewportEvent(QEvent* event) {
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     const QString text = index.isValid() ? index.data().toString() : QString();
+    const bool header = m_model->isHeader(index.row());
+    const QRect cell = header ? RowRect(index.row()) : visualRect(index);
+    QFont font = this->font();
+    font.setBold(header);
     // Only a cell that is cut: its whole text.
-    if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) + 6 > visualRect(index).width())
-        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+    if (!text.isEmpty() && QFontMetrics(font).horizontalAdvance(text) + 6 > cell.width())
+        QToolTip::showText(help->globalPos(), text, viewport(), cell);
     else
         QToolTip::hideText();
     return true;
@@ -176,7 +242,8 @@ std::vector<int> CHoldListCtrl::SelectedRows() const {
     // beyond the row numbers themselves.
     for (const QItemSelectionRange& range : selectionModel()->selection())
         for (int r = range.top(); r <= range.bottom(); ++r)
-            rows.push_back(r);
+            if (!m_model->isHeader(r))
+                rows.push_back(r);
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
@@ -188,18 +255,23 @@ int CHoldListCtrl::SelectedCount() const {
 
 int CHoldListCtrl::FirstSelectedRow() const {
     int first = -1;
-    for (const QItemSelectionRange& range : selectionModel()->selection())
-        if (first < 0 || range.top() < first)
-            first = range.top();
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        int top = range.top();
+        while (top <= range.bottom() && m_model->isHeader(top))
+            ++top;
+        if (top <= range.bottom() && (first < 0 || top < first))
+            first = top;
+    }
     return first;
 }
 
 bool CHoldListCtrl::IsRowSelected(int row) const {
-    return row >= 0 && selectionModel()->isRowSelected(row, {});
+    return row >= 0 && !m_model->isHeader(row) && selectionModel()->isRowSelected(row, {});
 }
 
 void CHoldListCtrl::SelectRow(int row, bool selected) {
-    if (row < 0 || row >= m_model->rowCount() || m_model->columnCount() == 0)
+    if (row < 0 || row >= m_model->rowCount() || m_model->columnCount() == 0 ||
+        m_model->isHeader(row))
         return;
     selectionModel()->select(m_model->index(row, 0), (selected ? QItemSelectionModel::Select
                                                                : QItemSelectionModel::Deselect) |
@@ -207,12 +279,30 @@ void CHoldListCtrl::SelectRow(int row, bool selected) {
 }
 
 void CHoldListCtrl::SelectAllRows() {
-    if (m_model->rowCount() == 0 || m_model->columnCount() == 0)
+    const int rows = m_model->rowCount(), last = m_model->columnCount() - 1;
+    if (rows == 0 || last < 0)
         return;
-    selectionModel()->select(
-        QItemSelection(m_model->index(0, 0),
-                       m_model->index(m_model->rowCount() - 1, m_model->columnCount() - 1)),
-        QItemSelectionModel::Select);
+    // A range a group, between its header rows.
+    QItemSelection selection;
+    for (int top = 0; top < rows;) {
+        while (top < rows && m_model->isHeader(top))
+            ++top;
+        int bottom = top;
+        while (bottom + 1 < rows && !m_model->isHeader(bottom + 1))
+            ++bottom;
+        if (top < rows)
+            selection.append(
+                QItemSelectionRange(m_model->index(top, 0), m_model->index(bottom, last)));
+        top = bottom + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::Select);
+}
+
+QRect CHoldListCtrl::RowRect(int row) const {
+    const int last = m_model->columnCount() - 1;
+    if (last < 0)
+        return {};
+    return visualRect(m_model->index(row, 0)).united(visualRect(m_model->index(row, last)));
 }
 
 int CHoldListCtrl::HitTest(QPoint point) const {

@@ -5,6 +5,10 @@
 // may be selected. A press held for 500 ms, a right click and the context-menu key all
 // emit tapHold with the point in the list's viewport coordinates.
 //
+// Grouped lists put a header row above each group: an item with kGroupHeaderItem set is
+// that row (the rest of it is the group's number), drawn across the whole row. A header
+// row names no file: it cannot be selected, and the selection queries never return it.
+//
 //   model->setColumns({{"File", Qt::AlignLeft, 125}, ...});
 //   model->setCellText([&](quint32 item, int column) { return ...; });
 //   model->setOrder(&bySize, /*backward=*/false);
@@ -21,6 +25,9 @@ namespace dovrane::dialogs {
 constexpr int kIdList = 1000;
 constexpr int kLongPressMs = 500;
 
+// The bit of an item that makes its row a group's header; records never reach it.
+constexpr quint32 kGroupHeaderItem = 1u << 31;
+
 struct ListColumn {
     QString heading;
     Qt::Alignment alignment = Qt::AlignLeft;
@@ -33,12 +40,16 @@ class CHoldListModel final : public QAbstractTableModel {
 public:
     // The text of one cell of the row showing `item` (an element of the ordered array).
     using CellText = std::function<QString(quint32 item, int column)>;
+    // The text of the header row of a group.
+    using HeaderText = std::function<QString(quint32 group)>;
 
     explicit CHoldListModel(QObject* parent = nullptr);
 
     void setColumns(std::vector<ListColumn> columns);
     const std::vector<ListColumn>& columns() const { return m_columns; }
     void setCellText(CellText cellText);
+    void setHeaderText(HeaderText headerText) { m_headerText = std::move(headerText); }
+    bool grouped() const { return static_cast<bool>(m_headerText); }
     // Shows `order` (not owned; null shows no rows) first to last, or last to first.
     void setOrder(const std::vector<quint32>* order, bool backward);
     // After the dialog changed the shown array in place (rows taken out): rows again.
@@ -52,14 +63,23 @@ public:
         return (*m_order)[m_backward ? m_order->size() - 1 - r : r];
     }
 
+    // Whether `row` (any number) is a group's header row.
+    bool isHeader(int row) const {
+        return grouped() && row >= 0 && row < rowCount() && (item(row) & kGroupHeaderItem);
+    }
+    // The header row's text, whole; empty for other rows.
+    QString headerText(int row) const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
     std::vector<ListColumn> m_columns;
     CellText m_cellText;
+    HeaderText m_headerText;
     const std::vector<quint32>* m_order = nullptr;
     bool m_backward = false;
 };
@@ -81,7 +101,7 @@ public:
     // as a tooltip.
     void FitColumns();
 
-    // Selected rows, top first.
+    // Selected rows, top first; never a header row, as none of the queries below.
     std::vector<int> SelectedRows() const;
     int SelectedCount() const;
     // The selected row with the lowest index, or -1.
@@ -90,6 +110,8 @@ public:
     void SelectRow(int row, bool selected = true);
     // Every row, in one selection range (instant at a million rows).
     void SelectAllRows();
+    // The whole row in the viewport, all columns.
+    QRect RowRect(int row) const;
     // The row under a point of the viewport, or -1.
     int HitTest(QPoint point) const;
 

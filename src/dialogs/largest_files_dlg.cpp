@@ -8,6 +8,7 @@
 #include "dialogs/control_id.h"
 #include "dialogs/file_operations.h"
 #include "dialogs/hold_list_ctrl.h"
+#include "engine/orders.h"
 #include "engine/text.h"
 #include "platform/content_reader.h"
 
@@ -16,6 +17,26 @@ namespace {
 
 // The progress label follows the walk at the display's pace, not once per folder.
 constexpr std::chrono::milliseconds kProgressInterval{40};
+
+// `found` in the order of a column: by name or folder A to Z without regard to case, or
+// largest first; ties keep their order in `found`.
+std::vector<quint32> OrderOf(const engine::FileList& list, const std::vector<quint32>& found,
+                             int column) {
+    if (column == 1)
+        return engine::OrderBySize(found, [&](quint32 i) { return list[i].size; });
+    std::vector<std::pair<QString, quint32>> keyed;
+    keyed.reserve(found.size());
+    for (const quint32 i : found)
+        keyed.emplace_back(
+            engine::FoldCase(column == 0 ? list.name(list[i]) : list.folder(list[i])), i);
+    engine::StableSort(keyed.begin(), keyed.end(),
+                       [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<quint32> out;
+    out.reserve(keyed.size());
+    for (const auto& k : keyed)
+        out.push_back(k.second);
+    return out;
+}
 
 }  // namespace
 
@@ -34,6 +55,26 @@ QString CLargestFilesDlg::TitleOf(bool largest, bool sameContent) {
     if (largest)
         return QStringLiteral("Largest Files");
     return sameContent ? QStringLiteral("Identical Files") : QStringLiteral("Duplicate Files");
+}
+
+QString CLargestFilesDlg::IdenticalGroupText(size_t count, quint64 size) {
+    const quint64 wasted = count == 0 ? 0 : size * (count - 1);
+    return QStringLiteral("%1 %2 of %3, %4 wasted")
+        .arg(count)
+        .arg(count == 1 ? QStringLiteral("file") : QStringLiteral("files"), engine::SizeText(size),
+             engine::SizeText(wasted));
+}
+
+QString CLargestFilesDlg::IdenticalTitle(quint64 wasted) {
+    // Short enough to fit beside Cancel in the handheld's header.
+    return QStringLiteral("Identical: %1 wasted").arg(engine::SizeText(wasted));
+}
+
+quint64 CLargestFilesDlg::WastedBytes() const {
+    quint64 wasted = 0;
+    for (const Group& g : m_groups)
+        wasted += g.wastedBytes();
+    return wasted;
 }
 
 QString CLargestFilesDlg::startFolder() const {
@@ -79,15 +120,28 @@ bool CLargestFilesDlg::OnInitDialog() {
                 return files.folder(r);
         }
     });
+    if (!m_largest)
+        m_list->listModel()->setHeaderText([this](quint32 group) {
+            const Group& g = m_groups[group];
+            return m_sameContent ? IdenticalGroupText(g.files.size(), g.size) : g.name;
+        });
     m_operations = new CFileOperations(this, m_list, m_device);
     // The list is never filled again: deleted rows go, the others keep their places.
     m_operations->removeItems = [this](const std::vector<quint32>& removed) {
         std::vector<quint32> gone(removed);
         std::sort(gone.begin(), gone.end());
-        std::erase_if(m_rows, [&](quint32 item) {
-            return std::binary_search(gone.begin(), gone.end(), item);
-        });
+        if (m_largest)
+            std::erase_if(m_rows, [&](quint32 item) {
+                return std::binary_search(gone.begin(), gone.end(), item);
+            });
+        else
+            RemoveFromGroups(gone);
     };
+    // Only the groups sort; the largest files keep the order they were found in.
+    connect(m_list, &CHoldListCtrl::columnClicked, this, [this](int column) {
+        if (!m_largest && !m_searching)
+            SortGroups(column);
+    });
     connect(m_list, &CHoldListCtrl::rowDoubleClicked, this, [this](int row) {
         if (row >= 0)
             m_operations->OnProperties();
@@ -200,15 +254,80 @@ void CLargestFilesDlg::FillLargest() {
 }
 
 void CLargestFilesDlg::FillDuplicates() {
-    Fill(m_search.allFiles().filesByName);
+    // The name order keeps each name's files together: a group is a run of names that the
+    // search took for one.
+    const engine::FileList& list = m_search.list();
+    m_groups.clear();
+    for (const quint32 i : m_search.allFiles().filesByName) {
+        if (m_groups.empty() ||
+            engine::CompareHostNamesNoCase(list.hostName(list[m_groups.back().found.back()]),
+                                           list.hostName(list[i])) != 0)
+            m_groups.push_back({.name = list.name(list[i]), .size = 0, .found = {}, .files = {}});
+        m_groups.back().found.push_back(i);
+    }
+    FillGroups();
 }
 
 void CLargestFilesDlg::FillIdentical() {
-    std::vector<quint32> rows;
+    m_groups.clear();
     if (m_identical)
         for (const engine::IdenticalGroup& g : m_identical->groups)
-            rows.insert(rows.end(), g.files.begin(), g.files.end());
-    Fill(std::move(rows));
+            m_groups.push_back({.name = {}, .size = g.size, .found = g.files, .files = {}});
+    FillGroups();
+    SetTitle(IdenticalTitle(WastedBytes()));
+}
+
+void CLargestFilesDlg::FillGroups() {
+    for (Group& g : m_groups)
+        g.files = g.found;
+    Fill(GroupRows());
+}
+
+std::vector<quint32> CLargestFilesDlg::GroupRows() const {
+    std::vector<quint32> rows;
+    for (size_t g = 0; g < m_groups.size(); ++g) {
+        if (m_groups[g].files.empty())
+            continue;
+        rows.push_back(kGroupHeaderItem | static_cast<quint32>(g));
+        rows.insert(rows.end(), m_groups[g].files.begin(), m_groups[g].files.end());
+    }
+    return rows;
+}
+
+void CLargestFilesDlg::SortGroups(int column) {
+    if (column < 0 || column > 2)
+        return;
+    const auto c = static_cast<size_t>(column);
+    const engine::FileList& list = m_search.list();
+    for (Group& g : m_groups) {
+        g.files = OrderOf(list, g.found, column);
+        if (m_reversed[c])
+            std::reverse(g.files.begin(), g.files.end());
+    }
+    m_reversed[c] = !m_reversed[c];
+    if (m_sameContent)
+        std::stable_sort(m_groups.begin(), m_groups.end(), [](const Group& a, const Group& b) {
+            return a.wastedBytes() > b.wastedBytes();
+        });
+    m_rows = GroupRows();
+    m_list->listModel()->orderChanged();
+}
+
+void CLargestFilesDlg::RemoveFromGroups(const std::vector<quint32>& gone) {
+    const auto isGone = [&](quint32 item) {
+        return !(item & kGroupHeaderItem) && std::binary_search(gone.begin(), gone.end(), item);
+    };
+    for (Group& g : m_groups) {
+        std::erase_if(g.found, isGone);
+        std::erase_if(g.files, isGone);
+    }
+    std::erase_if(m_rows, isGone);
+    // A group whose files are all gone loses its header row too.
+    std::erase_if(m_rows, [&](quint32 item) {
+        return (item & kGroupHeaderItem) && m_groups[item & ~kGroupHeaderItem].files.empty();
+    });
+    if (m_sameContent)
+        SetTitle(IdenticalTitle(WastedBytes()));
 }
 
 void CLargestFilesDlg::Fill(std::vector<quint32> rows) {

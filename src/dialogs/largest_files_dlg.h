@@ -9,11 +9,17 @@
 // timer and takes the result by a queued call. Closing the dialog stops the search and
 // joins the thread before anything it uses is freed.
 //
+// Duplicate and identical files come in groups, each under a header row: the shared name,
+// or the count, size and waste of the copies. A header tap sorts the files within each
+// group; identical groups then go largest waste first, duplicate groups stay in name order
+// (one name says nothing of the bytes, so no waste is claimed for them).
+//
 // Ids: 101 "Processing", 102 the progress label, 1000 the list.
 
 #include <QMutex>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <optional>
@@ -67,8 +73,24 @@ public:
     // The groups of the identical-content search, once it has ended.
     const std::optional<engine::IdenticalResult>& identical() const { return m_identical; }
 
+    // A group of the duplicate or identical lists.
+    struct Group {
+        QString name;                // Duplicate Files: the name as the first file spells it
+        quint64 size = 0;            // Identical Files: the bytes of one copy
+        std::vector<quint32> found;  // records in the engine's order, deleted ones taken out
+        std::vector<quint32> files;  // records as shown
+        quint64 wastedBytes() const { return files.empty() ? 0 : size * (files.size() - 1); }
+    };
+    const std::vector<Group>& groups() const { return m_groups; }
+    // The bytes all identical groups waste, as the list stands.
+    quint64 WastedBytes() const;
+
     // The header text of a mode.
     static QString TitleOf(bool largest, bool sameContent);
+    // The header row of an identical group: "3 files of 2.0 MB, 3.9 MB wasted".
+    static QString IdenticalGroupText(size_t count, quint64 size);
+    // The header strip of Identical Files once the waste is known.
+    static QString IdenticalTitle(quint64 wasted);
 
 protected:
     bool OnInitDialog() override;
@@ -84,6 +106,11 @@ private:
     void FillDuplicates();
     void FillIdentical();
     void Fill(std::vector<quint32> rows);
+    // The groups' header rows and files into the rows, groups left empty left out.
+    void FillGroups();
+    std::vector<quint32> GroupRows() const;
+    void SortGroups(int column);
+    void RemoveFromGroups(const std::vector<quint32>& gone);
     void OnProgressTimer();
     void PlaceControls();
 
@@ -96,6 +123,9 @@ private:
     QString m_startFolder;
 
     std::vector<quint32> m_rows;
+    std::vector<Group> m_groups;
+    // Per column: the next tap shows its order reversed (A to Z, largest first, A to Z).
+    std::array<bool, 3> m_reversed{};
     engine::FileSearch m_search;
     std::optional<engine::IdenticalResult> m_identical;
     std::atomic<bool> m_searching{false};

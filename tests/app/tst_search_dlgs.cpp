@@ -14,7 +14,9 @@
 #include "dialogs/hold_list_ctrl.h"
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
+#include "engine/text.h"
 #include "platform/host_device.h"
+#include "platform/shell.h"
 #include "support/probes.h"
 #include "support/sqlite_files.h"
 #include "support/temp_tree.h"
@@ -24,6 +26,20 @@ using namespace dovrane;
 using dialogs::CDatabasesDlg;
 using dialogs::CLargestFilesDlg;
 using test::TempTree;
+
+namespace {
+
+// Duplicate Files (or Identical Files) over the whole device, its search done.
+void ShowGrouped(CLargestFilesDlg& dlg, bool sameContent = false) {
+    dlg.m_largest = 0;
+    dlg.m_sameContent = sameContent;
+    dlg.setStartFolder(QStringLiteral("\\"));
+    dlg.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+}
+
+}  // namespace
 
 class TestSearchDlgs : public QObject {
     Q_OBJECT
@@ -65,7 +81,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
         QVERIFY(dlg.list()->isVisible());
         QCOMPARE(dlg.windowTitle(), title);
-        QCOMPARE(dlg.header()->text(), title);
+        QCOMPARE(dlg.header()->text(),
+                 tag[0] == u"identical" ? QStringLiteral("Identical: 4.9 KB wasted") : title);
         QCOMPARE(dlg.startFolder(), tag[1] == u"\\" ? "\\Pocket PC" : " " + tag[1]);
         const auto parsed =
             app::ParseCommandLine({"--report", tag[0], "--path", tag[1], "--format", "json"});
@@ -77,22 +94,224 @@ private slots:
             paths << t.root() + m.captured(2).replace(QStringLiteral("\\\\"), QStringLiteral("/")) +
                          u'/' + m.captured(1);
         }
-        QCOMPARE(test::Rows(dlg.list()->model(), 0), names);
-        if (tag[0] == u"identical")  // the groups' sizes and waste, largest first
-            QVERIFY2(
-                json.startsWith(
-                    R"({"unreadable_folders": 0, "groups": [{"bytes": 5000, "wasted_bytes": 5000, "files": [)") &&
-                    json.endsWith(R"(]}], "wasted_bytes": 5010})"
-                                  "\n"),
-                qPrintable(json));
-        dlg.list()->horizontalHeader()->sectionClicked(1);
-        QCOMPARE(test::Rows(dlg.list()->model(), 0), names);
+        // The rows: each group's header row, then its files, as the reports give them.
+        QStringList rows;
+        if (tag[0] == u"largest") {
+            rows = names;
+        } else if (tag[0] == u"duplicates") {
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                if (i == 0 || engine::FoldCase(names[i]) != engine::FoldCase(names[i - 1]))
+                    rows << names[i];
+                rows << names[i];
+            }
+        } else {
+            const auto text = app::RunReport(
+                app::ParseCommandLine({"--report", "identical", "--path", tag[1]}).options, dev,
+                {});
+            for (const QString& line : QString::fromUtf8(text.output).split(u'\n'))
+                if (!line.isEmpty() && !line.startsWith(u"File ") && !line.startsWith(u"Wasted"))
+                    rows << (line.contains(u"wasted") ? line : line.section(u' ', 0, 0));
+            QCOMPARE(rows.filter(u"wasted"), QStringList({"2 files of 4.9 KB, 4.9 KB wasted",
+                                                          "2 files of 10  B, 10  B wasted"}));
+            QVERIFY2(text.output.endsWith("Wasted: 4.9 KB (5010 bytes)\n"), text.output.data());
+            QCOMPARE(dlg.title(), "Identical: 4.9 KB wasted");
+        }
+        QCOMPARE(test::Rows(dlg.list()->model(), 0), rows);
+        if (tag[0] == u"largest") {  // no sorting: the order they were found in
+            dlg.list()->horizontalHeader()->sectionClicked(1);
+            QCOMPARE(test::Rows(dlg.list()->model(), 0), rows);
+        }
+        // The first file goes alone; its group's header row stays and says so.
         test::RecordedBoxes boxes;
-        dlg.list()->SelectRow(0);
+        const int first = tag[0] == u"largest" ? 0 : 1;
+        dlg.list()->SelectRow(first);
         dlg.operations()->OnCommand(dialogs::kIdDelete);
         QCOMPARE(boxes.texts.size(), 1);  // the confirmation only
-        QCOMPARE(test::Rows(dlg.list()->model(), 0), names.mid(1));
+        rows.removeAt(first);
+        if (tag[0] == u"identical") {
+            rows[0] = QStringLiteral("1 file of 4.9 KB, 0  B wasted");
+            QCOMPARE(dlg.title(), "Identical: 10  B wasted");
+        }
+        QCOMPARE(test::Rows(dlg.list()->model(), 0), rows);
         QVERIFY2(!QFile::exists(paths[0]), qPrintable(paths[0]));
+    }
+
+    // Row name: the taps on "File" (0), "Size" (1) and "Folder" (2). Groups stay whole;
+    // identical groups go largest waste first as the list stands, here after q/e and q/f
+    // left a group that wasted the most.
+    void groupsSortWithin_data() {
+        QTest::addColumn<QStringList>("rows");
+        const QString p = "2 files of 2.9 KB, 2.9 KB wasted",
+                      q = "2 files of 1.5 KB, 1.5 KB wasted";
+        QTest::newRow("") << QStringList{q, "m", "n", p, "x", "y"};
+        QTest::newRow("0") << QStringList{p, "x", "y", q, "m", "n"};
+        QTest::newRow("0 0") << QStringList{p, "y", "x", q, "n", "m"};
+        QTest::newRow("2") << QStringList{p, "y", "x", q, "n", "m"};
+        QTest::newRow("2 2") << QStringList{p, "x", "y", q, "m", "n"};
+        QTest::newRow("2 0 0") << QStringList{p, "y", "x", q, "n", "m"};
+    }
+    void groupsSortWithin() {
+        QFETCH(QStringList, rows);
+        TempTree t;
+        // In folders that order the other way round from the names.
+        for (const char* f : {"d", "c", "b", "a", "e", "f"})
+            t.folder(f);
+        for (const auto& [path, size, fill] : {std::tuple{"d/x", 3000, 'p'},
+                                               {"c/y", 3000, 'p'},
+                                               {"b/m", 1500, 'q'},
+                                               {"a/n", 1500, 'q'},
+                                               {"e/o", 1500, 'q'},
+                                               {"f/k", 1500, 'q'}})
+            test::WriteBytes(t.host(path), QByteArray(size, fill));
+        platform::HostDevice dev(t.root());
+        CLargestFilesDlg dlg(&dev);
+        ShowGrouped(dlg, true);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(test::Rows(dlg.list()->model(), 0).first(), "4 files of 1.5 KB, 4.4 KB wasted");
+        QCOMPARE(dlg.title(), "Identical: 7.3 KB wasted");
+        test::RecordedBoxes boxes;
+        for (const QString name : {"o", "k"})
+            dlg.list()->SelectRow(
+                static_cast<int>(test::Rows(dlg.list()->model(), 0).indexOf(name)));
+        dlg.operations()->OnDelete();
+        QCOMPARE(dlg.title(), "Identical: 4.4 KB wasted");
+        const QString tag = QString::fromUtf8(QTest::currentDataTag());
+        for (const QString& tap : tag.split(u' ', Qt::SkipEmptyParts))
+            dlg.list()->horizontalHeader()->sectionClicked(tap.toInt());
+        QStringList shown = test::Rows(dlg.list()->model(), 0);
+        if (tag.isEmpty())  // before a tap, the order the files were met in each group
+            for (const int i : {1, 4})
+                if (shown[i] > shown[i + 1])
+                    shown.swapItemsAt(i, i + 1);
+        QCOMPARE(shown, rows);
+    }
+
+    // Duplicate groups stay in name order whatever the column; "Size" goes largest first,
+    // then smallest first.
+    void duplicateGroupsSortWithin() {
+        platform::TestDevice dev;
+        dev.addFile(u"\\a\\x.txt", 5).addFile(u"\\b\\x.txt", 9).addFile(u"\\c\\x.txt", 1);
+        dev.addFile(u"\\a\\y", 2).addFile(u"\\b\\y", 3).addFile(u"\\c\\z", 3);
+        CLargestFilesDlg dlg(&dev);
+        ShowGrouped(dlg);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(dlg.title(), "Duplicate Files");
+        const auto sizes = [&] { return test::Rows(dlg.list()->model(), 1).join(u','); };
+        dlg.list()->horizontalHeader()->sectionClicked(1);
+        QCOMPARE(test::Rows(dlg.list()->model(), 0),
+                 QStringList({"x.txt", "x.txt", "x.txt", "x.txt", "y", "y", "y"}));
+        QCOMPARE(sizes(), ",9  B,5  B,1  B,,3  B,2  B");
+        dlg.list()->horizontalHeader()->sectionClicked(1);
+        QCOMPARE(sizes(), ",1  B,5  B,9  B,,2  B,3  B");
+        dlg.list()->horizontalHeader()->sectionClicked(2);
+        QCOMPARE(test::Rows(dlg.list()->model(), 2).join(u','), ",\\a,\\b,\\c,,\\a,\\b");
+    }
+
+    // Row name: what is done with the header row of "x" (row 0) selected, alone or with the
+    // file in row 4. A header row names no file: nothing but the confirmed file goes, and
+    // nothing opens, shows or asks for it.
+    void headerRowsNameNoFile_data() {
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QStringList>("rows");
+        const QStringList all{"x", "x", "x", "y", "y", "y"};
+        const QString one =
+            "Are you sure you want to delete the selected file? The deleted "
+            "file cannot be retrieved.";
+        QTest::newRow("delete, with a file")
+            << QList<int>{0, 4} << QStringList{one} << QStringList{"x", "x", "x", "y", "y"};
+        QTest::newRow("delete") << QList<int>{0}
+                                << QStringList{"Please select one or more items to delete."} << all;
+        QTest::newRow("select all, delete")
+            << QList<int>{0}
+            << QStringList{"Are you sure you want to delete all the selected 4 files? The "
+                           "deleted files cannot be retrieved."}
+            << QStringList{};
+        for (const char* tag : {"open", "properties", "key properties", "menu", "double tap"})
+            QTest::newRow(tag) << QList<int>{0} << QStringList{} << all;
+        // With a file: its dialog, not the header row's.
+        QTest::newRow("properties, with a file") << QList<int>{0, 1} << QStringList{} << all;
+    }
+    void headerRowsNameNoFile() {
+        QFETCH(QList<int>, selected);
+        QFETCH(QStringList, boxes);
+        QFETCH(QStringList, rows);
+        TempTree t;
+        t.folder("a");
+        t.folder("b");
+        for (const char* f : {"a/x", "b/x", "a/y", "b/y"})
+            t.file(f, 1);
+        platform::HostDevice dev(t.root());
+        CLargestFilesDlg dlg(&dev);
+        ShowGrouped(dlg);
+        if (QTest::currentTestFailed())
+            return;
+        dialogs::CHoldListCtrl* list = dlg.list();
+        const QString tag = QString::fromUtf8(QTest::currentDataTag());
+        const QString gone = tag == u"delete, with a file" ? dlg.operations()->RowPath(4) : "";
+        // As a range from the keyboard or a drag would take it, header row and all.
+        for (const int row : selected)
+            list->selectionModel()->select(list->model()->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QStringList shown;
+        dialogs::ScopedModalHook modal([&](QDialog&) {
+            shown << "dialog";
+            return int(QDialog::Accepted);
+        });
+        dialogs::ScopedPopupMenuHook menu([&](QMenu&, QPoint) -> QAction* {
+            shown << "menu";
+            return nullptr;
+        });
+        platform::ScopedLauncher launcher([&](const platform::LaunchRequest&) {
+            shown << "launch";
+            return true;
+        });
+        test::RecordedBoxes recorded;
+        const QPoint header = list->visualRect(list->model()->index(0, 2)).center();
+        if (tag.startsWith(u"select all"))
+            dlg.operations()->OnSelectAll();
+        if (tag.contains(u"delete"))
+            dlg.operations()->OnDelete();
+        else if (tag == u"open")
+            dlg.operations()->OnOpen();
+        else if (tag.startsWith(u"properties"))
+            dlg.operations()->OnProperties();
+        else if (tag == u"key properties")
+            dlg.operations()->OnKey(dialogs::kIdProperties);
+        else if (tag == u"menu")
+            emit list->tapHold(header);
+        else if (tag == u"double tap")
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, header);
+        QCOMPARE(shown, tag == u"properties, with a file" ? QStringList{"dialog"} : QStringList{});
+        QCOMPARE(recorded.texts, boxes);
+        QCOMPARE(test::Rows(list->model(), 0), rows);
+        int left = 0;
+        for (const char* f : {"a/x", "b/x", "a/y", "b/y"})
+            left += QFile::exists(QString::fromStdString(t.host(f)));
+        QCOMPARE(left, tag.startsWith(u"select all") ? 0 : 4 - int(!gone.isEmpty()));
+        QVERIFY(gone.isEmpty() || !QFile::exists(t.root() + QString(gone).replace(u'\\', u'/')));
+    }
+
+    // The header row is drawn across the row in its own grey, Folder column included, and a
+    // click on it selects nothing.
+    void headerRowDrawnAcross() {
+        platform::TestDevice dev;
+        dev.addFile(u"\\a\\x", 1).addFile(u"\\b\\x", 1);
+        CLargestFilesDlg dlg(&dev);
+        ShowGrouped(dlg);
+        if (QTest::currentTestFailed())
+            return;
+        dialogs::CHoldListCtrl* list = dlg.list();
+        const QRect folder = list->visualRect(list->model()->index(0, 2));
+        const QImage shot = list->viewport()->grab().toImage();
+        QCOMPARE(test::PixelAt(shot, folder.topLeft() + QPoint(2, 1)), 0xE8E8E8u);
+        QCOMPARE(test::PixelAt(
+                     shot, list->visualRect(list->model()->index(1, 2)).topLeft() + QPoint(2, 1)),
+                 0xFFFFFFu);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, folder.center());
+        QCOMPARE(list->SelectedCount(), 0);
     }
 
     // Closing during a slow walk stops it at once and frees nothing in use.
@@ -121,7 +340,6 @@ private slots:
         QTest::newRow("") << "b c x X";       // by name, equal names last-met first
         QTest::newRow("0") << "X x c b";      // then Z to A
         QTest::newRow("1") << "b c X x";      // by size, ties in the order met
-        QTest::newRow("1 1") << "x X c b";    // then smallest first
         QTest::newRow("2") << "b c x X";      // a records tap changes nothing
         QTest::newRow("3") << "c b X x";      // newest first, ties in the order met
         QTest::newRow("3 3 0") << "X x c b";  // the name keeps its own direction
