@@ -7,9 +7,9 @@
 #include "engine/identical_files.h"
 #include "platform/content_reader.h"
 #include "platform/host_device.h"
-#include "platform/test_device.h"
 #include "support/sqlite_files.h"
 #include "support/temp_tree.h"
+#include "support/test_device.h"
 
 using namespace dovrane::engine;
 
