@@ -120,6 +120,16 @@ private slots:
         QCOMPARE(w.legendRows(), QStringList({"docs +2.5 MB", "music +1.2 MB",
                                               "\"In Folder\" +500  B", "Freed 3.0 KB"}));
         QCOMPARE(charts::LegendRowCount(w.folder()), 4);
+        // The "Freed" row has no colour box: no slice is drawn for it.
+        const QImage legend = w.folder().legendList()->viewport()->grab().toImage();
+        const auto boxAt = [&](int row) {
+            return test::PixelAt(legend, charts::LegendBoxFill(charts::LegendKind::Folder,
+                                                               charts::kLegendRowHeight * row)
+                                             .center());
+        };
+        QCOMPARE(boxAt(0), SliceColor(0));
+        QCOMPARE(boxAt(2), SliceColor(2));
+        QCOMPARE(boxAt(3), QColor(Qt::white).rgb() & 0xFFFFFF);
         // docs: 2,560,000 of 3,789,300 added, the first 243 degrees from three o'clock.
         QCOMPARE(w.folder().pieChart().sliceCount(), 3);
         QCOMPARE(w.PixelAtDegrees(120), SliceColor(0));
