@@ -134,6 +134,7 @@ bool CMainFrame::OnCreate() {
     auto* fileMenu = new QMenu(this);
     fileMenu->addAction(AddCommand(kIdOpenScan, QStringLiteral("Open Scan...")));
     fileMenu->addAction(AddCommand(kIdSaveScan, QStringLiteral("Save Scan As...")));
+    fileMenu->addAction(AddCommand(kIdCompareWith, QStringLiteral("Compare With..."), true));
     fileMenu->addSeparator();
     fileMenu->addAction(AddCommand(kIdExit, QStringLiteral("E&xit")));
     fileMenu->addSeparator();

@@ -8,12 +8,14 @@
 #include "app/resource.h"
 #include "charts/point_font.h"
 #include "dialogs/colors.h"
+#include "dialogs/compare_dlg.h"
 #include "dialogs/databases_dlg.h"
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
 #include "dialogs/preferences_dlg.h"
 #include "engine/scan_import.h"
 #include "engine/text.h"
+#include "platform/history_store.h"
 #include "platform/message_box.h"
 #include "platform/object_store.h"
 #include "platform/profile.h"
@@ -154,6 +156,9 @@ bool CDovraneStorageAnalyzerView::OnCmdMsg(int id) {
         case kIdKeepHistory:
             OnKeepHistory();
             return true;
+        case kIdCompareWith:
+            OnCompareWith();
+            return true;
         default:
             return false;
     }
@@ -186,6 +191,10 @@ bool CDovraneStorageAnalyzerView::OnUpdateCmdUI(int id, CCmdUI& ui) const {
             return true;
         case kIdKeepHistory:
             ui.SetCheck(m_keepHistory);
+            return true;
+        case kIdCompareWith:
+            ui.Enable(!m_historyRoot.isEmpty() && !m_folderView.IsBusy());
+            ui.SetCheck(m_folderView.isComparing());
             return true;
         default:
             return false;
@@ -383,6 +392,60 @@ void CDovraneStorageAnalyzerView::KeepSnapshot() {
         app::KeepSnapshot(options, *m_device, control, time);
         m_snapshotRunning = false;
     });
+}
+
+void CDovraneStorageAnalyzerView::OnCompareWith() {
+    if (m_folderView.IsBusy() || m_historyRoot.isEmpty())
+        return;
+    if (m_folderView.isComparing()) {
+        m_folderView.EndCompare();
+        return;
+    }
+    platform::HistoryStore store;
+    QString error;
+    if (!store.open(&error)) {
+        platform::ShowMessage(this, error);
+        return;
+    }
+    QStringList notes;  // snapshots removed by hand: the list simply lacks them
+    const std::vector<platform::SnapshotRecord> records = store.list(m_historyRoot, &notes);
+    if (records.empty()) {
+        platform::ShowMessage(this, QStringLiteral("There is no earlier scan of %1 to compare "
+                                                   "with. Keep History keeps one after each "
+                                                   "scan of the Folder View.")
+                                        .arg(m_historyRoot));
+        return;
+    }
+    std::vector<dialogs::SnapshotChoice> choices;
+    for (const platform::SnapshotRecord& record : records)
+        choices.push_back({record.time, record.totalBytes});
+    std::optional<quint64> nowBytes;
+    if (const engine::FolderNode* root = m_folderView.rootFolder())
+        nowBytes = root->totalSize;
+    dialogs::CCompareDlg dialog(choices, nowBytes, this);
+    if (dialogs::RunModal(dialog) != QDialog::Accepted || dialog.chosen() < 0)
+        return;
+    const platform::SnapshotRecord& record = records[static_cast<size_t>(dialog.chosen())];
+    std::optional<EarlierScan> earlier;
+    {
+        platform::WaitCursor wait;
+        earlier = ReadScanFile(store.pathOf(record), &error);
+    }
+    if (!earlier) {
+        platform::ShowMessage(this, error);
+        return;
+    }
+    if (!m_folderView.IsWindowCreated()) {
+        m_folderView.settings = &m_settings;
+        m_folderView.device = m_device;
+        m_folderView.pace = m_pace;
+        CreateChild(m_folderView, kChildCreateFailed);
+    } else {
+        m_folderView.show();
+    }
+    MakeCurrent(kFolderView);
+    m_folderView.StartCompare(std::shared_ptr<platform::Device>(std::move(earlier->device)),
+                              record.time);
 }
 
 }  // namespace dovrane::app

@@ -78,6 +78,9 @@ public:
     void OnDatabases();
     void OnPreferences();
     void OnKeepHistory();
+    // The snapshots of the device root to choose from, then the Folder View as the growth
+    // since the one chosen; in a growth view, back to the plain view.
+    void OnCompareWith();
 
     // After Preferences closes with OK, with the settings it saved: the chart views whose
     // windows exist lay their pies out again, under the wait cursor, without a rescan.

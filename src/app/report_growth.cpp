@@ -66,13 +66,6 @@ QString IsoTime(qint64 seconds) {
     return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
 }
 
-template <typename Row>
-QString ChangeText(const Row& row) {
-    if (row.change() == 0)
-        return engine::SizeText(0);
-    return (row.grew() ? u'+' : u'-') + engine::SizeText(row.change());
-}
-
 // Signed, exact for every change below 2^63 bytes either way.
 template <typename Row>
 void WriteChange(JsonWriter& json, const Row& row) {
@@ -107,7 +100,7 @@ QByteArray GrowthText(const Growth& growth, bool byType, qint64 thenTime) {
         return QStringList{name,
                            engine::SizeText(row.thenSize),
                            engine::SizeText(row.nowSize),
-                           ChangeText(row),
+                           engine::ChangeText(row),
                            QString::number(row.newFiles),
                            QString::number(row.removedFiles)};
     };

@@ -20,6 +20,7 @@ constexpr int kIdIdenticalFiles = 32790;  // beyond the handheld: Duplicate File
 constexpr int kIdOpenScan = 32791;        // beyond the handheld: a scan file as the device
 constexpr int kIdSaveScan = 32792;
 constexpr int kIdKeepHistory = 32793;  // beyond the handheld: a snapshot after each scan
+constexpr int kIdCompareWith = 32794;  // beyond the handheld: the Folder View as growth
 constexpr int kIdToolsMenu = 106;
 constexpr int kIdAppAbout = 57664;
 constexpr int kIdHelp = 57670;

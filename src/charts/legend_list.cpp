@@ -28,7 +28,7 @@ int LegendRowCount(const LegendOwner& owner) {
     if (!owner.legendHasData())
         return 0;
     const int named = LegendNamedRows(owner.legendEntryCount(), owner.legendNumberOfSlices());
-    return named + (owner.legendHasOther() ? 1 : 0);
+    return named + (owner.legendHasOther() ? 1 : 0) + (owner.legendNote().isEmpty() ? 0 : 1);
 }
 
 QRect LegendBoxOutline(LegendKind kind, int y) {
@@ -249,12 +249,18 @@ void CLegendList::paintEvent(QPaintEvent* event) {
     const int first = std::max(0, (position + dirty.top()) / kLegendRowHeight - 1);
     const int last = std::min(rows - 1, (position + dirty.bottom()) / kLegendRowHeight + 1);
     painter.setPen(Qt::black);
+    const int noteRow = m_owner->legendNote().isEmpty() ? -1 : rows - 1;
     for (int k = first; k <= last; ++k) {
         const int y = kLegendRowHeight * k - position;
-        painter.fillRect(LegendBoxOutline(m_kind, y), Qt::black);
-        painter.fillRect(LegendBoxFill(m_kind, y),
-                         ColorFromRef(colors[static_cast<size_t>(k % engine::kSliceColorCount)]));
-        const QString text = k < named ? m_owner->legendEntryName(k) : engine::kOtherName;
+        if (k != noteRow) {
+            painter.fillRect(LegendBoxOutline(m_kind, y), Qt::black);
+            painter.fillRect(
+                LegendBoxFill(m_kind, y),
+                ColorFromRef(colors[static_cast<size_t>(k % engine::kSliceColorCount)]));
+        }
+        const QString text = k == noteRow ? m_owner->legendNote()
+                             : k < named  ? m_owner->legendEntryName(k)
+                                          : engine::kOtherName;
         // DrawText without DT_NOPREFIX: "&" marks a mnemonic, "&&" is one ampersand.
         painter.drawText(
             LegendTextRect(y, width),

@@ -32,6 +32,8 @@ public:
     virtual int legendNumberOfSlices() const = 0;
     // The owner's OpenEntry: a tapped row below min(C, N), "Other" included.
     virtual void legendRowTapped(int index) = 0;
+    // A last row without a colour box that no tap opens ("Freed 1.2 GB"); empty: none.
+    virtual QString legendNote() const { return {}; }
 };
 
 // The two legends differ in the width of the colour box by one pixel.
@@ -41,7 +43,7 @@ inline constexpr int kLegendRowHeight = 17;
 
 // n: the named rows, N - 1 when C > N, else C.
 int LegendNamedRows(int entryCount, int numberOfSlices);
-// n plus the "Other" row when there is one; 0 without data.
+// n plus the "Other" row and the note row when there are; 0 without data.
 int LegendRowCount(const LegendOwner& owner);
 // Row k's band starts at y = 17 * k - scroll position. Rectangles as QRect (right and
 // bottom inclusive): the black box outline, the colour inside it, the name's cell.

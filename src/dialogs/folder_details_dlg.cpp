@@ -11,6 +11,7 @@
 #include "dialogs/hold_list_ctrl.h"
 #include "dialogs/modal.h"
 #include "engine/folder_tree.h"
+#include "engine/growth.h"
 #include "engine/text.h"
 #include "platform/wait_cursor.h"
 
@@ -71,6 +72,8 @@ CFolderDetailsDlg::CFolderDetailsDlg(platform::Device* device, QWidget* parent)
                            {QStringLiteral("Fol %"), Qt::AlignLeft, 50},
                            {QStringLiteral("Tot %"), Qt::AlignLeft, 50}});
     m_list->listModel()->setCellText([this](quint32 item, int column) {
+        if (m_pGrowth)
+            return GrowthCell(m_growthShown[item], column);
         const engine::FolderNode* node = m_shown[item];
         switch (column) {
             case 0:
@@ -94,6 +97,42 @@ void CFolderDetailsDlg::SetFolder(const engine::FolderNode* current, const engin
     m_pCurrent = current;
     m_pRoot = root;
     m_strTitlePath = titlePath;
+    FillList();
+}
+
+void CFolderDetailsDlg::SetGrowth(const engine::Growth* growth, const engine::GrowthNode* current,
+                                  const QString& since) {
+    m_pGrowth = growth;
+    m_strSince = since;
+    m_list->InsertColumns({{QStringLiteral("Folder"), Qt::AlignLeft, 95},
+                           {QStringLiteral("Size"), Qt::AlignRight, 62},
+                           {QStringLiteral("Then"), Qt::AlignRight, 62},
+                           {QStringLiteral("Change"), Qt::AlignRight, 62},
+                           {QStringLiteral("Fol %"), Qt::AlignLeft, 50},
+                           {QStringLiteral("Tot %"), Qt::AlignLeft, 50}});
+    GoToGrowth(current);
+}
+
+QString CFolderDetailsDlg::GrowthCell(const engine::GrowthNode* node, int column) const {
+    switch (column) {
+        case 0:
+            return node->name();
+        case 1:
+            return engine::SizeText(node->nowSize);
+        case 2:
+            return engine::SizeText(node->thenSize);
+        case 3:
+            return engine::ChangeText(*node);
+        case 4:
+            return engine::ShareText(node->nowSize, m_pGrowthCurrent->nowSize);
+        default:
+            return engine::ShareText(node->nowSize, m_pGrowth->root()->nowSize);
+    }
+}
+
+void CFolderDetailsDlg::GoToGrowth(const engine::GrowthNode* folder) {
+    m_pGrowthCurrent = folder;
+    m_strTitlePath = engine::GrowthHeader(m_strSince, folder);
     FillList();
 }
 
@@ -122,6 +161,15 @@ void CFolderDetailsDlg::Place() {
 void CFolderDetailsDlg::FillList() {
     m_currentFolderLabel->setText(m_strTitlePath);
     platform::WaitCursor wait;
+    if (m_pGrowth) {
+        // Largest change first, in the engine's order; the columns do not sort it again.
+        m_growthShown = m_pGrowthCurrent ? m_pGrowth->children(m_pGrowthCurrent)
+                                         : std::span<const engine::GrowthNode* const>();
+        m_rows.resize(m_growthShown.size());
+        std::iota(m_rows.begin(), m_rows.end(), quint32{0});
+        m_list->listModel()->setOrder(&m_rows, false);
+        return;
+    }
     if (!m_pCurrent) {
         m_list->listModel()->setOrder(nullptr, false);
         return;
@@ -142,7 +190,7 @@ void CFolderDetailsDlg::FillList() {
 }
 
 void CFolderDetailsDlg::OnColumnClick(int column) {
-    if (column != 0 && column != 1)
+    if (m_pGrowth || (column != 0 && column != 1))
         return;
     m_nSortColumn = column;
     FillList();
@@ -155,7 +203,15 @@ void CFolderDetailsDlg::GoTo(const engine::FolderNode* folder) {
 }
 
 void CFolderDetailsDlg::OnRowClick(int row) {
-    if (row < 0 || !m_pCurrent || row >= m_list->listModel()->rowCount())
+    if (row < 0 || row >= m_list->listModel()->rowCount())
+        return;
+    if (m_pGrowth) {
+        const engine::GrowthNode* node = m_growthShown[m_list->listModel()->item(row)];
+        if (node->kind == engine::GrowthNode::Kind::Folder)
+            GoToGrowth(node);
+        return;
+    }
+    if (!m_pCurrent)
         return;
     const engine::FolderNode* node = m_shown[m_list->listModel()->item(row)];
     if (node->isInFolder()) {
@@ -168,6 +224,11 @@ void CFolderDetailsDlg::OnRowClick(int row) {
 }
 
 void CFolderDetailsDlg::OnUp() {
+    if (m_pGrowth) {
+        if (m_pGrowthCurrent && m_pGrowthCurrent->parent)
+            GoToGrowth(m_pGrowthCurrent->parent);
+        return;
+    }
     if (m_pCurrent && m_pCurrent->parent)
         GoTo(m_pCurrent->parent);
 }

@@ -4,6 +4,9 @@
 // walks down (or, on "In Folder", opens Files in Folder), the small button walks up, and
 // OK leaves m_pCurrent for the Folder View to show. The tree is read, never changed.
 //
+// Given a comparison (SetGrowth) it lists the comparison's entries instead, by change,
+// with Then and Change beside Size; the taps walk the comparison's folders.
+//
 // File Types, in file_types_dlg.h, shows the type table the same way.
 
 #include <QIcon>
@@ -18,7 +21,9 @@ class QPushButton;
 
 namespace dovrane::engine {
 struct FolderNode;
-}
+struct GrowthNode;
+class Growth;
+}  // namespace dovrane::engine
 
 namespace dovrane::platform {
 class Device;
@@ -46,9 +51,15 @@ public:
     // Folder View's title; then fills.
     void SetFolder(const engine::FolderNode* current, const engine::FolderNode* root,
                    const QString& titlePath);
+    // The same for a comparison: `since` heads the title ("Since 29/11/2026").
+    void SetGrowth(const engine::Growth* growth, const engine::GrowthNode* current,
+                   const QString& since);
 
     const engine::FolderNode* m_pCurrent = nullptr;
     const engine::FolderNode* m_pRoot = nullptr;
+    const engine::Growth* m_pGrowth = nullptr;  // null: the plain tree's details
+    const engine::GrowthNode* m_pGrowthCurrent = nullptr;
+    QString m_strSince;
     QString m_strTitlePath;
     int m_nSortColumn = 1;
     bool m_bNameForward = true;
@@ -70,6 +81,8 @@ protected:
 private:
     void Place();
     void GoTo(const engine::FolderNode* folder);
+    void GoToGrowth(const engine::GrowthNode* folder);
+    QString GrowthCell(const engine::GrowthNode* node, int column) const;
 
     platform::Device* m_device;
     QPushButton* m_upButton;
@@ -78,6 +91,7 @@ private:
     CHoldListCtrl* m_list;
     std::vector<quint32> m_rows;                   // 0 .. entries - 1
     std::span<engine::FolderNode* const> m_shown;  // the order the rows index
+    std::span<const engine::GrowthNode* const> m_growthShown;
 };
 
 }  // namespace dovrane::dialogs

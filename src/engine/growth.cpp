@@ -497,4 +497,34 @@ bool CompareScans(platform::Device& then, platform::Device& now, const GrowthReq
     return index.build(then, control) && CompareWithIndex(index, now, request, out, control);
 }
 
+QString ChangeText(quint64 thenSize, quint64 nowSize) {
+    if (thenSize == nowSize)
+        return SizeText(0);
+    return nowSize > thenSize ? u'+' + SizeText(nowSize - thenSize)
+                              : u'-' + SizeText(thenSize - nowSize);
+}
+
+GrowthSlices GrowthSlicesOf(const Growth& growth, const GrowthNode* node, int numberOfSlices) {
+    GrowthSlices out;
+    for (const GrowthNode* child : growth.children(node)) {
+        if (child->grew()) {
+            out.grown.push_back(child);
+            out.added.push_back(child->change());
+            out.addedTotal += child->change();
+        } else {
+            out.freed += child->change();
+        }
+    }
+    // children() orders by absolute change, so the grown keep their order by bytes added.
+    const size_t limit = static_cast<size_t>(SliceLimit(numberOfSlices));
+    if (out.grown.size() > limit)
+        for (size_t i = limit - 1; i < out.added.size(); ++i)
+            out.other += out.added[i];
+    return out;
+}
+
+QString GrowthHeader(const QString& since, const GrowthNode* node) {
+    return node->parent ? since + SpacePath(Growth::DevicePath(node)) : since;
+}
+
 }  // namespace dovrane::engine

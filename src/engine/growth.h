@@ -140,4 +140,26 @@ bool CompareWithIndex(const ScanIndex& then, platform::Device& now, const Growth
 bool CompareScans(platform::Device& then, platform::Device& now, const GrowthRequest& request,
                   Growth& out, const WalkControl& control);
 
+// "+1.2 GB", "-300 KB", or the size text of 0 when nothing changed.
+QString ChangeText(quint64 thenSize, quint64 nowSize);
+template <typename Row>
+QString ChangeText(const Row& row) {
+    return ChangeText(row.thenSize, row.nowSize);
+}
+
+// A growth pie of one folder: the entries that grew, sized by the bytes they added, and
+// what the entries that shrank gave back.
+struct GrowthSlices {
+    std::vector<const GrowthNode*> grown;  // most bytes added first, ties as children()
+    std::vector<quint64> added;            // of each in `grown`
+    quint64 addedTotal = 0;
+    quint64 other = 0;  // added by the entries folded into "Other" (beyond n - 1 of them)
+    quint64 freed = 0;  // given back by the entries that shrank
+};
+GrowthSlices GrowthSlicesOf(const Growth& growth, const GrowthNode* node, int numberOfSlices);
+
+// The header of a growth view of `node`: `since` ("Since 29/11/2026") alone for the root,
+// else followed by the folder spaced as every header spaces it ("Since 29/11/2026 \docs").
+QString GrowthHeader(const QString& since, const GrowthNode* node);
+
 }  // namespace dovrane::engine

@@ -57,10 +57,14 @@ int HostDevice::openParentOf(QStringView devicePath, std::string& hostName) cons
 
 std::optional<FileDetails> HostDevice::findFile(QStringView devicePath) {
     std::string name;
-    const Fd dir(openParentOf(devicePath, name));
+    // The root has no parent to open: it is asked on its own descriptor, so that an export
+    // knows the root's volume and files in the root share one with the files below.
+    const bool root = ok() && SplitDevicePath(devicePath).isEmpty();
+    const Fd dir(root ? ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0) : openParentOf(devicePath, name));
     struct statx sx {};
     if (dir.get() < 0 ||
-        ::statx(dir.get(), name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+        ::statx(dir.get(), name.c_str(),
+                (root ? AT_EMPTY_PATH : AT_SYMLINK_NOFOLLOW) | AT_NO_AUTOMOUNT,
                 kStatxForEntry | STATX_ATIME | STATX_MTIME | STATX_CTIME | STATX_BTIME, &sx) != 0)
         return std::nullopt;
     FileDetails e;

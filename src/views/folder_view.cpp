@@ -1,5 +1,6 @@
 #include "views/folder_view.h"
 
+#include <QDateTime>
 #include <QPainter>
 
 #include "charts/pie_layout.h"
@@ -38,6 +39,7 @@ void CFolderView::StartScan() {
     if (scanning)
         return;
     // The old tree goes now: nothing may point into it once the scan has begun.
+    DropGrowth();
     current = nullptr;
     titlePath.clear();
     tree.reset();
@@ -61,6 +63,13 @@ void CFolderView::StartScan() {
 }
 
 void CFolderView::ScanEnded() {
+    if (compareRunning) {
+        compareRunning = false;
+        if (growth) {
+            ShowGrowthFolder(growth->root());
+            return;
+        }
+    }
     if (!pendingPath.isEmpty()) {
         GoToPath(pendingPath);
         pendingPath.clear();
@@ -70,7 +79,7 @@ void CFolderView::ScanEnded() {
 }
 
 void CFolderView::ShowFolder(const FolderNode* node) {
-    if (node == nullptr || scanning)
+    if (node == nullptr || scanning || growth)
         return;
     current = node;
     titlePath = node->parent || scanName.isEmpty()
@@ -86,6 +95,17 @@ void CFolderView::ShowFolder(const FolderNode* node) {
 }
 
 void CFolderView::LayOutChart() {
+    if (growth) {
+        if (growthCurrent == nullptr) {
+            chart.Clear();
+            return;
+        }
+        charts::AddSlices(chart,
+                          charts::LayOutFolderChart(growthSlices.added, growthSlices.addedTotal,
+                                                    growthSlices.other, NumberOfSlices()),
+                          Config().sliceColors);
+        return;
+    }
     if (current == nullptr) {
         chart.Clear();
         return;
@@ -110,18 +130,38 @@ void CFolderView::GoToPath(const QString& path) {
 }
 
 void CFolderView::GoToParent() {
+    if (growth) {
+        if (growthCurrent != nullptr && growthCurrent->parent != nullptr)
+            ShowGrowthFolder(growthCurrent->parent);
+        return;
+    }
     if (current != nullptr)
         ShowFolder(current->parent);
 }
 
+bool CFolderView::IsNamedEntry(int index, size_t count) const {
+    const int n = engine::SliceLimit(NumberOfSlices());
+    const int c = static_cast<int>(count);
+    return index >= 0 && index < c && !(c > n && index == n - 1);  // not "Other", not none
+}
+
 void CFolderView::OpenEntry(int index) {
-    if (scanning || current == nullptr)
+    if (scanning)
+        return;
+    if (growth) {
+        if (growthCurrent == nullptr || !IsNamedEntry(index, growthSlices.grown.size()))
+            return;
+        // The files that came directly in a folder have no folder of their own to show.
+        const engine::GrowthNode* entry = growthSlices.grown[static_cast<size_t>(index)];
+        if (entry->kind == engine::GrowthNode::Kind::Folder)
+            ShowGrowthFolder(entry);
+        return;
+    }
+    if (current == nullptr)
         return;
     const auto entries = current->childrenBySize();
-    const int count = static_cast<int>(entries.size());
-    const int n = engine::SliceLimit(NumberOfSlices());
-    if (index < 0 || index >= count || (count > n && index == n - 1))
-        return;  // "Other", or no entry at all
+    if (!IsNamedEntry(index, entries.size()))
+        return;
     const FolderNode* entry = entries[static_cast<size_t>(index)];
     if (entry->isInFolder())
         emit filesInFolderRequested(current);
@@ -130,10 +170,12 @@ void CFolderView::OpenEntry(int index) {
 }
 
 void CFolderView::ReapplySettings() {
+    if (growth && !scanning)
+        ShowGrowthFolder(growthCurrent);  // the slices again with the new count
     if (scanning || !tree)
         return;  // a running scan takes the new count when it hands its tree over
     engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
-    if (current != nullptr)
+    if (current != nullptr && !growth)
         ShowFolder(current);
 }
 
@@ -150,7 +192,18 @@ void CFolderView::OpenFilesInFolder(const FolderNode* folder) {
 }
 
 void CFolderView::OpenFolderDetails() {
-    if (!current || scanning)
+    if (scanning)
+        return;
+    if (growth) {
+        if (!growthCurrent)
+            return;
+        dialogs::CFolderDetailsDlg dialog(device);
+        dialog.SetGrowth(growth.get(), growthCurrent, sinceText);
+        if (dialogs::RunModal(dialog) == QDialog::Accepted && dialog.m_pGrowthCurrent)
+            ShowGrowthFolder(dialog.m_pGrowthCurrent);
+        return;
+    }
+    if (!current)
         return;
     dialogs::CFolderDetailsDlg dialog(device);
     dialog.SetFolder(current, tree->root(), titlePath);
@@ -166,8 +219,92 @@ void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
     painter.setFont(font);
     painter.setPen(dialogs::kRed);
     painter.drawText(QRect(layout.chartTopLeft, QSize(2 * layout.radius, 2 * layout.radius)),
-                     Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("Empty Folder"));
+                     Qt::AlignCenter | Qt::TextSingleLine,
+                     growth ? QStringLiteral("Nothing Grew") : QStringLiteral("Empty Folder"));
     painter.setPen(Qt::black);
+}
+
+QString CFolderView::SinceText(qint64 seconds) {
+    return QStringLiteral("Since ") +
+           QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+void CFolderView::StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime) {
+    if (scanning || !then)
+        return;
+    DropGrowth();
+    sinceText = SinceText(thenTime);
+    compareRunning = true;
+    auto compared =
+        std::make_shared<std::unique_ptr<engine::Growth>>(std::make_unique<engine::Growth>());
+    platform::Device* now = device;
+    BeginScan(
+        [compared, then, now](const engine::WalkControl& control) {
+            engine::GrowthRequest request;
+            request.fileRows = 0;
+            return now && engine::CompareScans(*then, *now, request, **compared, control);
+        },
+        [this, compared] { growth = std::move(*compared); });
+}
+
+void CFolderView::EndCompare() {
+    if (scanning || !growth)
+        return;
+    DropGrowth();
+    if (!tree) {
+        StartScan();  // compared before the view had a scan of its own
+        return;
+    }
+    ShowFolder(current != nullptr ? current : rootFolder());
+}
+
+void CFolderView::DropGrowth() {
+    growthCurrent = nullptr;
+    growthSlices = {};
+    growth.reset();
+    compareRunning = false;
+}
+
+void CFolderView::ShowGrowthFolder(const engine::GrowthNode* node) {
+    if (node == nullptr || scanning || !growth)
+        return;
+    growthCurrent = node;
+    growthSlices = engine::GrowthSlicesOf(*growth, node, NumberOfSlices());
+    titlePath = engine::GrowthHeader(sinceText, node);
+    if (!LayOutControls())
+        LayOutChart();
+    if (legend) {
+        legend->UpdateScroll();
+        legend->viewport()->update();
+    }
+    update();
+}
+
+bool CFolderView::legendHasData() const {
+    return growth ? growthCurrent != nullptr : FolderLegendOwner::legendHasData();
+}
+
+int CFolderView::legendEntryCount() const {
+    return growth ? static_cast<int>(growthSlices.grown.size())
+                  : FolderLegendOwner::legendEntryCount();
+}
+
+QString CFolderView::legendEntryName(int index) const {
+    if (!growth)
+        return FolderLegendOwner::legendEntryName(index);
+    const engine::GrowthNode* entry = growthSlices.grown[static_cast<size_t>(index)];
+    return entry->name() + QStringLiteral(" +") +
+           engine::SizeText(growthSlices.added[static_cast<size_t>(index)]);
+}
+
+bool CFolderView::legendHasOther() const {
+    return growth ? growthSlices.other != 0 : FolderLegendOwner::legendHasOther();
+}
+
+QString CFolderView::legendNote() const {
+    return growth && growthSlices.freed != 0
+               ? QStringLiteral("Freed ") + engine::SizeText(growthSlices.freed)
+               : QString();
 }
 
 }  // namespace dovrane::views

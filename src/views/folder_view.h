@@ -13,12 +13,18 @@
 // A rescan drops the old tree at once: while it runs there is no folder to show, so the
 // legend has no rows, taps open nothing and a folder asked for (GoToPath) waits as the
 // pending path until the new tree is in place.
+//
+// Compared with an earlier scan (StartCompare), it is a growth view until Refresh or
+// EndCompare: the slices are the entries that grew, sized by the bytes they added, the
+// legend says "+1.2 GB" beside each name and "Freed 1.2 GB" below when something shrank,
+// and taps walk the comparison's folders. The plain tree stays meanwhile, for EndCompare.
 
 #include <QString>
 #include <memory>
 
 #include "charts/folder_legend.h"
 #include "engine/folder_tree.h"
+#include "engine/growth.h"
 #include "views/chart_view.h"
 
 namespace dovrane::views {
@@ -72,6 +78,27 @@ public:
     void OpenFilesInFolder(const engine::FolderNode* folder);
     void OpenFolderDetails();
 
+    // Compares `then` (an earlier scan of this device, made at `thenTime`, seconds since
+    // 1970) with the device on the scan thread, then shows the growth of the root. Nothing
+    // while a scan runs.
+    void StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime);
+    // Back to the plain view of the last scan; nothing unless a growth view is shown.
+    void EndCompare();
+    // A growth view is shown, or its comparison runs.
+    bool isComparing() const { return growth != nullptr || compareRunning; }
+    const engine::Growth* growthResult() const { return growth.get(); }
+    const engine::GrowthNode* currentGrowthFolder() const { return growthCurrent; }
+    // Makes `node` (of the comparison shown) the growth folder shown.
+    void ShowGrowthFolder(const engine::GrowthNode* node);
+    // "Since 29/11/2026": the day of `seconds` on this machine's calendar.
+    static QString SinceText(qint64 seconds);
+
+    bool legendHasData() const override;
+    int legendEntryCount() const override;
+    QString legendEntryName(int index) const override;
+    bool legendHasOther() const override;
+    QString legendNote() const override;
+
 signals:
     // "In Folder" tapped for `folder`, and "Details..." pressed.
     void filesInFolderRequested(const engine::FolderNode* folder);
@@ -90,10 +117,19 @@ protected:
     void OnDetails() override;
 
 private:
+    void DropGrowth();
+    // Whether entry `index` of `count` is one a tap opens: not "Other", not past the end.
+    bool IsNamedEntry(int index, size_t count) const;
+
     QString titlePath;
     QString scanName;
     std::unique_ptr<engine::FolderTree> tree;  // holds `root`; null before the first scan
     const engine::FolderNode* current = nullptr;
+    std::unique_ptr<engine::Growth> growth;  // the growth view's; null in the plain view
+    const engine::GrowthNode* growthCurrent = nullptr;
+    engine::GrowthSlices growthSlices;  // of growthCurrent
+    QString sinceText;
+    bool compareRunning = false;
 };
 
 }  // namespace dovrane::views

@@ -81,8 +81,8 @@ private slots:
             qobject_cast<QToolButton*>(w.frame().commandBar()->widgetForAction(items[1]));
         QCOMPARE(file->text() + u'|' + tools->text(), QStringLiteral("&File|Tools"));
         QCOMPARE(MenuTexts(file->menu()),
-                 (QStringList{"Open Scan...", "Save Scan As...", "", "E&xit", "", "Explorer View",
-                              "Folder View", "File Type View", "Overview"}));
+                 (QStringList{"Open Scan...", "Save Scan As...", "Compare With...", "", "E&xit", "",
+                              "Explorer View", "Folder View", "File Type View", "Overview"}));
         QCOMPARE(MenuTexts(tools->menu()),
                  (QStringList{"About ...", "&Help", "", "Largest Files...", "Duplicate Files...",
                               "Identical Files...", "Databases...", "", "Parent Folder",
@@ -270,12 +270,13 @@ private slots:
                      ->actions())
                 if (!item->isSeparator())
                     keys << item->text() + ' ' + item->shortcut().toString();
-        QCOMPARE(keys,
-                 QStringList({"E&xit Ctrl+Q", "Explorer View Ctrl+2", "Folder View Ctrl+3",
-                              "File Type View Ctrl+4", "Overview Ctrl+1", "About ... Shift+F1",
-                              "&Help F1", "Largest Files... Ctrl+L", "Duplicate Files... Ctrl+D",
-                              "Identical Files... Ctrl+I", "Databases... Ctrl+B",
-                              "Parent Folder Backspace", "Preferences... Ctrl+,", "Refresh F5"}));
+        QCOMPARE(keys, QStringList({"Open Scan... ", "Save Scan As... ", "Compare With... ",
+                                    "E&xit Ctrl+Q", "Explorer View Ctrl+2", "Folder View Ctrl+3",
+                                    "File Type View Ctrl+4", "Overview Ctrl+1",
+                                    "About ... Shift+F1", "&Help F1", "Largest Files... Ctrl+L",
+                                    "Duplicate Files... Ctrl+D", "Identical Files... Ctrl+I",
+                                    "Databases... Ctrl+B", "Parent Folder Backspace",
+                                    "Preferences... Ctrl+,", "Keep History ", "Refresh F5"}));
     }
 
     void keysOfTheWindow() {

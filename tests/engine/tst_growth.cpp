@@ -43,28 +43,63 @@ void Compare(TestDevice& then, TestDevice& now, Growth& out, GrowthRequest reque
     QVERIFY(CompareScans(then, now, request, out, {}));
 }
 
+// Folders that grew, shrank, came and went, two of them equal but for case, and a file in
+// the root that stayed.
+void CompareMixed(Growth& out) {
+    TestDevice then, now;
+    then.addFile(u"\\alpha\\f", 100)
+        .addFile(u"\\Beta\\f", 10)
+        .addFile(u"\\beta\\f", 10)
+        .addFile(u"\\gamma\\f", 500)
+        .addFile(u"\\gone\\f", 70)
+        .addFile(u"\\root.txt", 5);
+    now.addFile(u"\\root.txt", 5)
+        .addFile(u"\\new\\n", 70)
+        .addFile(u"\\gamma\\f", 300)
+        .addFile(u"\\beta\\f", 80)
+        .addFile(u"\\Beta\\f", 80)
+        .addFile(u"\\alpha\\f", 300);
+    Compare(then, now, out);
+}
+
 }  // namespace
 
 class TestGrowth : public QObject {
     Q_OBJECT
 
 private slots:
-    void rowsByChangeThenName() {
-        TestDevice then, now;
-        then.addFile(u"\\alpha\\f", 100)
-            .addFile(u"\\Beta\\f", 10)
-            .addFile(u"\\beta\\f", 10)
-            .addFile(u"\\gamma\\f", 500)
-            .addFile(u"\\gone\\f", 70)
-            .addFile(u"\\root.txt", 5);
-        now.addFile(u"\\root.txt", 5)
-            .addFile(u"\\new\\n", 70)
-            .addFile(u"\\gamma\\f", 300)
-            .addFile(u"\\beta\\f", 80)
-            .addFile(u"\\Beta\\f", 80)
-            .addFile(u"\\alpha\\f", 300);
+    void slicesOfWhatGrew_data() {
+        QTest::addColumn<int>("slices");
+        QTest::addColumn<quint64>("other");
+        QTest::newRow("all fit") << 16 << quint64{0};
+        QTest::newRow("exactly as many as slices") << 4 << quint64{0};
+        QTest::newRow("last two folded") << 3 << quint64{140};
+        QTest::newRow("below one: all folded") << 0 << quint64{410};
+    }
+    void slicesOfWhatGrew() {
+        // Only what grew is a slice, by bytes added, ties as the rows; what shrank is freed.
+        QFETCH(int, slices);
+        QFETCH(quint64, other);
         Growth g;
-        Compare(then, now, g);
+        CompareMixed(g);
+        const GrowthSlices s = GrowthSlicesOf(g, g.root(), slices);
+        QStringList grown;
+        for (size_t i = 0; i < s.grown.size(); ++i)
+            grown << s.grown[i]->name() + ' ' + QString::number(s.added[i]);
+        QCOMPARE(grown, QStringList({"alpha 200", "Beta 70", "beta 70", "new 70"}));
+        QCOMPARE(s.addedTotal, quint64{410});
+        QCOMPARE(s.other, other);
+        QCOMPARE(s.freed, quint64{270});
+        QCOMPARE(ChangeText(*s.grown[0]), QStringLiteral("+200  B"));
+        QCOMPARE(ChangeText(500, 300), QStringLiteral("-200  B"));
+        QCOMPARE(ChangeText(5, 5), QStringLiteral("0  B"));
+        QCOMPARE(GrowthHeader(QStringLiteral("Since 29/11/2026"), s.grown[0]),
+                 QStringLiteral("Since 29/11/2026 \\alpha"));
+    }
+
+    void rowsByChangeThenName() {
+        Growth g;
+        CompareMixed(g);
         // Equal changes by name without regard to case, then by bytes: never by which scan
         // listed what first.
         QCOMPARE(Rows(g, g.root()),

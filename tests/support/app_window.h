@@ -18,8 +18,10 @@
 namespace dovrane::test {
 
 struct AppWindow {
-    // `values` (name, text) are in the profile before the start, as a user left them.
-    explicit AppWindow(const QList<std::pair<QString, QString>>& values = {}) {
+    // `values` (name, text) are in the profile before the start, as a user left them;
+    // `historyRoot` names the device in the history (empty: the window keeps none).
+    explicit AppWindow(const QList<std::pair<QString, QString>>& values = {},
+                       const QString& historyRoot = {}) {
         for (const auto& [name, value] : values)
             QSettings(file(), QSettings::IniFormat).setValue(kGroup + name, value);
         app::AppStart start;
@@ -27,7 +29,8 @@ struct AppWindow {
                       .device = &device,
                       .profile = &profile,
                       .pace = {},
-                      .pieShown = {}};
+                      .pieShown = {},
+                      .historyRoot = historyRoot};
         application = std::make_unique<app::CAnalyzerApp>(start);
         if (!application->InitInstance())
             qFatal("the window did not start");

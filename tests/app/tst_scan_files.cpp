@@ -92,6 +92,8 @@ private slots:
     void writesTheFormat();
     void roundTripsAHostTree_data();
     void roundTripsAHostTree();
+    void countsARootHardLinkOnce_data();
+    void countsARootHardLinkOnce();
     void readsNcduAndNcduReadsOurs();
     void keepsTimesBeyondTheRange();
     void refusesBadInput_data();
@@ -188,6 +190,50 @@ void TestScanFiles::roundTripsAHostTree() {
     QVERIFY(ReadAll(plain).contains("{\"name\":\"nl\\nname.txt\",\"asize\":12,"));
     QVERIFY(ReadAll(plain).contains("{\"name\":\"\xff\xfe-not-utf8.iso\",\"asize\":56,"));
     QVERIFY(ReadAll(plain).contains("{\"name\":\"back\\\\slash.doc\",\"asize\":34,"));
+}
+
+void TestScanFiles::countsARootHardLinkOnce_data() {
+    QTest::addColumn<bool>("host");
+    QTest::newRow("real folder") << true;
+    QTest::newRow("test device") << false;
+}
+
+void TestScanFiles::countsARootHardLinkOnce() {
+    // One name in the root, one three folders down: the root's files must share the
+    // volume of the files below, or the link counts twice after the import.
+    QFETCH(bool, host);
+    const test::TempTree t;
+    platform::TestDevice testDevice;
+    std::unique_ptr<platform::HostDevice> hostDevice;
+    if (host) {
+        t.folder("a");
+        t.folder("a/b");
+        t.folder("a/b/c");
+        t.file("root.bin", 7000);
+        t.file("a/other.bin", 300);
+        QVERIFY(::link(t.host("root.bin").c_str(), t.host("a/b/c/deep-link").c_str()) == 0);
+        hostDevice = std::make_unique<platform::HostDevice>(t.root());
+    } else {
+        testDevice.addFile(u"\\root.bin", 7000)
+            .addFile(u"\\a\\other.bin", 300)
+            .addHardLink(u"\\root.bin", u"\\a\\b\\c\\deep-link");
+    }
+    platform::Device& live = host ? static_cast<platform::Device&>(*hostDevice)
+                                  : static_cast<platform::Device&>(testDevice);
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("scan.json");
+    QVERIFY(Export(live, "/r", path));
+    engine::ImportResult imported = engine::ImportScanFile(path);
+    QVERIFY2(imported.device, qPrintable(imported.error));
+    QCOMPARE(imported.device->totalBytes(), 7300u);
+    QCOMPARE(Figures(*imported.device, "\\a\\b"), Figures(live, "\\a\\b"));
+    // The root's own line names its volume and its time.
+    const auto rootDetails = live.findFile(u"\\");
+    QVERIFY(rootDetails);
+    QVERIFY(ReadAll(path).contains(QStringLiteral("[{\"name\":\"/r\",\"dev\":%1,\"mtime\":%2}")
+                                       .arg(rootDetails->id.volume)
+                                       .arg(rootDetails->lastWriteTime / 1'000'000'000)
+                                       .toUtf8()));
 }
 
 void TestScanFiles::readsNcduAndNcduReadsOurs() {
