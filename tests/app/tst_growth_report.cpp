@@ -31,7 +31,7 @@ void Sample(TestDevice& then, TestDevice& now) {
 
 ReportResult Run(TestDevice& then, TestDevice& now, const QStringList& arguments) {
     const ParsedCommandLine parsed = ParseCommandLine(arguments);
-    const ReportContext context{parsed.options, now, {}, {}};
+    const ReportContext context{parsed.options, now, {}, {}, 0, {}};
     return GrowthReportAgainst(context, then, kThen, kNow);
 }
 
