@@ -1,7 +1,7 @@
 #include "engine/file_search.h"
 
 #include "engine/file_collector.h"
-#include "engine/folder_tree.h"
+#include "engine/slice_rules.h"
 #include "engine/text.h"
 
 namespace dovrane::engine {
