@@ -14,7 +14,8 @@ namespace dovrane::views {
 using engine::FolderNode;
 using engine::FolderTree;
 
-CFolderView::CFolderView() : CChartView(charts::LegendKind::Folder) {}
+CFolderView::CFolderView(ChartViewSetup setup)
+    : CChartView(charts::LegendKind::Folder, std::move(setup)) {}
 
 CFolderView::~CFolderView() = default;
 
@@ -35,7 +36,7 @@ QString CFolderView::ProgressText(const QString& devicePath) const {
 }
 
 void CFolderView::StartScan() {
-    if (scanning)
+    if (IsBusy())
         return;
     // The old tree goes now: nothing may point into it once the scan has begun.
     current = nullptr;
@@ -44,14 +45,16 @@ void CFolderView::StartScan() {
     LayOutChart();  // no pie of the old tree either, should no folder be shown after
     const int slices = NumberOfSlices();
     // The scan fills a tree of its own; only the finished one becomes the view's.
-    auto scanned = std::make_shared<std::unique_ptr<FolderTree>>(std::make_unique<FolderTree>());
-    platform::Device* scannedDevice = device;
     BeginScan(
-        [scanned, scannedDevice, slices](const engine::WalkControl& control) {
-            return !scannedDevice || engine::ScanFolder(*scannedDevice, **scanned, slices, control);
+        [from = device(),
+         slices](const engine::WalkControl& control) -> std::optional<std::unique_ptr<FolderTree>> {
+            auto scanned = std::make_unique<FolderTree>();
+            if (from && !engine::ScanFolder(*from, *scanned, slices, control))
+                return std::nullopt;
+            return scanned;
         },
-        [this, scanned, slices] {
-            tree = std::move(*scanned);
+        [this, slices](std::unique_ptr<FolderTree> scanned) {
+            tree = std::move(scanned);
             // Preferences may have changed the slice count while the walk ran.
             if (NumberOfSlices() != slices)
                 engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
@@ -68,7 +71,7 @@ void CFolderView::ScanEnded() {
 }
 
 void CFolderView::ShowFolder(const FolderNode* node) {
-    if (node == nullptr || scanning)
+    if (node == nullptr || IsBusy())
         return;
     current = node;
     titlePath = node->parent || scanName.isEmpty()
@@ -76,16 +79,16 @@ void CFolderView::ShowFolder(const FolderNode* node) {
                     : scanName;
     if (!LayOutControls())  // a title of another height moves the pie
         LayOutChart();
-    if (legend) {
-        legend->UpdateScroll();
-        legend->viewport()->update();
+    if (legendList()) {
+        legendList()->UpdateScroll();
+        legendList()->viewport()->update();
     }
     update();
 }
 
 void CFolderView::LayOutChart() {
     if (current == nullptr) {
-        chart.Clear();
+        pie().Clear();
         return;
     }
     std::vector<quint64> sizes;
@@ -93,13 +96,13 @@ void CFolderView::LayOutChart() {
     for (const FolderNode* child : current->childrenBySize())
         sizes.push_back(child->totalSize);
     charts::AddSlices(
-        chart,
+        pie(),
         charts::LayOutFolderChart(sizes, current->totalSize, current->otherSize, NumberOfSlices()),
         Config().sliceColors);
 }
 
 void CFolderView::GoToPath(const QString& path) {
-    if (scanning) {
+    if (IsBusy()) {
         pendingPath = path;  // the tree is still growing: look it up once it is done
         return;
     }
@@ -113,7 +116,7 @@ void CFolderView::GoToParent() {
 }
 
 void CFolderView::OpenEntry(int index) {
-    if (scanning || current == nullptr)
+    if (IsBusy() || current == nullptr)
         return;
     const auto entries = current->childrenBySize();
     const int count = static_cast<int>(entries.size());
@@ -128,7 +131,7 @@ void CFolderView::OpenEntry(int index) {
 }
 
 void CFolderView::ReapplySettings() {
-    if (scanning || !tree)
+    if (IsBusy() || !tree)
         return;  // a running scan takes the new count when it hands its tree over
     engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
     if (current != nullptr)
@@ -140,28 +143,28 @@ void CFolderView::OnDetails() {
 }
 
 void CFolderView::OpenFilesInFolder(const FolderNode* folder) {
-    if (!folder || scanning)
+    if (!folder || IsBusy())
         return;
-    dialogs::CFolderFilesDlg dialog(device);
+    dialogs::CFolderFilesDlg dialog(device());
     dialog.SetFolder(folder);
     dialogs::RunModal(dialog);
 }
 
 void CFolderView::OpenFolderDetails() {
-    if (!current || scanning)
+    if (!current || IsBusy())
         return;
-    dialogs::CFolderDetailsDlg dialog(device);
+    dialogs::CFolderDetailsDlg dialog(device());
     dialog.SetFolder(current, tree->root(), titlePath);
     if (dialogs::RunModal(dialog) == QDialog::Accepted && dialog.m_pCurrent)
         ShowFolder(dialog.m_pCurrent);
 }
 
 void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
-    if (chart.sliceCount() > 0) {
-        chart.Paint(painter, layout.chartTopLeft);
+    if (pie().sliceCount() > 0) {
+        pie().Paint(painter, layout.chartTopLeft);
         return;
     }
-    painter.setFont(font);
+    painter.setFont(titleFont());
     painter.setPen(dialogs::kRed);
     painter.drawText(QRect(layout.chartTopLeft, QSize(2 * layout.radius, 2 * layout.radius)),
                      Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("Empty Folder"));
