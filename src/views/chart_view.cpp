@@ -83,11 +83,11 @@ CChartView::CChartView(charts::LegendKind legendKind, ChartViewSetup setup)
     // Tab reaches the pie, whose slices the arrow keys then walk; a tap needs no focus.
     setFocusPolicy(Qt::TabFocus);
     m_spinTimer.setInterval(kSpinInterval);
-    connect(&m_spinTimer, &QTimer::timeout, this, &CChartView::OnSpinStep);
+    connect(&m_spinTimer, &QTimer::timeout, this, &CChartView::stepSpin);
 }
 
 CChartView::~CChartView() {
-    StopScan();
+    stopScan();
 }
 
 const engine::Settings& CChartView::Config() const {
@@ -110,7 +110,7 @@ bool CChartView::OnCreate() {
     return true;
 }
 
-void CChartView::FitHeader() {
+void CChartView::fitHeader() {
     const QString text = HeaderText();
     const QFontMetrics metrics(m_font);
     const int w = width();
@@ -145,7 +145,7 @@ void CChartView::FitHeader() {
 bool CChartView::LayOutControls() {
     if (!m_processingLabel)
         return false;  // not made yet
-    FitHeader();
+    fitHeader();
     const int w = width();
     const ChartViewLayout layout = Layout(w, height());
     m_processingLabel->setGeometry(WinRect(0, 0, w, 15));
@@ -172,13 +172,13 @@ void CChartView::resizeEvent(QResizeEvent* event) {
     LayOutControls();  // the data stays: only the pie is drawn again, at its new size
 }
 
-void CChartView::ScanBegun() {
+void CChartView::scanBegun() {
     m_scanBegan = std::chrono::steady_clock::now();
     m_pieTimed = false;
     SetScanState(true);
 }
 
-void CChartView::StopScan() {
+void CChartView::stopScan() {
     m_job.stop();
     m_spinTimer.stop();
 }
@@ -189,7 +189,7 @@ void CChartView::SetScanState(bool on) {
         m_spinChart.StartSpin();
         m_spinTimer.start();
         if (m_processingLabel) {
-            ShowProgress();
+            showProgress();
             m_processingLabel->show();
             m_progressLabel->show();
             m_detailsButton->hide();
@@ -212,17 +212,17 @@ void CChartView::SetScanState(bool on) {
     emit busyEnded();
 }
 
-void CChartView::ShowProgress() {
+void CChartView::showProgress() {
     const engine::ScanProgress* progress = m_job.progress();
     const QString text = ProgressText(progress ? progress->currentFolder() : QString());
     if (m_progressLabel->text() != text)
         m_progressLabel->setText(text);
 }
 
-void CChartView::OnSpinStep() {
+void CChartView::stepSpin() {
     m_spinChart.StepSpin();
     if (m_job.progress() && m_progressLabel) {
-        ShowProgress();
+        showProgress();
         // The walk publishes its folder once asked: one path string per frame, not per
         // folder.
         m_job.progress()->requestFolder();
@@ -260,7 +260,7 @@ void CChartView::paintEvent(QPaintEvent* event) {
     } else {
         m_chart.SetDevicePixelRatio(ratio);
         PaintChart(painter, layout);
-        PaintFocusRing(painter, layout);
+        paintFocusRing(painter, layout);
         if (!m_pieTimed) {
             m_pieTimed = true;
             if (m_pieShown)
@@ -320,7 +320,7 @@ void CChartView::focusOutEvent(QFocusEvent* event) {
     update();
 }
 
-void CChartView::PaintFocusRing(QPainter& painter, const ChartViewLayout& layout) const {
+void CChartView::paintFocusRing(QPainter& painter, const ChartViewLayout& layout) const {
     if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange) ||
         m_chart.sliceCount() == 0)
         return;

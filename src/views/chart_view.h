@@ -108,8 +108,6 @@ public:
     bool IsBusy() const override { return m_job.isRunning(); }
     // Scans started since the view was made (a Refresh during a scan starts none).
     int scanCount() const { return m_job.startCount(); }
-    // The running (or last) scan's progress; null before the first scan.
-    const engine::ScanProgress* scanProgress() const { return m_job.progress(); }
 
     // Scans the whole device anew: after creation and for Refresh; nothing while a scan
     // runs.
@@ -150,10 +148,10 @@ protected:
                         SetScanState(false);
                     },
                     {.pace = m_pace});
-        ScanBegun();
+        scanBegun();
     }
-    // On: the disc turns, the labels show, the button hides. Off: the reverse, the flag is
-    // cleared, then ScanEnded() and a repaint of legend and view.
+    // On: the disc turns, the labels show, the button hides. Off (the job no longer runs):
+    // the reverse, then ScanEnded() and a repaint of legend and view.
     void SetScanState(bool on);
     virtual void ScanEnded() {}
 
@@ -187,12 +185,12 @@ protected:
     const QFont& titleFont() const { return m_font; }
 
 private:
-    void ScanBegun();
-    void FitHeader();
-    void PaintFocusRing(QPainter& painter, const ChartViewLayout& layout) const;
-    void OnSpinStep();
-    void StopScan();
-    void ShowProgress();
+    void scanBegun();
+    void fitHeader();
+    void paintFocusRing(QPainter& painter, const ChartViewLayout& layout) const;
+    void stepSpin();
+    void stopScan();
+    void showProgress();
 
     const engine::Settings* m_settings;
     platform::Device* m_device;
