@@ -29,12 +29,25 @@ const QString kTreeCreateFailed = QStringLiteral("Folder Tree Control create fai
 const QString kSection = QStringLiteral("Dovrane Storage Analyzer");
 const QString kKeepHistory = QStringLiteral("Keep History");
 
+// What a chart view named `name` is made with; a pie timing names the view it is for.
+views::ChartViewSetup ChartSetup(const MainViewSetup& setup, const engine::Settings& settings,
+                                 const QString& name) {
+    views::ChartViewSetup chart{
+        .settings = &settings, .device = setup.device, .pace = setup.pace, .pieShown = {}};
+    if (setup.pieShown)
+        chart.pieShown = [tell = setup.pieShown, name](auto time) { tell(name, time); };
+    return chart;
+}
+
 }  // namespace
 
 CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& setup,
                                                          QWidget* parent)
     : QWidget(parent),
       m_font(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true)),
+      // The views keep the address of m_settings, made just after them.
+      m_folderView(ChartSetup(setup, m_settings, QStringLiteral("Folder View"))),
+      m_fileTypeView(ChartSetup(setup, m_settings, QStringLiteral("File Type View"))),
       m_settings(setup.settings),
       m_device(setup.device),
       m_profile(setup.profile),
@@ -48,14 +61,6 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
     // The details dialog reads the device even while the Overview has no window.
     m_overview.device = m_device;
     m_explorer.device = m_device;
-    if (setup.pieShown) {
-        m_folderView.pieShown = [tell = setup.pieShown](auto time) {
-            tell(QStringLiteral("Folder View"), time);
-        };
-        m_fileTypeView.pieShown = [tell = setup.pieShown](auto time) {
-            tell(QStringLiteral("File Type View"), time);
-        };
-    }
     // The chart views ask for their dialogs; the views open them.
     connect(&m_folderView, &views::CFolderView::filesInFolderRequested, &m_folderView,
             &views::CFolderView::OpenFilesInFolder);
@@ -245,9 +250,6 @@ void CDovraneStorageAnalyzerView::OnViewExplorer() {
 void CDovraneStorageAnalyzerView::OnViewFolder() {
     const QString path = m_explorer.GetSelectedPath();
     if (!m_folderView.IsWindowCreated()) {
-        m_folderView.settings = &m_settings;
-        m_folderView.device = m_device;
-        m_folderView.pace = m_pace;
         CreateChild(m_folderView, kChildCreateFailed);
         m_folderView.pendingPath = path;
         m_folderView.StartScan();
@@ -260,9 +262,6 @@ void CDovraneStorageAnalyzerView::OnViewFolder() {
 
 void CDovraneStorageAnalyzerView::OnViewFileType() {
     if (!m_fileTypeView.IsWindowCreated()) {
-        m_fileTypeView.settings = &m_settings;
-        m_fileTypeView.device = m_device;
-        m_fileTypeView.pace = m_pace;
         CreateChild(m_fileTypeView, kChildCreateFailed);
         m_fileTypeView.StartScan();
     } else {

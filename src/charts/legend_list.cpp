@@ -8,7 +8,7 @@
 
 #include "charts/color_ref.h"
 #include "charts/point_font.h"
-#include "engine/folder_tree.h"
+#include "engine/slice_rules.h"
 
 namespace dovrane::charts {
 namespace {

@@ -1,15 +1,10 @@
 #include "charts/pie_layout.h"
 
-#include "engine/folder_tree.h"
 #include "engine/settings.h"
+#include "engine/slice_rules.h"
 
 namespace dovrane::charts {
 namespace {
-
-size_t NamedSlices(size_t count, int numberOfSlices) {
-    const auto n = static_cast<size_t>(engine::SliceLimit(numberOfSlices));
-    return count > n ? n - 1 : count;
-}
 
 SliceSpec Slice(int start, int end, size_t index, bool other = false) {
     return {start, end, static_cast<int>(index % engine::kSliceColorCount), other};
@@ -20,7 +15,7 @@ SliceSpec Slice(int start, int end, size_t index, bool other = false) {
 std::vector<SliceSpec> LayOutChart(const std::vector<quint64>& sizes, quint64 total, quint64 other,
                                    int numberOfSlices) {
     std::vector<SliceSpec> slices;
-    const size_t n = NamedSlices(sizes.size(), numberOfSlices);
+    const size_t n = engine::NamedSliceCount(sizes.size(), numberOfSlices);
     int angle = 0;
     for (size_t i = 0; i < n; ++i) {
         const bool nextEmpty = i + 1 < sizes.size() && sizes[i + 1] == 0;
@@ -41,7 +36,7 @@ std::vector<SliceSpec> LayOutFolderChart(const std::vector<quint64>& sizes, quin
     if (total != 0)
         return LayOutChart(sizes, total, other, numberOfSlices);
     std::vector<SliceSpec> slices;
-    const size_t n = NamedSlices(sizes.size(), numberOfSlices);
+    const size_t n = engine::NamedSliceCount(sizes.size(), numberOfSlices);
     if (n == 0)
         return slices;
     const int sweep = static_cast<int>(360 / n);

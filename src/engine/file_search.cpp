@@ -4,7 +4,7 @@
 #include <numeric>
 
 #include "engine/file_collector.h"
-#include "engine/folder_tree.h"
+#include "engine/slice_rules.h"
 #include "engine/text.h"
 
 namespace dovrane::engine {

@@ -1,11 +1,10 @@
 #include "engine/file_types.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "engine/file_collector.h"
-#include "engine/folder_tree.h"
 #include "engine/orders.h"
+#include "engine/slice_rules.h"
 #include "platform/device.h"
 #include "platform/name_codec.h"
 
@@ -92,17 +91,16 @@ NameKey KeyOf(const FileList& list, quint32 record) {
 }  // namespace
 
 std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32>& files) {
-    // Reversed first, so a stable sort puts equal names last-met first.
-    std::vector<NameKey> keyed;
-    keyed.reserve(files.size());
-    for (auto it = files.rbegin(); it != files.rend(); ++it)
-        keyed.push_back(KeyOf(list, *it));
-    std::stable_sort(keyed.begin(), keyed.end(), [&list](const NameKey& a, const NameKey& b) {
-        if ((a.low & b.low & 1) && (a.high != b.high || a.low != b.low))
-            return a.high != b.high ? a.high < b.high : a.low < b.low;
-        return CompareHostNamesNoCase(list.hostName(list[a.record]),
-                                      list.hostName(list[b.record])) < 0;
-    });
+    std::vector<NameKey> keyed(files.size());
+    ReverseStableSort(
+        files.begin(), files.end(), keyed.begin(),
+        [&list](quint32 record) { return KeyOf(list, record); },
+        [&list](const NameKey& a, const NameKey& b) {
+            if ((a.low & b.low & 1) && (a.high != b.high || a.low != b.low))
+                return a.high != b.high ? a.high < b.high : a.low < b.low;
+            return CompareHostNamesNoCase(list.hostName(list[a.record]),
+                                          list.hostName(list[b.record])) < 0;
+        });
     std::vector<quint32> byName;
     byName.reserve(keyed.size());
     for (const NameKey& k : keyed)
@@ -204,13 +202,10 @@ bool FileTypeTable::AggregateFileTypes(platform::Device& device, const WalkContr
 
 void FileTypeTable::ComputeFileTypeTotals(int numberOfSlices) {
     totalSize = 0;
-    otherSize = 0;
     for (const auto& t : m_types)
         totalSize += t->totalSize;
-    const auto n = static_cast<size_t>(SliceLimit(numberOfSlices));
-    if (m_bySize.size() > n)
-        for (size_t i = n - 1; i < m_bySize.size(); ++i)
-            otherSize += m_bySize[i]->totalSize;
+    otherSize = OtherTotal(m_bySize, numberOfSlices,
+                           [](const FileTypeStat* type) { return type->totalSize; });
 }
 
 }  // namespace dovrane::engine

@@ -66,13 +66,13 @@ void FolderTree::setChildren(FolderNode* node, const std::vector<FolderNode*>& c
     StableSort(bySize, bySize + children.size(), [](const FolderNode* a, const FolderNode* b) {
         return a->totalSize > b->totalSize;
     });
-    // Reversed, then a stable sort: equal names end up last-met first.
-    FolderNode** byName = lists + 2 * children.size();
-    std::reverse_copy(children.begin(), children.end(), byName);
-    StableSort(byName, byName + children.size(), [](const FolderNode* a, const FolderNode* b) {
-        return CompareHostNamesNoCase({a->nameBytes, a->nameLength},
-                                      {b->nameBytes, b->nameLength}) < 0;
-    });
+    ReverseStableSort(
+        children.begin(), children.end(), lists + 2 * children.size(),
+        [](FolderNode* child) { return child; },
+        [](const FolderNode* a, const FolderNode* b) {
+            return CompareHostNamesNoCase({a->nameBytes, a->nameLength},
+                                          {b->nameBytes, b->nameLength}) < 0;
+        });
 }
 
 namespace {
@@ -175,12 +175,8 @@ FolderNode* FindFolderByPath(FolderNode* node, QStringView path) {
 }
 
 void ComputeOther(FolderNode* node, int numberOfSlices) {
-    const size_t n = static_cast<size_t>(SliceLimit(numberOfSlices));
-    node->otherSize = 0;
-    const auto bySize = node->childrenBySize();
-    if (bySize.size() > n)
-        for (size_t i = n - 1; i < bySize.size(); ++i)
-            node->otherSize += bySize[i]->totalSize;
+    node->otherSize = OtherTotal(node->childrenBySize(), numberOfSlices,
+                                 [](const FolderNode* child) { return child->totalSize; });
 }
 
 void RecomputeOtherTree(FolderNode* node, int numberOfSlices) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/name_pool.h"
+#include "engine/slice_rules.h"
 #include "engine/walk.h"
 
 namespace dovrane::platform {
@@ -21,10 +22,6 @@ class Device;
 }
 
 namespace dovrane::engine {
-
-inline const QString kInFolderName = QStringLiteral("\"In Folder\"");
-inline const QString kOtherName = QStringLiteral("\"Other\"");
-inline const QString kRootDisplayPath = QStringLiteral("\\Pocket PC");
 
 struct FolderNode {
     enum class Kind : quint8 { Folder, Root, InFolder };
@@ -94,10 +91,5 @@ FolderNode* FindFolderByPath(FolderNode* node, QStringView path);
 
 void ComputeOther(FolderNode* node, int numberOfSlices);
 void RecomputeOtherTree(FolderNode* node, int numberOfSlices);
-
-// Slices below 1 are taken as 1, so "Other" never starts before the first entry.
-inline int SliceLimit(int numberOfSlices) {
-    return numberOfSlices < 1 ? 1 : numberOfSlices;
-}
 
 }  // namespace dovrane::engine

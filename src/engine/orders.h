@@ -6,7 +6,7 @@
 
 #include <QString>
 #include <algorithm>
-#include <numeric>
+#include <ranges>
 #include <vector>
 
 #include "engine/text.h"
@@ -30,6 +30,19 @@ void StableSort(It first, It last, Less less) {
     }
 }
 
+// The name order's tie rule, for every list that has one: `make` of each item of
+// [first, last) goes to `out` last-met first, then a stable sort by `less`, so that items
+// that compare equal stay in the reverse of their source order. `out` has room for them
+// all; returns the end of what was written.
+template <typename It, typename Out, typename Make, typename Less>
+Out ReverseStableSort(It first, It last, Out out, Make make, Less less) {
+    Out end = out;
+    for (It i = last; i != first;)
+        *end++ = make(*--i);
+    StableSort(out, end, less);
+    return end;
+}
+
 // `sizeOf(item)` gives an unsigned size.
 template <typename T, typename SizeOf>
 std::vector<T> OrderBySize(const std::vector<T>& source, SizeOf sizeOf) {
@@ -46,11 +59,11 @@ std::vector<T> OrderByName(const std::vector<T>& source, NameOf nameOf) {
     keys.reserve(source.size());
     for (const T& item : source)
         keys.push_back(FoldCase(nameOf(item)));
+    const auto positions = std::views::iota(size_t{0}, source.size());
     std::vector<size_t> index(source.size());
-    // Reversed before a stable sort: equal names end up last-met first.
-    std::iota(index.rbegin(), index.rend(), size_t{0});
-    std::stable_sort(index.begin(), index.end(),
-                     [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    ReverseStableSort(
+        positions.begin(), positions.end(), index.begin(), [](size_t i) { return i; },
+        [&](size_t a, size_t b) { return keys[a] < keys[b]; });
     std::vector<T> out;
     out.reserve(source.size());
     for (const size_t i : index)

@@ -220,6 +220,13 @@ private:
     // Opens and reads one folder and offers its sub-folders to the workers. Its entries join
     // the reading thread's `unsettled` read-ahead.
     void produce(Node* node, Reader& me) {
+        if (m_control.stopped()) {
+            // Nobody will take what it would read: answered as empty, at once.
+            if (node->parent)
+                release(node->parent);
+            skip(node);
+            return;
+        }
         const bool check = diskBound() || me.reads++ % kDiskCheckEvery == 0;
         if (!node->parent) {
             node->folder = m_device.openFolder(m_startPath);
@@ -313,7 +320,7 @@ private:
         // Rather than sleep, read folders that are waiting in the queue meanwhile; but not
         // while the disk is what is waited for: a folder read for someone else would then
         // hold the sink up long after its own folder is ready.
-        while (!diskBound() && node->state.load() != Node::Ready) {
+        while (!diskBound() && node->state.load() != Node::Ready && !m_control.stopped()) {
             Node* other = takeQueued();
             if (!other)
                 break;
@@ -409,11 +416,7 @@ private:
                     return;
                 node = takeFirst();
             }
-            if (!node)
-                continue;
-            if (m_control.stopped())
-                skip(node);
-            else
+            if (node)
                 produce(node, me);
         }
     }

@@ -38,6 +38,9 @@ bool Arrive(const WalkControl& control, PathOf path) {
         if (p->wanted())
             p->publish(path());
     }
+    // A stopped walk does not pause first: its owner is waiting for it to end.
+    if (control.stopped())
+        return false;
     platform::PaceDelay(control.pace);
     return !control.stopped();
 }

@@ -74,40 +74,45 @@ ChartViewLayout PlanLayout(const ChartPlan& plan, int w, int h, int headerExtra)
     return layout;
 }
 
-CChartView::CChartView(charts::LegendKind legendKind) : m_legendKind(legendKind) {
+CChartView::CChartView(charts::LegendKind legendKind, ChartViewSetup setup)
+    : m_settings(setup.settings),
+      m_device(setup.device),
+      m_pace(setup.pace),
+      m_pieShown(std::move(setup.pieShown)),
+      m_legendKind(legendKind) {
     // Tab reaches the pie, whose slices the arrow keys then walk; a tap needs no focus.
     setFocusPolicy(Qt::TabFocus);
     m_spinTimer.setInterval(kSpinInterval);
-    connect(&m_spinTimer, &QTimer::timeout, this, &CChartView::OnSpinStep);
+    connect(&m_spinTimer, &QTimer::timeout, this, &CChartView::stepSpin);
 }
 
 CChartView::~CChartView() {
-    StopScan();
+    stopScan();
 }
 
 const engine::Settings& CChartView::Config() const {
-    return settings ? *settings : kFactorySettings;
+    return m_settings ? *m_settings : kFactorySettings;
 }
 
 bool CChartView::OnCreate() {
-    processingLabel = MakeLabel(this, QStringLiteral("Processing"), kIdProcessing, dialogs::kRed);
-    progressLabel = MakeLabel(this, QStringLiteral("XX"), kIdProgress, dialogs::kBlue);
-    legend = new charts::CLegendList(m_legendKind, legendOwner(), &Config().sliceColors, this);
-    dialogs::SetDlgCtrlID(legend, kIdLegend);
-    font = charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true);
-    detailsButton = new QPushButton(QStringLiteral("Details..."), this);
-    dialogs::SetDlgCtrlID(detailsButton, kIdDetails);
-    dialogs::SetTextColor(detailsButton, dialogs::kBlue);
-    detailsButton->setFont(font);
-    detailsButton->setFocusPolicy(Qt::TabFocus);
-    connect(detailsButton, &QPushButton::clicked, this, [this] { OnDetails(); });
+    m_processingLabel = MakeLabel(this, QStringLiteral("Processing"), kIdProcessing, dialogs::kRed);
+    m_progressLabel = MakeLabel(this, QStringLiteral("XX"), kIdProgress, dialogs::kBlue);
+    m_legend = new charts::CLegendList(m_legendKind, legendOwner(), &Config().sliceColors, this);
+    dialogs::SetDlgCtrlID(m_legend, kIdLegend);
+    m_font = charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true);
+    m_detailsButton = new QPushButton(QStringLiteral("Details..."), this);
+    dialogs::SetDlgCtrlID(m_detailsButton, kIdDetails);
+    dialogs::SetTextColor(m_detailsButton, dialogs::kBlue);
+    m_detailsButton->setFont(m_font);
+    m_detailsButton->setFocusPolicy(Qt::TabFocus);
+    connect(m_detailsButton, &QPushButton::clicked, this, [this] { OnDetails(); });
     LayOutControls();
     return true;
 }
 
-void CChartView::FitHeader() {
+void CChartView::fitHeader() {
     const QString text = HeaderText();
-    const QFontMetrics metrics(font);
+    const QFontMetrics metrics(m_font);
     const int w = width();
     const int band = Plan().headerBand;
     const int most = band + 2 * metrics.lineSpacing();
@@ -138,23 +143,24 @@ void CChartView::FitHeader() {
 }
 
 bool CChartView::LayOutControls() {
-    if (!processingLabel)
+    if (!m_processingLabel)
         return false;  // not made yet
-    FitHeader();
+    fitHeader();
     const int w = width();
     const ChartViewLayout layout = Layout(w, height());
-    processingLabel->setGeometry(WinRect(0, 0, w, 15));
-    progressLabel->setGeometry(WinRect(0, 15, w, 60));
-    legend->setGeometry(layout.legend);
-    detailsButton->setGeometry(layout.details);
-    if (chart.isCreated() && layout.chartCenter == chartCenter && layout.radius == chart.radius())
+    m_processingLabel->setGeometry(WinRect(0, 0, w, 15));
+    m_progressLabel->setGeometry(WinRect(0, 15, w, 60));
+    m_legend->setGeometry(layout.legend);
+    m_detailsButton->setGeometry(layout.details);
+    if (m_chart.isCreated() && layout.chartCenter == m_chartCenter &&
+        layout.radius == m_chart.radius())
         return false;
-    chartCenter = layout.chartCenter;
+    m_chartCenter = layout.chartCenter;
     const qreal ratio = devicePixelRatioF();
-    chart.Create(layout.radius, chartCenter.x(), chartCenter.y(), ratio);
-    spinChart.Create(layout.spinRadius, chartCenter.x(), chartCenter.y(), ratio);
-    if (scanning)
-        spinChart.StartSpin();
+    m_chart.Create(layout.radius, m_chartCenter.x(), m_chartCenter.y(), ratio);
+    m_spinChart.Create(layout.spinRadius, m_chartCenter.x(), m_chartCenter.y(), ratio);
+    if (IsBusy())
+        m_spinChart.StartSpin();
     else
         LayOutChart();
     update();
@@ -166,91 +172,67 @@ void CChartView::resizeEvent(QResizeEvent* event) {
     LayOutControls();  // the data stays: only the pie is drawn again, at its new size
 }
 
-void CChartView::BeginScan(Walk walk, std::function<void()> finished) {
-    if (m_scanThread.joinable())
-        m_scanThread.join();  // a thread that has handed its result over is ending anyway
-    ++m_scanCount;
+void CChartView::scanBegun() {
     m_scanBegan = std::chrono::steady_clock::now();
     m_pieTimed = false;
-    m_progress = std::make_unique<engine::ScanProgress>();
     SetScanState(true);
-    const engine::WalkControl control{.scanning = &scanning,
-                                      .progress = m_progress.get(),
-                                      .pace = pace,
-                                      .threads = engine::DefaultWalkThreads()};
-    m_scanThread =
-        std::thread([this, control, walk = std::move(walk), finished = std::move(finished)] {
-            if (!walk(control) && !scanning)
-                return;  // stopped: the view is going and wants nothing back
-            QMetaObject::invokeMethod(
-                this,
-                [this, finished] {
-                    m_scanThread.join();
-                    finished();
-                    SetScanState(false);
-                },
-                Qt::QueuedConnection);
-        });
 }
 
-void CChartView::StopScan() {
-    scanning = false;
-    if (m_scanThread.joinable())
-        m_scanThread.join();
+void CChartView::stopScan() {
+    m_job.stop();
     m_spinTimer.stop();
 }
 
 void CChartView::SetScanState(bool on) {
     if (on) {
-        scanning = true;
-        headerDirty = true;
-        spinChart.StartSpin();
+        m_headerDirty = true;
+        m_spinChart.StartSpin();
         m_spinTimer.start();
-        if (processingLabel) {
-            ShowProgress();
-            processingLabel->show();
-            progressLabel->show();
-            detailsButton->hide();
-            legend->UpdateScroll();  // no rows, and no scroll range, while data is replaced
-            legend->viewport()->update();
+        if (m_processingLabel) {
+            showProgress();
+            m_processingLabel->show();
+            m_progressLabel->show();
+            m_detailsButton->hide();
+            m_legend->UpdateScroll();  // no rows, and no scroll range, while data is replaced
+            m_legend->viewport()->update();
         }
         update();
         return;
     }
     m_spinTimer.stop();
-    if (processingLabel) {
-        processingLabel->hide();
-        progressLabel->hide();
-        detailsButton->show();
+    if (m_processingLabel) {
+        m_processingLabel->hide();
+        m_progressLabel->hide();
+        m_detailsButton->show();
     }
-    scanning = false;
     ScanEnded();
-    if (legend)
-        legend->viewport()->update();
+    if (m_legend)
+        m_legend->viewport()->update();
     update();
     emit busyEnded();
 }
 
-void CChartView::ShowProgress() {
-    const QString text = ProgressText(m_progress ? m_progress->currentFolder() : QString());
-    if (progressLabel->text() != text)
-        progressLabel->setText(text);
+void CChartView::showProgress() {
+    const engine::ScanProgress* progress = m_job.progress();
+    const QString text = ProgressText(progress ? progress->currentFolder() : QString());
+    if (m_progressLabel->text() != text)
+        m_progressLabel->setText(text);
 }
 
-void CChartView::OnSpinStep() {
-    spinChart.StepSpin();
-    if (m_progress && progressLabel) {
-        ShowProgress();
+void CChartView::stepSpin() {
+    m_spinChart.StepSpin();
+    if (m_job.progress() && m_progressLabel) {
+        showProgress();
         // The walk publishes its folder once asked: one path string per frame, not per
         // folder.
-        m_progress->requestFolder();
+        m_job.progress()->requestFolder();
     }
     const ChartViewLayout layout = currentLayout();
     update(QRect(layout.discTopLeft, QSize(2 * layout.spinRadius, 2 * layout.spinRadius)));
 }
 
 void CChartView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
-    chart.Paint(painter, layout.chartTopLeft);
+    m_chart.Paint(painter, layout.chartTopLeft);
 }
 
 void CChartView::paintEvent(QPaintEvent* event) {
@@ -259,40 +241,40 @@ void CChartView::paintEvent(QPaintEvent* event) {
     const QRect disc(layout.discTopLeft, QSize(2 * layout.spinRadius, 2 * layout.spinRadius));
     // The disc's frames repaint only its square; anything more (a first frame, an exposed
     // or resized window) needs the header under it too.
-    if (!scanning || headerDirty || !disc.contains(event->rect())) {
+    if (!IsBusy() || m_headerDirty || !disc.contains(event->rect())) {
         painter.fillRect(rect(), Qt::white);
-        painter.setFont(font);
+        painter.setFont(m_font);
         painter.setPen(dialogs::kBlue);
         painter.drawText(layout.header, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
                          m_header);
         painter.drawText(layout.legendLabel, Qt::AlignLeft | Qt::AlignTop,
                          QStringLiteral("Legend:"));
         painter.setPen(Qt::black);
-        headerDirty = false;
+        m_headerDirty = false;
     }
     // Images follow the ratio of whatever is painted on: the screen, or a grab.
     const qreal ratio = painter.device()->devicePixelRatioF();
-    if (scanning) {
-        spinChart.SetDevicePixelRatio(ratio);
-        spinChart.Paint(painter, layout.discTopLeft);
+    if (IsBusy()) {
+        m_spinChart.SetDevicePixelRatio(ratio);
+        m_spinChart.Paint(painter, layout.discTopLeft);
     } else {
-        chart.SetDevicePixelRatio(ratio);
+        m_chart.SetDevicePixelRatio(ratio);
         PaintChart(painter, layout);
-        PaintFocusRing(painter, layout);
+        paintFocusRing(painter, layout);
         if (!m_pieTimed) {
             m_pieTimed = true;
-            if (pieShown)
-                pieShown(std::chrono::steady_clock::now() - m_scanBegan);
+            if (m_pieShown)
+                m_pieShown(std::chrono::steady_clock::now() - m_scanBegan);
         }
     }
 }
 
 int CChartView::focusSlice() const {
-    return std::clamp(m_focusSlice, 0, std::max(0, chart.sliceCount() - 1));
+    return std::clamp(m_focusSlice, 0, std::max(0, m_chart.sliceCount() - 1));
 }
 
 void CChartView::keyPressEvent(QKeyEvent* event) {
-    const int count = scanning ? 0 : chart.sliceCount();
+    const int count = IsBusy() ? 0 : m_chart.sliceCount();
     if (count == 0) {
         CChildWindow::keyPressEvent(event);
         return;
@@ -320,7 +302,7 @@ void CChartView::keyPressEvent(QKeyEvent* event) {
     int slice = focusSlice();
     for (int i = 0; i < count; ++i) {
         slice = (slice + step + count) % count;
-        const charts::PieSlice& s = chart.slices()[static_cast<size_t>(slice)];
+        const charts::PieSlice& s = m_chart.slices()[static_cast<size_t>(slice)];
         if (s.startAngle != s.endAngle)
             break;
     }
@@ -338,11 +320,11 @@ void CChartView::focusOutEvent(QFocusEvent* event) {
     update();
 }
 
-void CChartView::PaintFocusRing(QPainter& painter, const ChartViewLayout& layout) const {
+void CChartView::paintFocusRing(QPainter& painter, const ChartViewLayout& layout) const {
     if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange) ||
-        chart.sliceCount() == 0)
+        m_chart.sliceCount() == 0)
         return;
-    const charts::PieSlice& s = chart.slices()[static_cast<size_t>(focusSlice())];
+    const charts::PieSlice& s = m_chart.slices()[static_cast<size_t>(focusSlice())];
     const int r = layout.radius;
     const QRectF box = QRectF(layout.chartTopLeft, QSizeF(2 * r, 2 * r)).adjusted(3, 3, -3, -3);
     QPainterPath outline(box.center());
@@ -359,13 +341,13 @@ void CChartView::PaintFocusRing(QPainter& painter, const ChartViewLayout& layout
 }
 
 void CChartView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && !scanning && chart.sliceCount() > 0) {
+    if (event->button() == Qt::LeftButton && !IsBusy() && m_chart.sliceCount() > 0) {
         const int x = static_cast<int>(std::floor(event->position().x()));
         const int y = static_cast<int>(std::floor(event->position().y()));
-        const int dx = x - chartCenter.x(), dy = y - chartCenter.y();
+        const int dx = x - m_chartCenter.x(), dy = y - m_chartCenter.y();
         const int distance = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-        if (distance < chart.radius())
-            OpenEntry(chart.HitTest(x, y));
+        if (distance < m_chart.radius())
+            OpenEntry(m_chart.HitTest(x, y));
     }
     CChildWindow::mousePressEvent(event);
 }

@@ -3,13 +3,13 @@
 // "Details..." button, and a scan of the whole device on a thread of its own while the
 // view shows "Processing", the folder being walked and the spinning disc.
 //
-// Threads. The scan thread runs only the walk, into a result object made for that scan;
-// it touches nothing of the view but the `scanning` flag and the progress figures, both
-// owned by this base, so joining here is enough. The finished result comes back by a
-// queued call and is put in place on the user-interface thread, which alone reads the
-// view's data, lays out charts and touches widgets. A walk that was stopped (the view is
-// going) hands nothing back. The disc is stepped by a 40 ms timer on the user-interface
-// thread, which also copies the walk's current folder into the progress label.
+// Threads. The scan runs as the view's ScanJob: the walk fills a result object made for
+// that scan and touches nothing of the view; the finished result comes back on the
+// user-interface thread, which alone reads the view's data, lays out charts and touches
+// widgets. A scan that was stopped (the view is going) hands nothing back, and the job
+// joins its thread when the view goes. The disc is stepped by a 40 ms timer on the
+// user-interface thread, which also copies the walk's current folder into the progress
+// label.
 //
 // Ids of the child controls (their object names): 101 "Processing", 102 the progress
 // label, 103 the legend, 104 "Details...".
@@ -23,10 +23,10 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "charts/legend_list.h"
 #include "charts/pie_chart.h"
+#include "engine/scan_job.h"
 #include "engine/settings.h"
 #include "engine/walk.h"
 #include "views/child_window.h"
@@ -82,6 +82,17 @@ ChartViewLayout PlanLayout(const ChartPlan& plan, int w, int h, int headerExtra)
 // Win32's (left, top, right, bottom), right and bottom outside; never negative in size.
 QRect WinRect(int left, int top, int right, int bottom);
 
+// What a chart view is made with; each outlives the view. Without settings the factory
+// ones apply; without a device a scan finds nothing.
+struct ChartViewSetup {
+    const engine::Settings* settings = nullptr;
+    platform::Device* device = nullptr;
+    std::chrono::milliseconds pace{0};  // the walk's pause on entering each folder
+    // Called at the first paint of each scan's pie with the time since the scan began
+    // (--timing); unset, nothing is measured.
+    std::function<void(std::chrono::steady_clock::duration)> pieShown;
+};
+
 class CChartView : public CChildWindow {
     Q_OBJECT
 
@@ -91,21 +102,12 @@ public:
     static constexpr int spinRadius = 30;
     static constexpr std::chrono::milliseconds kSpinInterval{40};
 
-    // Set by the main view before the window is created; each outlives the view. Without
-    // settings the factory ones apply; without a device a scan finds nothing.
-    const engine::Settings* settings = nullptr;
-    platform::Device* device = nullptr;
-    std::chrono::milliseconds pace{0};  // the walk's pause on entering each folder
-    // Called at the first paint of each scan's pie with the time since the scan began
-    // (--timing); unset, nothing is measured.
-    std::function<void(std::chrono::steady_clock::duration)> pieShown;
-
     // Stops a running scan and waits for its thread.
     ~CChartView() override;
 
-    bool IsBusy() const override { return scanning.load(); }
+    bool IsBusy() const override { return m_job.isRunning(); }
     // Scans started since the view was made (a Refresh during a scan starts none).
-    int scanCount() const { return m_scanCount; }
+    int scanCount() const { return m_job.startCount(); }
 
     // Scans the whole device anew: after creation and for Refresh; nothing while a scan
     // runs.
@@ -116,9 +118,9 @@ public:
     // Acts on entry `index` of the chart: a tapped slice or legend row.
     virtual void OpenEntry(int index) = 0;
 
-    const charts::CPieChart& pieChart() const { return chart; }
-    const charts::CPieChart& spinningDisc() const { return spinChart; }
-    charts::CLegendList* legendList() const { return legend; }
+    const charts::CPieChart& pieChart() const { return m_chart; }
+    const charts::CPieChart& spinningDisc() const { return m_spinChart; }
+    charts::CLegendList* legendList() const { return m_legend; }
     ChartViewLayout currentLayout() const { return Layout(width(), height()); }
     // The header as drawn: the whole text, or its middle elided with "…" where the whole
     // would push the pie down by more than two lines or does not fit the width.
@@ -128,19 +130,28 @@ public:
     int focusSlice() const;
 
 protected:
-    explicit CChartView(charts::LegendKind legendKind);
+    CChartView(charts::LegendKind legendKind, ChartViewSetup setup);
 
     const engine::Settings& Config() const;
     int NumberOfSlices() const { return Config().numberOfSlices; }
+    platform::Device* device() const { return m_device; }
 
-    // Shows the scan state and starts the scan thread; no scan may be running. `walk` runs
-    // on that thread with the view's flag, progress and pace and must touch nothing of the
-    // view; when it returns true, `finished` runs on the user-interface thread, then
-    // SetScanState(false).
-    using Walk = std::function<bool(const engine::WalkControl&)>;
-    void BeginScan(Walk walk, std::function<void()> finished);
-    // On: the disc turns, the labels show, the button hides. Off: the reverse, the flag is
-    // cleared, then ScanEnded() and a repaint of legend and view.
+    // Starts the scan job and shows the scan state; no scan may be running. `walk` runs on
+    // the job's thread with the view's pace and must touch nothing of the view: it returns
+    // its result, or nothing when stopped. `finished(result)` then runs on the
+    // user-interface thread, followed by SetScanState(false).
+    template <typename Walk, typename Finished>
+    void BeginScan(Walk walk, Finished finished) {
+        m_job.start(std::move(walk),
+                    [this, finished = std::move(finished)](auto result) {
+                        finished(std::move(result));
+                        SetScanState(false);
+                    },
+                    {.pace = m_pace});
+        scanBegun();
+    }
+    // On: the disc turns, the labels show, the button hides. Off (the job no longer runs):
+    // the reverse, then ScanEnded() and a repaint of legend and view.
     void SetScanState(bool on);
     virtual void ScanEnded() {}
 
@@ -168,34 +179,40 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
-    std::atomic<bool> scanning{false};
-    bool headerDirty = true;  // the header must be drawn although a scan runs
-    QFont font;
-    QLabel* processingLabel = nullptr;
-    QLabel* progressLabel = nullptr;
-    charts::CLegendList* legend = nullptr;
-    QPushButton* detailsButton = nullptr;
-    QPoint chartCenter;
-    charts::CPieChart chart;
-    charts::CPieChart spinChart;
+    // The pie to lay out, its centre, and the font of the header and chart texts.
+    charts::CPieChart& pie() { return m_chart; }
+    QPoint chartCenter() const { return m_chartCenter; }
+    const QFont& titleFont() const { return m_font; }
 
 private:
-    void FitHeader();
-    void PaintFocusRing(QPainter& painter, const ChartViewLayout& layout) const;
-    void OnSpinStep();
-    void StopScan();
-    void ShowProgress();
+    void scanBegun();
+    void fitHeader();
+    void paintFocusRing(QPainter& painter, const ChartViewLayout& layout) const;
+    void stepSpin();
+    void stopScan();
+    void showProgress();
 
+    const engine::Settings* m_settings;
+    platform::Device* m_device;
+    std::chrono::milliseconds m_pace;
+    std::function<void(std::chrono::steady_clock::duration)> m_pieShown;
     charts::LegendKind m_legendKind;
+    bool m_headerDirty = true;  // the header must be drawn although a scan runs
+    QFont m_font;
+    QLabel* m_processingLabel = nullptr;
+    QLabel* m_progressLabel = nullptr;
+    charts::CLegendList* m_legend = nullptr;
+    QPushButton* m_detailsButton = nullptr;
+    QPoint m_chartCenter;
+    charts::CPieChart m_chart;
+    charts::CPieChart m_spinChart;
     QTimer m_spinTimer;
-    std::unique_ptr<engine::ScanProgress> m_progress;
-    std::thread m_scanThread;
-    int m_scanCount = 0;
     std::chrono::steady_clock::time_point m_scanBegan;
     bool m_pieTimed = true;  // the last scan's pie has been painted
     QString m_header;
     int m_headerExtra = 0;  // pixels the header takes below its band
     int m_focusSlice = 0;
+    engine::ScanJob m_job;  // last: it goes first, before anything its result reaches
 };
 
 }  // namespace dovrane::views

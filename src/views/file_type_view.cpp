@@ -10,7 +10,8 @@ namespace dovrane::views {
 
 using engine::FileTypeTable;
 
-CFileTypeView::CFileTypeView() : CChartView(charts::LegendKind::FileType) {}
+CFileTypeView::CFileTypeView(ChartViewSetup setup)
+    : CChartView(charts::LegendKind::FileType, std::move(setup)) {}
 
 CFileTypeView::~CFileTypeView() = default;
 
@@ -26,19 +27,20 @@ ChartPlan CFileTypeView::Plan() const {
 }
 
 void CFileTypeView::StartScan() {
-    if (scanning)
+    if (IsBusy())
         return;
     table.reset();  // nothing may read the old table once the scan has begun
     LayOutChart();
-    auto scanned =
-        std::make_shared<std::unique_ptr<FileTypeTable>>(std::make_unique<FileTypeTable>());
-    platform::Device* scannedDevice = device;
     BeginScan(
-        [scanned, scannedDevice](const engine::WalkControl& control) {
-            return !scannedDevice || (*scanned)->AggregateFileTypes(*scannedDevice, control);
+        [from = device()](
+            const engine::WalkControl& control) -> std::optional<std::unique_ptr<FileTypeTable>> {
+            auto scanned = std::make_unique<FileTypeTable>();
+            if (from && !scanned->AggregateFileTypes(*from, control))
+                return std::nullopt;
+            return scanned;
         },
-        [this, scanned] {
-            table = std::move(*scanned);
+        [this](std::unique_ptr<FileTypeTable> scanned) {
+            table = std::move(scanned);
             BuildFileTypeSlices();
         });
 }
@@ -47,14 +49,15 @@ void CFileTypeView::BuildFileTypeSlices() {
     if (table)
         table->ComputeFileTypeTotals(NumberOfSlices());
     LayOutChart();
-    if (legend)
-        legend->UpdateScroll();
+    if (legendList())
+        legendList()->UpdateScroll();
 }
 
 void CFileTypeView::LayOutChart() {
     if (!table || table->fileTypesBySize().empty()) {
         // No files: the bare circle, as the chart was made.
-        chart.Create(chart.radius(), chartCenter.x(), chartCenter.y(), chart.devicePixelRatio());
+        pie().Create(pie().radius(), chartCenter().x(), chartCenter().y(),
+                     pie().devicePixelRatio());
         return;
     }
     std::vector<quint64> sizes;
@@ -62,21 +65,21 @@ void CFileTypeView::LayOutChart() {
     for (const engine::FileTypeStat* type : table->fileTypesBySize())
         sizes.push_back(type->totalSize);
     charts::AddSlices(
-        chart, charts::LayOutChart(sizes, table->totalSize, table->otherSize, NumberOfSlices()),
+        pie(), charts::LayOutChart(sizes, table->totalSize, table->otherSize, NumberOfSlices()),
         Config().sliceColors);
 }
 
 void CFileTypeView::ReapplySettings() {
-    if (scanning || !table)
+    if (IsBusy() || !table)
         return;  // a running scan takes the new count when it hands its table over
     BuildFileTypeSlices();
-    if (legend)
-        legend->viewport()->repaint();
+    if (legendList())
+        legendList()->viewport()->repaint();
     repaint();
 }
 
 void CFileTypeView::OpenEntry(int index) {
-    if (scanning || !table)
+    if (IsBusy() || !table)
         return;
     const auto& bySize = table->fileTypesBySize();
     const bool other = index == engine::SliceLimit(NumberOfSlices()) - 1 && table->otherSize != 0;
@@ -86,12 +89,12 @@ void CFileTypeView::OpenEntry(int index) {
 }
 
 void CFileTypeView::OpenFileList(const engine::FileTypeStat* type) {
-    if (!table || scanning)
+    if (!table || IsBusy())
         return;
     // The table hands out its types for changing; this finds the one asked for.
     for (engine::FileTypeStat* t : table->fileTypesBySize()) {
         if (t == type) {
-            dialogs::CFileListDlg dialog(device);
+            dialogs::CFileListDlg dialog(device());
             dialog.SetFileType(t, &table->list());
             dialogs::RunModal(dialog);
             return;
@@ -100,9 +103,9 @@ void CFileTypeView::OpenFileList(const engine::FileTypeStat* type) {
 }
 
 void CFileTypeView::OpenFileTypes() {
-    if (!table || scanning)
+    if (!table || IsBusy())
         return;
-    dialogs::CFileTypesDlg dialog(device);
+    dialogs::CFileTypesDlg dialog(device());
     dialog.SetTable(table.get());
     dialogs::RunModal(dialog);
 }

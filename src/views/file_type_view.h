@@ -25,7 +25,7 @@ class CFileTypeView : public CChartView, public charts::FileTypeLegendOwner {
 public:
     static inline const QString kTitle = QStringLiteral("Storage Distribution by File Type");
 
-    CFileTypeView();
+    explicit CFileTypeView(ChartViewSetup setup);
     ~CFileTypeView() override;
 
     // Scans the whole device anew into a new table: after creation and for Refresh. Does

@@ -15,7 +15,8 @@ namespace dovrane::views {
 using engine::FolderNode;
 using engine::FolderTree;
 
-CFolderView::CFolderView() : CChartView(charts::LegendKind::Folder) {}
+CFolderView::CFolderView(ChartViewSetup setup)
+    : CChartView(charts::LegendKind::Folder, std::move(setup)) {}
 
 CFolderView::~CFolderView() = default;
 
@@ -36,7 +37,7 @@ QString CFolderView::ProgressText(const QString& devicePath) const {
 }
 
 void CFolderView::StartScan() {
-    if (scanning)
+    if (IsBusy())
         return;
     // The old tree goes now: nothing may point into it once the scan has begun.
     DropGrowth();
@@ -46,14 +47,16 @@ void CFolderView::StartScan() {
     LayOutChart();  // no pie of the old tree either, should no folder be shown after
     const int slices = NumberOfSlices();
     // The scan fills a tree of its own; only the finished one becomes the view's.
-    auto scanned = std::make_shared<std::unique_ptr<FolderTree>>(std::make_unique<FolderTree>());
-    platform::Device* scannedDevice = device;
     BeginScan(
-        [scanned, scannedDevice, slices](const engine::WalkControl& control) {
-            return !scannedDevice || engine::ScanFolder(*scannedDevice, **scanned, slices, control);
+        [from = device(),
+         slices](const engine::WalkControl& control) -> std::optional<std::unique_ptr<FolderTree>> {
+            auto scanned = std::make_unique<FolderTree>();
+            if (from && !engine::ScanFolder(*from, *scanned, slices, control))
+                return std::nullopt;
+            return scanned;
         },
-        [this, scanned, slices] {
-            tree = std::move(*scanned);
+        [this, slices](std::unique_ptr<FolderTree> scanned) {
+            tree = std::move(scanned);
             // Preferences may have changed the slice count while the walk ran.
             if (NumberOfSlices() != slices)
                 engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
@@ -79,7 +82,7 @@ void CFolderView::ScanEnded() {
 }
 
 void CFolderView::ShowFolder(const FolderNode* node) {
-    if (node == nullptr || scanning || growth)
+    if (node == nullptr || IsBusy() || growth)
         return;
     current = node;
     titlePath = node->parent || scanName.isEmpty()
@@ -87,9 +90,9 @@ void CFolderView::ShowFolder(const FolderNode* node) {
                     : scanName;
     if (!LayOutControls())  // a title of another height moves the pie
         LayOutChart();
-    if (legend) {
-        legend->UpdateScroll();
-        legend->viewport()->update();
+    if (legendList()) {
+        legendList()->UpdateScroll();
+        legendList()->viewport()->update();
     }
     update();
 }
@@ -97,17 +100,17 @@ void CFolderView::ShowFolder(const FolderNode* node) {
 void CFolderView::LayOutChart() {
     if (growth) {
         if (growthCurrent == nullptr) {
-            chart.Clear();
+            pie().Clear();
             return;
         }
-        charts::AddSlices(chart,
+        charts::AddSlices(pie(),
                           charts::LayOutFolderChart(growthSlices.added, growthSlices.addedTotal,
                                                     growthSlices.other, NumberOfSlices()),
                           Config().sliceColors);
         return;
     }
     if (current == nullptr) {
-        chart.Clear();
+        pie().Clear();
         return;
     }
     std::vector<quint64> sizes;
@@ -115,13 +118,13 @@ void CFolderView::LayOutChart() {
     for (const FolderNode* child : current->childrenBySize())
         sizes.push_back(child->totalSize);
     charts::AddSlices(
-        chart,
+        pie(),
         charts::LayOutFolderChart(sizes, current->totalSize, current->otherSize, NumberOfSlices()),
         Config().sliceColors);
 }
 
 void CFolderView::GoToPath(const QString& path) {
-    if (scanning) {
+    if (IsBusy()) {
         pendingPath = path;  // the tree is still growing: look it up once it is done
         return;
     }
@@ -146,7 +149,7 @@ bool CFolderView::IsNamedEntry(int index, size_t count) const {
 }
 
 void CFolderView::OpenEntry(int index) {
-    if (scanning)
+    if (IsBusy())
         return;
     if (growth) {
         if (growthCurrent == nullptr || !IsNamedEntry(index, growthSlices.grown.size()))
@@ -170,9 +173,9 @@ void CFolderView::OpenEntry(int index) {
 }
 
 void CFolderView::ReapplySettings() {
-    if (growth && !scanning)
+    if (growth && !IsBusy())
         ShowGrowthFolder(growthCurrent);  // the slices again with the new count
-    if (scanning || !tree)
+    if (IsBusy() || !tree)
         return;  // a running scan takes the new count when it hands its tree over
     engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
     if (current != nullptr && !growth)
@@ -184,20 +187,20 @@ void CFolderView::OnDetails() {
 }
 
 void CFolderView::OpenFilesInFolder(const FolderNode* folder) {
-    if (!folder || scanning)
+    if (!folder || IsBusy())
         return;
-    dialogs::CFolderFilesDlg dialog(device);
+    dialogs::CFolderFilesDlg dialog(device());
     dialog.SetFolder(folder);
     dialogs::RunModal(dialog);
 }
 
 void CFolderView::OpenFolderDetails() {
-    if (scanning)
+    if (IsBusy())
         return;
     if (growth) {
         if (!growthCurrent)
             return;
-        dialogs::CFolderDetailsDlg dialog(device);
+        dialogs::CFolderDetailsDlg dialog(device());
         dialog.SetGrowth(growth.get(), growthCurrent, sinceText);
         if (dialogs::RunModal(dialog) == QDialog::Accepted && dialog.m_pGrowthCurrent)
             ShowGrowthFolder(dialog.m_pGrowthCurrent);
@@ -205,18 +208,18 @@ void CFolderView::OpenFolderDetails() {
     }
     if (!current)
         return;
-    dialogs::CFolderDetailsDlg dialog(device);
+    dialogs::CFolderDetailsDlg dialog(device());
     dialog.SetFolder(current, tree->root(), titlePath);
     if (dialogs::RunModal(dialog) == QDialog::Accepted && dialog.m_pCurrent)
         ShowFolder(dialog.m_pCurrent);
 }
 
 void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
-    if (chart.sliceCount() > 0) {
-        chart.Paint(painter, layout.chartTopLeft);
+    if (pie().sliceCount() > 0) {
+        pie().Paint(painter, layout.chartTopLeft);
         return;
     }
-    painter.setFont(font);
+    painter.setFont(titleFont());
     painter.setPen(dialogs::kRed);
     painter.drawText(QRect(layout.chartTopLeft, QSize(2 * layout.radius, 2 * layout.radius)),
                      Qt::AlignCenter | Qt::TextSingleLine,
@@ -230,25 +233,26 @@ QString CFolderView::SinceText(qint64 seconds) {
 }
 
 void CFolderView::StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime) {
-    if (scanning || !then)
+    if (IsBusy() || !then)
         return;
     DropGrowth();
     sinceText = SinceText(thenTime);
     compareRunning = true;
-    auto compared =
-        std::make_shared<std::unique_ptr<engine::Growth>>(std::make_unique<engine::Growth>());
-    platform::Device* now = device;
     BeginScan(
-        [compared, then, now](const engine::WalkControl& control) {
+        [then, now = device()](
+            const engine::WalkControl& control) -> std::optional<std::unique_ptr<engine::Growth>> {
+            auto compared = std::make_unique<engine::Growth>();
             engine::GrowthRequest request;
             request.fileRows = 0;
-            return now && engine::CompareScans(*then, *now, request, **compared, control);
+            if (!now || !engine::CompareScans(*then, *now, request, *compared, control))
+                return std::nullopt;
+            return compared;
         },
-        [this, compared] { growth = std::move(*compared); });
+        [this](std::unique_ptr<engine::Growth> compared) { growth = std::move(compared); });
 }
 
 void CFolderView::EndCompare() {
-    if (scanning || !growth)
+    if (IsBusy() || !growth)
         return;
     DropGrowth();
     if (!tree) {
@@ -266,7 +270,7 @@ void CFolderView::DropGrowth() {
 }
 
 void CFolderView::ShowGrowthFolder(const engine::GrowthNode* node) {
-    if (node == nullptr || scanning || !growth)
+    if (node == nullptr || IsBusy() || !growth)
         return;
     growthCurrent = node;
     growthSlices = engine::GrowthSlicesOf(*growth, node, NumberOfSlices());

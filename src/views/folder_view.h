@@ -33,7 +33,7 @@ class CFolderView : public CChartView, public charts::FolderLegendOwner {
     Q_OBJECT
 
 public:
-    CFolderView();
+    explicit CFolderView(ChartViewSetup setup);
     ~CFolderView() override;
 
     // The folder to show when the running scan ends; empty for the root.

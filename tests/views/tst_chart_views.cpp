@@ -35,21 +35,22 @@ struct Host {
     std::unique_ptr<views::CChartView> view;  // last: it goes before its window
 
     void Open(bool types, int paceMs = 0, QSize size = {240, 294}) {
+        const views::ChartViewSetup setup{.settings = &settings,
+                                          .device = &device,
+                                          .pace = std::chrono::milliseconds(paceMs),
+                                          .pieShown = {}};
         if (types) {
-            auto* v = new CFileTypeView;
+            auto* v = new CFileTypeView(setup);
             QObject::connect(v, &CFileTypeView::fileListRequested, v,
                              [this](const engine::FileTypeStat* t) { opened << t->name; });
             view.reset(v);
         } else {
-            auto* v = new CFolderView;
+            auto* v = new CFolderView(setup);
             QObject::connect(
                 v, &CFolderView::filesInFolderRequested, v,
                 [this](const engine::FolderNode* f) { opened << engine::BuildFolderPath(f); });
             view.reset(v);
         }
-        view->settings = &settings;
-        view->device = &device;
-        view->pace = std::chrono::milliseconds(paceMs);
         window.resize(size.width(), size.height() + 26);
         QVERIFY(view->Create(&window, QRect(QPoint(0, 26), size)));
         window.show();
@@ -349,6 +350,28 @@ private slots:
             QCOMPARE(h.Pixel(h.At(200, 60)), kWhite);                        // no pie
             h.view.reset();  // closing stops the walk and waits for its thread
         }
+    }
+
+    void closingMidScanStopsTheWalk_data() {
+        QTest::addColumn<bool>("types");
+        QTest::newRow("folders") << false;
+        QTest::newRow("types") << true;
+    }
+    void closingMidScanStopsTheWalk() {
+        // Closing waits for the walk: it must see the stop at the next folder, not walk on
+        // (nor pause first) while the window is gone.
+        QFETCH(bool, types);
+        Host h;
+        for (int i = 0; i < 1000; ++i)
+            h.device.addFile(QStringLiteral("\\d%1\\f.txt").arg(i), 10);
+        h.Open(types, 20);
+        QTRY_VERIFY(h.device.openCount() >= 3);
+        const int openedAtClose = h.device.openCount();
+        h.view.reset();
+        // One folder may be opened between the count and the stop, and one after it,
+        // before the walk checks.
+        QVERIFY2(h.device.openCount() - openedAtClose <= 2,
+                 qPrintable(QString::number(h.device.openCount() - openedAtClose)));
     }
 };
 

@@ -72,9 +72,8 @@ private slots:
         device.addFile(u"\\a\\x\\f", 50).addFile(u"\\b\\h", 800);
         engine::Settings settings;
         QWidget window;
-        views::CFolderView view;
-        view.settings = &settings;
-        view.device = &device;
+        views::CFolderView view(
+            {.settings = &settings, .device = &device, .pace = {}, .pieShown = {}});
         QVERIFY(view.Create(&window, QRect(0, 26, 240, 294)));
         view.StartScan();
         QTRY_VERIFY(!view.IsBusy());
@@ -97,9 +96,9 @@ private slots:
         device.addFile(u"\\noext", 1).addFile(u"\\dot.", 1);
         engine::Settings settings;
         QWidget window;
-        views::CFileTypeView view;  // after its window, so it goes first
-        view.settings = &settings;
-        view.device = &device;
+        // After its window, so it goes first.
+        views::CFileTypeView view(
+            {.settings = &settings, .device = &device, .pace = {}, .pieShown = {}});
         QVERIFY(view.Create(&window, QRect(0, 26, 240, 294)));
         view.StartScan();
         QTRY_VERIFY(!view.IsBusy());
