@@ -435,9 +435,6 @@ void CDovraneStorageAnalyzerView::OnCompareWith() {
         return;
     }
     if (!m_folderView.IsWindowCreated()) {
-        m_folderView.settings = &m_settings;
-        m_folderView.device = m_device;
-        m_folderView.pace = m_pace;
         CreateChild(m_folderView, kChildCreateFailed);
     } else {
         m_folderView.show();

@@ -106,7 +106,7 @@ void ScanWriter::writeEntry(std::string_view name, const platform::FindData& ent
         m_buffer += ",\"read_error\":true";
     else if (state == FolderState::Pseudo)
         m_buffer += ",\"excluded\":\"kernfs\"";
-    else if (state == FolderState::Network)
+    else if (state == FolderState::Network || state == FolderState::Loop)
         m_buffer += ",\"excluded\":\"otherfs\"";
     if (!folder && !(entry.attributes & platform::kAttributeArchive))
         m_buffer += ",\"notreg\":true";

@@ -55,6 +55,7 @@ enum class FolderState : quint8 {
     Unreadable,  // could not be opened, or its read failed part way
     Pseudo,      // a pseudo file system (proc, sysfs...): not entered
     Network,     // a network file system the walk was not asked to enter
+    Loop,        // one of its own ancestors, mounted inside itself: not entered again
 };
 
 // What only an export asks of an entry, beside its find data: kept apart so that walks

@@ -401,7 +401,12 @@ FolderState HostDevice::whyNotOpened(Folder& parentFolder, std::string_view host
     const std::string name(hostName);
     const Fd fd(::openat(parent.fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (!fd.ok() || ::fstat(fd.get(), &st) != 0 || st.st_dev == parent.dev)
+    if (!fd.ok() || ::fstat(fd.get(), &st) != 0)
+        return FolderState::Unreadable;
+    // Refused as its own ancestor: as du does, a loop is not an error of the disk.
+    if (insideItself(fd.get()))
+        return FolderState::Loop;
+    if (st.st_dev == parent.dev)
         return FolderState::Unreadable;
     switch (kindOf(st.st_dev, fd.get())) {
         case MountKind::Pseudo:

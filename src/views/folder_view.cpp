@@ -88,6 +88,10 @@ void CFolderView::ShowFolder(const FolderNode* node) {
     titlePath = node->parent || scanName.isEmpty()
                     ? engine::SpacePath(engine::BuildFolderPath(node))
                     : scanName;
+    ShowTitled();
+}
+
+void CFolderView::ShowTitled() {
     if (!LayOutControls())  // a title of another height moves the pie
         LayOutChart();
     if (legendList()) {
@@ -275,13 +279,7 @@ void CFolderView::ShowGrowthFolder(const engine::GrowthNode* node) {
     growthCurrent = node;
     growthSlices = engine::GrowthSlicesOf(*growth, node, NumberOfSlices());
     titlePath = engine::GrowthHeader(sinceText, node);
-    if (!LayOutControls())
-        LayOutChart();
-    if (legend) {
-        legend->UpdateScroll();
-        legend->viewport()->update();
-    }
-    update();
+    ShowTitled();
 }
 
 bool CFolderView::legendHasData() const {

@@ -90,6 +90,8 @@ public:
     const engine::GrowthNode* currentGrowthFolder() const { return growthCurrent; }
     // Makes `node` (of the comparison shown) the growth folder shown.
     void ShowGrowthFolder(const engine::GrowthNode* node);
+    // After the title changed: the pie moves with it, the legend and the view are redrawn.
+    void ShowTitled();
     // "Since 29/11/2026": the day of `seconds` on this machine's calendar.
     static QString SinceText(qint64 seconds);
 

@@ -231,7 +231,8 @@ void TestReports::streamedListings() {
     QByteArray expected;
     if (options.format == ReportFormat::Json) {
         JsonWriter json;
-        json.beginObject().key(u"header").value(header).key(u"files").beginArray();
+        json.beginObject().key(u"unreadable_folders").value(quint64{0});
+        json.key(u"header").value(header).key(u"files").beginArray();
         for (const quint32 i : rows) {
             json.beginObject().key(u"name").value(list.name(list[i]));
             json.key(u"folder").value(list.folder(list[i])).key(u"bytes").value(list[i].size);
