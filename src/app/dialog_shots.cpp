@@ -131,9 +131,10 @@ DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest,
                 3, QStringLiteral("no folder '%1' on the device").arg(*options.path));
         start = *resolved;
     }
-    auto dlg = std::make_unique<dialogs::CLargestFilesDlg>(view->device());
-    dlg->m_largest = largest ? 1 : 0;
-    dlg->m_sameContent = sameContent;
+    const auto mode = largest       ? dialogs::SearchMode::Largest
+                      : sameContent ? dialogs::SearchMode::Identical
+                                    : dialogs::SearchMode::Duplicates;
+    auto dlg = std::make_unique<dialogs::CLargestFilesDlg>(view->device(), mode);
     dlg->setStartFolder(start);
     const dialogs::CLargestFilesDlg* shown = dlg.get();
     return DialogShotOf(std::move(dlg), [shown] { return shown->IsSearching(); });

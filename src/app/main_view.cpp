@@ -296,27 +296,20 @@ void CDovraneStorageAnalyzerView::OnHelp() {
 
 // The searches start at the Explorer View's folder; the dialog searches on its own thread.
 void CDovraneStorageAnalyzerView::OnLargestFiles() {
-    dialogs::CLargestFilesDlg dlg(m_device);
-    dlg.m_largest = 1;
+    dialogs::CLargestFilesDlg dlg(m_device, dialogs::SearchMode::Largest, {.pace = m_pace});
     dlg.setStartFolder(m_explorer.GetSelectedPath());
-    dlg.pace = m_pace;
     dialogs::RunModal(dlg);
 }
 
 void CDovraneStorageAnalyzerView::OnDuplicateFiles() {
-    dialogs::CLargestFilesDlg dlg(m_device);
-    dlg.m_largest = 0;
+    dialogs::CLargestFilesDlg dlg(m_device, dialogs::SearchMode::Duplicates, {.pace = m_pace});
     dlg.setStartFolder(m_explorer.GetSelectedPath());
-    dlg.pace = m_pace;
     dialogs::RunModal(dlg);
 }
 
 void CDovraneStorageAnalyzerView::OnIdenticalFiles() {
-    dialogs::CLargestFilesDlg dlg(m_device);
-    dlg.m_largest = 0;
-    dlg.m_sameContent = true;
+    dialogs::CLargestFilesDlg dlg(m_device, dialogs::SearchMode::Identical, {.pace = m_pace});
     dlg.setStartFolder(m_explorer.GetSelectedPath());
-    dlg.pace = m_pace;
     dialogs::RunModal(dlg);
 }
 

@@ -40,9 +40,15 @@ std::vector<quint32> OrderOf(const engine::FileList& list, const std::vector<qui
 
 }  // namespace
 
-CLargestFilesDlg::CLargestFilesDlg(platform::Device* device, QWidget* parent)
-    : CAnalyzerDialog(151, parent), m_device(device) {
-    m_strTitle = TitleOf(true, false);
+CLargestFilesDlg::CLargestFilesDlg(platform::Device* device, SearchMode mode, SearchPace pace,
+                                   QWidget* parent)
+    : CAnalyzerDialog(151, parent),
+      m_device(device),
+      m_mode(mode),
+      m_largest(mode == SearchMode::Largest),
+      m_sameContent(mode == SearchMode::Identical),
+      m_pace(pace) {
+    m_strTitle = TitleOf(m_largest, m_sameContent);
     m_progressTimer.setInterval(kProgressInterval);
     connect(&m_progressTimer, &QTimer::timeout, this, &CLargestFilesDlg::OnProgressTimer);
 }
@@ -78,12 +84,10 @@ quint64 CLargestFilesDlg::WastedBytes() const {
 }
 
 QString CLargestFilesDlg::startFolder() const {
-    const QMutexLocker lock(&m_startFolderMutex);
     return m_startFolder;
 }
 
 void CLargestFilesDlg::setStartFolder(const QString& folder) {
-    const QMutexLocker lock(&m_startFolderMutex);
     m_startFolder = folder;
 }
 
@@ -109,7 +113,7 @@ bool CLargestFilesDlg::OnInitDialog() {
                            {QStringLiteral("Size"), Qt::AlignRight, 70},
                            {QStringLiteral("Folder"), Qt::AlignLeft, 300}});
     m_list->listModel()->setCellText([this](quint32 item, int column) {
-        const engine::FileList& files = m_search.list();
+        const engine::FileList& files = m_search->list();
         const engine::FileRecord& r = files[item];
         switch (column) {
             case 0:
@@ -139,7 +143,7 @@ bool CLargestFilesDlg::OnInitDialog() {
     };
     // Only the groups sort; the largest files keep the order they were found in.
     connect(m_list, &CHoldListCtrl::columnClicked, this, [this](int column) {
-        if (!m_largest && !m_searching)
+        if (!m_largest && !IsSearching())
             SortGroups(column);
     });
     connect(m_list, &CHoldListCtrl::rowDoubleClicked, this, [this](int row) {
@@ -189,44 +193,45 @@ void CLargestFilesDlg::ShowSearching(bool on) {
 }
 
 void CLargestFilesDlg::StartSearch() {
-    m_searching = true;
+    // What the search hands back: a search of its own, the identical groups, the header.
+    struct Found {
+        std::unique_ptr<engine::FileSearch> search;
+        std::optional<engine::IdenticalResult> identical;
+        QString header;
+    };
     const QString start = startFolder();
-    const bool largest = m_largest != 0, sameContent = !largest && m_sameContent;
-    const engine::WalkControl control{
-        .scanning = &m_searching,
-        .progress = &m_progress,
-        .pace = pace,
-        .threads = threads > 0 ? threads : engine::DefaultWalkThreads()};
-    m_searchThread = std::thread([this, start, largest, sameContent, control] {
-        bool ok =
-            m_device && m_search.SearchFiles(*m_device, start, largest || sameContent, control);
-        if (ok && sameContent) {
-            m_reading = true;
-            const auto reader = platform::MakeContentReader(*m_device);
-            m_identical =
-                reader ? engine::FindIdenticalFiles(m_search.list(), m_search.allFiles().files,
-                                                    *reader, &m_searching, &m_contentProgress)
-                       : engine::IdenticalResult{};
-            ok = m_identical.has_value();
-        }
-        if (!ok && !m_searching)
-            return;  // stopped: the dialog is going and wants nothing back
-        setStartFolder(engine::FileSearch::HeaderText(start));
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_searchThread.join();
-                m_searching = false;
-                ShowSearching(false);
-            },
-            Qt::QueuedConnection);
-    });
+    const bool largest = m_largest, sameContent = m_sameContent;
+    m_content->reading = false;
+    m_job.start(
+        [device = m_device, content = m_content, start, largest,
+         sameContent](const engine::WalkControl& control) -> std::optional<Found> {
+            Found found{std::make_unique<engine::FileSearch>(), {}, {}};
+            bool ok = device &&
+                      found.search->SearchFiles(*device, start, largest || sameContent, control);
+            if (ok && sameContent) {
+                content->reading = true;
+                const auto reader = platform::MakeContentReader(*device);
+                found.identical =
+                    engine::FindIdenticalFiles(found.search->list(), found.search->allFiles().files,
+                                               *reader, control.scanning, &content->progress);
+                ok = found.identical.has_value();
+            }
+            if (!ok && control.stopped())
+                return std::nullopt;  // the dialog is going and wants nothing back
+            found.header = engine::FileSearch::HeaderText(start);
+            return found;
+        },
+        [this](Found found) {
+            m_search = std::move(found.search);
+            m_identical = std::move(found.identical);
+            setStartFolder(found.header);
+            ShowSearching(false);
+        },
+        {.pace = m_pace.pace, .threads = m_pace.threads});
 }
 
 void CLargestFilesDlg::StopSearch() {
-    m_searching = false;
-    if (m_searchThread.joinable())
-        m_searchThread.join();
+    m_job.stop();
     m_progressTimer.stop();
 }
 
@@ -236,29 +241,32 @@ void CLargestFilesDlg::done(int result) {
 }
 
 void CLargestFilesDlg::OnProgressTimer() {
-    if (m_reading) {
-        const quint64 read = m_contentProgress.bytesRead.load(std::memory_order_relaxed);
-        const quint64 total = m_contentProgress.bytesToRead.load(std::memory_order_relaxed);
+    if (m_content->reading) {
+        const quint64 read = m_content->progress.bytesRead.load(std::memory_order_relaxed);
+        const quint64 total = m_content->progress.bytesToRead.load(std::memory_order_relaxed);
         m_progressLabel->setText(QStringLiteral("Reading %1 of %2")
                                      .arg(engine::SizeText(read), engine::SizeText(total)));
         return;
     }
-    const QString folder = m_progress.currentFolder();
-    m_progress.requestFolder();
+    engine::ScanProgress* progress = m_job.progress();
+    if (!progress)
+        return;
+    const QString folder = progress->currentFolder();
+    progress->requestFolder();
     if (!folder.isEmpty() && folder != m_progressLabel->text())
         m_progressLabel->setText(folder);
 }
 
 void CLargestFilesDlg::FillLargest() {
-    Fill(m_search.allFiles().filesBySize);
+    Fill(m_search->allFiles().filesBySize);
 }
 
 void CLargestFilesDlg::FillDuplicates() {
     // The name order keeps each name's files together: a group is a run of names that the
     // search took for one.
-    const engine::FileList& list = m_search.list();
+    const engine::FileList& list = m_search->list();
     m_groups.clear();
-    for (const quint32 i : m_search.allFiles().filesByName) {
+    for (const quint32 i : m_search->allFiles().filesByName) {
         if (m_groups.empty() ||
             engine::CompareHostNamesNoCase(list.hostName(list[m_groups.back().found.back()]),
                                            list.hostName(list[i])) != 0)
@@ -298,7 +306,7 @@ void CLargestFilesDlg::SortGroups(int column) {
     if (column < 0 || column > 2)
         return;
     const auto c = static_cast<size_t>(column);
-    const engine::FileList& list = m_search.list();
+    const engine::FileList& list = m_search->list();
     for (Group& g : m_groups) {
         g.files = OrderOf(list, g.found, column);
         if (m_reversed[c])
@@ -332,7 +340,7 @@ void CLargestFilesDlg::RemoveFromGroups(const std::vector<quint32>& gone) {
 
 void CLargestFilesDlg::Fill(std::vector<quint32> rows) {
     m_rows = std::move(rows);
-    m_operations->setFiles(&m_search.list());
+    m_operations->setFiles(&m_search->list());
     m_list->listModel()->setOrder(&m_rows, false);
 }
 

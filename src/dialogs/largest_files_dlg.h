@@ -4,10 +4,10 @@
 // whose bytes are identical grouped by content. The search runs on a thread of its own
 // while "Processing" and the folder being walked show; the list is filled once, after.
 //
-// Threads. The search thread runs only the engine's search into `m_search` (and
-// `m_identical`); it touches no widget. The user-interface thread reads the progress on a
-// timer and takes the result by a queued call. Closing the dialog stops the search and
-// joins the thread before anything it uses is freed.
+// Threads. The search runs as a scan job into a result of its own, which the job hands
+// back on the user-interface thread; it writes nothing of the dialog. The progress (the
+// walk's, and the bytes read for identical content) is atomics, read on a timer. Closing
+// the dialog stops the job and joins its thread.
 //
 // Duplicate and identical files come in groups, each under a header row: the shared name,
 // or the count, size and waste of the copies. A header tap sorts the files within each
@@ -16,19 +16,19 @@
 //
 // Ids: 101 "Processing", 102 the progress label, 1000 the list.
 
-#include <QMutex>
 #include <QString>
 #include <QTimer>
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "dialogs/analyzer_dialog.h"
 #include "engine/file_search.h"
 #include "engine/identical_files.h"
+#include "engine/scan_job.h"
 #include "engine/walk.h"
 
 class QLabel;
@@ -45,29 +45,39 @@ class CFileOperations;
 constexpr int kIdSearchProcessing = 101;
 constexpr int kIdSearchProgress = 102;
 
+enum class SearchMode {
+    Largest,     // every file, largest first
+    Duplicates,  // files whose name occurs more than once, by name
+    Identical,   // files whose bytes are identical, by content
+};
+
+// How the search walks: the pause on entering each folder, and its readers (0: the
+// default).
+struct SearchPace {
+    std::chrono::milliseconds pace{0};
+    int threads = 0;
+};
+
 class CLargestFilesDlg : public CAnalyzerDialog {
     Q_OBJECT
 
 public:
     // `device` outlives the dialog; null finds nothing.
-    explicit CLargestFilesDlg(platform::Device* device, QWidget* parent = nullptr);
+    CLargestFilesDlg(platform::Device* device, SearchMode mode, SearchPace pace = {},
+                     QWidget* parent = nullptr);
     // Stops a running search and waits for its thread.
     ~CLargestFilesDlg() override;
 
-    // Set by the opener before the dialog is shown.
-    quint8 m_largest = 1;        // 1: Largest Files, 0: Duplicate Files
-    bool m_sameContent = false;  // with m_largest 0: only files whose bytes are identical
-    std::chrono::milliseconds pace{0};
-    int threads = 0;  // walk threads; 0 for the default readers
+    SearchMode mode() const { return m_mode; }
 
     // The start folder before the search ends, the text under the header after it.
     QString startFolder() const;
     void setStartFolder(const QString& folder);
 
-    bool IsSearching() const { return m_searching.load(); }
+    bool IsSearching() const { return m_job.isRunning(); }
     CHoldListCtrl* list() const { return m_list; }
     CFileOperations* operations() const { return m_operations; }
-    const engine::FileList& files() const { return m_search.list(); }
+    const engine::FileList& files() const { return m_search->list(); }
     // The record of each row, top to bottom (deleted rows taken out).
     const std::vector<quint32>& rows() const { return m_rows; }
     // The groups of the identical-content search, once it has ended.
@@ -114,26 +124,33 @@ private:
     void OnProgressTimer();
     void PlaceControls();
 
-    platform::Device* m_device;
     CHoldListCtrl* m_list = nullptr;
     CFileOperations* m_operations = nullptr;
     QLabel* m_processingLabel = nullptr;
     QLabel* m_progressLabel = nullptr;
-    mutable QMutex m_startFolderMutex;  // paint may read it while the thread replaces it
     QString m_startFolder;
 
     std::vector<quint32> m_rows;
     std::vector<Group> m_groups;
     // Per column: the next tap shows its order reversed (A to Z, largest first, A to Z).
     std::array<bool, 3> m_reversed{};
-    engine::FileSearch m_search;
+    // Reading files for identical content: shared with the job, which may outlive a
+    // stopped search's last look.
+    struct ContentState {
+        engine::ContentProgress progress;
+        std::atomic<bool> reading{false};
+    };
+
+    platform::Device* m_device;
+    const SearchMode m_mode;
+    const bool m_largest;      // SearchMode::Largest
+    const bool m_sameContent;  // SearchMode::Identical
+    const SearchPace m_pace;
+    std::unique_ptr<engine::FileSearch> m_search = std::make_unique<engine::FileSearch>();
     std::optional<engine::IdenticalResult> m_identical;
-    std::atomic<bool> m_searching{false};
-    engine::ScanProgress m_progress;
-    engine::ContentProgress m_contentProgress;
-    std::atomic<bool> m_reading{false};  // the identical search reads contents
+    std::shared_ptr<ContentState> m_content = std::make_shared<ContentState>();
     QTimer m_progressTimer;
-    std::thread m_searchThread;
+    engine::ScanJob m_job;  // last: stopped and joined before anything above goes
 };
 
 }  // namespace dovrane::dialogs

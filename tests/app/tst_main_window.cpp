@@ -237,8 +237,8 @@ private slots:
         dialogs::ScopedModalHook hook([&](QDialog& d) {
             if (auto* search = qobject_cast<dialogs::CLargestFilesDlg*>(&d))
                 opened << QStringLiteral("search %1 %2 %3")
-                              .arg(search->m_largest)
-                              .arg(search->m_sameContent)
+                              .arg(search->mode() == dialogs::SearchMode::Largest ? 1 : 0)
+                              .arg(search->mode() == dialogs::SearchMode::Identical)
                               .arg(search->startFolder());
             else
                 opened << d.metaObject()->className();

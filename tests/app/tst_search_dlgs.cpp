@@ -30,9 +30,7 @@ using test::TempTree;
 namespace {
 
 // Duplicate Files (or Identical Files) over the whole device, its search done.
-void ShowGrouped(CLargestFilesDlg& dlg, bool sameContent = false) {
-    dlg.m_largest = 0;
-    dlg.m_sameContent = sameContent;
+void ShowGrouped(CLargestFilesDlg& dlg) {
     dlg.setStartFolder(QStringLiteral("\\"));
     dlg.show();
     QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
@@ -73,9 +71,9 @@ private slots:
                              QByteArray(file.section(u' ', 1).mid(1).toInt(),
                                         file.section(u' ', 1)[0].toLatin1()));
         platform::HostDevice dev(t.root());
-        CLargestFilesDlg dlg(&dev);
-        dlg.m_largest = tag[0] == u"largest";
-        dlg.m_sameContent = tag[0] == u"identical";
+        CLargestFilesDlg dlg(&dev, tag[0] == u"largest"     ? dialogs::SearchMode::Largest
+                                   : tag[0] == u"identical" ? dialogs::SearchMode::Identical
+                                                            : dialogs::SearchMode::Duplicates);
         dlg.setStartFolder(tag[1]);
         dlg.show();
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
@@ -164,8 +162,8 @@ private slots:
                                                {"f/k", 1500, 'q'}})
             test::WriteBytes(t.host(path), QByteArray(size, fill));
         platform::HostDevice dev(t.root());
-        CLargestFilesDlg dlg(&dev);
-        ShowGrouped(dlg, true);
+        CLargestFilesDlg dlg(&dev, dialogs::SearchMode::Identical);
+        ShowGrouped(dlg);
         if (QTest::currentTestFailed())
             return;
         QCOMPARE(test::Rows(dlg.list()->model(), 0).first(), "4 files of 1.5 KB, 4.4 KB wasted");
@@ -193,7 +191,7 @@ private slots:
         platform::TestDevice dev;
         dev.addFile(u"\\a\\x.txt", 5).addFile(u"\\b\\x.txt", 9).addFile(u"\\c\\x.txt", 1);
         dev.addFile(u"\\a\\y", 2).addFile(u"\\b\\y", 3).addFile(u"\\c\\z", 3);
-        CLargestFilesDlg dlg(&dev);
+        CLargestFilesDlg dlg(&dev, dialogs::SearchMode::Duplicates);
         ShowGrouped(dlg);
         if (QTest::currentTestFailed())
             return;
@@ -244,7 +242,7 @@ private slots:
         for (const char* f : {"a/x", "b/x", "a/y", "b/y"})
             t.file(f, 1);
         platform::HostDevice dev(t.root());
-        CLargestFilesDlg dlg(&dev);
+        CLargestFilesDlg dlg(&dev, dialogs::SearchMode::Duplicates);
         ShowGrouped(dlg);
         if (QTest::currentTestFailed())
             return;
@@ -299,7 +297,7 @@ private slots:
     void headerRowDrawnAcross() {
         platform::TestDevice dev;
         dev.addFile(u"\\a\\x", 1).addFile(u"\\b\\x", 1);
-        CLargestFilesDlg dlg(&dev);
+        CLargestFilesDlg dlg(&dev, dialogs::SearchMode::Duplicates);
         ShowGrouped(dlg);
         if (QTest::currentTestFailed())
             return;
@@ -319,9 +317,10 @@ private slots:
         platform::TestDevice dev;
         for (int i = 0; i < 200; ++i)
             dev.addFile(QStringLiteral("\\f%1\\file").arg(i), quint64(i));
-        auto dlg = std::make_unique<CLargestFilesDlg>(&dev);
-        dlg->pace = std::chrono::milliseconds(20);  // 4 s for the whole walk
-        dlg->threads = 1;
+        // 4 s for the whole walk.
+        auto dlg = std::make_unique<CLargestFilesDlg>(
+            &dev, dialogs::SearchMode::Largest,
+            dialogs::SearchPace{.pace = std::chrono::milliseconds(20), .threads = 1});
         dlg->setStartFolder(QStringLiteral("\\"));
         dlg->show();
         QTest::qWait(60);
