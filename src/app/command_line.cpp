@@ -115,15 +115,15 @@ QString NotInRange(const QString& option, int min, int max, const QString& value
 QString UsageText() {
     // Names and values in one column, wide enough for the longest; help texts after it.
     qsizetype column = 0;
-    for (const OptionSpec& spec : kOptions)
-        column = std::max(column, qsizetype(spec.name.size() + 1 + spec.value.size()));
+    for (const OptionSpec& row : kOptions)
+        column = std::max(column, qsizetype(row.name.size() + 1 + row.value.size()));
     column += 4;
     QString options;
-    for (const OptionSpec& spec : kOptions) {
-        QString head = QStringLiteral("  ") + QLatin1String(spec.name);
-        if (!spec.value.empty())
-            head += u' ' + QLatin1String(spec.value);
-        QString help = QString::fromUtf8(spec.help);
+    for (const OptionSpec& row : kOptions) {
+        QString head = QStringLiteral("  ") + QLatin1String(row.name);
+        if (!row.value.empty())
+            head += u' ' + QLatin1String(row.value);
+        QString help = QString::fromUtf8(row.help);
         help.replace(QStringLiteral("%KINDS%"), ReportKinds().join(u", "));
         help.replace(u'\n', u'\n' + QString(column, u' '));
         options += head.leftJustified(column, u' ') + help + u'\n';
@@ -164,10 +164,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 return arguments[++i];
             return std::nullopt;
         };
-        const OptionSpec* spec = FindOption(arg.toStdString());
-        if (!spec && arg.startsWith(u'-') && arg != u"-")
+        const OptionSpec* row = FindOption(arg.toStdString());
+        if (!row && arg.startsWith(u'-') && arg != u"-")
             return fail(QStringLiteral("unknown option '%1' (see --help)").arg(arg));
-        if (spec && spec->value.empty() && inlineValue)
+        if (row && row->value.empty() && inlineValue)
             return fail(arg + QStringLiteral(" takes no value"));
         if (IsWindowOption(arg) || IsHistoryOption(arg)) {
             const auto value = takeValue();
@@ -179,7 +179,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                 return fail(*error);
             continue;
         }
-        if (spec && !spec->value.empty()) {
+        if (row && !row->value.empty()) {
             const auto value = takeValue();
             if (!value)
                 return fail(arg + QStringLiteral(" needs a value"));

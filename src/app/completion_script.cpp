@@ -13,9 +13,9 @@ using dovrane::app::kOptions;
 
 std::string Names(Completion completion) {
     std::string names;
-    for (const auto& spec : kOptions)
-        if (!spec.value.empty() && spec.completion == completion)
-            names += (names.empty() ? "" : " | ") + std::string(spec.name);
+    for (const auto& row : kOptions)
+        if (!row.value.empty() && row.completion == completion)
+            names += (names.empty() ? "" : " | ") + std::string(row.name);
     return names;
 }
 
@@ -35,22 +35,22 @@ int main() {
         "    local cur prev words cword\n"
         "    _init_completion -s || return\n\n"
         "    case $prev in\n");
-    for (const auto& spec : kOptions) {
-        if (spec.completion != Completion::Words && spec.completion != Completion::WordsOrFiles)
+    for (const auto& row : kOptions) {
+        if (row.completion != Completion::Words && row.completion != Completion::WordsOrFiles)
             continue;
         std::string body =
-            "            COMPREPLY=($(compgen -W '" + std::string(spec.words) + "' -- \"$cur\"))\n";
-        if (spec.completion == Completion::WordsOrFiles)
+            "            COMPREPLY=($(compgen -W '" + std::string(row.words) + "' -- \"$cur\"))\n";
+        if (row.completion == Completion::WordsOrFiles)
             body += "            _filedir\n";
-        Branch(std::string(spec.name), body);
+        Branch(std::string(row.name), body);
     }
     Branch(Names(Completion::Png), "            _filedir png\n");
     Branch(Names(Completion::Folders), "            _filedir -d\n");
     Branch(Names(Completion::Files), "            _filedir\n");
     Branch(Names(Completion::None), "");
     std::string all;
-    for (const auto& spec : kOptions)
-        all += (all.empty() ? "" : " ") + std::string(spec.name);
+    for (const auto& row : kOptions)
+        all += (all.empty() ? "" : " ") + std::string(row.name);
     std::printf(
         "    esac\n\n"
         "    $split && return\n\n"

@@ -86,9 +86,9 @@ inline constexpr OptionSpec kOptions[] = {
 inline const OptionSpec* FindOption(std::string_view name) {
     if (name == "-h")
         name = "--help";
-    for (const OptionSpec& spec : kOptions)
-        if (spec.name == name)
-            return &spec;
+    for (const OptionSpec& row : kOptions)
+        if (row.name == name)
+            return &row;
     return nullptr;
 }
 
