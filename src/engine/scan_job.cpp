@@ -1,5 +1,8 @@
 #include "engine/scan_job.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include "engine/walk.h"
 
 namespace dovrane::engine {
@@ -25,25 +28,44 @@ void ScanJob::launch(std::function<Delivery(const WalkControl&)> run, Options op
         Delivery deliver = run(control);
         if (!deliver || !m_running.load())
             return;  // stopped: the owner wants nothing back
-        // The receiver outlives this thread (the job joins it first), and a call queued to
-        // it is dropped with it.
-        QMetaObject::invokeMethod(
-            &m_receiver,
-            [this, deliver = std::move(deliver), generation] {
-                if (generation != m_generation)
-                    return;  // stopped, maybe started anew, since this was queued
-                join();
-                m_running = false;
-                deliver();
-            },
-            Qt::QueuedConnection);
+        {
+            const std::lock_guard lock(m_handMutex);
+            m_handed = std::move(deliver);
+            m_handedGeneration = generation;
+        }
+        // The receiver outlives this thread (the job joins it first), and an event posted
+        // to it is dropped with it.
+        QCoreApplication::postEvent(&m_receiver, new QEvent(QEvent::User));
     });
+}
+
+bool ScanJob::Receiver::event(QEvent* event) {
+    if (event->type() != QEvent::User)
+        return QObject::event(event);
+    m_job->deliver();
+    return true;
+}
+
+void ScanJob::deliver() {
+    Delivery handed;
+    {
+        const std::lock_guard lock(m_handMutex);
+        if (!m_handed || m_handedGeneration != m_generation)
+            return;  // stopped, maybe started anew, since this was posted
+        handed = std::move(m_handed);
+        m_handed = nullptr;
+    }
+    join();
+    m_running = false;
+    handed();
 }
 
 void ScanJob::stop() {
     m_running = false;
     ++m_generation;
     join();
+    const std::lock_guard lock(m_handMutex);
+    m_handed = nullptr;
 }
 
 void ScanJob::join() {

@@ -30,6 +30,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -81,7 +82,17 @@ public:
 
 private:
     using Delivery = std::function<void()>;
+    // Takes the handed-over result when a posted wake-up arrives on the owner's thread.
+    class Receiver : public QObject {
+    public:
+        explicit Receiver(ScanJob* job) : m_job(job) {}
+        bool event(QEvent* event) override;
+
+    private:
+        ScanJob* m_job;
+    };
     void launch(std::function<Delivery(const WalkControl&)> run, Options options);
+    void deliver();
     void join();
 
     std::atomic<bool> m_running{false};
@@ -90,7 +101,12 @@ private:
     // and dropped.
     quint64 m_generation = 0;
     int m_starts = 0;
-    QObject m_receiver;  // lives on the owner's thread; queued results go to it
+    // The result crosses threads under this lock, not inside the posted event: the hand-over
+    // is then one a race checker sees, whatever the event queue does underneath.
+    std::mutex m_handMutex;
+    Delivery m_handed;
+    quint64 m_handedGeneration = 0;
+    Receiver m_receiver{this};  // lives on the owner's thread; wake-ups are posted to it
     std::thread m_thread;
 };
 
