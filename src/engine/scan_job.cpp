@@ -28,19 +28,26 @@ void ScanJob::launch(std::function<Delivery(const WalkControl&)> run, Options op
         Delivery deliver = run(control);
         if (!deliver || !m_running.load())
             return;  // stopped: the owner wants nothing back
+        QEvent* wake = nullptr;
         {
             const std::lock_guard lock(m_handMutex);
             m_handed = std::move(deliver);
             m_handedGeneration = generation;
+            wake = new QEvent(QEvent::User);
         }
         // The receiver outlives this thread (the job joins it first), and an event posted
         // to it is dropped with it.
-        QCoreApplication::postEvent(&m_receiver, new QEvent(QEvent::User));
+        QCoreApplication::postEvent(&m_receiver, wake);
     });
 }
 
 bool ScanJob::Receiver::event(QEvent* event) {
-    if (event->type() != QEvent::User)
+    // The wake-up was made under the hand-over lock; taking it orders the look at the event
+    // after its making for a race checker too.
+    std::unique_lock lock(m_job->m_handMutex);
+    const bool wake = event->type() == QEvent::User;
+    lock.unlock();
+    if (!wake)
         return QObject::event(event);
     m_job->deliver();
     return true;
