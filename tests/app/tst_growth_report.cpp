@@ -1,5 +1,5 @@
-// The growth report to the character, as text and JSON, by folder and by type; the history
-// options that do not go together; --since with nothing to compare with.
+// The growth report to the character, as text and JSON, by folder and by type; --since with
+// nothing to compare with.
 
 #include "tst_growth_report.h"
 
@@ -97,31 +97,6 @@ c.txt    0  B   50  B  \docs
         Run(then, now, {"--report", "growth", "--since", "last", "--path", "\\nowhere"});
     QCOMPARE(missing.exitCode, 3);
     QCOMPARE(missing.error, "no folder '\\nowhere' in either scan");
-}
-
-void TestGrowthReport::optionsThatDoNotGo_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("growth without since")
-        << QStringList{"--report", "growth"} << "--report growth needs --since WHEN";
-    QTest::newRow("since without growth") << QStringList{"--report", "folders", "--since", "last"}
-                                          << "--since is for --report growth";
-    QTest::newRow("by without growth")
-        << QStringList{"--by", "type"} << "--by is for --report growth";
-    QTest::newRow("by what") << QStringList{"--report", "growth", "--since", "last", "--by", "size"}
-                             << "--by takes type or folder, not 'size'";
-    QTest::newRow("limit") << QStringList{"--snapshot", "--history-limit", "lots"}
-                           << "--history-limit takes a size such as 500M or 2G, not 'lots'";
-    QTest::newRow("list with a report")
-        << QStringList{"--list-history", "--report", "folders"} << "--list-history stands alone";
-}
-
-void TestGrowthReport::optionsThatDoNotGo() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, error);
-    const ParsedCommandLine parsed = ParseCommandLine(arguments);
-    QCOMPARE(parsed.exitCode, std::optional<int>(2));
-    QCOMPARE(parsed.text, "dovrane-storage-analyzer: " + error);
 }
 
 void TestGrowthReport::sinceWithoutSnapshots_data() {

@@ -9,8 +9,6 @@ private slots:
     void init();
     void textAndJson();
     void byTypeBelowAPath();
-    void optionsThatDoNotGo_data();
-    void optionsThatDoNotGo();
     void sinceWithoutSnapshots_data();
     void sinceWithoutSnapshots();
 };

@@ -29,6 +29,13 @@ class TestHistoryCli : public QObject {
         return dovrane::test::RunProgram(QStringLiteral(DOVRANE_PROGRAM), arguments,
                                          {"XDG_STATE_HOME=" + m_state.path()});
     }
+    // Started with the test's history, for runs that overlap or are killed.
+    void start(QProcess& process, const QStringList& arguments) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_STATE_HOME", m_state.path());
+        process.setProcessEnvironment(env);
+        process.start(DOVRANE_PROGRAM, arguments);
+    }
     // Every file but the index, partial ones too.
     QStringList snapshotFiles() const {
         QStringList files = QDir(historyFolder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -94,12 +101,8 @@ private slots:
         a.file("one", 10);
         b.file("two", 20);
         QProcess first, second;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_STATE_HOME", m_state.path());
-        for (QProcess* p : {&first, &second})
-            p->setProcessEnvironment(env);
-        first.start(DOVRANE_PROGRAM, {"--snapshot", a.root()});
-        second.start(DOVRANE_PROGRAM, {"--snapshot", b.root()});
+        start(first, {"--snapshot", a.root()});
+        start(second, {"--snapshot", b.root()});
         QVERIFY(first.waitForFinished(30000) && second.waitForFinished(30000));
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(second.exitCode(), 0);
@@ -123,10 +126,7 @@ private slots:
             t.file(folder + "/x", 1);
         }
         QProcess slow;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_STATE_HOME", m_state.path());
-        slow.setProcessEnvironment(env);
-        slow.start(DOVRANE_PROGRAM, {"--snapshot", "--pace-ms", "20", "--threads", "1", t.root()});
+        start(slow, {"--snapshot", "--pace-ms", "20", "--threads", "1", t.root()});
         QVERIFY(slow.waitForStarted());
         // Until its file exists beside the one kept.
         QTRY_VERIFY_WITH_TIMEOUT(snapshotFiles().size() > 1, 5000);

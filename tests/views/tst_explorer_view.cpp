@@ -202,18 +202,14 @@ private slots:
     void selectPicksExactCaseAndKeepsBlanks_data() {
         QTest::addColumn<QString>("select");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("upper") << "\\d_CASE\\In"
-                               << "\\d_CASE\\In";
-        QTest::newRow("lower") << "\\d_case\\in"
-                               << "\\d_case\\in";
-        QTest::newRow("neither") << "\\D_Case\\IN"
-                                 << "\\d_CASE\\In";
-        QTest::newRow("trailing blank") << "\\d_ "
-                                        << "\\d_ ";
-        QTest::newRow("no blank") << "\\d_"
-                                  << "\\d_";
-        QTest::newRow("blank inside") << "\\ x \\ "
-                                      << "\\ x \\ ";
+        for (const auto& [tag, select, selected] :
+             {std::tuple("upper", "\\d_CASE\\In", "\\d_CASE\\In"),
+              {"lower", "\\d_case\\in", "\\d_case\\in"},
+              {"neither", "\\D_Case\\IN", "\\d_CASE\\In"},
+              {"trailing blank", "\\d_ ", "\\d_ "},
+              {"no blank", "\\d_", "\\d_"},
+              {"blank inside", "\\ x \\ ", "\\ x \\ "}})
+            QTest::newRow(tag) << QString::fromLatin1(select) << QString::fromLatin1(selected);
     }
     void selectPicksExactCaseAndKeepsBlanks() {
         QFETCH(QString, select);
