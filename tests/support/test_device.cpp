@@ -13,6 +13,17 @@ public:
     int node;
 };
 
+const TestDevice::Node& TestDevice::at(Folder& folder) const {
+    return at(static_cast<TestFolder&>(folder).node);
+}
+
+TestDevice::Node& TestDevice::existing(QStringView path, bool rootToo) {
+    const int node = find(path);
+    if (node < 0 || (node == 0 && !rootToo))
+        throw std::invalid_argument("test device: no such entry");
+    return at(node);
+}
+
 TestDevice::TestDevice() {
     Node root;
     root.name = QStringLiteral("\\");
@@ -22,8 +33,8 @@ TestDevice::TestDevice() {
 }
 
 int TestDevice::childNamed(int folder, QStringView name) const {
-    for (const int c : m_nodes[static_cast<size_t>(folder)].children)
-        if (m_nodes[static_cast<size_t>(c)].name == name)
+    for (const int c : at(folder).children)
+        if (at(c).name == name)
             return c;
     return -1;
 }
@@ -70,7 +81,7 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
                 n.data.attributes |= kAttributeArchive;
             child = static_cast<int>(m_nodes.size());
             m_nodes.push_back(std::move(n));
-            m_nodes[static_cast<size_t>(node)].children.push_back(child);
+            at(node).children.push_back(child);
         }
         if (!last || folder)
             m_folderCache.insert(prefix, child);
@@ -80,49 +91,41 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
 }
 
 TestDevice& TestDevice::addFolder(QStringView path, quint32 extraAttributes) {
-    m_nodes[static_cast<size_t>(findOrCreate(path, true))].data.attributes |= extraAttributes;
+    at(findOrCreate(path, true)).data.attributes |= extraAttributes;
     return *this;
 }
 
 TestDevice& TestDevice::addFile(QStringView path, quint64 size, quint32 extraAttributes) {
-    FindData& d = m_nodes[static_cast<size_t>(findOrCreate(path, false))].data;
+    FindData& d = at(findOrCreate(path, false)).data;
     d.size = size;
     d.attributes |= extraAttributes;
     return *this;
 }
 
-TestDevice& TestDevice::addHardLink(QStringView existing, QStringView path) {
-    const int from = find(existing);
-    if (from < 0)
-        throw std::invalid_argument("test device: no such file to link");
-    const FindData original = m_nodes[static_cast<size_t>(from)].data;
+TestDevice& TestDevice::addHardLink(QStringView from, QStringView path) {
+    const FindData original = existing(from).data;
     const quint32 links = original.links + 1;
     for (Node& n : m_nodes)
         if (n.data.id == original.id)
             n.data.links = links;
-    Node& link = m_nodes[static_cast<size_t>(findOrCreate(path, false))];
+    Node& link = at(findOrCreate(path, false));
     link.data = original;
     link.data.links = links;
     return *this;
 }
 
 TestDevice& TestDevice::failToOpen(QStringView folderPath) {
-    findOrCreate(folderPath, true);
-    m_nodes[static_cast<size_t>(find(folderPath))].failsToOpen = true;
+    at(findOrCreate(folderPath, true)).failsToOpen = true;
     return *this;
 }
 
 TestDevice& TestDevice::notEntered(QStringView folderPath, FolderState why) {
-    failToOpen(folderPath);
-    m_nodes[static_cast<size_t>(find(folderPath))].refusal = why;
+    failToOpen(folderPath).existing(folderPath, true).refusal = why;
     return *this;
 }
 
 TestDevice& TestDevice::stopReadingAfter(QStringView folderPath, int count) {
-    const int node = find(folderPath);
-    if (node < 0)
-        throw std::invalid_argument("test device: no such folder");
-    m_nodes[static_cast<size_t>(node)].readLimit = count;
+    existing(folderPath, true).readLimit = count;
     return *this;
 }
 
@@ -157,7 +160,7 @@ std::optional<DiskSpace> TestDevice::diskFreeSpace(QStringView devicePath) {
         space = it->second;
     for (const QString& part : SplitDevicePath(devicePath)) {
         node = childNamed(node, part);
-        if (node < 0 || !m_nodes[static_cast<size_t>(node)].data.isFolder())
+        if (node < 0 || !at(node).data.isFolder())
             break;
         if (const auto it = m_volumes.find(node); it != m_volumes.end())
             space = it->second;
@@ -169,7 +172,7 @@ std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
     const int node = find(devicePath);
     if (node < 0)
         return nullptr;
-    const Node& n = m_nodes[static_cast<size_t>(node)];
+    const Node& n = at(node);
     if (!n.data.isFolder() || n.failsToOpen)
         return nullptr;
     ++m_openCount;
@@ -177,9 +180,8 @@ std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
 }
 
 std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view hostName) {
-    const Node& p = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(parent).node)];
-    for (const int c : p.children) {
-        const Node& n = m_nodes[static_cast<size_t>(c)];
+    for (const int c : at(parent).children) {
+        const Node& n = at(c);
         if (n.hostName != hostName)
             continue;
         if (!n.data.isFolder() || n.failsToOpen)
@@ -191,10 +193,9 @@ std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view h
 }
 
 FolderState TestDevice::whyNotOpened(Folder& parent, std::string_view hostName) {
-    const Node& p = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(parent).node)];
-    for (const int c : p.children)
-        if (m_nodes[static_cast<size_t>(c)].hostName == hostName)
-            return m_nodes[static_cast<size_t>(c)].refusal;
+    for (const int c : at(parent).children)
+        if (at(c).hostName == hostName)
+            return at(c).refusal;
     return FolderState::Unreadable;
 }
 
@@ -214,16 +215,15 @@ quint64 TestDevice::blocksReadByThisThread() const {
 void TestDevice::read(Folder& folder, Listing& out, ReadDetail detail) {
     if (m_cold)
         ++t_blocksRead;
-    const Node& n = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(folder).node)];
-    int left = n.readLimit;
-    for (const int c : n.children) {
+    int left = at(folder).readLimit;
+    for (const int c : at(folder).children) {
         if (left-- == 0) {
             out.state = FolderState::Unreadable;
             break;
         }
+        const Node& child = at(c);
         if (detail == ReadDetail::Export)
-            out.details.push_back({(m_nodes[static_cast<size_t>(c)].data.size + 511) / 512, 0});
-        const Node& child = m_nodes[static_cast<size_t>(c)];
+            out.details.push_back({(child.data.size + 511) / 512, 0});
         FindData& e = out.add(child.hostName);
         const quint32 offset = e.nameOffset, length = e.nameLength;
         e = child.data;

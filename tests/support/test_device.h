@@ -79,7 +79,12 @@ private:
     };
     class TestFolder;
 
+    Node& at(int node) { return m_nodes[static_cast<size_t>(node)]; }
+    const Node& at(int node) const { return m_nodes[static_cast<size_t>(node)]; }
+    const Node& at(Folder& folder) const;
     int find(QStringView path) const;
+    // The entry at `path`, the root only when `rootToo`; throws when there is none.
+    Node& existing(QStringView path, bool rootToo = false);
     int findOrCreate(QStringView path, bool folder);
     int childNamed(int folder, QStringView name) const;
 
