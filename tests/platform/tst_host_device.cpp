@@ -31,17 +31,14 @@ std::map<QString, FindData> ReadAll(Device& device, QStringView path) {
 
 // A bind mount for the life of the object; `ok` false when this host lets no test mount.
 struct BindMount {
-    BindMount(const std::string& from, const std::string& onto) : point(onto) {
-        ok = ::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
-    }
+    BindMount(const std::string& from, const std::string& onto)
+        : point(onto), ok(::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0) {}
     ~BindMount() {
         if (ok)
             ::umount2(point.c_str(), MNT_DETACH);
     }
-    BindMount(const BindMount&) = delete;
-    BindMount& operator=(const BindMount&) = delete;
-    std::string point;
-    bool ok = false;
+    const std::string point;
+    const bool ok;
 };
 
 }  // namespace
@@ -61,6 +58,10 @@ private slots:
         QVERIFY(::symlink("loop", t.host("loop").c_str()) == 0);
         HostDevice device(t.root());
         QVERIFY(device.ok());
+        struct stat st {};
+        QVERIFY(::lstat(t.host("plain.txt").c_str(), &st) == 0);
+        QCOMPARE(device.findFile(u"\\plain.txt")->lastWriteTime,
+                 qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
         const auto entries = ReadAll(device, u"\\");
         QCOMPARE(entries.size(), size_t{7});
         QCOMPARE(entries.at("sub").attributes, quint32{kAttributeDirectory});
@@ -80,33 +81,16 @@ private slots:
         QVERIFY(!device.openChild(*root, "vanished"));
     }
 
-    void writeTimeIsTheHosts() {
-        TempTree t;
-        t.file("f");
-        struct stat st {};
-        QVERIFY(::lstat(t.host("f").c_str(), &st) == 0);
-        HostDevice device(t.root());
-        const FileDetails e = *device.findFile(u"\\f");
-        QCOMPARE(e.lastWriteTime, qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
-    }
-
-    void creationIsBirthElseChange_data() {
-        QTest::addColumn<unsigned>("mask");
-        QTest::addColumn<qint64>("birth");
-        QTest::addColumn<qint64>("shown");
-        QTest::newRow("birth kept") << unsigned{STATX_BTIME} << qint64{100} << qint64{100};
-        QTest::newRow("no birth time") << 0u << qint64{100} << qint64{7};
-        QTest::newRow("birth time 0") << unsigned{STATX_BTIME} << qint64{0} << qint64{7};
-    }
     void creationIsBirthElseChange() {
-        QFETCH(unsigned, mask);
-        QFETCH(qint64, birth);
-        QFETCH(qint64, shown);
-        struct statx sx {};
-        sx.stx_mask = mask;
-        sx.stx_btime.tv_sec = birth;
-        sx.stx_ctime.tv_sec = 7;
-        QCOMPARE(qint64{CreationStamp(sx).tv_sec}, shown);
+        // Mask, birth time, the time shown: the birth time if known and set, else the change.
+        for (const auto& [mask, birth, shown] :
+             {std::tuple(unsigned{STATX_BTIME}, 100, 100), {0u, 100, 7}, {STATX_BTIME, 0, 7}}) {
+            struct statx sx {};
+            sx.stx_mask = mask;
+            sx.stx_btime.tv_sec = birth;
+            sx.stx_ctime.tv_sec = 7;
+            QCOMPARE(qint64{CreationStamp(sx).tv_sec}, qint64{shown});
+        }
     }
 
     void namesNoPathCouldCarry() {
@@ -126,20 +110,12 @@ private slots:
         QString devicePath;
         for (int i = 0; i < 50; ++i)  // 5,050 bytes of path
             devicePath += u'\\' + QString::fromStdString(name);
-        const std::string top = t.host("");
-        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
-        for (int i = 0; i < 50; ++i) {
-            QVERIFY(::mkdirat(fd, name.c_str(), 0755) == 0);
-            const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-            ::close(fd);
-            fd = next;
-        }
-        QVERIFY(::close(::openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0644)) == 0);
+        const int fd = dovrane::test::Descend(t.openFolder(), name, 50);
+        dovrane::test::MakeFile(dovrane::test::InFolder(fd, "deep.txt"));
         ::close(fd);
         HostDevice device(t.root());
         const auto entries = ReadAll(device, devicePath);
-        QCOMPARE(entries.size(), size_t{1});
-        QVERIFY(entries.count("deep.txt"));
+        QVERIFY(entries.size() == 1 && entries.count("deep.txt"));
     }
 
     void bufferRefills_data() {
@@ -151,7 +127,7 @@ private slots:
         QFETCH(int, bufferBytes);
         TempTree t;
         t.folder("many");
-        const int fd = ::open(t.host("many").c_str(), O_RDONLY | O_DIRECTORY);
+        const int fd = t.openFolder("many");
         const std::string pad(60, 'n');
         for (int i = 0; i < 3000; ++i)
             ::close(::openat(fd, (std::to_string(i) + pad).c_str(), O_CREAT | O_WRONLY, 0644));
@@ -176,10 +152,10 @@ private slots:
     void mountTableAndParkedFolders_data() {
         QTest::addColumn<QString>("mountInfo");
         QTest::addColumn<bool>("replace");
-        QTest::newRow("mount table") << QStringLiteral("/proc/self/mountinfo") << false;
-        QTest::newRow("mount table, replaced") << QStringLiteral("/proc/self/mountinfo") << true;
-        QTest::newRow("none") << QStringLiteral("/no/mountinfo") << false;
-        QTest::newRow("none, replaced") << QStringLiteral("/no/mountinfo") << true;
+        for (const QString table : {"/proc/self/mountinfo", "/no/mountinfo"})
+            for (const bool replace : {false, true})
+                QTest::addRow("%s%s", qPrintable(table), replace ? ", replaced" : "")
+                    << table << replace;
     }
     void mountTableAndParkedFolders() {
         QFETCH(QString, mountInfo);
