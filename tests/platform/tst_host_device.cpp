@@ -9,6 +9,7 @@
 #include "platform/host_device.h"
 #include "platform/host_stat.h"
 #include "platform/name_codec.h"
+#include "support/probes.h"
 #include "support/temp_tree.h"
 
 using namespace dovrane::platform;
@@ -118,13 +119,9 @@ private slots:
         QVERIFY(entries.size() == 1 && entries.count("deep.txt"));
     }
 
-    void bufferRefills_data() {
-        QTest::addColumn<int>("bufferBytes");
-        QTest::newRow("smallest") << 1;  // taken as one entry's worth
-        QTest::newRow("default") << 128 * 1024;
-    }
-    void bufferRefills() {  // enough long names that even the default buffer is refilled
-        QFETCH(int, bufferBytes);
+    // Enough long names that even the default buffer is refilled; the smallest one is taken
+    // as one entry's worth.
+    void bufferRefills() {
         TempTree t;
         t.folder("many");
         const int fd = t.openFolder("many");
@@ -132,18 +129,20 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             ::close(::openat(fd, (std::to_string(i) + pad).c_str(), O_CREAT | O_WRONLY, 0644));
         ::close(fd);
-        HostDeviceOptions options;
-        options.readBufferBytes = static_cast<size_t>(bufferBytes);
-        HostDevice device(t.root(), options);
-        auto folder = device.openFolder(u"\\many");
-        Listing listing;
-        device.read(*folder, listing);
-        std::set<std::string> names;
-        for (const FindData& e : listing.entries)
-            names.insert(std::string(listing.nameOf(e)));
-        QCOMPARE(listing.entries.size(), size_t{3000});
-        QCOMPARE(names.size(), size_t{3000});
-        QVERIFY(names.count("2999" + pad));
+        for (const size_t bufferBytes : {size_t{1}, size_t{128 * 1024}}) {
+            HostDeviceOptions options;
+            options.readBufferBytes = bufferBytes;
+            HostDevice device(t.root(), options);
+            Listing listing;
+            device.read(*device.openFolder(u"\\many"), listing);
+            std::set<std::string> names;
+            for (const FindData& e : listing.entries)
+                names.insert(std::string(listing.nameOf(e)));
+            QCOMPARE(std::pair(bufferBytes, listing.entries.size()),
+                     std::pair(bufferBytes, size_t{3000}));
+            QCOMPARE(names.size(), size_t{3000});
+            QVERIFY(names.count("2999" + pad));
+        }
     }
 
     // Without a mount table each folder is stat'ed: pseudo file systems stay out all the
@@ -196,13 +195,7 @@ private slots:
     // A folder mounted inside itself is listed but never entered, by path or from its
     // parent, with or without the mount table; the same folder mounted beside itself is no
     // loop and is entered.
-    void bindMountLoops_data() {
-        QTest::addColumn<QString>("mountInfo");
-        QTest::newRow("mount table") << QStringLiteral("/proc/self/mountinfo");
-        QTest::newRow("none") << QStringLiteral("/no/mountinfo");
-    }
     void bindMountLoops() {
-        QFETCH(QString, mountInfo);
         TempTree t;
         for (const char* dir : {"x", "x/a", "x/a/inside", "x/a/inside/deeper", "x/beside", "y"})
             t.folder(dir);
@@ -212,30 +205,33 @@ private slots:
             QSKIP("this host lets the test mount nothing (mount --bind needs CAP_SYS_ADMIN)");
         const BindMount beside(t.host("y"), t.host("x/beside"));
         QVERIFY(beside.ok);
-        HostDeviceOptions options;
-        options.mountInfoPath = mountInfo;
-        HostDevice device(t.root(), options);
-        QVERIFY(ReadAll(device, u"\\x\\a\\inside").at("deeper").isFolder());
-        QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper"));
-        QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper\\inside"));
-        auto inside = device.openFolder(u"\\x\\a\\inside");
-        QVERIFY(inside);
-        QVERIFY(!device.openChild(*inside, "deeper"));
-        auto x = device.openFolder(u"\\x");
-        QVERIFY(device.openChild(*x, "beside"));
-        QVERIFY(device.openFolder(u"\\x\\beside"));
-        // Parked on the way down and reopened: the loop is still seen.
-        auto a = device.openChild(*x, "a");
-        auto in = device.openChild(*a, "inside");
-        device.park(*x);
-        device.park(*a);
-        device.park(*in);
-        QVERIFY(!device.openChild(*in, "deeper"));
-        // A device whose root is the mount itself: the loop leads to the root.
-        HostDevice fromA(QString::fromStdString(t.host("x/a")), options);
-        auto root = fromA.openFolder(u"\\inside");
-        QVERIFY(root);
-        QVERIFY(!fromA.openChild(*root, "deeper"));
+        for (const QString mountInfo : {"/proc/self/mountinfo", "/no/mountinfo"}) {
+            const dovrane::test::Case with(mountInfo);
+            HostDeviceOptions options;
+            options.mountInfoPath = mountInfo;
+            HostDevice device(t.root(), options);
+            QVERIFY(ReadAll(device, u"\\x\\a\\inside").at("deeper").isFolder());
+            QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper"));
+            QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper\\inside"));
+            auto inside = device.openFolder(u"\\x\\a\\inside");
+            QVERIFY(inside);
+            QVERIFY(!device.openChild(*inside, "deeper"));
+            auto x = device.openFolder(u"\\x");
+            QVERIFY(device.openChild(*x, "beside"));
+            QVERIFY(device.openFolder(u"\\x\\beside"));
+            // Parked on the way down and reopened: the loop is still seen.
+            auto a = device.openChild(*x, "a");
+            auto in = device.openChild(*a, "inside");
+            device.park(*x);
+            device.park(*a);
+            device.park(*in);
+            QVERIFY(!device.openChild(*in, "deeper"));
+            // A device whose root is the mount itself: the loop leads to the root.
+            HostDevice fromA(QString::fromStdString(t.host("x/a")), options);
+            auto root = fromA.openFolder(u"\\inside");
+            QVERIFY(root);
+            QVERIFY(!fromA.openChild(*root, "deeper"));
+        }
     }
 
     void unreadableFolderIsEmpty() {
