@@ -46,23 +46,20 @@ QStringList Snapshot(const TempTree& tree) {
     return out;
 }
 
-const DatabaseInfo* Find(const DatabaseListing& listing, const QString& name) {
-    for (const DatabaseInfo& db : listing.databases)
+// The database `name` as a listing of the whole tree gives it (none: an empty one).
+DatabaseInfo Listed(const TempTree& tree, const QString& name) {
+    for (const DatabaseInfo& db : FindDatabases({tree.root()}, tree.root()).databases)
         if (db.name == name)
-            return &db;
-    return nullptr;
+            return db;
+    return {};
 }
 
 // A child that runs `sql` on a WAL database and dies without closing it: its committed
 // frames stay in the -wal, never checkpointed.
 bool WriteAndVanish(const std::string& path, const char* sql) {
     const pid_t pid = ::fork();
-    if (pid == 0) {
-        sqlite3* db = nullptr;
-        const bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-                        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-        ::_exit(ok ? 0 : 1);
-    }
+    if (pid == 0)
+        ::_exit(MakeDatabase(path, sql, true) ? 0 : 1);
     int status = 0;
     return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
@@ -127,10 +124,10 @@ private slots:
         const HeldDatabase reader(old, "BEGIN; SELECT count(*) FROM t");
         QVERIFY(reader.ok());
         QVERIFY(MakeDatabase(old, kHundredRows));  // another connection commits meanwhile
-        // A writer that died mid-transaction after spilling pages: its journal is hot, and a
-        // reader that may not roll it back cannot tell the records.
         for (const char* name : {"crashed.db", "piped.db", "piped2.db"})
             QVERIFY(MakeDatabase(t.host(name), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
+        // A writer that died mid-transaction after spilling pages: its journal is hot, and a
+        // reader that may not roll it back cannot tell the records.
         QVERIFY(WriteAndVanish(t.host("crashed.db"),
                                "PRAGMA cache_size=1; BEGIN; INSERT INTO t SELECT randomblob(900) "
                                "FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
@@ -150,7 +147,7 @@ private slots:
                                     "vanished.db=105"}));
         // The size is what a delete frees: the database with its companions.
         const QString base = QString::fromStdString(vanished);
-        QCOMPARE(Find(listing, "vanished.db")->size,
+        QCOMPARE(Listed(t, "vanished.db").size,
                  quint64(QFileInfo(base).size() + QFileInfo(base + "-wal").size() +
                          QFileInfo(base + "-shm").size()));
     }
@@ -195,12 +192,7 @@ private slots:
         const QByteArray path(t.host("a.db").c_str()), wal(other.host("wal.db").c_str());
         QVERIFY(MakeDatabase(path.toStdString(), "CREATE TABLE t(x)"));
         QVERIFY(MakeDatabase(wal.toStdString(), "PRAGMA journal_mode=WAL; CREATE TABLE t(x)"));
-        const auto listed = [](const TempTree& tree, const char* name) {
-            const DatabaseListing l = FindDatabases({tree.root()}, tree.root());
-            const DatabaseInfo* db = Find(l, QString::fromLatin1(name));
-            return db ? *db : DatabaseInfo();
-        };
-        const DatabaseInfo a = listed(t, "a.db"), w = listed(other, "wal.db");
+        const DatabaseInfo a = Listed(t, "a.db"), w = Listed(other, "wal.db");
         {
             const HeldDatabase writer(path.toStdString(),
                                       "BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");

@@ -56,16 +56,14 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
     int node = 0;
     QString prefix;
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        const bool last = i + 1 == parts.size();
+        const bool asFolder = i + 1 < parts.size() || folder;
         prefix += u'\\' + parts[i];
         // A new file is always a new entry; folders are found again through the cache, so
         // that trees of a million files build in seconds.
-        int child = -1;
-        if (!last || folder)
-            child = m_folderCache.value(prefix, -1);
-        if (child < 0 && (!last || folder))
+        int child = asFolder ? m_folderCache.value(prefix, -1) : -1;
+        if (child < 0 && asFolder)
             child = childNamed(node, parts[i]);
-        if (child < 0 || (last && !folder)) {
+        if (child < 0) {
             auto host = EncodeDeviceName(parts[i]);
             if (!host)
                 throw std::invalid_argument("test device: name cannot exist on a host");
@@ -73,17 +71,14 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
             n.name = parts[i];
             n.hostName = *host;
             n.data.id = FileId{1, m_nextInode++};
-            if (!last || folder)
-                n.data.attributes = kAttributeDirectory;
+            n.data.attributes = asFolder ? kAttributeDirectory : kAttributeArchive;
             if (n.name.startsWith(u'.'))
                 n.data.attributes |= kAttributeHidden;
-            if (last && !folder)
-                n.data.attributes |= kAttributeArchive;
             child = static_cast<int>(m_nodes.size());
             m_nodes.push_back(std::move(n));
             at(node).children.push_back(child);
         }
-        if (!last || folder)
+        if (asFolder)
             m_folderCache.insert(prefix, child);
         node = child;
     }
@@ -168,35 +163,31 @@ std::optional<DiskSpace> TestDevice::diskFreeSpace(QStringView devicePath) {
     return space;
 }
 
-std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
-    const int node = find(devicePath);
-    if (node < 0)
-        return nullptr;
-    const Node& n = at(node);
-    if (!n.data.isFolder() || n.failsToOpen)
+std::unique_ptr<Folder> TestDevice::enter(int node) {
+    if (node < 0 || !at(node).data.isFolder() || at(node).failsToOpen)
         return nullptr;
     ++m_openCount;
     return std::make_unique<TestFolder>(node);
 }
 
+int TestDevice::hostChild(Folder& parent, std::string_view hostName) const {
+    for (const int c : at(parent).children)
+        if (at(c).hostName == hostName)
+            return c;
+    return -1;
+}
+
+std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
+    return enter(find(devicePath));
+}
+
 std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view hostName) {
-    for (const int c : at(parent).children) {
-        const Node& n = at(c);
-        if (n.hostName != hostName)
-            continue;
-        if (!n.data.isFolder() || n.failsToOpen)
-            return nullptr;
-        ++m_openCount;
-        return std::make_unique<TestFolder>(c);
-    }
-    return nullptr;
+    return enter(hostChild(parent, hostName));
 }
 
 FolderState TestDevice::whyNotOpened(Folder& parent, std::string_view hostName) {
-    for (const int c : at(parent).children)
-        if (at(c).hostName == hostName)
-            return at(c).refusal;
-    return FolderState::Unreadable;
+    const int child = hostChild(parent, hostName);
+    return child < 0 ? FolderState::Unreadable : at(child).refusal;
 }
 
 namespace {

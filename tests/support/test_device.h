@@ -87,6 +87,8 @@ private:
     Node& existing(QStringView path, bool rootToo = false);
     int findOrCreate(QStringView path, bool folder);
     int childNamed(int folder, QStringView name) const;
+    int hostChild(Folder& parent, std::string_view hostName) const;  // -1: none
+    std::unique_ptr<Folder> enter(int node);  // none for -1, a file or a folder that fails
 
     std::vector<Node> m_nodes;
     QHash<QString, int> m_folderCache;  // folder path -> node
