@@ -17,31 +17,27 @@ using namespace dovrane::test;
 namespace {
 
 // "folder:entry,entry;folder:..." with an entry "name=bytes" for a file, "name" for a
-// sub-folder. Each folder's entries are listed in the order of `order[folder]`.
+// sub-folder; each folder's entries are listed in their order in `entries`.
 struct Layout {
     QStringList folders;
     std::vector<QStringList> entries;
-    std::vector<std::vector<int>> order;
 
     explicit Layout(const QString& text) {
         for (const QString& folder : text.split(u';')) {
             folders.append(folder.section(u':', 0, 0));
             entries.push_back(folder.section(u':', 1).split(u','));
-            order.emplace_back(entries.back().size());
-            std::iota(order.back().begin(), order.back().end(), 0);
+            entries.back().sort();  // the first of all orders
         }
     }
     // The next combination of listing orders; false once every one was given.
     bool next() {
-        for (auto& o : order)
-            if (std::next_permutation(o.begin(), o.end()))
+        for (QStringList& e : entries)
+            if (std::next_permutation(e.begin(), e.end()))
                 return true;
         return false;
     }
     void build(dovrane::platform::TestDevice& dev, const QString& folder) const {
-        const auto f = static_cast<size_t>(folders.indexOf(folder));
-        for (const int i : order[f]) {
-            const QString& entry = entries[f][i];
+        for (const QString& entry : entries[static_cast<size_t>(folders.indexOf(folder))]) {
             const QString path =
                 (folder == u"\\" ? folder : folder + u'\\') + entry.section(u'=', 0, 0);
             if (!entry.contains(u'=')) {
