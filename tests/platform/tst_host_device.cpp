@@ -13,7 +13,7 @@
 #include "support/temp_tree.h"
 
 using namespace dovrane::platform;
-using dovrane::test::TempTree;
+using namespace dovrane::test;
 
 namespace {
 
@@ -94,29 +94,23 @@ private slots:
         }
     }
 
-    void namesNoPathCouldCarry() {
+    // Names a path string could not carry (a backslash, invalid UTF-8) and a path of 5,050
+    // bytes are all reached.
+    void pathsNoStringCouldCarry() {
         TempTree t;
         t.folder("back\\slash");
         t.file("back\\slash/in");
         t.folder("bad\xff");
         t.file("bad\xff/x");
+        const std::string name(100, 'd');
+        const int fd = Descend(t.openFolder(), name, 50);
+        MakeFile(InFolder(fd, "deep.txt"));
+        ::close(fd);
         HostDevice device(t.root());
         QCOMPARE(ReadAll(device, QString::fromUtf16(u"\\back\uFF3Cslash")).size(), size_t{1});
         QCOMPARE(ReadAll(device, QString::fromUtf16(u"\\bad\xDCFF")).size(), size_t{1});
-    }
-
-    void pathsLongerThanPathMax() {
-        TempTree t;
-        const std::string name(100, 'd');
-        QString devicePath;
-        for (int i = 0; i < 50; ++i)  // 5,050 bytes of path
-            devicePath += u'\\' + QString::fromStdString(name);
-        const int fd = dovrane::test::Descend(t.openFolder(), name, 50);
-        dovrane::test::MakeFile(dovrane::test::InFolder(fd, "deep.txt"));
-        ::close(fd);
-        HostDevice device(t.root());
-        const auto entries = ReadAll(device, devicePath);
-        QVERIFY(entries.size() == 1 && entries.count("deep.txt"));
+        const auto deep = ReadAll(device, (u'\\' + QString::fromStdString(name)).repeated(50));
+        QVERIFY(deep.size() == 1 && deep.count("deep.txt"));
     }
 
     // Enough long names that even the default buffer is refilled; the smallest one is taken
@@ -206,7 +200,7 @@ private slots:
         const BindMount beside(t.host("y"), t.host("x/beside"));
         QVERIFY(beside.ok);
         for (const QString mountInfo : {"/proc/self/mountinfo", "/no/mountinfo"}) {
-            const dovrane::test::Case with(mountInfo);
+            const Case with(mountInfo);
             HostDeviceOptions options;
             options.mountInfoPath = mountInfo;
             HostDevice device(t.root(), options);
