@@ -57,25 +57,26 @@ private slots:
     }
     void readersSeeTheWholeOrder() {
         QFETCH(int, walkThreads);
-        const int files = 20000, readers = 4;
+        const int files = 20000;
+        const size_t readers = 4;
         TestDevice dev;
         Fill(dev, files, static_cast<unsigned>(walkThreads));
         FileTypeTable table;
         QVERIFY(table.AggregateFileTypes(dev, {.threads = walkThreads}));
         const FileList& list = table.list();
-        std::vector<std::vector<quint32>> seen(static_cast<size_t>(readers) * 2 *
-                                               table.fileTypes().size());
+        const size_t n = table.fileTypes().size();
+        // By reader and type, the orders as the reader asked for them: odd readers names first.
+        using Orders = std::pair<std::vector<quint32>, std::vector<quint32>>;
+        std::vector<std::vector<Orders>> seen(readers, std::vector<Orders>(n));
         std::vector<std::thread> threads;
-        for (int r = 0; r < readers; ++r)
+        for (size_t r = 0; r < readers; ++r)
             threads.emplace_back([&, r] {
                 // Each reader starts with another type, so builds and waits interleave.
-                const size_t n = table.fileTypes().size();
                 for (size_t k = 0; k < n; ++k) {
-                    const size_t i = (k + static_cast<size_t>(r)) % n;
-                    const FileTypeStat& t = *table.fileTypes()[i];
-                    const size_t slot = (static_cast<size_t>(r) * n + i) * 2;
-                    seen[slot] = r % 2 ? t.filesByName.get() : t.filesBySize.get();
-                    seen[slot + 1] = r % 2 ? t.filesBySize.get() : t.filesByName.get();
+                    const FileTypeStat& t = *table.fileTypes()[(k + r) % n];
+                    auto& [first, second] = seen[r][(k + r) % n];
+                    first = r % 2 ? t.filesByName.get() : t.filesBySize.get();
+                    second = r % 2 ? t.filesBySize.get() : t.filesByName.get();
                 }
             });
         for (std::thread& t : threads)
@@ -89,17 +90,14 @@ private slots:
         QCOMPARE(table.fileTypesBySize(), types.first);
         QCOMPARE(table.fileTypesByName(), types.second);
         size_t total = 0;
-        for (size_t i = 0; i < table.fileTypes().size(); ++i) {
+        for (size_t i = 0; i < n; ++i) {
             const FileTypeStat& t = *table.fileTypes()[i];
             total += t.files.size();
             const auto [bySize, byName] = Expected(
                 t.files.get(), [&](quint32 r) { return list[r].size; },
                 [&](quint32 r) { return list.name(list[r]); });
-            for (int r = 0; r < readers; ++r) {
-                const size_t slot = (static_cast<size_t>(r) * table.fileTypes().size() + i) * 2;
-                QCOMPARE(seen[slot], r % 2 ? byName : bySize);
-                QCOMPARE(seen[slot + 1], r % 2 ? bySize : byName);
-            }
+            for (size_t r = 0; r < readers; ++r)
+                QCOMPARE(seen[r][i], r % 2 ? Orders(byName, bySize) : Orders(bySize, byName));
         }
         QCOMPARE(total, static_cast<size_t>(files));
     }

@@ -1,7 +1,6 @@
 // Which snapshots the history keeps: a year of daily snapshots thinned every day on a fake
 // clock, the newest ten of a busy day, the size limit, and size texts.
 
-#include <QDateTime>
 #include <QtTest>
 
 #include "engine/history_rules.h"

@@ -12,45 +12,32 @@
 #include "support/test_device.h"
 
 using namespace dovrane::engine;
+using namespace dovrane::test;
 
 namespace {
 
 // "folder:entry,entry;folder:..." with an entry "name=bytes" for a file, "name" for a
-// sub-folder. Each folder's entries are listed in the order of `order[folder]`.
+// sub-folder; each folder's entries are listed in their order in `entries`.
 struct Layout {
     QStringList folders;
     std::vector<QStringList> entries;
-    std::vector<std::vector<int>> order;
 
     explicit Layout(const QString& text) {
         for (const QString& folder : text.split(u';')) {
             folders.append(folder.section(u':', 0, 0));
             entries.push_back(folder.section(u':', 1).split(u','));
-            order.emplace_back(entries.back().size());
-            std::iota(order.back().begin(), order.back().end(), 0);
+            entries.back().sort();  // the first of all orders
         }
     }
     // The next combination of listing orders; false once every one was given.
     bool next() {
-        for (auto& o : order)
-            if (std::next_permutation(o.begin(), o.end()))
+        for (QStringList& e : entries)
+            if (std::next_permutation(e.begin(), e.end()))
                 return true;
         return false;
     }
-    QString describe() const {
-        QStringList out;
-        for (size_t f = 0; f < order.size(); ++f) {
-            QStringList names;
-            for (const int i : order[f])
-                names.append(entries[f][i].section(u'=', 0, 0));
-            out.append(folders[static_cast<qsizetype>(f)] + u':' + names.join(u','));
-        }
-        return out.join(u';');
-    }
     void build(dovrane::platform::TestDevice& dev, const QString& folder) const {
-        const auto f = static_cast<size_t>(folders.indexOf(folder));
-        for (const int i : order[f]) {
-            const QString& entry = entries[f][i];
+        for (const QString& entry : entries[static_cast<size_t>(folders.indexOf(folder))]) {
             const QString path =
                 (folder == u"\\" ? folder : folder + u'\\') + entry.section(u'=', 0, 0);
             if (!entry.contains(u'=')) {
@@ -63,6 +50,20 @@ struct Layout {
         }
     }
 };
+
+// "size:path,path|size:...", each group's paths in the order met or, with `sorted`, sorted.
+QString Groups(const FileList& list, const IdenticalResult& found, bool sorted = false) {
+    QStringList groups;
+    for (const IdenticalGroup& g : found.groups) {
+        QStringList paths;
+        for (const quint32 i : g.files)
+            paths.append(list.fullPath(list[i]));
+        if (sorted)
+            paths.sort();
+        groups.append(QString::number(g.size) + u':' + paths.join(u','));
+    }
+    return groups.join(u'|');
+}
 
 }  // namespace
 
@@ -91,7 +92,7 @@ private slots:
 
     void groups() {
         QFETCH(QString, expected);
-        dovrane::test::TempTree t;
+        TempTree t;
         for (const QString& item : QString::fromUtf8(QTest::currentDataTag()).split(u';')) {
             const auto at = item.indexOf(QRegularExpression(QStringLiteral("[=>]")));
             const std::string name = item.left(at).toStdString();
@@ -106,7 +107,7 @@ private slots:
                 bytes +=
                     x < 0 ? part.toUtf8() : QByteArray(part.mid(x + 1).toInt(), part[0].toLatin1());
             }
-            dovrane::test::WriteBytes(t.host(name), bytes);
+            WriteBytes(t.host(name), bytes);
         }
         dovrane::platform::HostDevice device(t.root());
         FileSearch search;
@@ -120,15 +121,8 @@ private slots:
         ContentProgress progress;
         const auto found = FindIdenticalFiles(list, byName, *reader, nullptr, &progress);
         QVERIFY(found);
-        QStringList groups;
-        for (const IdenticalGroup& g : found->groups) {
-            QStringList files;
-            for (const quint32 i : g.files)
-                files.append(list.fullPath(list[i]));
-            groups.append(QString::number(g.size) + u':' + files.join(u','));
-        }
         QCOMPARE(QStringLiteral("%1 wasted %2 read %3/%4")
-                     .arg(groups.join(u'|'))
+                     .arg(Groups(list, *found))
                      .arg(found->wastedBytes)
                      .arg(progress.bytesRead.load())
                      .arg(progress.bytesToRead.load()),
@@ -166,19 +160,14 @@ private slots:
             const auto reader = dovrane::platform::MakeContentReader(dev);
             const auto found = FindIdenticalFiles(list, met, *reader);
             QVERIFY(found);
-            QStringList groups;
-            for (const IdenticalGroup& g : found->groups) {
+            for (const IdenticalGroup& g : found->groups)
                 QVERIFY(std::is_sorted(g.files.begin(), g.files.end(), [&](quint32 a, quint32 b) {
                     return std::ranges::find(met, a) < std::ranges::find(met, b);
                 }));
-                QStringList paths;
-                for (const quint32 i : g.files)
-                    paths.append(list.fullPath(list[i]));
-                paths.sort();
-                groups.append(QString::number(g.size) + u':' + paths.join(u','));
-            }
-            QVERIFY2(groups.join(u'|') == expected,
-                     qPrintable(tree.describe() + QStringLiteral(" gives ") + groups.join(u'|')));
+            const QString got = Groups(list, *found, true);
+            QVERIFY2(
+                got == expected,
+                qPrintable(QStringLiteral("listing order %1 gives %2").arg(combinations).arg(got)));
             ++combinations;
         } while (tree.next());
         QVERIFY(combinations > 1);
@@ -187,50 +176,27 @@ private slots:
     // A file deeper than the host's path limit is read like any other: each folder is
     // opened below its parent, never by its whole path.
     void deeperThanPathMax() {
-        dovrane::test::TempTree t;
+        TempTree t;
         const std::string name(200, 'd');
-        int fd = ::open(t.root().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
-        QVERIFY(fd >= 0);
-        const auto write = [](int folder, const char* file, const QByteArray& bytes) {
-            const int f = ::openat(folder, file, O_CREAT | O_WRONLY | O_TRUNC, 0644);
-            QVERIFY(f >= 0);
-            QCOMPARE(::write(f, bytes.constData(), static_cast<size_t>(bytes.size())),
-                     bytes.size());
-            ::close(f);
-        };
-        const QByteArray same(5000, 's');
-        write(fd, "top", same);
-        size_t depth = 0;
-        for (; depth * (name.size() + 1) <= PATH_MAX; ++depth) {
-            QVERIFY(::mkdirat(fd, name.c_str(), 0755) == 0);
-            const int sub = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-            ::close(fd);
-            QVERIFY(sub >= 0);
-            fd = sub;
-        }
-        write(fd, "deep", same);
-        write(fd, "other", QByteArray(5000, 'o'));
+        const int levels = PATH_MAX / 201 + 1;
+        WriteBytes(t.host("top"), QByteArray(5000, 's'));
+        const int fd = Descend(t.openFolder(), name, levels);
+        WriteBytes(InFolder(fd, "deep"), QByteArray(5000, 's'));
+        WriteBytes(InFolder(fd, "other"), QByteArray(5000, 'o'));
         ::close(fd);
         dovrane::platform::HostDevice device(t.root());
         FileSearch search;
         QVERIFY(search.SearchFiles(device, QStringLiteral("\\"), true, {}));
-        const FileList& list = search.list();
-        QCOMPARE(list.size(), size_t{3});
+        QCOMPARE(search.list().size(), size_t{3});
         const auto reader = dovrane::platform::MakeContentReader(device);
         ContentProgress progress;
         const auto found =
-            FindIdenticalFiles(list, search.allFiles().files, *reader, nullptr, &progress);
+            FindIdenticalFiles(search.list(), search.allFiles().files, *reader, nullptr, &progress);
         QVERIFY(found);
-        QCOMPARE(found->groups.size(), size_t{1});
-        QStringList names;
-        for (const quint32 i : found->groups[0].files)
-            names.append(list.name(list[i]));
-        names.sort();
-        QCOMPARE(names, QStringList({"deep", "top"}));
+        const QString deep = (u'\\' + QString::fromStdString(name)).repeated(levels);
+        QCOMPARE(Groups(search.list(), *found, true), "5000:" + deep + "\\deep,\\top");
         // Both copies whole, and the head of the file of other bytes.
         QCOMPARE(progress.bytesRead.load(), quint64{2 * 5000 + kPartialHashBytes});
-        QVERIFY(list.folder(list[found->groups[0].files[0]]).size() > PATH_MAX ||
-                list.folder(list[found->groups[0].files[1]]).size() > PATH_MAX);
     }
 
     // Row name: the local time in a zone four hours west of UTC, so UTC text would differ.

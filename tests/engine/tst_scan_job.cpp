@@ -54,25 +54,18 @@ private slots:
         QCOMPARE(job.startCount(), 1);
     }
 
-    void stoppedWorkHandsNothingBack_data() {
-        QTest::addColumn<bool>("destroy");
-        QTest::newRow("stop") << false;
-        QTest::newRow("destroyed") << true;
-    }
     void stoppedWorkHandsNothingBack() {
-        QFETCH(bool, destroy);
-        int calls = 0;
-        auto job = std::make_unique<ScanJob>();
-        job->start(UntilStopped, [&](int) { ++calls; });
-        // Both return only once the work saw the stop: nothing is left running.
-        if (destroy)
-            job.reset();
-        else
-            job->stop();
-        QCoreApplication::processEvents();
-        QCOMPARE(calls, 0);
-        if (!destroy)
-            QVERIFY(!job->isRunning());
+        // Stopped or destroyed: both return only once the work saw the stop, and nothing is
+        // left running.
+        for (const bool destroy : {false, true}) {
+            int calls = 0;
+            auto job = std::make_unique<ScanJob>();
+            job->start(UntilStopped, [&](int) { ++calls; });
+            destroy ? job.reset() : job->stop();
+            QCoreApplication::processEvents();
+            QCOMPARE(std::pair(destroy, calls), std::pair(destroy, 0));
+            QVERIFY(destroy || !job->isRunning());
+        }
     }
 
     void aResultQueuedBeforeAStopIsDropped() {

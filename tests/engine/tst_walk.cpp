@@ -14,7 +14,7 @@
 
 using namespace dovrane::engine;
 using dovrane::platform::FindData;
-using dovrane::test::TempTree;
+using namespace dovrane::test;
 
 namespace {
 
@@ -135,25 +135,14 @@ private slots:
     void deepTreeOnTheHost() {
         TempTree t;
         const std::string name(30, 'x');
-        int fd = ::open(t.host("").c_str(), O_RDONLY | O_DIRECTORY);
-        std::vector<int> fds;
-        for (int i = 0; i < 300; ++i) {
-            QVERIFY(::mkdirat(fd, name.c_str(), 0755) == 0);
-            fds.push_back(fd);
-            fd = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-        }
-        const int bottom = ::openat(fd, "bottom", O_CREAT | O_WRONLY, 0644);
-        QVERIFY(::ftruncate(bottom, 1000) == 0);
+        const int five = Descend(t.openFolder(), name, 5);
+        const int bottom = Descend(::dup(five), name, 295);
+        MakeFile(InFolder(bottom, "bottom"), 1000);
+        // A sibling made after the deep branch, at level 5.
+        QVERIFY(::mkdirat(five, "zzz", 0755) == 0);
+        MakeFile(InFolder(five, "zzz/side"), 7);
+        ::close(five);
         ::close(bottom);
-        // A sibling after the deep branch, at level 5 and at the top.
-        QVERIFY(::mkdirat(fds[5], "zzz", 0755) == 0);
-        const int side = ::openat(fds[5], "zzz/side", O_CREAT | O_WRONLY, 0644);
-        QVERIFY(::ftruncate(side, 7) == 0);
-        ::close(side);
-        for (const int f : fds)
-            ::close(f);
-        ::close(fd);
-
         dovrane::platform::HostDevice device(t.root());
         FolderTree tree;
         QVERIFY(ScanFolder(device, tree, 16, {}));

@@ -1,12 +1,8 @@
 // The installed tree, as `cmake --install` lays it out under a temporary DESTDIR, and the
 // installed program run from another folder.
 
-#include <QDir>
 #include <QImage>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 #include "support/program_run.h"
 

@@ -8,41 +8,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDateTime>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTest>
-#include <atomic>
+#include <QtTest>
 #include <filesystem>
-#include <thread>
 #include <tuple>
 
 #include "platform/host_device.h"
 #include "platform/name_codec.h"
+#include "support/race.h"
 #include "support/temp_tree.h"
 
 using namespace dovrane;
 using platform::RemoveMode;
 using platform::RemoveResult;
 using platform::RemoveStatus;
+using test::Entries;
 
 namespace {
 
 platform::FileIdentity IdentityOf(const std::string& hostPath, bool regular = true) {
     struct stat st {};
-    ::lstat(hostPath.c_str(), &st);
+    ::lstat(hostPath.c_str(), &st);  // a missing file: inode 0
     return {{quint64(st.st_dev), quint64(st.st_ino)}, regular};
 }
 
 quint64 InodeOf(const std::string& hostPath) {
-    struct stat st {};
-    return ::lstat(hostPath.c_str(), &st) == 0 ? quint64(st.st_ino) : 0;
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return IdentityOf(hostPath).id.inode;
 }
 
 // Sets environment variables for one scope.
@@ -60,24 +50,6 @@ private:
     QByteArray m_old;
 };
 
-// A thread exchanging two names of one folder as fast as it can until it is stopped.
-class Swapper {
-public:
-    Swapper(const std::string& a, const std::string& b)
-        : m_thread([this, a, b] {
-              while (!m_stop.load(std::memory_order_relaxed))
-                  ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
-          }) {}
-    ~Swapper() {
-        m_stop = true;
-        m_thread.join();
-    }
-
-private:
-    std::atomic<bool> m_stop{false};
-    std::thread m_thread;
-};
-
 // Whether the file `inode` is still in the folder under one of the two names the swapper
 // exchanges; looked at a few times, since one look at each name can fall between swaps.
 bool OtherStays(int folder, quint64 inode) {
@@ -89,10 +61,6 @@ bool OtherStays(int folder, quint64 inode) {
         }
     return false;
 }
-
-// Bounded well under a second whatever the machine's load.
-constexpr int kRaceRuns = 3000;
-constexpr qint64 kRaceMilliseconds = 400;
 
 }  // namespace
 
@@ -142,11 +110,11 @@ private slots:
         struct stat st {};
         if (!stillThere.isEmpty())
             QCOMPARE(::lstat(tmp.host(stillThere.toStdString()).c_str(), &st), 0);
-        if (status == removed())
+        if (status == int(RemoveStatus::Removed))
             QVERIFY(!QFileInfo(tmp.root() + path.replace(u'\\', u'/')).exists() &&
                     !QFileInfo(tmp.root() + path).isSymLink());
         // The unique name a removal works under never stays behind.
-        QCOMPARE(Entries(tmp.root() + "/d").filter(".dovrane"), QStringList());
+        QCOMPARE(tmp.entries("d").filter(".dovrane"), QStringList());
     }
 
     // Another thread swaps names while removals run, thousands of times: a folder of the
@@ -178,54 +146,44 @@ private slots:
         QVERIFY(folder >= 0);
         platform::HostDevice device(tmp.root() + "/root");
         std::vector<quint64> confirmed;
-        int removed = 0, runs = 0;
-        {
-            const Swapper swapper(tmp.host(swapParent ? "root/d" : "root/d/f"),
-                                  tmp.host(swapParent ? "root/link" : "root/d/g"));
-            QElapsedTimer clock;
-            clock.start();
-            // A loaded host may starve one of the threads: then a little longer, until a
-            // removal has gone through at all.
-            for (; (runs < kRaceRuns && clock.elapsed() < kRaceMilliseconds) ||
-                   (removed == 0 && clock.elapsed() < 2 * kRaceMilliseconds);
-                 ++runs) {
-                // The confirmed file, made afresh in the real folder under whichever of its
-                // two names is free.
-                struct stat st {};
-                if (::fstatat(folder, "f", &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                    const int fd = ::openat(folder, "f", O_CREAT | O_EXCL | O_WRONLY, 0600);
-                    if (fd < 0)
-                        continue;  // the swapper took the name back meanwhile
-                    ::fstat(fd, &st);
-                    ::close(fd);
-                } else if (st.st_ino == other) {
-                    continue;  // "f" names the other file now: nothing to confirm
-                }
-                confirmed.push_back(st.st_ino);
-                const auto result = device.removeFile(
-                    u"\\d\\f", {{quint64(st.st_dev), quint64(st.st_ino)}, true}, RemoveMode(mode));
-                removed += result == RemoveResult::Removed;
-                QCOMPARE(InodeOf(tmp.host("outside/f")), outside);
-                QVERIFY(OtherStays(folder, other));
+        const auto race = [&](int& removed) {
+            // The confirmed file, made afresh in the real folder under whichever of its two
+            // names is free.
+            struct stat st {};
+            if (::fstatat(folder, "f", &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                const int fd = ::openat(folder, "f", O_CREAT | O_EXCL | O_WRONLY, 0600);
+                if (fd < 0)
+                    return;  // the swapper took the name back meanwhile
+                ::fstat(fd, &st);
+                ::close(fd);
+            } else if (st.st_ino == other) {
+                return;  // "f" names the other file now: nothing to confirm
             }
-        }
+            confirmed.push_back(st.st_ino);
+            removed +=
+                device.removeFile(u"\\d\\f", {{quint64(st.st_dev), quint64(st.st_ino)}, true},
+                                  RemoveMode(mode)) == RemoveResult::Removed;
+            QCOMPARE(InodeOf(tmp.host("outside/f")), outside);
+            QVERIFY(OtherStays(folder, other));
+        };
+        const int removed =
+            test::WhileSwapping(tmp.host(swapParent ? "root/d" : "root/d/f"),
+                                tmp.host(swapParent ? "root/link" : "root/d/g"), race)
+                .done;
         const bool otherStays = OtherStays(folder, other);
         ::close(folder);
         QVERIFY(otherStays);
         QVERIFY(removed > 0);
         // The other files are where they were, and nothing unconfirmed reached the trash.
-        QCOMPARE(Entries(tmp.root() + "/outside"), QStringList{"f"});
-        const QString real =
-            tmp.root() + (QFileInfo(tmp.root() + "/root/d").isSymLink() ? "/root/link" : "/root/d");
-        const QStringList left = Entries(real);
-        QCOMPARE(left.filter(".dovrane"), QStringList());
-        const QStringList trashed = Entries(tmp.root() + "/data/Trash/files");
+        QCOMPARE(tmp.entries("outside"), QStringList{"f"});
+        const bool swapped = QFileInfo(tmp.root() + "/root/d").isSymLink();
+        QCOMPARE(tmp.entries(swapped ? "root/link" : "root/d").filter(".dovrane"), QStringList());
+        const QStringList trashed = tmp.entries("data/Trash/files");
         QCOMPARE(trashed.size(), mode == int(RemoveMode::Trash) ? removed : 0);
         for (const QString& name : trashed)
-            QVERIFY(std::find(confirmed.begin(), confirmed.end(),
-                              InodeOf(tmp.host("data/Trash/files/" + name.toStdString()))) !=
-                    confirmed.end());
-        QCOMPARE(Entries(tmp.root() + "/data/Trash/info").size(), trashed.size());
+            QVERIFY(std::ranges::count(
+                confirmed, InodeOf(tmp.host("data/Trash/files/" + name.toStdString()))));
+        QCOMPARE(tmp.entries("data/Trash/info").size(), trashed.size());
     }
 
     // The trash is found from HOME and XDG_DATA_HOME as set, made (mode 0700) with its
@@ -267,8 +225,8 @@ private slots:
         QVERIFY(QDir::setCurrent(cwd));
         QCOMPARE(first, RemoveResult::Removed);
         QCOMPARE(second, RemoveResult::Removed);
-        QCOMPARE(Entries(tmp.root() + "/cwd"), QStringList());
-        QCOMPARE(Entries(tmp.root() + "/d"), QStringList{"other"});
+        QCOMPARE(tmp.entries("cwd"), QStringList());
+        QCOMPARE(tmp.entries("d"), QStringList{"other"});
         const QString at = tmp.root() + '/' + trash;
         QCOMPARE(Entries(at + "/files"), QStringList({"a b%.txt", "a b%.txt.2"}));
         QCOMPARE(QFileInfo(at + "/files/a b%.txt.2").size(), 2);
@@ -286,36 +244,30 @@ private slots:
             lines[2].startsWith("DeletionDate="));
     }
 
-    // When the trash cannot be made nothing moves, and the box can say why; a name the
-    // trash could not record exactly still goes, recorded by its bytes.
-    void noTrashMovesNothing() {
+    // When the trash cannot be made nothing moves, and the box can say why. Once it can be,
+    // what it says is what happened: a name it could not record exactly still goes, recorded
+    // by its bytes; a dangling link goes as itself; a file that cannot be moved fails as a
+    // delete would, with its reason.
+    void trashSaysWhy() {
         test::TempTree tmp;
-        tmp.file("blocker", 1);
-        tmp.file("f", 1);
-        tmp.file("bad\xff", 1);
-        const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/blocker/share"));
+        for (const char* name : {"blocker", "f", "bad\xff", "immutable"})
+            tmp.file(name, 1);
+        QCOMPARE(::symlink("nowhere", tmp.host("dangling").c_str()), 0);
         platform::HostDevice device(tmp.root());
-        const auto result = device.removeFile(u"\\f", IdentityOf(tmp.host("f")), RemoveMode::Trash);
-        QCOMPARE(int(result.status), int(RemoveStatus::NoTrash));
-        QCOMPARE(result.error, ENOTDIR);
-        QVERIFY(InodeOf(tmp.host("f")) != 0 && InodeOf(tmp.host("bad\xff")) != 0);
-        const std::filesystem::directory_iterator all(tmp.root().toStdString());
-        QCOMPARE(std::distance(all, {}), 3);
-        const ScopedEnv good("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/share"));
+        {
+            const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/blocker/share"));
+            const auto result =
+                device.removeFile(u"\\f", IdentityOf(tmp.host("f")), RemoveMode::Trash);
+            QCOMPARE(int(result.status), int(RemoveStatus::NoTrash));
+            QCOMPARE(result.error, ENOTDIR);
+            const std::filesystem::directory_iterator all(tmp.root().toStdString());
+            QCOMPARE(std::distance(all, {}), 5);
+        }
+        const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/share"));
         QCOMPARE(device.removeFile(u'\\' + platform::DecodeHostName("bad\xff"),
                                    IdentityOf(tmp.host("bad\xff")), RemoveMode::Trash),
                  RemoveResult::Removed);
         QVERIFY(InodeOf(tmp.host("share/Trash/files/bad\xff")) != 0);
-    }
-
-    // What the trash says is what happened: a dangling link goes as itself; a file that
-    // cannot be moved fails as a delete would, with its reason, while the trash exists.
-    void trashSaysWhy() {
-        test::TempTree tmp;
-        tmp.file("immutable", 1);
-        QCOMPARE(::symlink("nowhere", tmp.host("dangling").c_str()), 0);
-        const ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(tmp.root() + "/share"));
-        platform::HostDevice device(tmp.root());
         QCOMPARE(device.removeFile(u"\\dangling", IdentityOf(tmp.host("dangling"), false),
                                    RemoveMode::Trash),
                  RemoveResult::Removed);
@@ -332,7 +284,9 @@ private slots:
             QCOMPARE(int(result.status), int(RemoveStatus::Failed));
             QCOMPARE(result.error, EPERM);
             QVERIFY(InodeOf(tmp.host("immutable")) != 0);
-            QCOMPARE(Entries(tmp.root() + "/share/Trash/info"), QStringList{"dangling.trashinfo"});
+            // Records for the bad name and the link; none for the immutable file.
+            const std::filesystem::directory_iterator info(tmp.host("share/Trash/info"));
+            QCOMPARE(std::distance(info, {}), 2);
         }
         ::close(fd);
         if (!set)
@@ -349,9 +303,6 @@ private slots:
         QVERIFY(!device.readFileStart(u"\\l.lnk", 260) && !device.readFileStart(u"\\d.lnk", 260));
         QVERIFY(device.findFile(u"\\s.lnk")->attributes & platform::kAttributeArchive);
     }
-
-private:
-    static int removed() { return int(RemoveStatus::Removed); }
 };
 
 QTEST_MAIN(TestFileDelete)

@@ -1,9 +1,6 @@
 // The history on disk: where it lives, commits that name only whole files, programs adding
 // at once, what a crash leaves, and files removed by hand.
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <set>
 #include <thread>
@@ -38,8 +35,18 @@ std::optional<SnapshotRecord> Add(HistoryStore& store, const QString& root, qint
 
 class TestHistoryStore : public QObject {
     Q_OBJECT
+    std::optional<QTemporaryDir> m_dir;
+    std::optional<HistoryStore> m_store;  // open, in "history" of a fresh m_dir for each test
 
 private slots:
+    void init() {
+        m_store.reset();  // before its folder goes
+        m_dir.emplace();
+        m_store.emplace(m_dir->path() + "/history");
+        QString error;
+        QVERIFY2(m_store->open(&error), qPrintable(error));
+    }
+
     void folderFollowsTheEnvironment_data() {
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("expected");
@@ -56,16 +63,13 @@ private slots:
         QFETCH(QString, expected);
         const QByteArray oldState = qgetenv("XDG_STATE_HOME");
         qputenv("XDG_STATE_HOME", state.toUtf8());
-        expected.replace("HOME", QDir::homePath());
-        QCOMPARE(HistoryStore::DefaultFolder(), expected);
+        const QString folder = HistoryStore::DefaultFolder();
         qputenv("XDG_STATE_HOME", oldState);
+        QCOMPARE(folder, expected.replace("HOME", QDir::homePath()));
     }
 
     void commitsListNewestFirst() {
-        QTemporaryDir dir;
-        HistoryStore store(dir.path() + "/history");
-        QString error;
-        QVERIFY2(store.open(&error), qPrintable(error));
+        HistoryStore& store = *m_store;
         QVERIFY(Add(store, "/home", 1000));
         QVERIFY(Add(store, "/home", 3000));
         QVERIFY(Add(store, "/srv", 2000));
@@ -86,8 +90,7 @@ private slots:
 
     // Two programs adding at once: each file is whole and each is named once.
     void addingAtOnce() {
-        QTemporaryDir dir;
-        const QString folder = dir.path() + "/history";
+        const QString folder = m_store->folder();
         constexpr int kEach = 15;
         std::vector<std::thread> programs;
         std::atomic<int> failures{0};
@@ -106,51 +109,29 @@ private slots:
         for (std::thread& t : programs)
             t.join();
         QCOMPARE(failures.load(), 0);
-        HistoryStore store(folder);
-        QString error;
-        QVERIFY(store.open(&error));
-        const auto all = store.list("/home", nullptr);
+        const auto all = m_store->list("/home", nullptr);
         QCOMPARE(all.size(), size_t{2 * kEach});
         std::set<QString> names;
         for (const SnapshotRecord& r : all) {
             names.insert(r.fileName);
-            QCOMPARE(QFileInfo(store.pathOf(r)).size(), qint64(r.fileBytes));
+            QCOMPARE(QFileInfo(m_store->pathOf(r)).size(), qint64(r.fileBytes));
         }
         QCOMPARE(names.size(), all.size());
     }
 
-    // A crash before the rename leaves a partial file; one after it, an unnamed file.
-    // Neither is listed; both go once old enough; the older snapshots stay.
-    void crashLeftovers() {
-        QTemporaryDir dir;
-        HistoryStore store(dir.path() + "/history");
-        QString error;
-        QVERIFY(store.open(&error));
-        const auto kept = Add(store, "/home", 1000);
-        QVERIFY(kept);
-        QFile partial(store.partialPath());
-        QVERIFY(partial.open(QIODevice::WriteOnly));
+    // A crash before the rename leaves a partial file; one after it, an unnamed file. Neither
+    // is listed; both go once old enough. A snapshot removed by hand is dropped from the
+    // index, said once. The other snapshot stays.
+    void leftoversAndRemovedByHand() {
+        HistoryStore& store = *m_store;
+        const auto kept = Add(store, "/home", 1000), gone = Add(store, "/home", 2000);
+        QVERIFY(kept && gone && QFile::remove(store.pathOf(*gone)));
+        QFile partial(store.partialPath()),
+            unnamed(store.folder() + "/19700101T010000Z-1-2.json.zst");
+        QVERIFY(partial.open(QIODevice::WriteOnly) && unnamed.open(QIODevice::WriteOnly));
         partial.write("half a sc");
         partial.close();
-        QFile unnamed(store.folder() + "/19700101T010000Z-1-2.json.zst");
-        QVERIFY(unnamed.open(QIODevice::WriteOnly));
         unnamed.close();
-        QCOMPARE(store.list("/home", nullptr).size(), size_t{1});
-        store.removeStrays(3600);  // too young: may be another program's
-        QVERIFY(partial.exists() && unnamed.exists());
-        store.removeStrays(0);
-        QVERIFY(!partial.exists() && !unnamed.exists());
-        QVERIFY(QFile::exists(store.pathOf(*kept)));
-    }
-
-    void removedByHandIsDropped() {
-        QTemporaryDir dir;
-        HistoryStore store(dir.path() + "/history");
-        QString error;
-        QVERIFY(store.open(&error));
-        const auto gone = Add(store, "/home", 1000);
-        QVERIFY(Add(store, "/home", 2000));
-        QVERIFY(QFile::remove(store.pathOf(*gone)));
         QStringList notes;
         QCOMPARE(store.list("/home", &notes).size(), size_t{1});
         QCOMPARE(notes, QStringList("history: snapshot " + gone->fileName +
@@ -158,17 +139,21 @@ private slots:
         notes.clear();
         QCOMPARE(store.list("/home", &notes).size(), size_t{1});
         QVERIFY(notes.isEmpty());
+        store.removeStrays(3600);  // too young: may be another program's
+        QVERIFY(partial.exists() && unnamed.exists());
+        store.removeStrays(0);
+        QVERIFY(!partial.exists() && !unnamed.exists());
+        QVERIFY(QFile::exists(store.pathOf(*kept)));
     }
 
     void unwritableFolder() {
-        QTemporaryDir dir;
-        QFile blocker(dir.path() + "/file");
+        QFile blocker(m_dir->path() + "/file");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        HistoryStore store(dir.path() + "/file/history");
+        HistoryStore store(blocker.fileName() + "/history");
         QString error;
         QVERIFY(!store.open(&error));
-        QCOMPARE(error, "cannot make the history folder " + dir.path() + "/file/history");
+        QCOMPARE(error, "cannot make the history folder " + blocker.fileName() + "/history");
     }
 };
 

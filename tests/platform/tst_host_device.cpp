@@ -9,10 +9,11 @@
 #include "platform/host_device.h"
 #include "platform/host_stat.h"
 #include "platform/name_codec.h"
+#include "support/probes.h"
 #include "support/temp_tree.h"
 
 using namespace dovrane::platform;
-using dovrane::test::TempTree;
+using namespace dovrane::test;
 
 namespace {
 
@@ -31,17 +32,14 @@ std::map<QString, FindData> ReadAll(Device& device, QStringView path) {
 
 // A bind mount for the life of the object; `ok` false when this host lets no test mount.
 struct BindMount {
-    BindMount(const std::string& from, const std::string& onto) : point(onto) {
-        ok = ::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
-    }
+    BindMount(const std::string& from, const std::string& onto)
+        : point(onto), ok(::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0) {}
     ~BindMount() {
         if (ok)
             ::umount2(point.c_str(), MNT_DETACH);
     }
-    BindMount(const BindMount&) = delete;
-    BindMount& operator=(const BindMount&) = delete;
-    std::string point;
-    bool ok = false;
+    const std::string point;
+    const bool ok;
 };
 
 }  // namespace
@@ -61,6 +59,10 @@ private slots:
         QVERIFY(::symlink("loop", t.host("loop").c_str()) == 0);
         HostDevice device(t.root());
         QVERIFY(device.ok());
+        struct stat st {};
+        QVERIFY(::lstat(t.host("plain.txt").c_str(), &st) == 0);
+        QCOMPARE(device.findFile(u"\\plain.txt")->lastWriteTime,
+                 qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
         const auto entries = ReadAll(device, u"\\");
         QCOMPARE(entries.size(), size_t{7});
         QCOMPARE(entries.at("sub").attributes, quint32{kAttributeDirectory});
@@ -80,94 +82,61 @@ private slots:
         QVERIFY(!device.openChild(*root, "vanished"));
     }
 
-    void writeTimeIsTheHosts() {
-        TempTree t;
-        t.file("f");
-        struct stat st {};
-        QVERIFY(::lstat(t.host("f").c_str(), &st) == 0);
-        HostDevice device(t.root());
-        const FileDetails e = *device.findFile(u"\\f");
-        QCOMPARE(e.lastWriteTime, qint64{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec);
-    }
-
-    void creationIsBirthElseChange_data() {
-        QTest::addColumn<unsigned>("mask");
-        QTest::addColumn<qint64>("birth");
-        QTest::addColumn<qint64>("shown");
-        QTest::newRow("birth kept") << unsigned{STATX_BTIME} << qint64{100} << qint64{100};
-        QTest::newRow("no birth time") << 0u << qint64{100} << qint64{7};
-        QTest::newRow("birth time 0") << unsigned{STATX_BTIME} << qint64{0} << qint64{7};
-    }
     void creationIsBirthElseChange() {
-        QFETCH(unsigned, mask);
-        QFETCH(qint64, birth);
-        QFETCH(qint64, shown);
-        struct statx sx {};
-        sx.stx_mask = mask;
-        sx.stx_btime.tv_sec = birth;
-        sx.stx_ctime.tv_sec = 7;
-        QCOMPARE(qint64{CreationStamp(sx).tv_sec}, shown);
+        // Mask, birth time, the time shown: the birth time if known and set, else the change.
+        for (const auto& [mask, birth, shown] :
+             {std::tuple(unsigned{STATX_BTIME}, 100, 100), {0u, 100, 7}, {STATX_BTIME, 0, 7}}) {
+            struct statx sx {};
+            sx.stx_mask = mask;
+            sx.stx_btime.tv_sec = birth;
+            sx.stx_ctime.tv_sec = 7;
+            QCOMPARE(qint64{CreationStamp(sx).tv_sec}, qint64{shown});
+        }
     }
 
-    void namesNoPathCouldCarry() {
+    // Names a path string could not carry (a backslash, invalid UTF-8) and a path of 5,050
+    // bytes are all reached.
+    void pathsNoStringCouldCarry() {
         TempTree t;
         t.folder("back\\slash");
         t.file("back\\slash/in");
         t.folder("bad\xff");
         t.file("bad\xff/x");
+        const std::string name(100, 'd');
+        const int fd = Descend(t.openFolder(), name, 50);
+        MakeFile(InFolder(fd, "deep.txt"));
+        ::close(fd);
         HostDevice device(t.root());
         QCOMPARE(ReadAll(device, QString::fromUtf16(u"\\back\uFF3Cslash")).size(), size_t{1});
         QCOMPARE(ReadAll(device, QString::fromUtf16(u"\\bad\xDCFF")).size(), size_t{1});
+        const auto deep = ReadAll(device, (u'\\' + QString::fromStdString(name)).repeated(50));
+        QVERIFY(deep.size() == 1 && deep.count("deep.txt"));
     }
 
-    void pathsLongerThanPathMax() {
-        TempTree t;
-        const std::string name(100, 'd');
-        QString devicePath;
-        for (int i = 0; i < 50; ++i)  // 5,050 bytes of path
-            devicePath += u'\\' + QString::fromStdString(name);
-        const std::string top = t.host("");
-        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
-        for (int i = 0; i < 50; ++i) {
-            QVERIFY(::mkdirat(fd, name.c_str(), 0755) == 0);
-            const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
-            ::close(fd);
-            fd = next;
-        }
-        QVERIFY(::close(::openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0644)) == 0);
-        ::close(fd);
-        HostDevice device(t.root());
-        const auto entries = ReadAll(device, devicePath);
-        QCOMPARE(entries.size(), size_t{1});
-        QVERIFY(entries.count("deep.txt"));
-    }
-
-    void bufferRefills_data() {
-        QTest::addColumn<int>("bufferBytes");
-        QTest::newRow("smallest") << 1;  // taken as one entry's worth
-        QTest::newRow("default") << 128 * 1024;
-    }
-    void bufferRefills() {  // enough long names that even the default buffer is refilled
-        QFETCH(int, bufferBytes);
+    // Enough long names that even the default buffer is refilled; the smallest one is taken
+    // as one entry's worth.
+    void bufferRefills() {
         TempTree t;
         t.folder("many");
-        const int fd = ::open(t.host("many").c_str(), O_RDONLY | O_DIRECTORY);
+        const int fd = t.openFolder("many");
         const std::string pad(60, 'n');
         for (int i = 0; i < 3000; ++i)
             ::close(::openat(fd, (std::to_string(i) + pad).c_str(), O_CREAT | O_WRONLY, 0644));
         ::close(fd);
-        HostDeviceOptions options;
-        options.readBufferBytes = static_cast<size_t>(bufferBytes);
-        HostDevice device(t.root(), options);
-        auto folder = device.openFolder(u"\\many");
-        Listing listing;
-        device.read(*folder, listing);
-        std::set<std::string> names;
-        for (const FindData& e : listing.entries)
-            names.insert(std::string(listing.nameOf(e)));
-        QCOMPARE(listing.entries.size(), size_t{3000});
-        QCOMPARE(names.size(), size_t{3000});
-        QVERIFY(names.count("2999" + pad));
+        for (const size_t bufferBytes : {size_t{1}, size_t{128 * 1024}}) {
+            HostDeviceOptions options;
+            options.readBufferBytes = bufferBytes;
+            HostDevice device(t.root(), options);
+            Listing listing;
+            device.read(*device.openFolder(u"\\many"), listing);
+            std::set<std::string> names;
+            for (const FindData& e : listing.entries)
+                names.insert(std::string(listing.nameOf(e)));
+            QCOMPARE(std::pair(bufferBytes, listing.entries.size()),
+                     std::pair(bufferBytes, size_t{3000}));
+            QCOMPARE(names.size(), size_t{3000});
+            QVERIFY(names.count("2999" + pad));
+        }
     }
 
     // Without a mount table each folder is stat'ed: pseudo file systems stay out all the
@@ -176,10 +145,10 @@ private slots:
     void mountTableAndParkedFolders_data() {
         QTest::addColumn<QString>("mountInfo");
         QTest::addColumn<bool>("replace");
-        QTest::newRow("mount table") << QStringLiteral("/proc/self/mountinfo") << false;
-        QTest::newRow("mount table, replaced") << QStringLiteral("/proc/self/mountinfo") << true;
-        QTest::newRow("none") << QStringLiteral("/no/mountinfo") << false;
-        QTest::newRow("none, replaced") << QStringLiteral("/no/mountinfo") << true;
+        for (const QString table : {"/proc/self/mountinfo", "/no/mountinfo"})
+            for (const bool replace : {false, true})
+                QTest::addRow("%s%s", qPrintable(table), replace ? ", replaced" : "")
+                    << table << replace;
     }
     void mountTableAndParkedFolders() {
         QFETCH(QString, mountInfo);
@@ -220,13 +189,7 @@ private slots:
     // A folder mounted inside itself is listed but never entered, by path or from its
     // parent, with or without the mount table; the same folder mounted beside itself is no
     // loop and is entered.
-    void bindMountLoops_data() {
-        QTest::addColumn<QString>("mountInfo");
-        QTest::newRow("mount table") << QStringLiteral("/proc/self/mountinfo");
-        QTest::newRow("none") << QStringLiteral("/no/mountinfo");
-    }
     void bindMountLoops() {
-        QFETCH(QString, mountInfo);
         TempTree t;
         for (const char* dir : {"x", "x/a", "x/a/inside", "x/a/inside/deeper", "x/beside", "y"})
             t.folder(dir);
@@ -236,30 +199,33 @@ private slots:
             QSKIP("this host lets the test mount nothing (mount --bind needs CAP_SYS_ADMIN)");
         const BindMount beside(t.host("y"), t.host("x/beside"));
         QVERIFY(beside.ok);
-        HostDeviceOptions options;
-        options.mountInfoPath = mountInfo;
-        HostDevice device(t.root(), options);
-        QVERIFY(ReadAll(device, u"\\x\\a\\inside").at("deeper").isFolder());
-        QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper"));
-        QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper\\inside"));
-        auto inside = device.openFolder(u"\\x\\a\\inside");
-        QVERIFY(inside);
-        QVERIFY(!device.openChild(*inside, "deeper"));
-        auto x = device.openFolder(u"\\x");
-        QVERIFY(device.openChild(*x, "beside"));
-        QVERIFY(device.openFolder(u"\\x\\beside"));
-        // Parked on the way down and reopened: the loop is still seen.
-        auto a = device.openChild(*x, "a");
-        auto in = device.openChild(*a, "inside");
-        device.park(*x);
-        device.park(*a);
-        device.park(*in);
-        QVERIFY(!device.openChild(*in, "deeper"));
-        // A device whose root is the mount itself: the loop leads to the root.
-        HostDevice fromA(QString::fromStdString(t.host("x/a")), options);
-        auto root = fromA.openFolder(u"\\inside");
-        QVERIFY(root);
-        QVERIFY(!fromA.openChild(*root, "deeper"));
+        for (const QString mountInfo : {"/proc/self/mountinfo", "/no/mountinfo"}) {
+            const Case with(mountInfo);
+            HostDeviceOptions options;
+            options.mountInfoPath = mountInfo;
+            HostDevice device(t.root(), options);
+            QVERIFY(ReadAll(device, u"\\x\\a\\inside").at("deeper").isFolder());
+            QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper"));
+            QVERIFY(!device.openFolder(u"\\x\\a\\inside\\deeper\\inside"));
+            auto inside = device.openFolder(u"\\x\\a\\inside");
+            QVERIFY(inside);
+            QVERIFY(!device.openChild(*inside, "deeper"));
+            auto x = device.openFolder(u"\\x");
+            QVERIFY(device.openChild(*x, "beside"));
+            QVERIFY(device.openFolder(u"\\x\\beside"));
+            // Parked on the way down and reopened: the loop is still seen.
+            auto a = device.openChild(*x, "a");
+            auto in = device.openChild(*a, "inside");
+            device.park(*x);
+            device.park(*a);
+            device.park(*in);
+            QVERIFY(!device.openChild(*in, "deeper"));
+            // A device whose root is the mount itself: the loop leads to the root.
+            HostDevice fromA(QString::fromStdString(t.host("x/a")), options);
+            auto root = fromA.openFolder(u"\\inside");
+            QVERIFY(root);
+            QVERIFY(!fromA.openChild(*root, "deeper"));
+        }
     }
 
     void unreadableFolderIsEmpty() {

@@ -7,14 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCryptographicHash>
-#include <QElapsedTimer>
 #include <QtTest>
-#include <atomic>
 #include <filesystem>
-#include <thread>
 
 #include "platform/object_store.h"
+#include "support/race.h"
 #include "support/sqlite_files.h"
 #include "support/temp_tree.h"
 
@@ -36,44 +33,33 @@ QStringList FilesIn(const TempTree& tree) {
 QStringList Snapshot(const TempTree& tree) {
     QStringList out;
     for (const QString& name : FilesIn(tree)) {
-        const std::string path = tree.host(name.toStdString());
         struct stat st {};
-        ::lstat(path.c_str(), &st);
-        QString line = QStringLiteral("%1 %2 %3.%4 %5.%6")
-                           .arg(name)
-                           .arg(st.st_size)
-                           .arg(st.st_mtim.tv_sec)
-                           .arg(st.st_mtim.tv_nsec)
-                           .arg(st.st_ctim.tv_sec)
-                           .arg(st.st_ctim.tv_nsec);
-        if (S_ISREG(st.st_mode)) {
-            QFile f(QString::fromStdString(path));
-            if (f.open(QIODevice::ReadOnly))
-                line +=
-                    u' ' + QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
-        }
-        out << line;
+        ::lstat(tree.host(name.toStdString()).c_str(), &st);
+        QFile f(tree.root() + u'/' + name);  // a pipe is never opened: it would wait
+        const QByteArray bytes =
+            S_ISREG(st.st_mode) && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        out << QString::asprintf("%s %lld %lld.%ld %lld.%ld ", qPrintable(name), qint64(st.st_size),
+                                 qint64(st.st_mtim.tv_sec), st.st_mtim.tv_nsec,
+                                 qint64(st.st_ctim.tv_sec), st.st_ctim.tv_nsec) +
+                   QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
     }
     return out;
 }
 
-const DatabaseInfo* Find(const DatabaseListing& listing, const QString& name) {
-    for (const DatabaseInfo& db : listing.databases)
+// The database `name` as a listing of the whole tree gives it (none: an empty one).
+DatabaseInfo Listed(const TempTree& tree, const QString& name) {
+    for (const DatabaseInfo& db : FindDatabases({tree.root()}, tree.root()).databases)
         if (db.name == name)
-            return &db;
-    return nullptr;
+            return db;
+    return {};
 }
 
 // A child that runs `sql` on a WAL database and dies without closing it: its committed
 // frames stay in the -wal, never checkpointed.
 bool WriteAndVanish(const std::string& path, const char* sql) {
     const pid_t pid = ::fork();
-    if (pid == 0) {
-        sqlite3* db = nullptr;
-        const bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-                        sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-        ::_exit(ok ? 0 : 1);
-    }
+    if (pid == 0)
+        ::_exit(MakeDatabase(path, sql, true) ? 0 : 1);
     int status = 0;
     return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
@@ -138,16 +124,15 @@ private slots:
         const HeldDatabase reader(old, "BEGIN; SELECT count(*) FROM t");
         QVERIFY(reader.ok());
         QVERIFY(MakeDatabase(old, kHundredRows));  // another connection commits meanwhile
+        for (const char* name : {"crashed.db", "piped.db", "piped2.db"})
+            QVERIFY(MakeDatabase(t.host(name), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
         // A writer that died mid-transaction after spilling pages: its journal is hot, and a
         // reader that may not roll it back cannot tell the records.
-        QVERIFY(MakeDatabase(t.host("crashed.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
         QVERIFY(WriteAndVanish(t.host("crashed.db"),
                                "PRAGMA cache_size=1; BEGIN; INSERT INTO t SELECT randomblob(900) "
                                "FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
                                "n WHERE i < 500) SELECT i FROM n)"));
         QVERIFY(QFileInfo(QString::fromStdString(t.host("crashed.db-journal"))).size() > 0);
-        QVERIFY(MakeDatabase(t.host("piped.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
-        QVERIFY(MakeDatabase(t.host("piped2.db"), "CREATE TABLE t(x); INSERT INTO t VALUES (1)"));
         for (const char* fifo : {"piped.db-shm", "piped2.db-wal", "fifo.db"})
             QCOMPARE(::mkfifo(t.host(fifo).c_str(), 0644), 0);
         QVERIFY(QFileInfo(QString::fromStdString(vanished + "-wal")).size() > 0);
@@ -162,7 +147,7 @@ private slots:
                                     "vanished.db=105"}));
         // The size is what a delete frees: the database with its companions.
         const QString base = QString::fromStdString(vanished);
-        QCOMPARE(Find(listing, "vanished.db")->size,
+        QCOMPARE(Listed(t, "vanished.db").size,
                  quint64(QFileInfo(base).size() + QFileInfo(base + "-wal").size() +
                          QFileInfo(base + "-shm").size()));
     }
@@ -177,17 +162,11 @@ private slots:
         QVERIFY(dir.isValid());
         const QByteArray root = QFile::encodeName(dir.path());
         constexpr int kLevels = 20000;
-        int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY);
-        for (int level = 0; level < kLevels && fd >= 0; ++level) {
-            if (level == 3)
-                QVERIFY(MakeDatabase(root.toStdString() + "/d/d/d/y.db", "CREATE TABLE t(x)"));
-            QCOMPARE(::mkdirat(fd, "d", 0755), 0);
-            const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
-            ::close(fd);
-            fd = next;
-        }
+        int fd = Descend(::open(root.constData(), O_RDONLY | O_DIRECTORY), "d", 3);
+        QVERIFY(MakeDatabase(root.toStdString() + "/d/d/d/y.db", "CREATE TABLE t(x)"));
+        fd = Descend(fd, "d", kLevels - 3);
         QVERIFY(fd >= 0);
-        WriteBytes(std::string("/proc/self/fd/") + std::to_string(fd) + "/deep.db",
+        WriteBytes(InFolder(fd, "deep.db"),
                    QByteArray(kSqliteHeader, sizeof kSqliteHeader).repeated(64));
         const DatabaseListing listing = FindDatabases({dir.path()}, dir.path());
         QVERIFY(listing.depthLimited);
@@ -213,12 +192,7 @@ private slots:
         const QByteArray path(t.host("a.db").c_str()), wal(other.host("wal.db").c_str());
         QVERIFY(MakeDatabase(path.toStdString(), "CREATE TABLE t(x)"));
         QVERIFY(MakeDatabase(wal.toStdString(), "PRAGMA journal_mode=WAL; CREATE TABLE t(x)"));
-        const auto listed = [](const TempTree& tree, const char* name) {
-            const DatabaseListing l = FindDatabases({tree.root()}, tree.root());
-            const DatabaseInfo* db = Find(l, QString::fromLatin1(name));
-            return db ? *db : DatabaseInfo();
-        };
-        const DatabaseInfo a = listed(t, "a.db"), w = listed(other, "wal.db");
+        const DatabaseInfo a = Listed(t, "a.db"), w = Listed(other, "wal.db");
         {
             const HeldDatabase writer(path.toStdString(),
                                       "BEGIN EXCLUSIVE; INSERT INTO t VALUES (2)");
@@ -263,7 +237,7 @@ private slots:
         TempTree t;
         for (const char* folder : {"store", "store/sub", "outside"})
             t.folder(folder);
-        const QByteArray header("SQLite format 3\0", 16);
+        const QByteArray header(kSqliteHeader, 16);
         WriteBytes(t.host("outside/a.db"), header);
         WriteBytes(t.host("outside/a.db-wal"), "w");
         QVERIFY(::symlink(t.host("outside").c_str(), t.host("store/link").c_str()) == 0);
@@ -273,34 +247,23 @@ private slots:
         struct stat store {};
         QVERIFY(::stat(t.host("store").c_str(), &store) == 0);
         const QStringList outside = Snapshot(t).filter(QRegularExpression("^outside"));
-        std::atomic<bool> stop{false};
-        std::thread swapper([&] {
-            const std::string a = t.host("store/sub"), b = t.host("store/link");
-            while (!stop.load(std::memory_order_relaxed))
-                ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
-        });
-        int deleted = 0, runs = 0;
-        QElapsedTimer clock;
-        clock.start();
-        for (; (runs < 3000 && clock.elapsed() < 400) || (deleted == 0 && clock.elapsed() < 800);
-             ++runs) {
+        const DatabaseLocation where{QFile::encodeName(t.root() + "/store"),
+                                     {quint64(store.st_dev), quint64(store.st_ino)},
+                                     "sub/a.db",
+                                     {quint64(folder.st_dev), quint64(folder.st_ino)}};
+        const auto race = [&](int& deleted) {
             struct stat st {};
             if (::fstatat(sub, "a.db", &st, 0) != 0) {
                 const int fd = ::openat(sub, "a.db", O_CREAT | O_EXCL | O_WRONLY, 0600);
                 if (fd < 0 || ::write(fd, header.constData(), 16) != 16 || ::fstat(fd, &st) != 0)
-                    break;
+                    return;
                 ::close(fd);
                 ::close(::openat(sub, "a.db-wal", O_CREAT | O_WRONLY, 0600));
             }
-            const DatabaseLocation where{QFile::encodeName(t.root() + "/store"),
-                                         {quint64(store.st_dev), quint64(store.st_ino)},
-                                         "sub/a.db",
-                                         {quint64(folder.st_dev), quint64(folder.st_ino)}};
             deleted += DeleteDatabase(where, {quint64(st.st_dev), quint64(st.st_ino)}).result ==
                        DeleteDatabaseResult::Deleted;
-        }
-        stop = true;
-        swapper.join();
+        };
+        const int deleted = WhileSwapping(t.host("store/sub"), t.host("store/link"), race).done;
         ::close(sub);
         QVERIFY(deleted > 0);
         QCOMPARE(Snapshot(t).filter(QRegularExpression("^outside")), outside);

@@ -52,9 +52,7 @@ private slots:
         for (int b = 1; b < 256; ++b)
             if (b != '/')
                 all.push_back(static_cast<char>(b));
-        const auto back = EncodeDeviceName(DecodeHostName(all));
-        QVERIFY(back.has_value());
-        QCOMPARE(*back, all);
+        QCOMPARE(EncodeDeviceName(DecodeHostName(all)).value_or(""), all);
     }
 
     void devicePaths() {

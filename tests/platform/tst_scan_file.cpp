@@ -5,13 +5,10 @@
 #include <stdio.h>
 #include <unistd.h>
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QtTest>
-#include <atomic>
-#include <thread>
 
 #include "platform/scan_file.h"
+#include "support/race.h"
 #include "support/temp_tree.h"
 
 using namespace dovrane;
@@ -37,11 +34,6 @@ bool Write(const QString& path, const QByteArray& bytes) {
     QString error;
     const auto out = platform::ScanOutput::open(path, error);
     return out && out->write(bytes.toStdString()) && out->finish();
-}
-
-QStringList Entries(const std::string& folder) {
-    return QDir(QString::fromStdString(folder))
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 }  // namespace
@@ -70,7 +62,7 @@ private slots:
         QVERIFY(raw.open(QIODevice::ReadOnly));
         QVERIFY(raw.readAll().startsWith(magic));
         QCOMPARE(ReadBack(path), bytes);
-        QCOMPARE(Entries(dir.path().toStdString()), QStringList{name});
+        QCOMPARE(test::Entries(dir.path()), QStringList{name});
         // Cut short, a compressed file says so rather than end early.
         if (name != u"s.json") {
             QVERIFY(QFile::resize(path, raw.size() / 2));
@@ -86,27 +78,19 @@ private slots:
         t.folder("c");
         QVERIFY(::symlink(t.host("c").c_str(), t.host("l").c_str()) == 0);
         const QByteArray bytes = QByteArray(3000, 'x') + '\n';
-        std::atomic<bool> running{true};
-        std::thread swapper([&] {
-            while (running.load())
-                ::renameat2(AT_FDCWD, t.host("a").c_str(), AT_FDCWD, t.host("l").c_str(),
-                            RENAME_EXCHANGE);
-        });
         // Each export syncs its file: as many as half a second allows, at most 300.
-        QElapsedTimer clock;
-        clock.start();
-        int runs = 0, written = 0;
-        for (; runs < 300 && (runs < 20 || clock.elapsed() < 500); ++runs)
+        int next = 0;
+        const auto race = [&](int& written) {
             written +=
-                Write(QString::fromStdString(t.host("a/scan-" + std::to_string(runs))), bytes);
-        running = false;
-        swapper.join();
+                Write(QString::fromStdString(t.host("a/scan-" + std::to_string(next++))), bytes);
+        };
+        const auto [runs, written] = test::WhileSwapping(t.host("a"), t.host("l"), race, 300, 500);
         // Back to a folder named "a" for the count.
         struct stat st {};
         if (::lstat(t.host("a").c_str(), &st) == 0 && S_ISLNK(st.st_mode))
             QVERIFY(::renameat2(AT_FDCWD, t.host("a").c_str(), AT_FDCWD, t.host("l").c_str(),
                                 RENAME_EXCHANGE) == 0);
-        const QStringList inA = Entries(t.host("a")), inC = Entries(t.host("c"));
+        const QStringList inA = t.entries("a"), inC = t.entries("c");
         QCOMPARE(inA.size() + inC.size(), written);
         QVERIFY(written > runs / 2);
         for (const auto& [folder, names] :
@@ -118,7 +102,7 @@ private slots:
                 QVERIFY(f.open(QIODevice::ReadOnly));
                 QCOMPARE(f.readAll(), bytes);
             }
-        QCOMPARE(Entries(t.root().toStdString()), (QStringList{"a", "c", "l"}));
+        QCOMPARE(t.entries(), (QStringList{"a", "c", "l"}));
     }
 };
 

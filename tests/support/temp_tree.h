@@ -7,11 +7,41 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QTemporaryDir>
 #include <QtTest>
 #include <string>
 
 namespace dovrane::test {
+
+// A file of `size` bytes; sparse, so 5 GiB costs nothing.
+inline void MakeFile(const std::string& path, off_t size = 0) {
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    QVERIFY2(fd >= 0 && (size == 0 || ::ftruncate(fd, size) == 0), path.c_str());
+    ::close(fd);
+}
+
+// Makes `levels` nested folders `name` below the open folder `fd`, which it closes, and returns
+// the deepest one open (-1 when one could not be made): deeper than PATH_MAX if need be.
+inline int Descend(int fd, const std::string& name, int levels) {
+    for (int i = 0; i < levels && fd >= 0; ++i) {
+        const int next = ::mkdirat(fd, name.c_str(), 0755) == 0
+                             ? ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY)
+                             : -1;
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+// The names in `folder`, hidden ones too, sorted.
+inline QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// A short path to `name` in the open folder `fd`, however deep that folder lies.
+inline std::string InFolder(int fd, const std::string& name) {
+    return "/proc/self/fd/" + std::to_string(fd) + '/' + name;
+}
 
 class TempTree {
 public:
@@ -19,8 +49,7 @@ public:
     // QTemporaryDir gives up on paths longer than PATH_MAX: the tree is taken down by
     // descriptor first, read-only folders included.
     ~TempTree() {
-        const int fd = ::open(m_dir.path().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
-        if (fd >= 0)
+        if (const int fd = openFolder(); fd >= 0)
             RemoveContents(fd);
     }
     TempTree(const TempTree&) = delete;
@@ -32,13 +61,12 @@ public:
     void folder(const std::string& relative) const {
         QVERIFY2(::mkdir(host(relative).c_str(), 0755) == 0, relative.c_str());
     }
-    // A file of `size` bytes; sparse, so 5 GiB costs nothing.
-    void file(const std::string& relative, off_t size = 0) const {
-        const int fd = ::open(host(relative).c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-        QVERIFY2(fd >= 0, relative.c_str());
-        if (size > 0)
-            QVERIFY(::ftruncate(fd, size) == 0);
-        ::close(fd);
+    void file(const std::string& relative, off_t size = 0) const { MakeFile(host(relative), size); }
+    QStringList entries(const std::string& relative = {}) const {
+        return Entries(QString::fromStdString(host(relative)));
+    }
+    int openFolder(const std::string& relative = {}) const {
+        return ::open(host(relative).c_str(), O_RDONLY | O_DIRECTORY);
     }
 
 private:

@@ -13,6 +13,17 @@ public:
     int node;
 };
 
+const TestDevice::Node& TestDevice::at(Folder& folder) const {
+    return at(static_cast<TestFolder&>(folder).node);
+}
+
+TestDevice::Node& TestDevice::existing(QStringView path, bool rootToo) {
+    const int node = find(path);
+    if (node < 0 || (node == 0 && !rootToo))
+        throw std::invalid_argument("test device: no such entry");
+    return at(node);
+}
+
 TestDevice::TestDevice() {
     Node root;
     root.name = QStringLiteral("\\");
@@ -22,8 +33,8 @@ TestDevice::TestDevice() {
 }
 
 int TestDevice::childNamed(int folder, QStringView name) const {
-    for (const int c : m_nodes[static_cast<size_t>(folder)].children)
-        if (m_nodes[static_cast<size_t>(c)].name == name)
+    for (const int c : at(folder).children)
+        if (at(c).name == name)
             return c;
     return -1;
 }
@@ -45,16 +56,14 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
     int node = 0;
     QString prefix;
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        const bool last = i + 1 == parts.size();
+        const bool asFolder = i + 1 < parts.size() || folder;
         prefix += u'\\' + parts[i];
         // A new file is always a new entry; folders are found again through the cache, so
         // that trees of a million files build in seconds.
-        int child = -1;
-        if (!last || folder)
-            child = m_folderCache.value(prefix, -1);
-        if (child < 0 && (!last || folder))
+        int child = asFolder ? m_folderCache.value(prefix, -1) : -1;
+        if (child < 0 && asFolder)
             child = childNamed(node, parts[i]);
-        if (child < 0 || (last && !folder)) {
+        if (child < 0) {
             auto host = EncodeDeviceName(parts[i]);
             if (!host)
                 throw std::invalid_argument("test device: name cannot exist on a host");
@@ -62,17 +71,14 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
             n.name = parts[i];
             n.hostName = *host;
             n.data.id = FileId{1, m_nextInode++};
-            if (!last || folder)
-                n.data.attributes = kAttributeDirectory;
+            n.data.attributes = asFolder ? kAttributeDirectory : kAttributeArchive;
             if (n.name.startsWith(u'.'))
                 n.data.attributes |= kAttributeHidden;
-            if (last && !folder)
-                n.data.attributes |= kAttributeArchive;
             child = static_cast<int>(m_nodes.size());
             m_nodes.push_back(std::move(n));
-            m_nodes[static_cast<size_t>(node)].children.push_back(child);
+            at(node).children.push_back(child);
         }
-        if (!last || folder)
+        if (asFolder)
             m_folderCache.insert(prefix, child);
         node = child;
     }
@@ -80,49 +86,41 @@ int TestDevice::findOrCreate(QStringView path, bool folder) {
 }
 
 TestDevice& TestDevice::addFolder(QStringView path, quint32 extraAttributes) {
-    m_nodes[static_cast<size_t>(findOrCreate(path, true))].data.attributes |= extraAttributes;
+    at(findOrCreate(path, true)).data.attributes |= extraAttributes;
     return *this;
 }
 
 TestDevice& TestDevice::addFile(QStringView path, quint64 size, quint32 extraAttributes) {
-    FindData& d = m_nodes[static_cast<size_t>(findOrCreate(path, false))].data;
+    FindData& d = at(findOrCreate(path, false)).data;
     d.size = size;
     d.attributes |= extraAttributes;
     return *this;
 }
 
-TestDevice& TestDevice::addHardLink(QStringView existing, QStringView path) {
-    const int from = find(existing);
-    if (from < 0)
-        throw std::invalid_argument("test device: no such file to link");
-    const FindData original = m_nodes[static_cast<size_t>(from)].data;
+TestDevice& TestDevice::addHardLink(QStringView from, QStringView path) {
+    const FindData original = existing(from).data;
     const quint32 links = original.links + 1;
     for (Node& n : m_nodes)
         if (n.data.id == original.id)
             n.data.links = links;
-    Node& link = m_nodes[static_cast<size_t>(findOrCreate(path, false))];
+    Node& link = at(findOrCreate(path, false));
     link.data = original;
     link.data.links = links;
     return *this;
 }
 
 TestDevice& TestDevice::failToOpen(QStringView folderPath) {
-    findOrCreate(folderPath, true);
-    m_nodes[static_cast<size_t>(find(folderPath))].failsToOpen = true;
+    at(findOrCreate(folderPath, true)).failsToOpen = true;
     return *this;
 }
 
 TestDevice& TestDevice::notEntered(QStringView folderPath, FolderState why) {
-    failToOpen(folderPath);
-    m_nodes[static_cast<size_t>(find(folderPath))].refusal = why;
+    failToOpen(folderPath).existing(folderPath, true).refusal = why;
     return *this;
 }
 
 TestDevice& TestDevice::stopReadingAfter(QStringView folderPath, int count) {
-    const int node = find(folderPath);
-    if (node < 0)
-        throw std::invalid_argument("test device: no such folder");
-    m_nodes[static_cast<size_t>(node)].readLimit = count;
+    existing(folderPath, true).readLimit = count;
     return *this;
 }
 
@@ -157,7 +155,7 @@ std::optional<DiskSpace> TestDevice::diskFreeSpace(QStringView devicePath) {
         space = it->second;
     for (const QString& part : SplitDevicePath(devicePath)) {
         node = childNamed(node, part);
-        if (node < 0 || !m_nodes[static_cast<size_t>(node)].data.isFolder())
+        if (node < 0 || !at(node).data.isFolder())
             break;
         if (const auto it = m_volumes.find(node); it != m_volumes.end())
             space = it->second;
@@ -165,37 +163,31 @@ std::optional<DiskSpace> TestDevice::diskFreeSpace(QStringView devicePath) {
     return space;
 }
 
-std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
-    const int node = find(devicePath);
-    if (node < 0)
-        return nullptr;
-    const Node& n = m_nodes[static_cast<size_t>(node)];
-    if (!n.data.isFolder() || n.failsToOpen)
+std::unique_ptr<Folder> TestDevice::enter(int node) {
+    if (node < 0 || !at(node).data.isFolder() || at(node).failsToOpen)
         return nullptr;
     ++m_openCount;
     return std::make_unique<TestFolder>(node);
 }
 
+int TestDevice::hostChild(Folder& parent, std::string_view hostName) const {
+    for (const int c : at(parent).children)
+        if (at(c).hostName == hostName)
+            return c;
+    return -1;
+}
+
+std::unique_ptr<Folder> TestDevice::openFolder(QStringView devicePath) {
+    return enter(find(devicePath));
+}
+
 std::unique_ptr<Folder> TestDevice::openChild(Folder& parent, std::string_view hostName) {
-    const Node& p = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(parent).node)];
-    for (const int c : p.children) {
-        const Node& n = m_nodes[static_cast<size_t>(c)];
-        if (n.hostName != hostName)
-            continue;
-        if (!n.data.isFolder() || n.failsToOpen)
-            return nullptr;
-        ++m_openCount;
-        return std::make_unique<TestFolder>(c);
-    }
-    return nullptr;
+    return enter(hostChild(parent, hostName));
 }
 
 FolderState TestDevice::whyNotOpened(Folder& parent, std::string_view hostName) {
-    const Node& p = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(parent).node)];
-    for (const int c : p.children)
-        if (m_nodes[static_cast<size_t>(c)].hostName == hostName)
-            return m_nodes[static_cast<size_t>(c)].refusal;
-    return FolderState::Unreadable;
+    const int child = hostChild(parent, hostName);
+    return child < 0 ? FolderState::Unreadable : at(child).refusal;
 }
 
 namespace {
@@ -214,16 +206,15 @@ quint64 TestDevice::blocksReadByThisThread() const {
 void TestDevice::read(Folder& folder, Listing& out, ReadDetail detail) {
     if (m_cold)
         ++t_blocksRead;
-    const Node& n = m_nodes[static_cast<size_t>(static_cast<TestFolder&>(folder).node)];
-    int left = n.readLimit;
-    for (const int c : n.children) {
+    int left = at(folder).readLimit;
+    for (const int c : at(folder).children) {
         if (left-- == 0) {
             out.state = FolderState::Unreadable;
             break;
         }
+        const Node& child = at(c);
         if (detail == ReadDetail::Export)
-            out.details.push_back({(m_nodes[static_cast<size_t>(c)].data.size + 511) / 512, 0});
-        const Node& child = m_nodes[static_cast<size_t>(c)];
+            out.details.push_back({(child.data.size + 511) / 512, 0});
         FindData& e = out.add(child.hostName);
         const quint32 offset = e.nameOffset, length = e.nameLength;
         e = child.data;

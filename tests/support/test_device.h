@@ -79,9 +79,16 @@ private:
     };
     class TestFolder;
 
+    Node& at(int node) { return m_nodes[static_cast<size_t>(node)]; }
+    const Node& at(int node) const { return m_nodes[static_cast<size_t>(node)]; }
+    const Node& at(Folder& folder) const;
     int find(QStringView path) const;
+    // The entry at `path`, the root only when `rootToo`; throws when there is none.
+    Node& existing(QStringView path, bool rootToo = false);
     int findOrCreate(QStringView path, bool folder);
     int childNamed(int folder, QStringView name) const;
+    int hostChild(Folder& parent, std::string_view hostName) const;  // -1: none
+    std::unique_ptr<Folder> enter(int node);  // none for -1, a file or a folder that fails
 
     std::vector<Node> m_nodes;
     QHash<QString, int> m_folderCache;  // folder path -> node

@@ -1,8 +1,6 @@
 // The test device's side of the list operations: find data of one entry, file contents,
 // and removals that check identity exactly like the host's.
 
-#include <stdexcept>
-
 #include "support/test_device.h"
 
 namespace dovrane::platform {
@@ -12,15 +10,15 @@ std::optional<FileDetails> TestDevice::findFile(QStringView devicePath) {
     if (node < 0)
         return std::nullopt;
     FileDetails details;
-    static_cast<FindData&>(details) = m_nodes[static_cast<size_t>(node)].data;
+    static_cast<FindData&>(details) = at(node).data;
     return details;
 }
 
 std::optional<QByteArray> TestDevice::readFileStart(QStringView devicePath, qint64 maxBytes) {
     const int node = find(devicePath);
-    if (node <= 0 || m_nodes[static_cast<size_t>(node)].data.isFolder())
+    if (node <= 0 || at(node).data.isFolder())
         return std::nullopt;
-    return m_nodes[static_cast<size_t>(node)].content.left(maxBytes);
+    return at(node).content.left(maxBytes);
 }
 
 RemoveResult TestDevice::removeFile(QStringView devicePath, const FileIdentity& expected,
@@ -28,7 +26,7 @@ RemoveResult TestDevice::removeFile(QStringView devicePath, const FileIdentity& 
     const int node = find(devicePath);
     if (node <= 0)
         return RemoveResult::Failed;
-    const Node& n = m_nodes[static_cast<size_t>(node)];
+    const Node& n = at(node);
     const bool regular = n.data.attributes & kAttributeArchive;
     if (n.data.isFolder() || n.failsToRemove || n.data.id != expected.id ||
         regular != expected.regular)
@@ -42,18 +40,12 @@ RemoveResult TestDevice::removeFile(QStringView devicePath, const FileIdentity& 
 }
 
 TestDevice& TestDevice::setContent(QStringView path, const QByteArray& content) {
-    const int node = find(path);
-    if (node <= 0)
-        throw std::invalid_argument("test device: no such file");
-    m_nodes[static_cast<size_t>(node)].content = content;
+    existing(path).content = content;
     return *this;
 }
 
 TestDevice& TestDevice::failToRemove(QStringView path) {
-    const int node = find(path);
-    if (node <= 0)
-        throw std::invalid_argument("test device: no such file");
-    m_nodes[static_cast<size_t>(node)].failsToRemove = true;
+    existing(path).failsToRemove = true;
     return *this;
 }
 
