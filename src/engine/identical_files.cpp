@@ -35,7 +35,7 @@ struct StateFree {
 class Hasher {
 public:
     Hasher(const std::atomic<bool>* scanning, ContentProgress* progress)
-        : m_scanning(scanning), m_progress(progress), m_buffer(kBufferSize) {}
+        : m_scanning(scanning), m_progress(progress), m_buffer(new char[kBufferSize]) {}
 
     bool stopped() const { return m_scanning && !m_scanning->load(std::memory_order_relaxed); }
 
@@ -51,12 +51,12 @@ public:
             const qint64 want =
                 limit < 0 ? kBufferSize : std::min<qint64>(kBufferSize, limit - total);
             const qint64 n =
-                stream.read(std::span<char>(m_buffer.data(), static_cast<size_t>(want)));
+                stream.read(std::span<char>(m_buffer.get(), static_cast<size_t>(want)));
             if (n < 0)
                 return false;
             if (n == 0)
                 break;
-            XXH3_128bits_update(state.get(), m_buffer.data(), static_cast<size_t>(n));
+            XXH3_128bits_update(state.get(), m_buffer.get(), static_cast<size_t>(n));
             total += n;
             if (m_progress)
                 m_progress->bytesRead.fetch_add(static_cast<quint64>(n), std::memory_order_relaxed);
@@ -69,7 +69,8 @@ private:
     static constexpr qint64 kBufferSize = 1 << 20;
     const std::atomic<bool>* m_scanning;
     ContentProgress* m_progress;
-    std::vector<char> m_buffer;
+    // Left uninitialised: small files touch a page or two of it, not the whole megabyte.
+    std::unique_ptr<char[]> m_buffer;
 };
 
 // Splits `group` by `key`, keeping only the parts of two or more, in first-met order.
