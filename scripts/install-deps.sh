@@ -3,8 +3,8 @@
 #   --run      only what building and running the program needs (scripts/run.sh)
 #   NAME...    these packages as well (scripts/package.sh asks for its tools)
 set -euo pipefail
-packages=(g++ cmake ninja-build qt6-base-dev libsqlite3-dev libxxhash-dev zlib1g-dev libzstd-dev libgl-dev
-          fonts-wine)
+packages=(g++ cmake ninja-build lld qt6-base-dev libsqlite3-dev libxxhash-dev zlib1g-dev libzstd-dev
+          libgl-dev fonts-wine)
 if [ "${1:-}" = --run ]; then
     shift
 else

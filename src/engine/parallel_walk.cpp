@@ -236,6 +236,7 @@ private:
                 node->listing.state = m_device.whyNotOpened(*node->parent->folder, node->name);
             release(node->parent);
         }
+        node->listing.going = m_control.scanning;
         if (node->folder)
             m_device.read(
                 *node->folder, node->listing,

@@ -61,6 +61,7 @@ private:
         level.listing.clear();
         level.next = 0;
         level.folder = std::move(folder);
+        level.listing.going = m_control.scanning;
         if (level.folder)
             m_device.read(
                 *level.folder, level.listing,

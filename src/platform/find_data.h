@@ -2,6 +2,7 @@
 // What an enumeration reports for one entry: the device's find data, with 64-bit sizes.
 
 #include <QtGlobal>
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -71,6 +72,9 @@ struct Listing {
     std::string names;
     std::vector<EntryDetail> details;  // one per entry for ReadDetail::Export, else empty
     FolderState state = FolderState::Read;
+    // While set, a read ends early once it turns false: a stopped walk wants no more of a
+    // folder of a hundred thousand entries. What was read stays.
+    const std::atomic<bool>* going = nullptr;
 
     std::string_view nameOf(const FindData& e) const {
         return std::string_view(names).substr(e.nameOffset, e.nameLength);

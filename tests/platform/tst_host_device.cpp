@@ -137,6 +137,13 @@ private slots:
             QCOMPARE(names.size(), size_t{3000});
             QVERIFY(names.count("2999" + pad));
         }
+        // A stopped walk reads no more of the folder.
+        HostDevice device(t.root());
+        Listing listing;
+        const std::atomic<bool> stopped{false};
+        listing.going = &stopped;
+        device.read(*device.openFolder(u"\\many"), listing);
+        QVERIFY(listing.entries.empty());
     }
 
     // Without a mount table each folder is stat'ed: pseudo file systems stay out all the
