@@ -63,7 +63,7 @@ private:
         bool haveName = false;
         quint64 asize = 0, dsize = 0, ino = 0, dev = 0, nlink = 0;
         qint64 mtime = 0;
-        bool haveDev = false, hlnkc = false, readError = false, notreg = false;
+        bool haveDev = false, haveNlink = false, hlnkc = false, readError = false, notreg = false;
         bool haveMode = false;
         quint64 mode = 0;
         std::string excluded;
@@ -76,9 +76,12 @@ private:
         bool Info::*given;
     };
     static constexpr Number kNumbers[] = {
-        {"asize", &Info::asize, nullptr}, {"dsize", &Info::dsize, nullptr},
-        {"ino", &Info::ino, nullptr},     {"dev", &Info::dev, &Info::haveDev},
-        {"nlink", &Info::nlink, nullptr}, {"mode", &Info::mode, &Info::haveMode},
+        {"asize", &Info::asize, nullptr},
+        {"dsize", &Info::dsize, nullptr},
+        {"ino", &Info::ino, nullptr},
+        {"dev", &Info::dev, &Info::haveDev},
+        {"nlink", &Info::nlink, &Info::haveNlink},
+        {"mode", &Info::mode, &Info::haveMode},
     };
     struct Flag {
         const char* key;
@@ -468,6 +471,11 @@ private:
             flags |= ImportDevice::kReadOnly;
         const quint64 blocks = info.dsize / 512 + (info.dsize % 512 != 0);
         const bool linked = !folder && info.hlnkc && info.ino != 0;
+        // gdu marks only the later names of a file, the first one it met going unmarked
+        // (and counted); this program writes such a name back without a link count.
+        const bool repeat =
+            linked && (m_dev.m_header.progname == "gdu" ||
+                       (m_dev.m_header.progname == kScanProgName && !info.haveNlink));
         const bool bigBlocks = blocks >= ImportDevice::kNone;
         const bool oddTime = info.mtime < 0 || info.mtime >= qint64(ImportDevice::kNone);
         const bool newVolume = folder && info.haveDev && (m_open.empty() || volume != parentVolume);
@@ -480,7 +488,9 @@ private:
             x.mtime = info.mtime;
             if (linked) {
                 x.inode = info.ino;
-                x.links = static_cast<quint32>(std::clamp<quint64>(info.nlink, 2, 0xFFFFFFFFu));
+                x.links =
+                    repeat ? 0
+                           : static_cast<quint32>(std::clamp<quint64>(info.nlink, 2, 0xFFFFFFFFu));
             }
             x.volume = volume;
             x.hasVolume = newVolume;
@@ -488,7 +498,7 @@ private:
         m_dev.flags(i) = flags;
         if (!folder && !excluded) {
             // Hard links add their bytes once, as every walk counts them.
-            const bool first = !linked || m_links.insert({volume, info.ino}).second;
+            const bool first = !linked || (!repeat && m_links.insert({volume, info.ino}).second);
             if (first) {
                 m_dev.m_totalBytes += e.size;
                 if (m_dev.m_totalBytes >= kMaxSize)
