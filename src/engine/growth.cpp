@@ -492,9 +492,14 @@ bool CompareWithIndex(const ScanIndex& then, platform::Device& now, const Growth
 }
 
 bool CompareScans(platform::Device& then, platform::Device& now, const GrowthRequest& request,
-                  Growth& out, const WalkControl& control) {
+                  Growth& out, const WalkControl& control,
+                  const std::function<void()>& thenIndexed) {
     ScanIndex index;
-    return index.build(then, control) && CompareWithIndex(index, now, request, out, control);
+    if (!index.build(then, control))
+        return false;
+    if (thenIndexed)
+        thenIndexed();
+    return CompareWithIndex(index, now, request, out, control);
 }
 
 QString ChangeText(quint64 thenSize, quint64 nowSize) {
@@ -504,23 +509,44 @@ QString ChangeText(quint64 thenSize, quint64 nowSize) {
                               : u'-' + SizeText(thenSize - nowSize);
 }
 
-GrowthSlices GrowthSlicesOf(const Growth& growth, const GrowthNode* node, int numberOfSlices) {
-    GrowthSlices out;
-    for (const GrowthNode* child : growth.children(node)) {
-        if (child->grew()) {
-            out.grown.push_back(child);
-            out.added.push_back(child->change());
-            out.addedTotal += child->change();
+namespace {
+
+const GrowthNode* RowOf(const GrowthNode* node) {
+    return node;
+}
+const GrowthType* RowOf(const GrowthType& type) {
+    return &type;
+}
+
+// `rows` come ordered by absolute change, so the grown keep their order by bytes added.
+template <typename Row, typename Rows>
+GrowthPie<Row> SliceGrowth(const Rows& rows, int numberOfSlices) {
+    GrowthPie<Row> out;
+    for (const auto& each : rows) {
+        const Row* row = RowOf(each);
+        if (row->grew()) {
+            out.grown.push_back(row);
+            out.added.push_back(row->change());
+            out.addedTotal += row->change();
         } else {
-            out.freed += child->change();
+            out.freed += row->change();
         }
     }
-    // children() orders by absolute change, so the grown keep their order by bytes added.
     const size_t limit = static_cast<size_t>(SliceLimit(numberOfSlices));
     if (out.grown.size() > limit)
         for (size_t i = limit - 1; i < out.added.size(); ++i)
             out.other += out.added[i];
     return out;
+}
+
+}  // namespace
+
+GrowthSlices GrowthSlicesOf(const Growth& growth, const GrowthNode* node, int numberOfSlices) {
+    return SliceGrowth<GrowthNode>(growth.children(node), numberOfSlices);
+}
+
+GrowthPie<GrowthType> GrowthTypeSlicesOf(const Growth& growth, int numberOfSlices) {
+    return SliceGrowth<GrowthType>(growth.types(), numberOfSlices);
 }
 
 QString GrowthHeader(const QString& since, const GrowthNode* node) {
