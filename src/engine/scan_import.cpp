@@ -4,6 +4,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "engine/walk_replay.h"
 #include "platform/device_path.h"
 #include "platform/name_codec.h"
 #include "platform/scan_file.h"
@@ -446,7 +447,7 @@ private:
         if (i == ImportDevice::kNone)
             failHere(QStringLiteral("more entries than %1").arg(ImportDevice::kNone - 1));
         ImportDevice::Entry& e = m_dev.entry(i);
-        e.name = m_dev.m_names.addCounted(info.name);
+        e.name = m_dev.m_names->addCounted(info.name);
         quint8 flags = 0;
         const bool excluded = !info.excluded.empty();
         // ncdu writes a folder it did not enter as a plain entry marked excluded.
@@ -731,6 +732,43 @@ void ImportDevice::read(platform::Folder& folder, platform::Listing& out,
     }
     if (flags(f.index) & kReadError)
         out.state = FolderState::Unreadable;
+}
+
+bool ImportDevice::visit(NameVisitor& visitor, const WalkControl& control) const {
+    if (m_count == 0)
+        return true;
+    FirstLinks links;
+    struct Frame {
+        quint32 next;  // the next entry to tell; kNone: the folder ends
+        quint64 volume;
+    };
+    std::vector<Frame> open;
+    const auto enter = [&](quint32 folder, quint64 volume) {
+        const bool entered = !(flags(folder) & (kPseudo | kNotEntered));
+        open.push_back({entered ? static_cast<quint32>(entry(folder).size) : kNone, volume});
+    };
+    enter(0, volumeOf(0, 0));
+    while (!open.empty()) {
+        const quint32 c = open.back().next;
+        const quint64 volume = open.back().volume;
+        if (c == kNone) {
+            open.pop_back();
+            visitor.leave();
+            continue;
+        }
+        open.back().next = entry(c).next;
+        if (flags(c) & kFolder) {
+            if (control.stopped())
+                return false;
+            visitor.folder(entry(c).name);
+            enter(c, volumeOf(c, volume));
+        } else {
+            platform::FindData data;
+            describe(c, volume, data, nullptr);
+            visitor.file(entry(c).name, links.isFirst(data) ? data.size : 0);
+        }
+    }
+    return true;
 }
 
 std::optional<platform::DiskSpace> ImportDevice::diskFreeSpace(QStringView) {
