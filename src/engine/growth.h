@@ -110,7 +110,8 @@ private:
 };
 
 // Every folder and file of one scan, kept to be compared with a later one: names once in a
-// pool, each folder's entries sorted by name for look-ups, 16 bytes an entry besides.
+// pool (an imported scan's own, shared), each folder's entries sorted by name for look-ups,
+// 16 bytes an entry besides.
 class ScanIndex {
 public:
     ScanIndex();

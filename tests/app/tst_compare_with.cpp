@@ -272,7 +272,7 @@ private slots:
         QFETCH(QString, box);
         const QTemporaryDir dir;
         const QString file = target.isEmpty() ? dir.filePath("saved.json") : target;
-        auto w = std::make_unique<Window>(std::chrono::milliseconds(closeMidway ? 20 : 0));
+        auto w = std::make_unique<Window>(std::chrono::milliseconds(closeMidway ? 50 : 0));
         for (int i = 0; i < 40; ++i)
             w->device.addFile(QStringLiteral("\\f%1\\x.bin").arg(i), 100);
         int asked = 0;
