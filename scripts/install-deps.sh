@@ -8,8 +8,9 @@ packages=(g++ cmake ninja-build lld qt6-base-dev libsqlite3-dev libxxhash-dev zl
 if [ "${1:-}" = --run ]; then
     shift
 else
-    # The tests: formatting, a display for the window tests, the installed files' validators.
-    packages+=(clang-format xauth xvfb desktop-file-utils appstream)
+    # The tests: formatting, a display for the window tests, the installed files' validators,
+    # gdu for the scan files it writes and reads.
+    packages+=(clang-format xauth xvfb desktop-file-utils appstream gdu)
 fi
 packages+=("$@")
 missing=()

@@ -7,7 +7,6 @@
 #include <QLocale>
 
 #include "app/analyzer_doc.h"
-#include "app/cli.h"
 #include "app/main_frame.h"
 #include "app/resource.h"
 #include "charts/point_font.h"
@@ -120,17 +119,7 @@ void CAnalyzerApp::OnOpenScan() {
 
 void CAnalyzerApp::OnSaveScan() {
     const QString file = AskScanFile(m_frame.get(), platform::FileDialogMode::Save);
-    if (file.isEmpty())
-        return;
-    std::optional<QString> error;
-    {
-        const platform::WaitCursor wait;
-        engine::WalkControl control;
-        control.threads = engine::DefaultWalkThreads();
-        error = SaveScan(*mainView()->device(), u"\\", file, control);
-    }
-    if (error)
-        platform::ShowMessage(m_frame.get(), *error);
+    mainView()->SaveScanTo(file);  // on the view's thread of work: the window stays live
 }
 
 bool CAnalyzerApp::OnCmdMsg(int id) {

@@ -46,7 +46,7 @@ public:
     // File > Open Scan...: a scan file becomes the device; one that cannot be read is named
     // in a message box and the window keeps what it shows.
     void OnOpenScan();
-    // File > Save Scan As...: the device's scan, written to a file.
+    // File > Save Scan As...: the device's scan, written to a file by the main view.
     void OnSaveScan();
 
     CMainFrame* mainFrame() const { return m_frame.get(); }

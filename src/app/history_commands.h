@@ -4,6 +4,7 @@
 // (platform::HistoryStore); which are kept is the engine's rule (engine/history_rules.h).
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,9 +40,11 @@ QString HistoryDeviceRoot(const Options& options, const platform::Device* device
 std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString& root, qint64 now,
                                            QStringList& notes, ReportResult& failure);
 
-// The growth report of `context.device` against `then`.
+// The growth report of `context.device` against `then`; `thenIndexed` as CompareScans
+// takes it.
 ReportResult GrowthReportAgainst(const ReportContext& context, platform::Device& then,
-                                 qint64 thenTime, qint64 nowTime);
+                                 qint64 thenTime, qint64 nowTime,
+                                 const std::function<void()>& thenIndexed = {});
 
 ReportResult ListHistory(const Options& options);
 

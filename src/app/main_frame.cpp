@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include "app/main_view.h"
@@ -181,6 +182,13 @@ bool CMainFrame::OnCreate() {
         m_wndCommandBar->addAction(command);
     }
     addToolBar(Qt::BottomToolBarArea, m_wndCommandBar);
+    // The status line shows only while it has something to say (a save's progress), so
+    // the client area keeps its size otherwise.
+    statusBar()->hide();
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            statusBar()->hide();
+    });
     return true;
 }
 
@@ -189,6 +197,13 @@ void CMainFrame::SetView(CDovraneStorageAnalyzerView* view) {
     setCentralWidget(view);
     connect(view, &CDovraneStorageAnalyzerView::currentViewChanged, this,
             &CMainFrame::UpdateCommandUI);
+    connect(view, &CDovraneStorageAnalyzerView::statusMessage, this,
+            [this](const QString& text, int timeoutMs) {
+                if (!text.isEmpty())
+                    statusBar()->show();
+                statusBar()->showMessage(text, timeoutMs);
+                UpdateCommandUI();  // a save began or ended: Open and Save follow
+            });
 }
 
 void CMainFrame::SetRoute(CCmdTarget* document, CCmdTarget* application) {

@@ -1,8 +1,11 @@
 #include "app/main_view.h"
 
 #include <QDateTime>
+#include <QFileInfo>
+#include <QLocale>
 #include <QPainter>
 
+#include "app/cli.h"
 #include "app/help.h"
 #include "app/history_commands.h"
 #include "app/resource.h"
@@ -56,6 +59,8 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
     if (m_profile)
         m_keepHistory = m_profile->readInt(kSection, kKeepHistory, 1) != 0;
     m_folderView.scanCompleted = [this] { KeepSnapshot(); };
+    m_saveTimer.setInterval(100);
+    connect(&m_saveTimer, &QTimer::timeout, this, &CDovraneStorageAnalyzerView::ShowSaveProgress);
     // Painted whole each time, so the children are the only thing Qt needs to erase.
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The details dialog reads the device even while the Overview has no window.
@@ -164,6 +169,9 @@ bool CDovraneStorageAnalyzerView::OnCmdMsg(int id) {
         case kIdCompareWith:
             OnCompareWith();
             return true;
+        case kIdOpenScan:
+        case kIdSaveScan:
+            return isSaving();  // refused while a save runs: the device must stay
         default:
             return false;
     }
@@ -197,9 +205,13 @@ bool CDovraneStorageAnalyzerView::OnUpdateCmdUI(int id, CCmdUI& ui) const {
         case kIdKeepHistory:
             ui.SetCheck(m_keepHistory);
             return true;
+        case kIdOpenScan:
+        case kIdSaveScan:
+            ui.Enable(!isSaving());
+            return true;
         case kIdCompareWith:
-            ui.Enable(!m_historyRoot.isEmpty() && !m_folderView.IsBusy());
-            ui.SetCheck(m_folderView.isComparing());
+            ui.Enable(!m_historyRoot.isEmpty() && !CompareTarget().IsBusy());
+            ui.SetCheck(ByType() ? m_fileTypeView.isComparing() : m_folderView.isComparing());
             return true;
         default:
             return false;
@@ -386,11 +398,23 @@ void CDovraneStorageAnalyzerView::KeepSnapshot() {
     });
 }
 
+bool CDovraneStorageAnalyzerView::ByType() const {
+    return m_nCurrentView == kFileTypeView;
+}
+
+const views::CChartView& CDovraneStorageAnalyzerView::CompareTarget() const {
+    return ByType() ? static_cast<const views::CChartView&>(m_fileTypeView) : m_folderView;
+}
+
 void CDovraneStorageAnalyzerView::OnCompareWith() {
-    if (m_folderView.IsBusy() || m_historyRoot.isEmpty())
+    const bool byType = ByType();
+    if (CompareTarget().IsBusy() || m_historyRoot.isEmpty())
         return;
-    if (m_folderView.isComparing()) {
-        m_folderView.EndCompare();
+    if (byType ? m_fileTypeView.isComparing() : m_folderView.isComparing()) {
+        if (byType)
+            m_fileTypeView.EndCompare();
+        else
+            m_folderView.EndCompare();
         return;
     }
     platform::HistoryStore store;
@@ -414,6 +438,8 @@ void CDovraneStorageAnalyzerView::OnCompareWith() {
     std::optional<quint64> nowBytes;
     if (const engine::FolderNode* root = m_folderView.rootFolder())
         nowBytes = root->totalSize;
+    else if (const engine::FileTypeTable* types = m_fileTypeView.fileTypes())
+        nowBytes = types->totalSize;
     dialogs::CCompareDlg dialog(choices, nowBytes, this);
     if (dialogs::RunModal(dialog) != QDialog::Accepted || dialog.chosen() < 0)
         return;
@@ -427,14 +453,57 @@ void CDovraneStorageAnalyzerView::OnCompareWith() {
         platform::ShowMessage(this, error);
         return;
     }
+    std::shared_ptr<platform::Device> then(std::move(earlier->device));
+    if (byType) {
+        m_fileTypeView.StartCompare(std::move(then), record.time);
+        return;
+    }
     if (!m_folderView.IsWindowCreated()) {
         CreateChild(m_folderView, kChildCreateFailed);
     } else {
         m_folderView.show();
     }
     MakeCurrent(kFolderView);
-    m_folderView.StartCompare(std::shared_ptr<platform::Device>(std::move(earlier->device)),
-                              record.time);
+    m_folderView.StartCompare(std::move(then), record.time);
+}
+
+void CDovraneStorageAnalyzerView::SaveScanTo(const QString& file) {
+    if (isSaving() || !m_device || file.isEmpty())
+        return;
+    m_saveName = QFileInfo(file).fileName();
+    m_saveJob.start(
+        [device = m_device, file](const engine::WalkControl& control) -> std::optional<QString> {
+            const std::optional<QString> error = SaveScan(*device, u"\\", file, control);
+            if (error && control.stopped())
+                return std::nullopt;  // the window is going: nobody to tell
+            return error.value_or(QString());
+        },
+        [this](const QString& error) { SaveEnded(error); }, {.pace = m_pace});
+    m_saveTimer.start();
+    ShowSaveProgress();
+}
+
+void CDovraneStorageAnalyzerView::ShowSaveProgress() {
+    engine::ScanProgress* progress = m_saveJob.progress();
+    if (!progress)
+        return;
+    const QString folder = progress->currentFolder();
+    emit statusMessage(
+        QStringLiteral("Saving %1: %2 entries, %3")
+            .arg(m_saveName, QLocale().toString(progress->folders.load() + progress->files.load()),
+                 folder.isEmpty() ? QStringLiteral("\\") : folder),
+        0);
+    progress->requestFolder();  // one path a tick, not one a folder
+}
+
+void CDovraneStorageAnalyzerView::SaveEnded(const QString& error) {
+    m_saveTimer.stop();
+    if (!error.isEmpty()) {
+        emit statusMessage({}, 0);
+        platform::ShowMessage(this, error);
+        return;
+    }
+    emit statusMessage(QStringLiteral("Saved %1").arg(m_saveName), 5000);
 }
 
 }  // namespace dovrane::app

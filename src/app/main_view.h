@@ -8,6 +8,7 @@
 //   26 .. H   the child view on screen
 
 #include <QFont>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -16,6 +17,7 @@
 #include <thread>
 
 #include "app/cmd_target.h"
+#include "engine/scan_job.h"
 #include "engine/settings.h"
 #include "views/explorer_view.h"
 #include "views/file_type_view.h"
@@ -78,9 +80,16 @@ public:
     void OnDatabases();
     void OnPreferences();
     void OnKeepHistory();
-    // The snapshots of the device root to choose from, then the Folder View as the growth
-    // since the one chosen; in a growth view, back to the plain view.
+    // The snapshots of the device root to choose from, then the growth since the one
+    // chosen: by type in the File Type View when it is shown, else by folder in the Folder
+    // View. In a growth view, back to the plain view.
     void OnCompareWith();
+
+    // File > Save Scan As... once the file is chosen: the device's scan written to `file`
+    // on a thread of its own, its progress told through statusMessage. Nothing while a
+    // save runs; a failed write is named in one message box.
+    void SaveScanTo(const QString& file);
+    bool isSaving() const { return m_saveJob.isRunning(); }
 
     // After Preferences closes with OK, with the settings it saved: the chart views whose
     // windows exist lay their pies out again, under the wait cursor, without a rescan.
@@ -101,6 +110,9 @@ public:
 signals:
     // After every view command, whoever ran it: ticks and pressed buttons follow.
     void currentViewChanged(int view);
+    // For the frame's status line: `text` for `timeoutMs` (0: until replaced; an empty
+    // text clears it).
+    void statusMessage(const QString& text, int timeoutMs);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -116,6 +128,11 @@ private:
     void MakeCurrent(View view);
     // After a Folder View scan of the whole device: a snapshot, on a thread of its own.
     void KeepSnapshot();
+    void ShowSaveProgress();
+    // Compare With... works on the File Type View when it is shown, else the Folder View.
+    bool ByType() const;
+    const views::CChartView& CompareTarget() const;
+    void SaveEnded(const QString& error);
 
     QFont m_font;
     views::COverviewView m_overview;
@@ -132,6 +149,10 @@ private:
     std::atomic<bool> m_snapshotGoing{true};  // cleared to stop a snapshot at close
     std::atomic<bool> m_snapshotRunning{false};
     std::thread m_snapshot;
+    QString m_saveName;  // the file being saved, as the status line names it
+    QTimer m_saveTimer;
+    // Last: it goes first, so a save stops (and its partial file goes) before the rest.
+    engine::ScanJob m_saveJob;
 };
 
 }  // namespace dovrane::app

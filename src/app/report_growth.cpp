@@ -271,13 +271,14 @@ std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString
 }
 
 ReportResult GrowthReportAgainst(const ReportContext& context, platform::Device& then,
-                                 qint64 thenTime, qint64 nowTime) {
+                                 qint64 thenTime, qint64 nowTime,
+                                 const std::function<void()>& thenIndexed) {
     const Options& o = context.options;
     engine::GrowthRequest request;
     request.path = o.path.value_or(QStringLiteral("\\"));
     request.byType = o.byType;
     Growth growth;
-    if (!engine::CompareScans(then, context.device, request, growth, context.control))
+    if (!engine::CompareScans(then, context.device, request, growth, context.control, thenIndexed))
         return {1, {}, QStringLiteral("the comparison was stopped")};
     if (!growth.pathNode())
         return {3, {}, QStringLiteral("no folder '%1' in either scan").arg(request.path)};
@@ -294,8 +295,9 @@ ReportResult GrowthReport(const ReportContext& context) {
     ReportResult failure;
     auto then = OpenEarlierScan(
         context.options, HistoryDeviceRoot(context.options, &context.device), now, notes, failure);
-    ReportResult result =
-        then ? GrowthReportAgainst(context, *then->device, then->time, now) : failure;
+    ReportResult result = then ? GrowthReportAgainst(context, *then->device, then->time, now,
+                                                     [&then] { then->device.reset(); })
+                               : failure;
     result.notes = notes;
     return result;
 }

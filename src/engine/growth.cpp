@@ -7,6 +7,7 @@
 
 #include "engine/folder_tree.h"
 #include "engine/orders.h"
+#include "engine/scan_import.h"
 #include "engine/text.h"
 #include "engine/walk.h"
 #include "platform/name_codec.h"
@@ -47,7 +48,11 @@ std::string_view TypeKey(std::string_view name) {
 }  // namespace
 
 struct ScanIndex::Data {
-    NamePool names;
+    // The index's own names, or those of the imported scan it was made from, shared rather
+    // than copied: the scan can go once indexed and its names stay.
+    NamePool ownNames;
+    std::shared_ptr<const NamePool> sharedNames;
+    const NamePool* names = &ownNames;
     std::vector<IndexFolder> folders;
     // Runs in blocks that never move: a vector grown to millions of entries would hold
     // its old and new buffers at once, half again the index at its peak.
@@ -72,7 +77,7 @@ struct ScanIndex::Data {
         return folders[folder].firstEntry + static_cast<size_t>(e - folders[folder].first);
     }
 
-    std::string_view nameOf(quint32 offset) const { return names.counted(offset); }
+    std::string_view nameOf(quint32 offset) const { return names->counted(offset); }
     std::span<const IndexEntry> entriesOf(const IndexFolder& f) const {
         return {f.first, f.entryCount};
     }
@@ -88,8 +93,9 @@ struct ScanIndex::Data {
 namespace {
 
 // Keeps each folder's entries in one run, sorted by name bytes, written when the walk
-// leaves the folder: a folder's run follows those of its sub-folders.
-class IndexSink final : public WalkSink {
+// leaves the folder: a folder's run follows those of its sub-folders. Fed by a walk, or by
+// an imported scan's visit with the names it already holds.
+class IndexSink final : public WalkSink, public ImportDevice::NameVisitor {
 public:
     explicit IndexSink(ScanIndex::Data& data) : m_data(data) {
         m_data.folders.emplace_back();
@@ -97,19 +103,23 @@ public:
     }
 
     void enterFolder(std::string_view hostName, const platform::FindData&) override {
+        folder(m_data.ownNames.addCounted(hostName));
+    }
+    void file(std::string_view hostName, const platform::FindData& entry, bool counted) override {
+        file(m_data.ownNames.addCounted(hostName), counted ? entry.size : 0);
+    }
+    void leaveFolder() override { leave(); }
+
+    void folder(quint32 name) override {
         const auto index = static_cast<quint32>(m_data.folders.size());
-        IndexFolder& folder = m_data.folders.emplace_back();
-        folder.name = m_data.names.addCounted(hostName);
-        m_open[m_depth - 1].entries.push_back({folder.name, index, 0});
+        m_data.folders.emplace_back().name = name;
+        m_open[m_depth - 1].entries.push_back({name, index, 0});
         open(index);
     }
-
-    void file(std::string_view hostName, const platform::FindData& entry, bool counted) override {
-        m_open[m_depth - 1].entries.push_back(
-            {m_data.names.addCounted(hostName), kNoFolder, counted ? entry.size : 0});
+    void file(quint32 name, quint64 countedSize) override {
+        m_open[m_depth - 1].entries.push_back({name, kNoFolder, countedSize});
     }
-
-    void leaveFolder() override {
+    void leave() override {
         Open& o = m_open[--m_depth];
         StableSort(o.entries.begin(), o.entries.end(),
                    [this](const IndexEntry& a, const IndexEntry& b) {
@@ -160,8 +170,13 @@ ScanIndex& ScanIndex::operator=(ScanIndex&&) noexcept = default;
 
 bool ScanIndex::build(platform::Device& device, const WalkControl& control) {
     m_data = std::make_unique<Data>();
+    const auto* imported = dynamic_cast<const ImportDevice*>(&device);
+    if (imported) {
+        m_data->sharedNames = imported->names();
+        m_data->names = m_data->sharedNames.get();
+    }
     IndexSink sink(*m_data);
-    if (WalkTree(device, u"\\", sink, control))
+    if (imported ? imported->visit(sink, control) : WalkTree(device, u"\\", sink, control))
         return true;
     m_data.reset();
     return false;
@@ -492,9 +507,14 @@ bool CompareWithIndex(const ScanIndex& then, platform::Device& now, const Growth
 }
 
 bool CompareScans(platform::Device& then, platform::Device& now, const GrowthRequest& request,
-                  Growth& out, const WalkControl& control) {
+                  Growth& out, const WalkControl& control,
+                  const std::function<void()>& thenIndexed) {
     ScanIndex index;
-    return index.build(then, control) && CompareWithIndex(index, now, request, out, control);
+    if (!index.build(then, control))
+        return false;
+    if (thenIndexed)
+        thenIndexed();
+    return CompareWithIndex(index, now, request, out, control);
 }
 
 QString ChangeText(quint64 thenSize, quint64 nowSize) {
@@ -504,23 +524,44 @@ QString ChangeText(quint64 thenSize, quint64 nowSize) {
                               : u'-' + SizeText(thenSize - nowSize);
 }
 
-GrowthSlices GrowthSlicesOf(const Growth& growth, const GrowthNode* node, int numberOfSlices) {
-    GrowthSlices out;
-    for (const GrowthNode* child : growth.children(node)) {
-        if (child->grew()) {
-            out.grown.push_back(child);
-            out.added.push_back(child->change());
-            out.addedTotal += child->change();
+namespace {
+
+const GrowthNode* RowOf(const GrowthNode* node) {
+    return node;
+}
+const GrowthType* RowOf(const GrowthType& type) {
+    return &type;
+}
+
+// `rows` come ordered by absolute change, so the grown keep their order by bytes added.
+template <typename Row, typename Rows>
+GrowthPie<Row> SliceGrowth(const Rows& rows, int numberOfSlices) {
+    GrowthPie<Row> out;
+    for (const auto& each : rows) {
+        const Row* row = RowOf(each);
+        if (row->grew()) {
+            out.grown.push_back(row);
+            out.added.push_back(row->change());
+            out.addedTotal += row->change();
         } else {
-            out.freed += child->change();
+            out.freed += row->change();
         }
     }
-    // children() orders by absolute change, so the grown keep their order by bytes added.
     const size_t limit = static_cast<size_t>(SliceLimit(numberOfSlices));
     if (out.grown.size() > limit)
         for (size_t i = limit - 1; i < out.added.size(); ++i)
             out.other += out.added[i];
     return out;
+}
+
+}  // namespace
+
+GrowthSlices GrowthSlicesOf(const Growth& growth, const GrowthNode* node, int numberOfSlices) {
+    return SliceGrowth<GrowthNode>(growth.children(node), numberOfSlices);
+}
+
+GrowthPie<GrowthType> GrowthTypeSlicesOf(const Growth& growth, int numberOfSlices) {
+    return SliceGrowth<GrowthType>(growth.types(), numberOfSlices);
 }
 
 QString GrowthHeader(const QString& since, const GrowthNode* node) {

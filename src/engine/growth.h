@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -109,7 +110,8 @@ private:
 };
 
 // Every folder and file of one scan, kept to be compared with a later one: names once in a
-// pool, each folder's entries sorted by name for look-ups, 16 bytes an entry besides.
+// pool (an imported scan's own, shared), each folder's entries sorted by name for look-ups,
+// 16 bytes an entry besides.
 class ScanIndex {
 public:
     ScanIndex();
@@ -137,8 +139,11 @@ bool CompareWithIndex(const ScanIndex& then, platform::Device& now, const Growth
                       Growth& out, const WalkControl& control);
 
 // Both scans walked here: the earlier first, kept as an index, then the later against it.
+// `thenIndexed`, when given, is told once `then` is no longer read: its owner lets it go
+// there, so that an imported earlier scan and the comparison never weigh at once.
 bool CompareScans(platform::Device& then, platform::Device& now, const GrowthRequest& request,
-                  Growth& out, const WalkControl& control);
+                  Growth& out, const WalkControl& control,
+                  const std::function<void()>& thenIndexed = {});
 
 // "+1.2 GB", "-300 KB", or the size text of 0 when nothing changed.
 QString ChangeText(quint64 thenSize, quint64 nowSize);
@@ -147,16 +152,21 @@ QString ChangeText(const Row& row) {
     return ChangeText(row.thenSize, row.nowSize);
 }
 
-// A growth pie of one folder: the entries that grew, sized by the bytes they added, and
-// what the entries that shrank gave back.
-struct GrowthSlices {
-    std::vector<const GrowthNode*> grown;  // most bytes added first, ties as children()
-    std::vector<quint64> added;            // of each in `grown`
+// A growth pie: the entries that grew, sized by the bytes they added, and what the entries
+// that shrank gave back. Row: a GrowthNode (the entries of one folder) or a GrowthType.
+template <typename Row>
+struct GrowthPie {
+    std::vector<const Row*> grown;  // most bytes added first, ties as children()
+    std::vector<quint64> added;     // of each in `grown`
     quint64 addedTotal = 0;
     quint64 other = 0;  // added by the entries folded into "Other" (beyond n - 1 of them)
     quint64 freed = 0;  // given back by the entries that shrank
 };
+using GrowthSlices = GrowthPie<GrowthNode>;
+// The entries of `node`.
 GrowthSlices GrowthSlicesOf(const Growth& growth, const GrowthNode* node, int numberOfSlices);
+// The file types (the growth must have been asked for them).
+GrowthPie<GrowthType> GrowthTypeSlicesOf(const Growth& growth, int numberOfSlices);
 
 // The header of a growth view of `node`: `since` ("Since 29/11/2026") alone for the root,
 // else followed by the folder spaced as every header spaces it ("Since 29/11/2026 \docs").

@@ -97,10 +97,11 @@ void ScanWriter::writeEntry(std::string_view name, const platform::FindData& ent
         AppendField(m_buffer, "dsize", static_cast<qint64>(detail.blocks * 512));
     if (folder && entry.id.volume != parentVolume)
         AppendField(m_buffer, "dev", static_cast<qint64>(entry.id.volume));
-    if (!folder && entry.links > 1) {
+    if (!folder && entry.links != 1) {
         AppendField(m_buffer, "ino", static_cast<qint64>(entry.id.inode));
         m_buffer += ",\"hlnkc\":true";
-        AppendField(m_buffer, "nlink", entry.links);
+        if (entry.links > 1)  // none: a later name whose first went unmarked (gdu's)
+            AppendField(m_buffer, "nlink", entry.links);
     }
     if (state == FolderState::Unreadable)
         m_buffer += ",\"read_error\":true";
@@ -133,9 +134,19 @@ void ScanWriter::put() {
             stopOnFailure->store(false);
     }
     m_buffer.clear();
+    passStop();
+}
+
+// At each folder and each piece written: often enough for a stop to be felt at once.
+void ScanWriter::passStop() {
+    if (stopWith && stopOnFailure && !stopWith->load(std::memory_order_relaxed)) {
+        m_stopped = true;
+        stopOnFailure->store(false);
+    }
 }
 
 void ScanWriter::enterFolder(std::string_view hostName, const platform::FindData& entry) {
+    passStop();
     flushPending();
     m_pending = Pending{hostName, entry, m_detail, FolderState::Read, false};
     m_havePending = true;
@@ -169,12 +180,13 @@ bool ExportScan(platform::Device& device, QStringView startPath, const ScanHeade
                 platform::ScanOutput& out, WalkControl control) {
     ScanWriter writer(out, header, device.findFile(startPath));
     control.details = true;
+    // The walk watches a flag of its own, which a failed write clears as well as the
+    // caller's stop: a full disk ends the walk at once instead of reading on for nothing.
     std::atomic<bool> running{true};
-    if (!control.scanning) {
-        control.scanning = &running;
-        writer.stopOnFailure = &running;
-    }
-    return WalkTree(device, startPath, writer, control) && writer.ok();
+    writer.stopOnFailure = &running;
+    writer.stopWith = control.scanning;
+    control.scanning = &running;
+    return WalkTree(device, startPath, writer, control) && writer.ok() && !writer.stopped();
 }
 
 }  // namespace dovrane::engine

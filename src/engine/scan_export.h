@@ -53,8 +53,12 @@ public:
 
     // False once a write has failed.
     bool ok() const { return m_ok; }
-    // Cleared on the first failed write, so that the walk stops rather than read on.
+    // Whether `stopWith` was seen cleared and passed on.
+    bool stopped() const { return m_stopped; }
+    // Cleared on the first failed write, so that the walk stops rather than read on, and
+    // when `stopWith` (the caller's stop, if any) is seen cleared.
     std::atomic<bool>* stopOnFailure = nullptr;
+    const std::atomic<bool>* stopWith = nullptr;
 
 private:
     // A folder's own entry waits until the walk has said whether it was read.
@@ -70,6 +74,7 @@ private:
                     const platform::EntryDetail& detail, bool folder, platform::FolderState state,
                     quint64 parentVolume);
     void put();
+    void passStop();
 
     platform::ScanOutput& m_out;
     std::string m_buffer;
@@ -79,6 +84,7 @@ private:
     bool m_havePending = false;
     platform::EntryDetail m_detail;
     bool m_ok = true;
+    bool m_stopped = false;
 };
 
 // Walks `startPath` of `device` into `out` in the format, `header` first. False when the

@@ -4,6 +4,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "engine/walk_replay.h"
 #include "platform/device_path.h"
 #include "platform/name_codec.h"
 #include "platform/scan_file.h"
@@ -63,7 +64,7 @@ private:
         bool haveName = false;
         quint64 asize = 0, dsize = 0, ino = 0, dev = 0, nlink = 0;
         qint64 mtime = 0;
-        bool haveDev = false, hlnkc = false, readError = false, notreg = false;
+        bool haveDev = false, haveNlink = false, hlnkc = false, readError = false, notreg = false;
         bool haveMode = false;
         quint64 mode = 0;
         std::string excluded;
@@ -76,9 +77,12 @@ private:
         bool Info::*given;
     };
     static constexpr Number kNumbers[] = {
-        {"asize", &Info::asize, nullptr}, {"dsize", &Info::dsize, nullptr},
-        {"ino", &Info::ino, nullptr},     {"dev", &Info::dev, &Info::haveDev},
-        {"nlink", &Info::nlink, nullptr}, {"mode", &Info::mode, &Info::haveMode},
+        {"asize", &Info::asize, nullptr},
+        {"dsize", &Info::dsize, nullptr},
+        {"ino", &Info::ino, nullptr},
+        {"dev", &Info::dev, &Info::haveDev},
+        {"nlink", &Info::nlink, &Info::haveNlink},
+        {"mode", &Info::mode, &Info::haveMode},
     };
     struct Flag {
         const char* key;
@@ -443,7 +447,7 @@ private:
         if (i == ImportDevice::kNone)
             failHere(QStringLiteral("more entries than %1").arg(ImportDevice::kNone - 1));
         ImportDevice::Entry& e = m_dev.entry(i);
-        e.name = m_dev.m_names.addCounted(info.name);
+        e.name = m_dev.m_names->addCounted(info.name);
         quint8 flags = 0;
         const bool excluded = !info.excluded.empty();
         // ncdu writes a folder it did not enter as a plain entry marked excluded.
@@ -468,6 +472,11 @@ private:
             flags |= ImportDevice::kReadOnly;
         const quint64 blocks = info.dsize / 512 + (info.dsize % 512 != 0);
         const bool linked = !folder && info.hlnkc && info.ino != 0;
+        // gdu marks only the later names of a file, the first one it met going unmarked
+        // (and counted); this program writes such a name back without a link count.
+        const bool repeat =
+            linked && (m_dev.m_header.progname == "gdu" ||
+                       (m_dev.m_header.progname == kScanProgName && !info.haveNlink));
         const bool bigBlocks = blocks >= ImportDevice::kNone;
         const bool oddTime = info.mtime < 0 || info.mtime >= qint64(ImportDevice::kNone);
         const bool newVolume = folder && info.haveDev && (m_open.empty() || volume != parentVolume);
@@ -480,7 +489,9 @@ private:
             x.mtime = info.mtime;
             if (linked) {
                 x.inode = info.ino;
-                x.links = static_cast<quint32>(std::clamp<quint64>(info.nlink, 2, 0xFFFFFFFFu));
+                x.links =
+                    repeat ? 0
+                           : static_cast<quint32>(std::clamp<quint64>(info.nlink, 2, 0xFFFFFFFFu));
             }
             x.volume = volume;
             x.hasVolume = newVolume;
@@ -488,7 +499,7 @@ private:
         m_dev.flags(i) = flags;
         if (!folder && !excluded) {
             // Hard links add their bytes once, as every walk counts them.
-            const bool first = !linked || m_links.insert({volume, info.ino}).second;
+            const bool first = !linked || (!repeat && m_links.insert({volume, info.ino}).second);
             if (first) {
                 m_dev.m_totalBytes += e.size;
                 if (m_dev.m_totalBytes >= kMaxSize)
@@ -721,6 +732,43 @@ void ImportDevice::read(platform::Folder& folder, platform::Listing& out,
     }
     if (flags(f.index) & kReadError)
         out.state = FolderState::Unreadable;
+}
+
+bool ImportDevice::visit(NameVisitor& visitor, const WalkControl& control) const {
+    if (m_count == 0)
+        return true;
+    FirstLinks links;
+    struct Frame {
+        quint32 next;  // the next entry to tell; kNone: the folder ends
+        quint64 volume;
+    };
+    std::vector<Frame> open;
+    const auto enter = [&](quint32 folder, quint64 volume) {
+        const bool entered = !(flags(folder) & (kPseudo | kNotEntered));
+        open.push_back({entered ? static_cast<quint32>(entry(folder).size) : kNone, volume});
+    };
+    enter(0, volumeOf(0, 0));
+    while (!open.empty()) {
+        const quint32 c = open.back().next;
+        const quint64 volume = open.back().volume;
+        if (c == kNone) {
+            open.pop_back();
+            visitor.leave();
+            continue;
+        }
+        open.back().next = entry(c).next;
+        if (flags(c) & kFolder) {
+            if (control.stopped())
+                return false;
+            visitor.folder(entry(c).name);
+            enter(c, volumeOf(c, volume));
+        } else {
+            platform::FindData data;
+            describe(c, volume, data, nullptr);
+            visitor.file(entry(c).name, links.isFirst(data) ? data.size : 0);
+        }
+    }
+    return true;
 }
 
 std::optional<platform::DiskSpace> ImportDevice::diskFreeSpace(QStringView) {

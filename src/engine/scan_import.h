@@ -53,6 +53,20 @@ public:
     std::optional<platform::DiskSpace> diskFreeSpace(QStringView devicePath) override;
     std::optional<platform::FileDetails> findFile(QStringView devicePath) override;
 
+    // Told every entry below the root in a walk's order, names as offsets into names().
+    class NameVisitor {
+    public:
+        virtual ~NameVisitor() = default;
+        virtual void folder(quint32 name) = 0;  // entered; its entries follow
+        virtual void file(quint32 name, quint64 countedSize) = 0;
+        virtual void leave() = 0;  // the folder ends (the root's last)
+    };
+    // Walks the tree as a walk of the device would, without its listings: sizes as the
+    // sums count them (a hard link's bytes at its first name), folders not entered empty.
+    // False when `control` stopped it.
+    bool visit(NameVisitor& visitor, const WalkControl& control) const;
+    std::shared_ptr<const NamePool> names() const { return m_names; }
+
 private:
     friend class ScanParser;
     static constexpr quint32 kNone = 0xFFFFFFFF;
@@ -67,7 +81,7 @@ private:
     };
     struct Entry {
         quint64 size = 0;  // a folder's: the index of its first child, or kNone
-        quint32 name = 0;  // counted, in m_names
+        quint32 name = 0;  // counted, in *m_names
         quint32 next = kNone;
         quint32 blocks = 0;  // kNone: in m_extra
         quint32 mtime = 0;   // seconds; kNone: in m_extra
@@ -88,7 +102,7 @@ private:
     const Entry& entry(quint32 i) const { return m_entries[i >> kChunkBits][i & (kChunk - 1)]; }
     quint8& flags(quint32 i) { return m_flags[i >> kChunkBits][i & (kChunk - 1)]; }
     quint8 flags(quint32 i) const { return m_flags[i >> kChunkBits][i & (kChunk - 1)]; }
-    std::string_view nameOf(quint32 i) const { return m_names.counted(entry(i).name); }
+    std::string_view nameOf(quint32 i) const { return m_names->counted(entry(i).name); }
     const Extra* extra(quint32 i) const;
     quint32 append();  // a new entry; kNone when the tree is full
     quint32 childNamed(quint32 folder, std::string_view hostName) const;
@@ -100,7 +114,8 @@ private:
     quint64 volumeOf(quint32 folder, quint64 parentVolume) const;
 
     ScanHeader m_header;
-    NamePool m_names;
+    // Shared with whoever indexes the scan (see visit), which may outlive the device.
+    std::shared_ptr<NamePool> m_names = std::make_shared<NamePool>();
     std::vector<std::unique_ptr<Entry[]>> m_entries;
     std::vector<std::unique_ptr<quint8[]>> m_flags;
     std::unordered_map<quint32, Extra> m_extra;

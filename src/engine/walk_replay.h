@@ -13,11 +13,12 @@
 namespace dovrane::engine {
 
 // Hard links add their bytes at the first link the walk meets. Only files with more than
-// one link are remembered.
+// one link are remembered. A count of 0 is a later name of a file whose first name was
+// counted unmarked (gdu's exports mark only the later names): never first.
 class FirstLinks {
 public:
     bool isFirst(const platform::FindData& entry) {
-        return entry.links <= 1 || m_seen.insert(entry.id).second;
+        return entry.links == 1 || (entry.links > 1 && m_seen.insert(entry.id).second);
     }
 
 private:

@@ -29,7 +29,9 @@ ChartPlan CFileTypeView::Plan() const {
 void CFileTypeView::StartScan() {
     if (IsBusy())
         return;
-    table.reset();  // nothing may read the old table once the scan has begun
+    if (compare.drop())
+        ShowGrowth();  // the plain title, before the scan shows its disc under it
+    table.reset();     // nothing may read the old table once the scan has begun
     LayOutChart();
     BeginScan(
         [from = device()](
@@ -45,6 +47,45 @@ void CFileTypeView::StartScan() {
         });
 }
 
+void CFileTypeView::StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime) {
+    if (IsBusy() || !then)
+        return;
+    growthSlices = {};
+    BeginScan(compare.begin(std::move(then), device(), thenTime, true),
+              [this](std::unique_ptr<engine::Growth> compared) {
+                  compare.take(std::move(compared));
+                  compare.ended();
+                  ShowGrowth();
+              });
+}
+
+void CFileTypeView::EndCompare() {
+    if (IsBusy() || !compare.drop())
+        return;
+    if (!table) {
+        StartScan();  // compared before the view had a scan of its own
+        return;
+    }
+    ShowGrowth();
+}
+
+void CFileTypeView::ShowGrowth() {
+    growthSlices = compare.growth()
+                       ? engine::GrowthTypeSlicesOf(*compare.growth(), NumberOfSlices())
+                       : engine::GrowthPie<engine::GrowthType>{};
+    if (!LayOutControls())  // the title may take another height
+        LayOutChart();
+    if (legendList()) {
+        legendList()->UpdateScroll();
+        legendList()->viewport()->update();
+    }
+    update();
+}
+
+QString CFileTypeView::HeaderText() const {
+    return compare.growth() ? compare.since() : kTitle;
+}
+
 void CFileTypeView::BuildFileTypeSlices() {
     if (table)
         table->ComputeFileTypeTotals(NumberOfSlices());
@@ -54,6 +95,10 @@ void CFileTypeView::BuildFileTypeSlices() {
 }
 
 void CFileTypeView::LayOutChart() {
+    if (compare.growth()) {
+        LayOutGrowthPie(pie(), growthSlices, NumberOfSlices(), Config());
+        return;
+    }
     if (!table || table->fileTypesBySize().empty()) {
         // No files: the bare circle, as the chart was made.
         pie().Create(pie().radius(), chartCenter().x(), chartCenter().y(),
@@ -70,6 +115,8 @@ void CFileTypeView::LayOutChart() {
 }
 
 void CFileTypeView::ReapplySettings() {
+    if (compare.growth() && !IsBusy())
+        ShowGrowth();  // the slices again with the new count
     if (IsBusy() || !table)
         return;  // a running scan takes the new count when it hands its table over
     BuildFileTypeSlices();
@@ -79,7 +126,7 @@ void CFileTypeView::ReapplySettings() {
 }
 
 void CFileTypeView::OpenEntry(int index) {
-    if (IsBusy() || !table)
+    if (IsBusy() || !table || compare.growth())
         return;
     const auto& bySize = table->fileTypesBySize();
     const bool other = index == engine::SliceLimit(NumberOfSlices()) - 1 && table->otherSize != 0;

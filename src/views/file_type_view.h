@@ -10,16 +10,23 @@
 //
 // A rescan drops the old table at once: while it runs the legend has no rows and taps
 // open nothing.
+//
+// Compared with an earlier scan (StartCompare), it is a growth view by type until Refresh
+// or EndCompare: "Since 29/11/2026" for the title, the slices the types that grew, sized by
+// the bytes they added, "+1.2 GB" beside each name and "Freed 1.2 GB" below when something
+// shrank; taps open nothing. The plain table stays meanwhile, for EndCompare.
 
 #include <memory>
 
 #include "charts/file_type_legend.h"
 #include "engine/file_types.h"
 #include "views/chart_view.h"
+#include "views/growth_view.h"
 
 namespace dovrane::views {
 
-class CFileTypeView : public CChartView, public charts::FileTypeLegendOwner {
+class CFileTypeView : public CChartView,
+                      public GrowthLegendOwner<charts::FileTypeLegendOwner, engine::GrowthType> {
     Q_OBJECT
 
 public:
@@ -41,6 +48,17 @@ public:
     // Null before the first scan ends and while a scan runs.
     const engine::FileTypeTable* fileTypes() const { return table.get(); }
 
+    // Compares `then` (an earlier scan of this device, made at `thenTime`, seconds since
+    // 1970) with the device by type on the scan thread, then shows the growth. Nothing
+    // while a scan runs.
+    void StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime);
+    // Back to the plain view of the last scan; nothing unless a growth view is shown.
+    void EndCompare();
+    // A growth view is shown, or its comparison runs.
+    bool isComparing() const { return compare.active(); }
+    // The title drawn: kTitle, or the growth view's "Since ...".
+    QString HeaderText() const override;
+
     int legendNumberOfSlices() const override { return NumberOfSlices(); }
     void legendRowTapped(int index) override { OpenEntry(index); }
 
@@ -59,9 +77,12 @@ protected:
     const engine::FileTypeTable* legendTable() const override { return table.get(); }
 
     ChartPlan Plan() const override;
-    QString HeaderText() const override { return kTitle; }
     QString ProgressText(const QString& devicePath) const override { return devicePath; }
     charts::LegendOwner* legendOwner() override { return this; }
+    bool inGrowth() const override { return compare.growth() != nullptr; }
+    const engine::GrowthPie<engine::GrowthType>* shownGrowth() const override {
+        return &growthSlices;
+    }
     void LayOutChart() override;
     void OnDetails() override;
 
@@ -69,7 +90,12 @@ private:
     // Totals and "Other" for the current slice count, then the slices and the legend.
     void BuildFileTypeSlices();
 
+    // The pie, the legend and the title again for the growth shown.
+    void ShowGrowth();
+
     std::unique_ptr<engine::FileTypeTable> table;  // null before the first scan ends
+    GrowthCompare compare;
+    engine::GrowthPie<engine::GrowthType> growthSlices;
 };
 
 }  // namespace dovrane::views

@@ -1,6 +1,5 @@
 #include "views/folder_view.h"
 
-#include <QDateTime>
 #include <QPainter>
 
 #include "charts/pie_layout.h"
@@ -66,12 +65,9 @@ void CFolderView::StartScan() {
 }
 
 void CFolderView::ScanEnded() {
-    if (compareRunning) {
-        compareRunning = false;
-        if (growth) {
-            ShowGrowthFolder(growth->root());
-            return;
-        }
+    if (compare.ended()) {
+        ShowGrowthFolder(compare.growth()->root());
+        return;
     }
     if (!pendingPath.isEmpty()) {
         GoToPath(pendingPath);
@@ -82,7 +78,7 @@ void CFolderView::ScanEnded() {
 }
 
 void CFolderView::ShowFolder(const FolderNode* node) {
-    if (node == nullptr || IsBusy() || growth)
+    if (node == nullptr || IsBusy() || compare.growth())
         return;
     current = node;
     titlePath = node->parent || scanName.isEmpty()
@@ -102,15 +98,11 @@ void CFolderView::ShowTitled() {
 }
 
 void CFolderView::LayOutChart() {
-    if (growth) {
-        if (growthCurrent == nullptr) {
+    if (compare.growth()) {
+        if (growthCurrent == nullptr)
             pie().Clear();
-            return;
-        }
-        charts::AddSlices(pie(),
-                          charts::LayOutFolderChart(growthSlices.added, growthSlices.addedTotal,
-                                                    growthSlices.other, NumberOfSlices()),
-                          Config().sliceColors);
+        else
+            LayOutGrowthPie(pie(), growthSlices, NumberOfSlices(), Config());
         return;
     }
     if (current == nullptr) {
@@ -137,7 +129,7 @@ void CFolderView::GoToPath(const QString& path) {
 }
 
 void CFolderView::GoToParent() {
-    if (growth) {
+    if (compare.growth()) {
         if (growthCurrent != nullptr && growthCurrent->parent != nullptr)
             ShowGrowthFolder(growthCurrent->parent);
         return;
@@ -155,7 +147,7 @@ bool CFolderView::IsNamedEntry(int index, size_t count) const {
 void CFolderView::OpenEntry(int index) {
     if (IsBusy())
         return;
-    if (growth) {
+    if (compare.growth()) {
         if (growthCurrent == nullptr || !IsNamedEntry(index, growthSlices.grown.size()))
             return;
         // The files that came directly in a folder have no folder of their own to show.
@@ -177,12 +169,12 @@ void CFolderView::OpenEntry(int index) {
 }
 
 void CFolderView::ReapplySettings() {
-    if (growth && !IsBusy())
+    if (compare.growth() && !IsBusy())
         ShowGrowthFolder(growthCurrent);  // the slices again with the new count
     if (IsBusy() || !tree)
         return;  // a running scan takes the new count when it hands its tree over
     engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
-    if (current != nullptr && !growth)
+    if (current != nullptr && !compare.growth())
         ShowFolder(current);
 }
 
@@ -201,11 +193,11 @@ void CFolderView::OpenFilesInFolder(const FolderNode* folder) {
 void CFolderView::OpenFolderDetails() {
     if (IsBusy())
         return;
-    if (growth) {
+    if (compare.growth()) {
         if (!growthCurrent)
             return;
         dialogs::CFolderDetailsDlg dialog(device());
-        dialog.SetGrowth(growth.get(), growthCurrent, sinceText);
+        dialog.SetGrowth(compare.growth(), growthCurrent, compare.since());
         if (dialogs::RunModal(dialog) == QDialog::Accepted && dialog.m_pGrowthCurrent)
             ShowGrowthFolder(dialog.m_pGrowthCurrent);
         return;
@@ -225,38 +217,25 @@ void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
     }
     painter.setFont(titleFont());
     painter.setPen(dialogs::kRed);
-    painter.drawText(QRect(layout.chartTopLeft, QSize(2 * layout.radius, 2 * layout.radius)),
-                     Qt::AlignCenter | Qt::TextSingleLine,
-                     growth ? QStringLiteral("Nothing Grew") : QStringLiteral("Empty Folder"));
+    painter.drawText(
+        QRect(layout.chartTopLeft, QSize(2 * layout.radius, 2 * layout.radius)),
+        Qt::AlignCenter | Qt::TextSingleLine,
+        compare.growth() ? QStringLiteral("Nothing Grew") : QStringLiteral("Empty Folder"));
     painter.setPen(Qt::black);
-}
-
-QString CFolderView::SinceText(qint64 seconds) {
-    return QStringLiteral("Since ") +
-           QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 void CFolderView::StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime) {
     if (IsBusy() || !then)
         return;
-    DropGrowth();
-    sinceText = SinceText(thenTime);
-    compareRunning = true;
+    growthCurrent = nullptr;
+    growthSlices = {};
     BeginScan(
-        [then, now = device()](
-            const engine::WalkControl& control) -> std::optional<std::unique_ptr<engine::Growth>> {
-            auto compared = std::make_unique<engine::Growth>();
-            engine::GrowthRequest request;
-            request.fileRows = 0;
-            if (!now || !engine::CompareScans(*then, *now, request, *compared, control))
-                return std::nullopt;
-            return compared;
-        },
-        [this](std::unique_ptr<engine::Growth> compared) { growth = std::move(compared); });
+        compare.begin(std::move(then), device(), thenTime, false),
+        [this](std::unique_ptr<engine::Growth> compared) { compare.take(std::move(compared)); });
 }
 
 void CFolderView::EndCompare() {
-    if (IsBusy() || !growth)
+    if (IsBusy() || !compare.growth())
         return;
     DropGrowth();
     if (!tree) {
@@ -269,44 +248,16 @@ void CFolderView::EndCompare() {
 void CFolderView::DropGrowth() {
     growthCurrent = nullptr;
     growthSlices = {};
-    growth.reset();
-    compareRunning = false;
+    compare.drop();
 }
 
 void CFolderView::ShowGrowthFolder(const engine::GrowthNode* node) {
-    if (node == nullptr || IsBusy() || !growth)
+    if (node == nullptr || IsBusy() || !compare.growth())
         return;
     growthCurrent = node;
-    growthSlices = engine::GrowthSlicesOf(*growth, node, NumberOfSlices());
-    titlePath = engine::GrowthHeader(sinceText, node);
+    growthSlices = engine::GrowthSlicesOf(*compare.growth(), node, NumberOfSlices());
+    titlePath = engine::GrowthHeader(compare.since(), node);
     ShowTitled();
-}
-
-bool CFolderView::legendHasData() const {
-    return growth ? growthCurrent != nullptr : FolderLegendOwner::legendHasData();
-}
-
-int CFolderView::legendEntryCount() const {
-    return growth ? static_cast<int>(growthSlices.grown.size())
-                  : FolderLegendOwner::legendEntryCount();
-}
-
-QString CFolderView::legendEntryName(int index) const {
-    if (!growth)
-        return FolderLegendOwner::legendEntryName(index);
-    const engine::GrowthNode* entry = growthSlices.grown[static_cast<size_t>(index)];
-    return entry->name() + QStringLiteral(" +") +
-           engine::SizeText(growthSlices.added[static_cast<size_t>(index)]);
-}
-
-bool CFolderView::legendHasOther() const {
-    return growth ? growthSlices.other != 0 : FolderLegendOwner::legendHasOther();
-}
-
-QString CFolderView::legendNote() const {
-    return growth && growthSlices.freed != 0
-               ? QStringLiteral("Freed ") + engine::SizeText(growthSlices.freed)
-               : QString();
 }
 
 }  // namespace dovrane::views

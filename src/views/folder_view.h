@@ -26,10 +26,12 @@
 #include "engine/folder_tree.h"
 #include "engine/growth.h"
 #include "views/chart_view.h"
+#include "views/growth_view.h"
 
 namespace dovrane::views {
 
-class CFolderView : public CChartView, public charts::FolderLegendOwner {
+class CFolderView : public CChartView,
+                    public GrowthLegendOwner<charts::FolderLegendOwner, engine::GrowthNode> {
     Q_OBJECT
 
 public:
@@ -85,21 +87,13 @@ public:
     // Back to the plain view of the last scan; nothing unless a growth view is shown.
     void EndCompare();
     // A growth view is shown, or its comparison runs.
-    bool isComparing() const { return growth != nullptr || compareRunning; }
-    const engine::Growth* growthResult() const { return growth.get(); }
+    bool isComparing() const { return compare.active(); }
+    const engine::Growth* growthResult() const { return compare.growth(); }
     const engine::GrowthNode* currentGrowthFolder() const { return growthCurrent; }
     // Makes `node` (of the comparison shown) the growth folder shown.
     void ShowGrowthFolder(const engine::GrowthNode* node);
     // After the title changed: the pie moves with it, the legend and the view are redrawn.
     void ShowTitled();
-    // "Since 29/11/2026": the day of `seconds` on this machine's calendar.
-    static QString SinceText(qint64 seconds);
-
-    bool legendHasData() const override;
-    int legendEntryCount() const override;
-    QString legendEntryName(int index) const override;
-    bool legendHasOther() const override;
-    QString legendNote() const override;
 
 signals:
     // "In Folder" tapped for `folder`, and "Details..." pressed.
@@ -113,6 +107,10 @@ protected:
     QString HeaderText() const override { return titlePath; }
     QString ProgressText(const QString& devicePath) const override;
     charts::LegendOwner* legendOwner() override { return this; }
+    bool inGrowth() const override { return compare.growth() != nullptr; }
+    const engine::GrowthPie<engine::GrowthNode>* shownGrowth() const override {
+        return growthCurrent ? &growthSlices : nullptr;
+    }
     void LayOutChart() override;
     void PaintChart(QPainter& painter, const ChartViewLayout& layout) override;
     void ScanEnded() override;
@@ -127,11 +125,9 @@ private:
     QString scanName;
     std::unique_ptr<engine::FolderTree> tree;  // holds `root`; null before the first scan
     const engine::FolderNode* current = nullptr;
-    std::unique_ptr<engine::Growth> growth;  // the growth view's; null in the plain view
+    GrowthCompare compare;
     const engine::GrowthNode* growthCurrent = nullptr;
     engine::GrowthSlices growthSlices;  // of growthCurrent
-    QString sinceText;
-    bool compareRunning = false;
 };
 
 }  // namespace dovrane::views

@@ -5,6 +5,9 @@
 
 #include <time.h>
 
+#include <QDir>
+#include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
@@ -12,6 +15,7 @@
 #include <memory>
 #include <numbers>
 
+#include "app/cli.h"
 #include "app/history_commands.h"
 #include "app/resource.h"
 #include "charts/color_ref.h"
@@ -19,6 +23,7 @@
 #include "dialogs/folder_details_dlg.h"
 #include "dialogs/hold_list_ctrl.h"
 #include "dialogs/modal.h"
+#include "platform/file_dialog.h"
 #include "support/app_window.h"
 
 using namespace dovrane;
@@ -31,7 +36,8 @@ constexpr qint64 kThen = 1795962600;
 // The window on the device now: since the snapshot docs +2,560,000, music +1,228,800, the
 // root's own file +500, "old" gone (3,072 freed).
 struct Window : test::AppWindow {
-    Window() : AppWindow({}, QStringLiteral("/home")) {
+    explicit Window(std::chrono::milliseconds pace = {})
+        : AppWindow({}, QStringLiteral("/home"), pace) {
         device.addFile(u"\\docs\\a.txt", 1000)
             .addFile(u"\\docs\\b.txt", 2'560'000)
             .addFile(u"\\music\\s.mp3", 5000)
@@ -39,23 +45,31 @@ struct Window : test::AppWindow {
             .addFile(u"\\top", 510);
     }
     views::CFolderView& folder() { return view().folderView(); }
-    QStringList legendRows() {
+    views::CFileTypeView& types() { return view().fileTypeView(); }
+    QStringList legendRows() { return LegendRows(folder()); }
+    static QStringList LegendRows(const charts::LegendOwner& owner) {
         QStringList rows;
-        for (int i = 0; i < folder().legendEntryCount(); ++i)
-            rows << folder().legendEntryName(i);
-        if (folder().legendHasOther())
+        for (int i = 0; i < owner.legendEntryCount(); ++i)
+            rows << owner.legendEntryName(i);
+        if (owner.legendHasOther())
             rows << QStringLiteral("Other");
-        if (!folder().legendNote().isEmpty())
-            rows << folder().legendNote();
+        if (!owner.legendNote().isEmpty())
+            rows << owner.legendNote();
         return rows;
     }
-    QRgb PixelAtDegrees(double degrees) {
-        const int radius = folder().currentLayout().radius / 2;
+    QRgb PixelAtDegrees(double degrees) { return PixelAtDegrees(folder(), degrees); }
+    static QRgb PixelAtDegrees(views::CChartView& chart, double degrees) {
+        const int radius = chart.currentLayout().radius / 2;
         const double a = degrees * std::numbers::pi / 180.0;
         const QPoint p =
-            folder().currentLayout().chartCenter +
+            chart.currentLayout().chartCenter +
             QPoint(int(std::lround(radius * std::cos(a))), int(std::lround(-radius * std::sin(a))));
-        return test::PixelAt(folder().grab().toImage(), p);
+        return test::PixelAt(chart.grab().toImage(), p);
+    }
+    // Compare With... answered with the first snapshot.
+    void compare() {
+        const dialogs::ScopedModalHook hook([](QDialog&) { return int(QDialog::Accepted); });
+        view().OnCmdMsg(app::kIdCompareWith);
     }
 };
 
@@ -211,6 +225,95 @@ private slots:
                  QStringList({"There is no earlier scan of /home to compare with. Keep "
                               "History keeps one after each scan of the Folder View."}));
         QVERIFY(!w.folder().isComparing());
+    }
+
+    void typeGrowthViewAndBack() {
+        // By type since the snapshot: txt +2,560,000, mp3 +1,228,800, Generic +500, bin gone.
+        Window w;
+        w.view().OnCmdMsg(app::kIdKeepHistory);
+        w.view().OnViewFileType();
+        QTRY_VERIFY(!w.types().IsBusy());
+        const QStringList plainRows = Window::LegendRows(w.types());
+        w.compare();
+        QTRY_VERIFY(!w.types().IsBusy());
+        QVERIFY(w.types().isComparing());
+        QVERIFY(!w.folder().isComparing());
+        QCOMPARE(w.types().shownHeader(), QStringLiteral("Since 29/11/2026"));
+        QCOMPARE(Window::LegendRows(w.types()),
+                 QStringList({"txt +2.5 MB", "mp3 +1.2 MB", "Generic +500  B", "Freed 3.0 KB"}));
+        QCOMPARE(w.types().pieChart().sliceCount(), 3);
+        QCOMPARE(Window::PixelAtDegrees(w.types(), 120), SliceColor(0));
+        QCOMPARE(Window::PixelAtDegrees(w.types(), 300), SliceColor(1));
+        w.types().OpenEntry(0);  // a type's growth has no file list to open
+        QVERIFY(w.boxes.texts.isEmpty());
+
+        QVERIFY(w.view().OnCmdMsg(app::kIdRefresh));
+        QTRY_VERIFY(!w.types().IsBusy());
+        QVERIFY(!w.types().isComparing());
+        QCOMPARE(w.types().shownHeader(), views::CFileTypeView::kTitle);
+        QCOMPARE(Window::LegendRows(w.types()), plainRows);
+    }
+
+    void savesOffTheWindowThread_data() {
+        QTest::addColumn<QString>("target");  // "": a file in a temporary folder
+        QTest::addColumn<bool>("closeMidway");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("saved") << QString() << false << QString();
+        QTest::newRow("closed mid-save") << QString() << true << QString();
+        QTest::newRow("full disk")
+            << "/dev/full" << false << "cannot write /dev/full: No space left on device";
+    }
+
+    void savesOffTheWindowThread() {
+        // The walk and the write run on the main view's job: the window answers meanwhile,
+        // a second save is refused, and closing stops it leaving nothing under the name.
+        QFETCH(QString, target);
+        QFETCH(bool, closeMidway);
+        QFETCH(QString, box);
+        const QTemporaryDir dir;
+        const QString file = target.isEmpty() ? dir.filePath("saved.json") : target;
+        auto w = std::make_unique<Window>(std::chrono::milliseconds(closeMidway ? 50 : 0));
+        for (int i = 0; i < 40; ++i)
+            w->device.addFile(QStringLiteral("\\f%1\\x.bin").arg(i), 100);
+        int asked = 0;
+        const platform::FileDialogHook previous =
+            platform::SetFileDialogHook([&](const platform::FileDialogRequest&) {
+                ++asked;
+                return file;
+            });
+        w->frame().RouteCommand(app::kIdSaveScan);
+        QVERIFY(w->view().isSaving());
+        w->frame().UpdateCommandUI();
+        QCOMPARE(w->action(app::kIdSaveScan)->isEnabled(), !w->view().isSaving());
+        w->frame().RouteCommand(app::kIdSaveScan);  // refused while the first one runs
+        platform::SetFileDialogHook(previous);
+        if (closeMidway) {
+            QTRY_VERIFY(w->view().isSaving() && w->frame().statusBar()->isVisible() &&
+                        w->frame().statusBar()->currentMessage().contains("\\f"));
+            w.reset();
+            QCOMPARE(
+                QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                QStringList());
+            return;
+        }
+        QTRY_VERIFY(!w->view().isSaving());
+        QCOMPARE(asked, 1);
+        QCOMPARE(w->boxes.texts, box.isEmpty() ? QStringList() : QStringList{box});
+        if (!box.isEmpty())
+            return;
+        QCOMPARE(w->frame().statusBar()->currentMessage(), QStringLiteral("Saved saved.json"));
+        // What --export writes of the same device, its time aside.
+        const QString exported = dir.filePath("exported.json");
+        QVERIFY(!app::SaveScan(w->device, u"\\", exported, {}));
+        const auto bytes = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly)
+                       ? QString::fromUtf8(f.readAll())
+                             .replace(QRegularExpression("\"timestamp\":\\d+"), "")
+                       : QString();
+        };
+        QVERIFY(bytes(file).contains("{\"name\":\"x.bin\",\"asize\":100,"));
+        QCOMPARE(bytes(file), bytes(exported));
     }
 };
 

@@ -109,6 +109,7 @@ private slots:
         const QString saved = dir.filePath("saved.json");
         answer = saved;
         w.frame().RouteCommand(app::kIdSaveScan);
+        QTRY_VERIFY(!w.view().isSaving());
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("\n{\"name\":\"a.doc\",\"asize\":300,"));

@@ -45,13 +45,13 @@ bool Export(platform::Device& device, const QByteArray& rootName, const QString&
            out->finish();
 }
 
-// The figures a user compares: the folder table of the root and of `sub`, the types, the
-// largest files and the duplicates, as JSON.
-QByteArray Figures(platform::Device& device, const QString& sub) {
+// The figures a user compares: the folder table of the root and of `sub`, then unless
+// `foldersOnly` the types, the largest files and the duplicates, as JSON.
+QByteArray Figures(platform::Device& device, const QString& sub, bool foldersOnly = false) {
     QByteArray all;
-    const QList<QStringList> runs{{"folders"},    {"folders", "--path", sub},
-                                  {"types"},      {"largest"},
-                                  {"duplicates"}, {"largest", "--path", sub}};
+    QList<QStringList> runs{{"folders"}, {"folders", "--path", sub}};
+    if (!foldersOnly)
+        runs += {{"types"}, {"largest"}, {"duplicates"}, {"largest", "--path", sub}};
     for (const QStringList& run : runs) {
         QStringList args{"--report", run[0], "--format", "json"};
         args += run.mid(1);
@@ -84,6 +84,30 @@ void BuildHostTree(const test::TempTree& t) {
     dense.write(data.data(), static_cast<qint64>(data.size()));
 }
 
+// Runs `program` to its end; whether it exited with status 0.
+bool RunToEnd(QProcess& run, const QString& program, const QStringList& arguments) {
+    run.start(program, arguments);
+    return run.waitForFinished(20000) && run.exitStatus() == QProcess::NormalExit &&
+           run.exitCode() == 0;
+}
+
+// The awkward host tree exported by another program (`arguments` come before the output
+// file and the tree) and imported here.
+struct TheirExport {
+    TheirExport(const QString& program, QStringList arguments) {
+        BuildHostTree(tree);
+        const QString file = dir.filePath("theirs.json");
+        if (RunToEnd(run, program, arguments << file << tree.root()))
+            imported = engine::ImportScanFile(file);
+        else
+            imported.error = program + " failed: " + run.readAllStandardError();
+    }
+    test::TempTree tree;
+    QTemporaryDir dir;
+    QProcess run;
+    engine::ImportResult imported;
+};
+
 }  // namespace
 
 class TestScanFiles : public QObject {
@@ -95,6 +119,7 @@ private slots:
     void countsARootHardLinkOnce_data();
     void countsARootHardLinkOnce();
     void readsNcduAndNcduReadsOurs();
+    void readsGduAndGduReadsOurs();
     void keepsTimesBeyondTheRange();
     void refusesBadInput_data();
     void refusesBadInput();
@@ -240,32 +265,61 @@ void TestScanFiles::readsNcduAndNcduReadsOurs() {
     const QString ncdu = QStandardPaths::findExecutable("ncdu");
     if (ncdu.isEmpty())
         QSKIP("ncdu is not installed: its files cannot be made or read here");
-    const test::TempTree t;
-    BuildHostTree(t);
-    const QTemporaryDir dir;
-    const QString theirs = dir.filePath("ncdu.json");
-    QProcess run;
-    run.start(ncdu, {"-0", "-o", theirs, t.root()});
-    QVERIFY(run.waitForFinished(20000));
-    QCOMPARE(run.exitCode(), 0);
-    engine::ImportResult imported = engine::ImportScanFile(theirs);
-    QVERIFY2(imported.device, qPrintable(imported.error));
-    platform::HostDevice live(t.root());
-    QCOMPARE(Figures(*imported.device, "\\sub"), Figures(live, "\\sub"));
-    QCOMPARE(imported.device->header().progname, QByteArray("ncdu"));
+    TheirExport theirs(ncdu, {"-0", "-o"});
+    QVERIFY2(theirs.imported.device, qPrintable(theirs.imported.error));
+    platform::HostDevice live(theirs.tree.root());
+    QCOMPARE(Figures(*theirs.imported.device, "\\sub"), Figures(live, "\\sub"));
+    QCOMPARE(theirs.imported.device->header().progname, QByteArray("ncdu"));
 
-    const QString ours = dir.filePath("ours.json");
-    QVERIFY(Export(live, QFile::encodeName(t.root()), ours));
+    const QString ours = theirs.dir.filePath("ours.json");
+    QVERIFY(Export(live, QFile::encodeName(theirs.tree.root()), ours));
+    QProcess& run = theirs.run;
     run.start(ncdu, {"-f", ours, "-o", "-"});
     QVERIFY(run.waitForFinished(20000));
     QCOMPARE(run.readAllStandardError(), QByteArray());
     QCOMPARE(run.exitCode(), 0);
     // ncdu's reading of ours, read by us: the same figures again.
-    const QString through = dir.filePath("through.json");
+    const QString through = theirs.dir.filePath("through.json");
     WriteAll(through, run.readAllStandardOutput());
     engine::ImportResult back = engine::ImportScanFile(through);
     QVERIFY2(back.device, qPrintable(back.error));
     QCOMPARE(Figures(*back.device, "\\sub"), Figures(live, "\\sub"));
+}
+
+void TestScanFiles::readsGduAndGduReadsOurs() {
+    // gdu 5.22 marks only the later names of a hard-linked file, writes no dev, no dsize for
+    // sparse files and no notreg for a pipe, and replaces bytes that are not UTF-8: the
+    // folder figures come out as the live tree's all the same.
+    const QString gdu = QStandardPaths::findExecutable("gdu");
+    if (gdu.isEmpty())
+        QSKIP("gdu is not installed: its files cannot be made or read here");
+    TheirExport theirs(gdu, {"-n", "-p", "-o"});
+    const engine::ImportResult& imported = theirs.imported;
+    QVERIFY2(imported.device, qPrintable(imported.error));
+    QCOMPARE(imported.device->header().progname, QByteArray("gdu"));
+    platform::HostDevice live(theirs.tree.root());
+    QCOMPARE(Figures(*imported.device, "\\sub", true), Figures(live, "\\sub", true));
+    QCOMPARE(imported.device->totalBytes(),
+             quint64(5000 + 12 + 34 + 56 + 78 + 9 + (1 << 30) + 3000 + 5000 + 9));
+    // Written again by us, gdu's unmarked first names stay counted and its later ones not.
+    const QString again = theirs.dir.filePath("again.json");
+    QVERIFY(Export(*imported.device, imported.device->header().rootName, again));
+    const engine::ImportResult back = engine::ImportScanFile(again);
+    QVERIFY2(back.device, qPrintable(back.error));
+    QCOMPARE(Figures(*back.device, "\\sub", true), Figures(live, "\\sub", true));
+
+    // gdu's total of ours is its total of the tree itself.
+    const QString ours = theirs.dir.filePath("ours.json");
+    QVERIFY(Export(live, QFile::encodeName(theirs.tree.root()), ours));
+    const auto total = [&](const QStringList& source) {
+        return RunToEnd(theirs.run, gdu,
+                        QStringList{"-n", "-p", "-s", "-a", "--no-prefix"} + source)
+                   ? theirs.run.readAllStandardOutput().split(' ').value(0)
+                   : theirs.run.readAllStandardError();
+    };
+    const QByteArray fromOurs = total({"-f", ours});
+    QCOMPARE(fromOurs, total({theirs.tree.root()}));
+    QVERIFY(fromOurs.toLongLong() > (1 << 30));
 }
 
 void TestScanFiles::refusesBadInput_data() {

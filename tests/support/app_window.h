@@ -19,16 +19,17 @@ namespace dovrane::test {
 
 struct AppWindow {
     // `values` (name, text) are in the profile before the start, as a user left them;
-    // `historyRoot` names the device in the history (empty: the window keeps none).
+    // `historyRoot` names the device in the history (empty: the window keeps none); `pace`
+    // slows every walk of the window down.
     explicit AppWindow(const QList<std::pair<QString, QString>>& values = {},
-                       const QString& historyRoot = {}) {
+                       const QString& historyRoot = {}, std::chrono::milliseconds pace = {}) {
         for (const auto& [name, value] : values)
             QSettings(file(), QSettings::IniFormat).setValue(kGroup + name, value);
         app::AppStart start;
         start.view = {.settings = engine::ReadSettings(profile),
                       .device = &device,
                       .profile = &profile,
-                      .pace = {},
+                      .pace = pace,
                       .pieShown = {},
                       .historyRoot = historyRoot};
         application = std::make_unique<app::CAnalyzerApp>(start);
