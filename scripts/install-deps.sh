@@ -9,8 +9,8 @@ if [ "${1:-}" = --run ]; then
     shift
 else
     # The tests: formatting, a display for the window tests, the installed files' validators,
-    # gdu for the scan files it writes and reads.
-    packages+=(clang-format xauth xvfb desktop-file-utils appstream gdu)
+    # ncdu and gdu for the scan files they write and read.
+    packages+=(clang-format xauth xvfb desktop-file-utils appstream ncdu gdu)
 fi
 packages+=("$@")
 missing=()
