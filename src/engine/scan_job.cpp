@@ -33,10 +33,26 @@ void ScanJob::launch(std::function<Delivery(const WalkControl&)> run, Options op
             m_handed = std::move(deliver);
             m_handedGeneration = generation;
         }
-        // The receiver outlives this thread (the job joins it first), and an event posted
-        // to it is dropped with it.
-        QCoreApplication::postEvent(&m_receiver, new QEvent(QEvent::User));
+        wake();
     });
+}
+
+void ScanJob::wake() {
+    // The receiver outlives the job's thread (the job joins it first), and an event posted
+    // to it is dropped with it. Posted before the application object exists, it waits in
+    // the thread's queue for the first event loop.
+    QCoreApplication::postEvent(&m_receiver, new QEvent(QEvent::User));
+}
+
+void ScanJob::release() {
+    m_held = false;
+    bool handed = false;
+    {
+        const std::lock_guard lock(m_handMutex);
+        handed = m_handed != nullptr;
+    }
+    if (handed)
+        wake();  // its first wake-up found the job held
 }
 
 bool ScanJob::Receiver::event(QEvent* event) {
@@ -47,6 +63,8 @@ bool ScanJob::Receiver::event(QEvent* event) {
 }
 
 void ScanJob::deliver() {
+    if (m_held)
+        return;  // release() wakes the receiver again
     Delivery handed;
     {
         const std::lock_guard lock(m_handMutex);

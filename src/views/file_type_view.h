@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "charts/file_type_legend.h"
+#include "engine/chart_scans.h"
 #include "engine/file_types.h"
 #include "views/chart_view.h"
 
@@ -25,7 +26,10 @@ class CFileTypeView : public CChartView, public charts::FileTypeLegendOwner {
 public:
     static inline const QString kTitle = QStringLiteral("Storage Distribution by File Type");
 
-    explicit CFileTypeView(ChartViewSetup setup);
+    // With `early`, the first StartScan takes over that running scan instead of
+    // starting one.
+    explicit CFileTypeView(ChartViewSetup setup,
+                           std::shared_ptr<engine::EarlyFileTypeScan> early = {});
     ~CFileTypeView() override;
 
     // Scans the whole device anew into a new table: after creation and for Refresh. Does
@@ -69,7 +73,8 @@ private:
     // Totals and "Other" for the current slice count, then the slices and the legend.
     void BuildFileTypeSlices();
 
-    std::unique_ptr<engine::FileTypeTable> table;  // null before the first scan ends
+    std::unique_ptr<engine::FileTypeTable> table;          // null before the first scan ends
+    std::shared_ptr<engine::EarlyFileTypeScan> firstScan;  // until the first StartScan
 };
 
 }  // namespace dovrane::views

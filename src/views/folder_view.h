@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "charts/folder_legend.h"
+#include "engine/chart_scans.h"
 #include "engine/folder_tree.h"
 #include "engine/growth.h"
 #include "views/chart_view.h"
@@ -33,7 +34,9 @@ class CFolderView : public CChartView, public charts::FolderLegendOwner {
     Q_OBJECT
 
 public:
-    explicit CFolderView(ChartViewSetup setup);
+    // With `early`, the first StartScan takes over that running scan instead of
+    // starting one.
+    explicit CFolderView(ChartViewSetup setup, std::shared_ptr<engine::EarlyFolderScan> early = {});
     ~CFolderView() override;
 
     // The folder to show when the running scan ends; empty for the root.
@@ -125,7 +128,8 @@ private:
 
     QString titlePath;
     QString scanName;
-    std::unique_ptr<engine::FolderTree> tree;  // holds `root`; null before the first scan
+    std::unique_ptr<engine::FolderTree> tree;            // holds `root`; null before the first scan
+    std::shared_ptr<engine::EarlyFolderScan> firstScan;  // until the first StartScan
     const engine::FolderNode* current = nullptr;
     std::unique_ptr<engine::Growth> growth;  // the growth view's; null in the plain view
     const engine::GrowthNode* growthCurrent = nullptr;
