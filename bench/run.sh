@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Scan speed and memory, side by side in one run: our folders, types and largest reports,
-# the shell's `find | sort -rn` beside largest, our identical report beside jdupes and
+# the folders report with one reader (the walk without hand-overs between threads), the
+# shell's `find | sort -rn` beside largest, our identical report beside jdupes and
 # rmlint (on the synthetic tree),
 # the Folder View and File Type View from start to the pie (--screenshot draws once the
-# scan is done) and from the scan's start to the pie (what a Refresh costs, as --timing
-# tells it), du, ncdu, gdu and a minimal C walker (the floor), on a synthetic tree and
+# scan is done) and from the scan's start to the pie as --timing tells it (the scan begins
+# before the window library loads, so the two differ by what start-up still adds before
+# the walk), du, ncdu, gdu and a minimal C walker (the floor), on a synthetic tree and
 # on /usr. Warm cache always; cold cache too when run as root (the page cache is dropped
 # before each run). Prints medians, ratios to the floor, seconds per million entries and
 # peak memory per entry above each tool's idle size. Then one folder of 200,000 files.
@@ -69,6 +71,7 @@ commands() {
     local target=$1
     cat <<CMDS
 dovrane folders|$dovrane --report folders $target
+dovrane folders, one reader|$dovrane --threads 1 --report folders $target
 dovrane types|$dovrane --report types $target
 dovrane largest|$dovrane --report largest $target
 Folder View pie|$dovrane --timing --view folder --screenshot $shot $target

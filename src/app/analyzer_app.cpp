@@ -83,6 +83,9 @@ void CAnalyzerApp::ShowDevice(platform::Device* device, CDovraneStorageAnalyzerV
     // The frame would delete the old view later; its walks must end before its device goes.
     std::unique_ptr<QWidget> old(m_frame->centralWidget());
     m_frame->SetView(new CDovraneStorageAnalyzerView(setup));
+    // Scans begun before the window are for its first view alone.
+    m_start.view.folderScan.reset();
+    m_start.view.fileTypeScan.reset();
     old.reset();
     m_frame->layout()->activate();  // the view has its size before its children are made
     m_frame->view()->folderView().setScanName(scanTitle);

@@ -49,8 +49,9 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
     : QWidget(parent),
       m_font(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true)),
       // The views keep the address of m_settings, made just after them.
-      m_folderView(ChartSetup(setup, m_settings, QStringLiteral("Folder View"))),
-      m_fileTypeView(ChartSetup(setup, m_settings, QStringLiteral("File Type View"))),
+      m_folderView(ChartSetup(setup, m_settings, QStringLiteral("Folder View")), setup.folderScan),
+      m_fileTypeView(ChartSetup(setup, m_settings, QStringLiteral("File Type View")),
+                     setup.fileTypeScan),
       m_settings(setup.settings),
       m_device(setup.device),
       m_profile(setup.profile),

@@ -43,6 +43,9 @@ struct MainViewSetup {
     // The host folder the device stands for, as the history names it; empty: the window
     // keeps no history.
     QString historyRoot{};
+    // Scans begun before the window was built, taken over by their views' first scan.
+    std::shared_ptr<engine::EarlyFolderScan> folderScan{};
+    std::shared_ptr<engine::EarlyFileTypeScan> fileTypeScan{};
 };
 
 class CDovraneStorageAnalyzerView : public QWidget,

@@ -11,6 +11,7 @@
 #include "app/cli.h"
 #include "app/dialog_shots.h"
 #include "app/main_frame.h"
+#include "app/program.h"
 #include "engine/settings.h"
 #include "engine/text.h"
 #include "platform/gui_application.h"
@@ -98,9 +99,10 @@ bool SaveScreenshot(CMainFrame& frame, const QString& file) {
     return frame.grab().save(file, "PNG");
 }
 
-int RunWindow(int& argc, char** argv, const Options& options) {
+int RunWindow(int& argc, char** argv, WindowStart& begun) {
+    const Options& options = begun.options;
     // The user's own mistake is named first, before any complaint about the display.
-    OpenedDevice opened = OpenDevice(options);
+    const OpenedDevice& opened = begun.opened;
     if (!opened.device)
         return Fail(2, opened.error);
     const bool screenshot = !options.screenshot.isEmpty();
@@ -122,16 +124,15 @@ int RunWindow(int& argc, char** argv, const Options& options) {
 
     platform::SetObjectStoreFolders(options.objectStores);
 
-    platform::Profile profile;
-    engine::Settings settings = engine::ReadSettings(profile);
-    if (options.slices)
-        settings.numberOfSlices = *options.slices;
     AppStart start;
-    start.view = {.settings = settings,
+    start.view = {.settings = begun.settings,
                   .device = opened.device.get(),
-                  .profile = &profile,
+                  .profile = begun.profile.get(),
                   .pace = std::chrono::milliseconds(options.paceMs),
-                  .pieShown = {}};
+                  .pieShown = {},
+                  .historyRoot = {},
+                  .folderScan = begun.folderScan,
+                  .fileTypeScan = begun.fileTypeScan};
     // A screenshot or an imported scan is no scan of the user's: it keeps no history.
     if (options.screenshot.isEmpty() && !opened.imported)
         start.view.historyRoot = QFileInfo(options.deviceRoot).absoluteFilePath();

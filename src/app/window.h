@@ -8,10 +8,12 @@
 namespace dovrane::app {
 
 class CMainFrame;
+struct WindowStart;
 
-// Makes the QApplication, opens the window for `options` and runs it until File > Exit;
-// with --screenshot, draws it into the file instead and ends. Returns the exit status.
-int RunWindow(int& argc, char** argv, const Options& options);
+// Makes the QApplication, opens the window for `start`'s options on its device, its first
+// view taking over the scan begun there, and runs it until File > Exit; with --screenshot,
+// draws it into the file instead and ends. Returns the exit status.
+int RunWindow(int& argc, char** argv, WindowStart& start);
 
 // Draws the frame as the screen would show it, once the view on screen has ended its
 // scan, into a PNG at the display's scale. False when the file cannot be written.

@@ -28,17 +28,33 @@ void ScanJob::launch(std::function<Delivery(const WalkControl&)> run, Options op
         Delivery deliver = run(control);
         if (!deliver || !m_running.load())
             return;  // stopped: the owner wants nothing back
-        QEvent* wake = nullptr;
+        QEvent* event = nullptr;
         {
             const std::lock_guard lock(m_handMutex);
             m_handed = std::move(deliver);
             m_handedGeneration = generation;
-            wake = new QEvent(QEvent::User);
+            event = new QEvent(QEvent::User);
         }
-        // The receiver outlives this thread (the job joins it first), and an event posted
-        // to it is dropped with it.
-        QCoreApplication::postEvent(&m_receiver, wake);
+        wake(event);
     });
+}
+
+void ScanJob::wake(QEvent* event) {
+    // The receiver outlives the job's thread (the job joins it first), and an event posted
+    // to it is dropped with it. Posted before the application object exists, it waits in
+    // the thread's queue for the first event loop.
+    QCoreApplication::postEvent(&m_receiver, event);
+}
+
+void ScanJob::release() {
+    m_held = false;
+    bool handed = false;
+    {
+        const std::lock_guard lock(m_handMutex);
+        handed = m_handed != nullptr;
+    }
+    if (handed)
+        wake(new QEvent(QEvent::User));  // its first wake-up found the job held
 }
 
 bool ScanJob::Receiver::event(QEvent* event) {
@@ -54,6 +70,8 @@ bool ScanJob::Receiver::event(QEvent* event) {
 }
 
 void ScanJob::deliver() {
+    if (m_held)
+        return;  // release() wakes the receiver again
     Delivery handed;
     {
         const std::lock_guard lock(m_handMutex);

@@ -80,6 +80,11 @@ public:
     // Works started since the job was made.
     int startCount() const { return m_starts; }
 
+    // While held, a finished work's result waits in the job, which still counts as running,
+    // until release() hands it back: for work started before its owner exists.
+    void hold() { m_held = true; }
+    void release();
+
 private:
     using Delivery = std::function<void()>;
     // Takes the handed-over result when a posted wake-up arrives on the owner's thread.
@@ -93,6 +98,8 @@ private:
     };
     void launch(std::function<Delivery(const WalkControl&)> run, Options options);
     void deliver();
+    // Posts `event` (made under the hand-over lock when made off the owner's thread).
+    void wake(QEvent* event);
     void join();
 
     std::atomic<bool> m_running{false};
@@ -101,6 +108,7 @@ private:
     // and dropped.
     quint64 m_generation = 0;
     int m_starts = 0;
+    bool m_held = false;  // read and written on the owner's thread only
     // The result crosses threads under this lock, not inside the posted event: the hand-over
     // is then one a race checker sees, whatever the event queue does underneath.
     std::mutex m_handMutex;
@@ -108,6 +116,36 @@ private:
     quint64 m_handedGeneration = 0;
     Receiver m_receiver{this};  // lives on the owner's thread; wake-ups are posted to it
     std::thread m_thread;
+};
+
+// A scan begun before whoever shows its result is built (the first view's, started while
+// the window library still loads): its result waits until claim() names where it goes.
+// Destroyed unclaimed, it stops the work and joins its thread like any job.
+template <typename Result>
+class EarlyScan {
+public:
+    template <typename Work>
+    EarlyScan(Work work, ScanJob::Options options) {
+        m_job->start(
+            std::move(work),
+            [finished = m_finished](Result result) { (*finished)(std::move(result)); }, options);
+        m_job->hold();
+    }
+
+    // Once: the running job, whose result goes to `finished` on the owner's thread.
+    std::unique_ptr<ScanJob> claim(std::function<void(Result)> finished) {
+        *m_finished = std::move(finished);
+        m_job->release();
+        return std::move(m_job);
+    }
+    std::chrono::steady_clock::time_point began() const { return m_began; }
+
+private:
+    std::chrono::steady_clock::time_point m_began = std::chrono::steady_clock::now();
+    // Shared with the job's hand-over, which runs only once released, so after claim().
+    std::shared_ptr<std::function<void(Result)>> m_finished =
+        std::make_shared<std::function<void(Result)>>();
+    std::unique_ptr<ScanJob> m_job = std::make_unique<ScanJob>();
 };
 
 }  // namespace dovrane::engine

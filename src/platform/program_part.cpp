@@ -10,6 +10,11 @@ namespace {
 
 QtMessageHandler g_previous = nullptr;
 
+WindowPartHook& PartHook() {
+    static WindowPartHook hook;
+    return hook;
+}
+
 void KeepSerious(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type != QtCriticalMsg && type != QtFatalMsg)
         return;
@@ -37,7 +42,13 @@ QString ShippedFile(const QString& name) {
     return {};
 }
 
+void SetWindowPartHook(WindowPartHook hook) {
+    PartHook() = std::move(hook);
+}
+
 LoadedPart LoadWindowPart(const QStringList& candidates, const char* symbol) {
+    if (PartHook())
+        return PartHook()(candidates, symbol);
     // Kept, never unloaded: its widgets and the application object live until exit.
     static QLibrary library;
     LoadedPart part;
@@ -53,7 +64,7 @@ LoadedPart LoadWindowPart(const QStringList& candidates, const char* symbol) {
             part.error = library.errorString();
             continue;
         }
-        part.entry = reinterpret_cast<WindowEntry>(library.resolve(symbol));
+        part.entry = library.resolve(symbol);
         if (part.entry) {
             part.error.clear();
             return part;

@@ -4,20 +4,23 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace dovrane::platform {
 
-// The window side's entry point: takes main()'s arguments, returns the exit status.
-using WindowEntry = int (*)(int* argc, char** argv);
-
 struct LoadedPart {
-    WindowEntry entry = nullptr;  // null when no candidate loaded
-    QString error;                // why the last candidate failed, for the user
+    QFunctionPointer entry = nullptr;  // null when no candidate loaded; its caller knows its type
+    QString error;                     // why the last candidate failed, for the user
 };
 
 // Loads the first of `candidates` (host paths; relative ones against the executable's
 // folder) that exists, and finds `symbol` in it. The library stays loaded until exit.
 LoadedPart LoadWindowPart(const QStringList& candidates, const char* symbol);
+
+// Tests: stands in for loading the window part (a library that fails to load, say); an
+// empty function puts the real loading back.
+using WindowPartHook = std::function<LoadedPart(const QStringList& candidates, const char* symbol)>;
+void SetWindowPartHook(WindowPartHook hook);
 
 // The executable's folder, read from the host before any application object exists.
 QString ExecutableFolder();

@@ -172,14 +172,14 @@ void CChartView::resizeEvent(QResizeEvent* event) {
     LayOutControls();  // the data stays: only the pie is drawn again, at its new size
 }
 
-void CChartView::scanBegun() {
-    m_scanBegan = std::chrono::steady_clock::now();
+void CChartView::scanBegun(std::chrono::steady_clock::time_point began) {
+    m_scanBegan = began;
     m_pieTimed = false;
     SetScanState(true);
 }
 
 void CChartView::stopScan() {
-    m_job.stop();
+    m_job->stop();
     m_spinTimer.stop();
 }
 
@@ -213,7 +213,7 @@ void CChartView::SetScanState(bool on) {
 }
 
 void CChartView::showProgress() {
-    const engine::ScanProgress* progress = m_job.progress();
+    const engine::ScanProgress* progress = m_job->progress();
     const QString text = ProgressText(progress ? progress->currentFolder() : QString());
     if (m_progressLabel->text() != text)
         m_progressLabel->setText(text);
@@ -221,11 +221,11 @@ void CChartView::showProgress() {
 
 void CChartView::stepSpin() {
     m_spinChart.StepSpin();
-    if (m_job.progress() && m_progressLabel) {
+    if (m_job->progress() && m_progressLabel) {
         showProgress();
         // The walk publishes its folder once asked: one path string per frame, not per
         // folder.
-        m_job.progress()->requestFolder();
+        m_job->progress()->requestFolder();
     }
     const ChartViewLayout layout = currentLayout();
     update(QRect(layout.discTopLeft, QSize(2 * layout.spinRadius, 2 * layout.spinRadius)));

@@ -105,9 +105,9 @@ public:
     // Stops a running scan and waits for its thread.
     ~CChartView() override;
 
-    bool IsBusy() const override { return m_job.isRunning(); }
+    bool IsBusy() const override { return m_job->isRunning(); }
     // Scans started since the view was made (a Refresh during a scan starts none).
-    int scanCount() const { return m_job.startCount(); }
+    int scanCount() const { return m_job->startCount(); }
 
     // Scans the whole device anew: after creation and for Refresh; nothing while a scan
     // runs.
@@ -142,13 +142,15 @@ protected:
     // user-interface thread, followed by SetScanState(false).
     template <typename Walk, typename Finished>
     void BeginScan(Walk walk, Finished finished) {
-        m_job.start(std::move(walk),
-                    [this, finished = std::move(finished)](auto result) {
-                        finished(std::move(result));
-                        SetScanState(false);
-                    },
-                    {.pace = m_pace});
-        scanBegun();
+        m_job->start(std::move(walk), Ending(std::move(finished)), {.pace = m_pace});
+        scanBegun(std::chrono::steady_clock::now());
+    }
+    // As BeginScan, for a scan that began before the view was made: its job becomes the
+    // view's. No scan of the view's own may be running.
+    template <typename Result, typename Finished>
+    void AdoptScan(engine::EarlyScan<Result>& early, Finished finished) {
+        m_job = early.claim(Ending(std::move(finished)));
+        scanBegun(early.began());
     }
     // On: the disc turns, the labels show, the button hides. Off (the job no longer runs):
     // the reverse, then ScanEnded() and a repaint of legend and view.
@@ -185,7 +187,15 @@ protected:
     const QFont& titleFont() const { return m_font; }
 
 private:
-    void scanBegun();
+    // What runs when a scan's result arrives: `finished`, then the scan state ends.
+    template <typename Finished>
+    auto Ending(Finished finished) {
+        return [this, finished = std::move(finished)](auto result) {
+            finished(std::move(result));
+            SetScanState(false);
+        };
+    }
+    void scanBegun(std::chrono::steady_clock::time_point began);
     void fitHeader();
     void paintFocusRing(QPainter& painter, const ChartViewLayout& layout) const;
     void stepSpin();
@@ -212,7 +222,9 @@ private:
     QString m_header;
     int m_headerExtra = 0;  // pixels the header takes below its band
     int m_focusSlice = 0;
-    engine::ScanJob m_job;  // last: it goes first, before anything its result reaches
+    // Last: it goes first, before anything its result reaches. Never null; an adopted scan
+    // replaces it.
+    std::unique_ptr<engine::ScanJob> m_job = std::make_unique<engine::ScanJob>();
 };
 
 }  // namespace dovrane::views

@@ -10,8 +10,8 @@ namespace dovrane::views {
 
 using engine::FileTypeTable;
 
-CFileTypeView::CFileTypeView(ChartViewSetup setup)
-    : CChartView(charts::LegendKind::FileType, std::move(setup)) {}
+CFileTypeView::CFileTypeView(ChartViewSetup setup, std::shared_ptr<engine::EarlyFileTypeScan> early)
+    : CChartView(charts::LegendKind::FileType, std::move(setup)), firstScan(std::move(early)) {}
 
 CFileTypeView::~CFileTypeView() = default;
 
@@ -33,18 +33,14 @@ void CFileTypeView::StartScan() {
         ShowGrowth();  // the plain title, before the scan shows its disc under it
     table.reset();     // nothing may read the old table once the scan has begun
     LayOutChart();
-    BeginScan(
-        [from = device()](
-            const engine::WalkControl& control) -> std::optional<std::unique_ptr<FileTypeTable>> {
-            auto scanned = std::make_unique<FileTypeTable>();
-            if (from && !scanned->AggregateFileTypes(*from, control))
-                return std::nullopt;
-            return scanned;
-        },
-        [this](std::unique_ptr<FileTypeTable> scanned) {
-            table = std::move(scanned);
-            BuildFileTypeSlices();
-        });
+    const auto finished = [this](std::unique_ptr<FileTypeTable> scanned) {
+        table = std::move(scanned);
+        BuildFileTypeSlices();
+    };
+    if (const auto early = std::exchange(firstScan, nullptr))
+        AdoptScan(*early, finished);
+    else
+        BeginScan(engine::FileTypeScan{.device = device()}, finished);
 }
 
 void CFileTypeView::StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime) {

@@ -19,6 +19,7 @@
 #include <memory>
 
 #include "charts/file_type_legend.h"
+#include "engine/chart_scans.h"
 #include "engine/file_types.h"
 #include "views/chart_view.h"
 #include "views/growth_view.h"
@@ -32,7 +33,10 @@ class CFileTypeView : public CChartView,
 public:
     static inline const QString kTitle = QStringLiteral("Storage Distribution by File Type");
 
-    explicit CFileTypeView(ChartViewSetup setup);
+    // With `early`, the first StartScan takes over that running scan instead of
+    // starting one.
+    explicit CFileTypeView(ChartViewSetup setup,
+                           std::shared_ptr<engine::EarlyFileTypeScan> early = {});
     ~CFileTypeView() override;
 
     // Scans the whole device anew into a new table: after creation and for Refresh. Does
@@ -93,7 +97,8 @@ private:
     // The pie, the legend and the title again for the growth shown.
     void ShowGrowth();
 
-    std::unique_ptr<engine::FileTypeTable> table;  // null before the first scan ends
+    std::unique_ptr<engine::FileTypeTable> table;          // null before the first scan ends
+    std::shared_ptr<engine::EarlyFileTypeScan> firstScan;  // until the first StartScan
     GrowthCompare compare;
     engine::GrowthPie<engine::GrowthType> growthSlices;
 };

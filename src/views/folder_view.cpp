@@ -12,10 +12,9 @@
 namespace dovrane::views {
 
 using engine::FolderNode;
-using engine::FolderTree;
 
-CFolderView::CFolderView(ChartViewSetup setup)
-    : CChartView(charts::LegendKind::Folder, std::move(setup)) {}
+CFolderView::CFolderView(ChartViewSetup setup, std::shared_ptr<engine::EarlyFolderScan> early)
+    : CChartView(charts::LegendKind::Folder, std::move(setup)), firstScan(std::move(early)) {}
 
 CFolderView::~CFolderView() = default;
 
@@ -44,24 +43,20 @@ void CFolderView::StartScan() {
     titlePath.clear();
     tree.reset();
     LayOutChart();  // no pie of the old tree either, should no folder be shown after
-    const int slices = NumberOfSlices();
     // The scan fills a tree of its own; only the finished one becomes the view's.
-    BeginScan(
-        [from = device(),
-         slices](const engine::WalkControl& control) -> std::optional<std::unique_ptr<FolderTree>> {
-            auto scanned = std::make_unique<FolderTree>();
-            if (from && !engine::ScanFolder(*from, *scanned, slices, control))
-                return std::nullopt;
-            return scanned;
-        },
-        [this, slices](std::unique_ptr<FolderTree> scanned) {
-            tree = std::move(scanned);
-            // Preferences may have changed the slice count while the walk ran.
-            if (NumberOfSlices() != slices)
-                engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
-            if (scanCompleted)
-                scanCompleted();
-        });
+    const auto finished = [this](engine::ScannedFolders scanned) {
+        tree = std::move(scanned.tree);
+        // Preferences may have changed the slice count while the walk ran.
+        if (NumberOfSlices() != scanned.numberOfSlices)
+            engine::RecomputeOtherTree(tree->root(), NumberOfSlices());
+        if (scanCompleted)
+            scanCompleted();
+    };
+    if (const auto early = std::exchange(firstScan, nullptr))
+        AdoptScan(*early, finished);
+    else
+        BeginScan(engine::FolderScan{.device = device(), .numberOfSlices = NumberOfSlices()},
+                  finished);
 }
 
 void CFolderView::ScanEnded() {

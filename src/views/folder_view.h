@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "charts/folder_legend.h"
+#include "engine/chart_scans.h"
 #include "engine/folder_tree.h"
 #include "engine/growth.h"
 #include "views/chart_view.h"
@@ -35,7 +36,9 @@ class CFolderView : public CChartView,
     Q_OBJECT
 
 public:
-    explicit CFolderView(ChartViewSetup setup);
+    // With `early`, the first StartScan takes over that running scan instead of
+    // starting one.
+    explicit CFolderView(ChartViewSetup setup, std::shared_ptr<engine::EarlyFolderScan> early = {});
     ~CFolderView() override;
 
     // The folder to show when the running scan ends; empty for the root.
@@ -123,7 +126,8 @@ private:
 
     QString titlePath;
     QString scanName;
-    std::unique_ptr<engine::FolderTree> tree;  // holds `root`; null before the first scan
+    std::unique_ptr<engine::FolderTree> tree;            // holds `root`; null before the first scan
+    std::shared_ptr<engine::EarlyFolderScan> firstScan;  // until the first StartScan
     const engine::FolderNode* current = nullptr;
     GrowthCompare compare;
     const engine::GrowthNode* growthCurrent = nullptr;

@@ -1,0 +1,85 @@
+#include "app/program.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "platform/profile.h"
+#include "platform/program_part.h"
+
+namespace dovrane::app {
+namespace {
+
+void Print(FILE* stream, const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int RunWindowPart(int argc, char** argv, const QStringList& windowPart, const Options& options) {
+    // Begun first: the library's loading and the window's making overlap the walk.
+    WindowStart start = BeginWindow(options);
+    const platform::LoadedPart part = platform::LoadWindowPart(windowPart, kWindowEntryName);
+    if (!part.entry) {
+        Print(stderr, "dovrane-storage-analyzer: cannot load the window: " +
+                          part.error.toLocal8Bit() + '\n');
+        return 1;  // `start` stops the scan on the way out
+    }
+    return reinterpret_cast<WindowEntry>(part.entry)(&argc, argv, &start);
+}
+
+}  // namespace
+
+WindowStart::WindowStart() = default;
+WindowStart::~WindowStart() = default;
+WindowStart::WindowStart(WindowStart&&) noexcept = default;
+
+WindowStart BeginWindow(const Options& options) {
+    WindowStart start;
+    start.options = options;
+    start.opened = OpenDevice(options);
+    if (!start.opened.device)
+        return start;
+    start.profile = std::make_unique<platform::Profile>();
+    start.settings = engine::ReadSettings(*start.profile);
+    if (options.slices)
+        start.settings.numberOfSlices = *options.slices;
+    // The views' own pace; their readers are the default ones, as on Refresh.
+    const engine::ScanJob::Options job{.pace = std::chrono::milliseconds(options.paceMs)};
+    platform::Device* device = start.opened.device.get();
+    if (options.view == u"folder")
+        start.folderScan = std::make_shared<engine::EarlyFolderScan>(
+            engine::FolderScan{.device = device, .numberOfSlices = start.settings.numberOfSlices},
+            job);
+    else if (options.view == u"filetype")
+        start.fileTypeScan = std::make_shared<engine::EarlyFileTypeScan>(
+            engine::FileTypeScan{.device = device}, job);
+    return start;
+}
+
+int RunProgram(int argc, char** argv, const QStringList& windowPart) {
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given.append(QString::fromLocal8Bit(argv[i]));
+    const ParsedCommandLine parsed = ParseCommandLine(given);
+    const Options& options = parsed.options;
+    const bool window = !parsed.exitCode && options.report.isEmpty() &&
+                        options.exportFile.isEmpty() && !options.snapshot && !options.listHistory;
+    // Only the user's window may show the toolkit's chatter; reports and pictures don't.
+    if (!window || !options.screenshot.isEmpty())
+        platform::QuietToolkitMessages();
+    if (window)
+        return RunWindowPart(argc, argv, windowPart, options);
+
+    QCoreApplication application(argc, argv);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    const platform::Profile profile;
+    // A report goes out as it is made: a listing of millions of files is never held whole.
+    const CliResult result = RunCommandLine(arguments, profile, [](QByteArrayView bytes) {
+        std::fwrite(bytes.data(), 1, static_cast<size_t>(bytes.size()), stdout);
+    });
+    Print(stdout, result.out);
+    Print(stderr, result.err);
+    return result.exitCode;
+}
+
+}  // namespace dovrane::app
