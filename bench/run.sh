@@ -11,6 +11,7 @@
 # before each run). Prints medians, ratios to the floor, seconds per million entries and
 # peak memory per entry above each tool's idle size. Then one folder of 200,000 files.
 #   bench/run.sh [FOLDERS FILES]     (default 30000 300000; 1000000 9000000: 10 million)
+# BENCH_TREE=DIR times an existing tree instead of making one (and keeps it);
 # BENCH_TARGETS="tree" leaves out /usr; BENCH_COLD=0 the cold-cache runs; BENCH_SCANFILES=0
 # the export and import rows.
 set -euo pipefail
@@ -22,7 +23,7 @@ entries_wanted=$((folders + files))
 # The tree takes one inode per entry; leave a fifth to spare for everyone else.
 need_inodes=$((entries_wanted + entries_wanted / 5))
 free_inodes=$(df --output=iavail "${TMPDIR:-/tmp}" | tail -n 1 | tr -d ' ')
-if [ "$free_inodes" -lt "$need_inodes" ]; then
+if [ -z "${BENCH_TREE:-}" ] && [ "$free_inodes" -lt "$need_inodes" ]; then
     echo "bench: $entries_wanted entries need $need_inodes free inodes on ${TMPDIR:-/tmp};" \
         "only $free_inodes are free. Free some, or choose a smaller tree." >&2
     exit 1
@@ -49,11 +50,13 @@ cc -O2 -pthread -o "$work/floor" bench/floor_walker.c
 # The shell's largest-first listing, as one command that takes the target last.
 printf '#!/bin/sh\nfind "$1" -type f -printf "%%s\\t%%p\\n" | sort -rn\n' >"$work/find-sort"
 chmod +x "$work/find-sort"
-tree="$work/tree"
+tree=${BENCH_TREE:-$work/tree}
 empty="$work/empty"
 mkdir -p "$empty"
-echo "making the tree ($folders folders, $files files)..."
-python3 bench/make_tree.py "$tree" "$folders" "$files"
+if [ -z "${BENCH_TREE:-}" ]; then
+    echo "making the tree ($folders folders, $files files)..."
+    python3 bench/make_tree.py "$tree" "$folders" "$files"
+fi
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work"
 
 shot="$work/shot.png"
@@ -74,6 +77,8 @@ dovrane folders|$dovrane --report folders $target
 dovrane folders, one reader|$dovrane --threads 1 --report folders $target
 dovrane types|$dovrane --report types $target
 dovrane largest|$dovrane --report largest $target
+Largest Files dialog|$dovrane --dialog largest --screenshot $shot $target
+Duplicate Files dialog|$dovrane --dialog duplicates --screenshot $shot $target
 Folder View pie|$dovrane --timing --view folder --screenshot $shot $target
 File Type View pie|$dovrane --timing --view filetype --screenshot $shot $target
 du -sb|du -sb $target
@@ -86,6 +91,7 @@ CMDS
     cat <<CMDS
 find, sort -rn|$work/find-sort $target
 dovrane identical|$dovrane --report identical $target
+Identical Files dialog|$dovrane --dialog identical --screenshot $shot $target
 jdupes -r|jdupes -r -q $target
 rmlint|rmlint -T df -o fdupes $target
 CMDS
@@ -184,7 +190,7 @@ fi
 echo
 echo "== one folder of 200,000 files, warm cache"
 big="$work/big"
-rm -rf "$tree"
+[ -n "${BENCH_TREE:-}" ] || rm -rf "$tree"
 python3 - "$big" <<'PY'
 import os, sys
 os.makedirs(sys.argv[1])
