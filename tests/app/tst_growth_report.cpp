@@ -112,9 +112,6 @@ void TestGrowthReport::sinceWithoutSnapshots_data() {
     QTest::newRow("no date") << "2026-02-30" << 2
                              << "--since takes last, a date (2026-11-29), an age (7d, 12h) or "
                                 "a scan file, not '2026-02-30'";
-    QTest::newRow("no unit") << "7" << 2
-                             << "--since takes last, a date (2026-11-29), an age (7d, 12h) or "
-                                "a scan file, not '7'";
 }
 
 void TestGrowthReport::sinceWithoutSnapshots() {
