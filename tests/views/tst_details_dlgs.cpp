@@ -15,10 +15,7 @@
 #include "engine/file_types.h"
 #include "engine/folder_tree.h"
 #include "engine/text.h"
-#include "support/probes.h"
-#include "support/test_device.h"
-#include "views/file_type_view.h"
-#include "views/folder_view.h"
+#include "support/chart_host.h"
 
 using namespace dovrane;
 
@@ -68,15 +65,10 @@ private slots:
     }
 
     void okShowsTheFolderInTheView() {
-        platform::TestDevice device;
-        device.addFile(u"\\a\\x\\f", 50).addFile(u"\\b\\h", 800);
-        engine::Settings settings;
-        QWidget window;
-        views::CFolderView view(
-            {.settings = &settings, .device = &device, .pace = {}, .pieShown = {}});
-        QVERIFY(view.Create(&window, QRect(0, 26, 240, 294)));
-        view.StartScan();
-        QTRY_VERIFY(!view.IsBusy());
+        test::ChartHost h;
+        h.device.addFile(u"\\a\\x\\f", 50).addFile(u"\\b\\h", 800);
+        h.Open(false);
+        views::CFolderView& view = h.folder();
         int result = QDialog::Rejected;
         dialogs::ScopedModalHook hook([&](QDialog& d) {
             dynamic_cast<dialogs::CFolderDetailsDlg&>(d).OnRowClick(0);  // \b
@@ -90,18 +82,11 @@ private slots:
     }
 
     void fileTypesListsEveryType() {
-        platform::TestDevice device;
+        test::ChartHost h;
         for (int i = 0; i < 30; ++i)
-            device.addFile(QStringLiteral("\\f%1.t%1").arg(i), 100 - static_cast<quint64>(i));
-        device.addFile(u"\\noext", 1).addFile(u"\\dot.", 1);
-        engine::Settings settings;
-        QWidget window;
-        // After its window, so it goes first.
-        views::CFileTypeView view(
-            {.settings = &settings, .device = &device, .pace = {}, .pieShown = {}});
-        QVERIFY(view.Create(&window, QRect(0, 26, 240, 294)));
-        view.StartScan();
-        QTRY_VERIFY(!view.IsBusy());
+            h.device.addFile(QStringLiteral("\\f%1.t%1").arg(i), 100 - static_cast<quint64>(i));
+        h.device.addFile(u"\\noext", 1).addFile(u"\\dot.", 1);
+        h.Open(true);
         QString listed;
         dialogs::ScopedModalHook hook([&](QDialog& d) {
             if (auto* types = dynamic_cast<dialogs::CFileTypesDlg*>(&d)) {
@@ -119,7 +104,7 @@ private slots:
             }
             return int(QDialog::Rejected);
         });
-        view.OpenFileTypes();
+        h.types().OpenFileTypes();
         const quint64 total = (100 + 71) * 30 / 2 + 2;
         QCOMPARE(listed, QStringLiteral("32 t0|100  B|%1 |1  B|%2,,t9 t8:f8.t8")
                              .arg(engine::ShareText(100, total), engine::ShareText(1, total)));
