@@ -94,56 +94,96 @@ private slots:
         QCOMPARE(f.names(), names);
     }
 
-    void deleteOnTheDevice_data() {
+    // Row name: the way in (Delete or Trash: the command) and what is selected. The boxes,
+    // what left the device, and the Properties shown.
+    void deleteTrashAndKeys_data() {
+        QTest::addColumn<QKeyCombination>("key");
         QTest::addColumn<int>("selected");  // the first rows; -1: Select All
         QTest::addColumn<int>("answer");
         QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<QStringList>("left");  // names listed after, largest first
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QStringList>("properties");
         const QString one = QStringLiteral(
             "Are you sure you want to delete the selected file? The deleted file cannot be "
             "retrieved.");
-        const QStringList all{"one", "two", "three"};
+        const QStringList none;
+        const QKeyCombination command, del(Qt::Key_Delete), enter(Qt::Key_Return);
         const int yes = int(MessageBoxResult::Yes);
-        QTest::newRow("none selected")
-            << 0 << yes << QStringList{"Please select one or more items to delete."} << all;
-        QTest::newRow("one, No") << 1 << int(MessageBoxResult::No) << QStringList{one} << all;
-        QTest::newRow("one, Yes") << 1 << yes << QStringList{one} << all.mid(1);
-        QTest::newRow("all, one in use")
-            << -1 << yes
+        QTest::newRow("Delete, none selected")
+            << command << 0 << yes << QStringList{"Please select one or more items to delete."}
+            << none << none;
+        QTest::newRow("Delete, one, No")
+            << command << 1 << int(MessageBoxResult::No) << QStringList{one} << none << none;
+        QTest::newRow("Delete, all, one in use")
+            << command << -1 << yes
             << QStringList{"Are you sure you want to delete all the selected 3 files? The "
                            "deleted files cannot be retrieved.",
-                           dialogs::CannotDeleteText(QStringLiteral("\\two"))}
-            << QStringList{"two"};
-        QTest::newRow("trash, none there")
-            << 1 << yes
+                           dialogs::CannotDeleteText(QStringLiteral("\\three"))}
+            << QStringList{"\\one", "\\two"} << none;
+        QTest::newRow("Trash, no trash there")
+            << command << 1 << yes
             << QStringList{"Are you sure you want to move the selected file to the trash? It can "
                            "be restored from the trash.",
                            dialogs::NoTrashText(QStringLiteral("\\one"))}
-            << all;
+            << none << none;
+        QTest::newRow("Delete key, two rows")
+            << del << 2 << yes
+            << QStringList{"Are you sure you want to move all the selected 2 files to the trash? "
+                           "They can be restored from the trash."}
+            << QStringList{"\\one (trash)", "\\two (trash)"} << none;
+        QTest::newRow("Shift+Delete") << (Qt::SHIFT | Qt::Key_Delete) << 1 << yes
+                                      << QStringList{one} << QStringList{"\\one"} << none;
+        QTest::newRow("Delete key, none selected")
+            << del << 0 << yes
+            << QStringList{"Please select one or more items to move to the trash."} << none << none;
+        QTest::newRow("Enter") << enter << 1 << yes << none << none << QStringList{"one"};
+        QTest::newRow("keypad Enter") << (Qt::KeypadModifier | Qt::Key_Enter) << 1 << yes << none
+                                      << none << QStringList{"one"};
+        QTest::newRow("Enter, two rows") << enter << 2 << yes << none << none << none;
     }
-    void deleteOnTheDevice() {
+
+    void deleteTrashAndKeys() {
+        QFETCH(QKeyCombination, key);
         QFETCH(int, selected);
         QFETCH(int, answer);
         QFETCH(QStringList, boxes);
-        QFETCH(QStringList, left);
+        QFETCH(QStringList, removed);
+        QFETCH(QStringList, properties);
+        const QString tag = QString::fromLatin1(QTest::currentDataTag());
         platform::TestDevice device;
         device.addFile(u"\\one", 30).addFile(u"\\two", 20).addFile(u"\\three", 10);
-        device.failToRemove(u"\\two").setNoTrash(true);
+        device.failToRemove(u"\\three").setNoTrash(tag.startsWith(u"Trash"));
         Files f(device);
-        selected < 0 ? f.list()->SelectAllRows() : f.list()->SelectRow(0, selected == 1);
+        f.dialog.show();
+        f.dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
+        if (selected < 0)
+            f.list()->SelectAllRows();
+        for (int row = 0; row < selected; ++row)
+            f.list()->SelectRow(row);
+        f.list()->setFocus();
+        QStringList shown;
+        dialogs::ScopedModalHook modal([&](QDialog& d) {
+            shown << dynamic_cast<dialogs::CFilePropertiesDlg&>(d).fileName();
+            return int(QDialog::Accepted);
+        });
         RecordedBoxes recorded(static_cast<MessageBoxResult>(answer));
-        QTest::currentDataTag()[0] == 't' ? f.dialog.operations()->OnMoveToTrash() : f.Delete();
+        if (key != QKeyCombination())
+            QTest::keyClick(f.list(), key.key(), key.keyboardModifiers());
+        else
+            tag.startsWith(u"Trash") ? f.dialog.operations()->OnMoveToTrash() : f.Delete();
         QCOMPARE(recorded.texts, boxes);
-        QCOMPARE(f.names(), left);
-        QCOMPARE(device.removed().size(), 3 - left.size());
-        // What was refused or declined stays selected.
-        QCOMPARE(f.list()->SelectedCount(), int(selected < 0       ? left.size()
-                                                : left.size() == 3 ? selected
-                                                                   : 0));
-        // Neither order brings the deleted files back.
+        QCOMPARE(device.removed(), removed);
+        QCOMPARE(shown, properties);
+        QVERIFY(f.dialog.isVisible());  // Enter on the list is never the dialog's button
+        // What was refused or declined stays selected, and no order brings the deleted back.
+        const int left = 3 - int(removed.size());
+        QCOMPARE(f.list()->SelectedCount(), removed.isEmpty() ? (selected < 0 ? 3 : selected)
+                                            : selected < 0    ? left
+                                                              : 0);
         emit f.list()->columnClicked(1);
         emit f.list()->columnClicked(0);
-        QCOMPARE(f.names().size(), left.size());
+        QCOMPARE(f.names().size(), left);
     }
 
     // Several files that cannot go make one box, a line each with its reason; what could
@@ -172,40 +212,6 @@ private slots:
         QCOMPARE(boxes.texts.last(), lines.join(u'\n'));
         QCOMPARE(f.names(), left);
         QVERIFY(!QFile::exists(tmp.root() + "/b") && QFile::exists(tmp.root() + "/a"));
-    }
-
-    void hostDeleteRefusedAndOddNames() {
-        test::TempTree tmp;
-        tmp.folder("ro");
-        tmp.file("ro/f", 1);
-        tmp.file("back\\slash\nnew", 1500);
-        tmp.file("bad\xff", 12);
-        QCOMPARE(::chmod(tmp.host("ro").c_str(), 0555), 0);
-        platform::HostDevice device(tmp.root());
-        RecordedBoxes boxes;
-        if (::geteuid() != 0) {  // root can write anywhere
-            Files f(device, QStringLiteral("\\ro"));
-            f.list()->SelectAllRows();
-            f.Delete();
-            QCOMPARE(boxes.texts.last(),
-                     dialogs::CannotDeleteText(QStringLiteral("\\ro\\f")) + " (Permission denied)");
-            QCOMPARE(f.names(), QStringList{"f"});
-        }
-        ::chmod(tmp.host("ro").c_str(), 0755);
-        Files f(device);  // names a path string could not carry: Properties, then Delete
-        QString size;
-        dialogs::ScopedModalHook modal([&](QDialog& d) {
-            size = dialogs::GetDlgItem<QLabel>(&d, dialogs::kIdPropSize)->text();
-            return int(QDialog::Accepted);
-        });
-        f.list()->SelectRow(1);
-        f.dialog.operations()->OnProperties();
-        QCOMPARE(size, "12 B");
-        f.list()->SelectAllRows();
-        f.Delete();
-        QCOMPARE(f.names(), QStringList());
-        QVERIFY(!QFileInfo::exists(tmp.root() + "/back\\slash\nnew"));
-        QCOMPARE(::access(tmp.host("bad\xff").c_str(), F_OK), -1);
     }
 
     void openShortcuts_data() {
@@ -254,71 +260,6 @@ private slots:
         QCOMPARE(launched, message.isEmpty()
                                ? QStringList{tmp.root() + "/" + QString::fromUtf8(name)}
                                : QStringList());
-    }
-
-    void keysOfTheList_data() {
-        QTest::addColumn<QKeyCombination>("key");
-        QTest::addColumn<int>("selected");  // the first rows
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<QStringList>("removed");
-        QTest::addColumn<QStringList>("properties");
-        const QString trash = QStringLiteral(
-            "Are you sure you want to move the selected file to the trash? It can be restored "
-            "from the trash.");
-        const QString trashTwo = QStringLiteral(
-            "Are you sure you want to move all the selected 2 files to the trash? They can be "
-            "restored from the trash.");
-        const QString erase = QStringLiteral(
-            "Are you sure you want to delete the selected file? The deleted file cannot be "
-            "retrieved.");
-        const QStringList none;
-        QTest::newRow("Delete: to the trash")
-            << QKeyCombination(Qt::Key_Delete) << 1 << QStringList{trash}
-            << QStringList{"\\one (trash)"} << none;
-        QTest::newRow("Delete, two rows")
-            << QKeyCombination(Qt::Key_Delete) << 2 << QStringList{trashTwo}
-            << QStringList{"\\one (trash)", "\\two (trash)"} << none;
-        QTest::newRow("Shift+Delete: deleted")
-            << (Qt::SHIFT | Qt::Key_Delete) << 1 << QStringList{erase} << QStringList{"\\one"}
-            << none;
-        QTest::newRow("Delete, nothing selected")
-            << QKeyCombination(Qt::Key_Delete) << 0
-            << QStringList{"Please select one or more items to move to the trash."} << none << none;
-        QTest::newRow("Enter: Properties")
-            << QKeyCombination(Qt::Key_Return) << 1 << none << none << QStringList{"one"};
-        QTest::newRow("keypad Enter")
-            << (Qt::KeypadModifier | Qt::Key_Enter) << 1 << none << none << QStringList{"one"};
-        QTest::newRow("Enter, two rows: nothing")
-            << QKeyCombination(Qt::Key_Return) << 2 << none << none << none;
-    }
-
-    void keysOfTheList() {
-        QFETCH(QKeyCombination, key);
-        QFETCH(int, selected);
-        QFETCH(QStringList, boxes);
-        QFETCH(QStringList, removed);
-        QFETCH(QStringList, properties);
-        platform::TestDevice device;
-        device.addFile(u"\\one", 30).addFile(u"\\two", 20).addFile(u"\\three", 10);
-        Files f(device);
-        f.dialog.show();
-        f.dialog.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
-        for (int row = 0; row < selected; ++row)
-            f.list()->SelectRow(row);
-        f.list()->setFocus();
-        QStringList shown;
-        dialogs::ScopedModalHook modal([&](QDialog& d) {
-            shown << dynamic_cast<dialogs::CFilePropertiesDlg&>(d).fileName();
-            return int(QDialog::Accepted);
-        });
-        RecordedBoxes recorded(MessageBoxResult::Yes);
-        QTest::keyClick(f.list(), key.key(), key.keyboardModifiers());
-        QCOMPARE(recorded.texts, boxes);
-        QCOMPARE(device.removed(), removed);
-        QCOMPARE(shown, properties);
-        QVERIFY(f.dialog.isVisible());  // Enter on the list is never the dialog's button
-        QCOMPARE(f.names().size(), 3 - removed.size());
     }
 
     void titlesSayWhatIsListed() {
@@ -379,17 +320,6 @@ private slots:
         f.dialog.resize(600, 320);  // wider: everything shows, Folder still takes the rest
         QCOMPARE(list->columnWidth(0) + list->columnWidth(1) + list->columnWidth(2),
                  list->viewport()->width());
-    }
-
-    void longNameInProperties() {
-        const QString name = QString(251, u'n') + ".txt";
-        platform::TestDevice device;
-        device.addFile("\\" + name, 10);
-        dialogs::CFilePropertiesDlg dialog(nullptr, name, QStringLiteral("\\"), &device);
-        const auto* label = dialogs::GetDlgItem<QLabel>(&dialog, dialogs::kIdPropName);
-        QVERIFY(label->text().contains(QChar(0x2026)) && label->text().endsWith(".txt"));
-        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
-        QCOMPARE(label->toolTip(), name);
     }
 
     void menuFromLongPressAndRightClick() {
