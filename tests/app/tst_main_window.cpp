@@ -149,9 +149,7 @@ private slots:
         // Explorer View is made (root expanded) before the Overview.
         const std::tuple<QList<int>, int, QList<bool>> cases[] = {
             {{}, V::kOverview, {true, true, false, false}},
-            {{e}, V::kExplorerView, {true, true, false, false}},
             {{f}, V::kFolderView, {true, true, true, false}},
-            {{t}, V::kFileTypeView, {true, true, false, true}},
             {{t, e, f, o, t, f}, V::kFolderView, {true, true, true, true}}};
         for (const auto& [commands, current, created] : cases) {
             Window w;

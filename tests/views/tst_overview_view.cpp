@@ -118,9 +118,7 @@ private slots:
     void piesGrowWithTheirQuarters_data() {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("radius");
-        QTest::newRow("design") << QSize(240, 294) << 30;
         QTest::newRow("1920x1080, scale 1") << QSize(1920, 1054) << 220;
-        QTest::newRow("1920x1080, scale 2") << QSize(960, 514) << 85;
         QTest::newRow("tall") << QSize(240, 900) << 45;
     }
 
