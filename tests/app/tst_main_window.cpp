@@ -1,5 +1,5 @@
 // The real window, driven headless: command bar, ticks, enabled states, pressed buttons,
-// child views, routing, Exit, Help and About.
+// child views, routing, Exit, Help and About, Keep History.
 
 #include <QApplication>
 #include <QFile>
@@ -18,6 +18,7 @@
 #include "dialogs/modal.h"
 #include "engine/scan_import.h"
 #include "platform/file_dialog.h"
+#include "platform/history_store.h"
 #include "platform/shell.h"
 #include "support/app_window.h"
 
@@ -61,8 +62,13 @@ int LoopEndCode() {
 class TestMainWindow : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_state;
+
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        qputenv("XDG_STATE_HOME", m_state.path().toUtf8());
+    }
 
     void commandBarHasTheMenusAndButtonsInOrder() {
         Window w;
@@ -332,6 +338,40 @@ private slots:
         });
         w.action(app::kIdAppAbout)->trigger();
         QVERIFY(shown && !QApplication::activeModalWidget());
+    }
+
+    // Keep History: ticked by default and its tick kept in the profile; a snapshot after a
+    // Folder View scan while ticked, none while not.
+    void keepHistory() {
+        const auto kept = [&] {
+            platform::HistoryStore store(m_state.path() + "/dovrane-storage-analyzer/history");
+            QString error;
+            return store.open(&error) ? store.list("/kept", nullptr)
+                                      : std::vector<platform::SnapshotRecord>{};
+        };
+        for (const QString tick : {"", "0"}) {  // as a new profile has it, unticked by the user
+            test::AppWindow w(tick.isEmpty()
+                                  ? QList<std::pair<QString, QString>>{}
+                                  : QList<std::pair<QString, QString>>{{"Keep History", tick}},
+                              QStringLiteral("/kept"));
+            w.device.addFile(u"\\docs\\a.txt", 100).addFile(u"\\top", 5);
+            w.view().OnViewFolder();
+            QTRY_VERIFY(!w.view().folderView().IsBusy());
+            app::CCmdUI ui;
+            QVERIFY(w.view().OnUpdateCmdUI(app::kIdKeepHistory, ui));
+            QCOMPARE(ui.checked, tick.isEmpty());
+            if (tick.isEmpty()) {
+                QTRY_COMPARE(kept().size(), size_t{1});
+                w.view().OnCmdMsg(app::kIdKeepHistory);
+                QCOMPARE(platform::Profile(w.file()).readInt("Dovrane Storage Analyzer",
+                                                             "Keep History", 1),
+                         0);
+            }
+        }
+        const auto snapshots = kept();
+        QCOMPARE(snapshots.size(), size_t{1});
+        QCOMPARE(snapshots[0].totalBytes, quint64{105});
+        QCOMPARE(snapshots[0].entries, quint64{3});
     }
 };
 
