@@ -57,14 +57,15 @@ private slots:
 
     void folderTaps() {
         // A legend row, or -1 for the pie at angle and radius; then the header and the file
-        // lists asked for. The centre counts as 90 degrees; a tap below the rows does nothing.
+        // lists asked for. A tap below the rows does nothing; where on the pie a tap lands is
+        // the chart's own tests' concern.
         const QString root = QStringLiteral(" \\Pocket PC");
         const QStringList none, inRoot{QStringLiteral("\\Pocket PC")};
         const std::tuple<int, double, int, QString, QStringList> taps[] = {
-            {-1, 90.0, 40, " \\A", none},  {-1, 234.0, 69, " \\B", none},  // B at the rim
-            {-1, 324.0, 20, root, inRoot}, {-1, 90.0, 71, root, none},     // outside the circle
-            {-1, 0.0, 0, " \\A", none},    {1, 0.0, 0, " \\B", none},
-            {2, 0.0, 0, root, inRoot},     {3, 0.0, 0, root, none}};
+            {-1, 90.0, 40, " \\A", none}, {-1, 324.0, 20, root, inRoot},
+            {-1, 90.0, 71, root, none},  // outside the circle
+            {1, 0.0, 0, " \\B", none},    {2, 0.0, 0, root, inRoot},
+            {3, 0.0, 0, root, none}};
         for (const auto& [row, angle, radius, header, opened] : taps) {
             Host h;
             h.device.addFile(u"\\A\\x", 500).addFile(u"\\B\\y", 300).addFile(u"\\c", 200);
