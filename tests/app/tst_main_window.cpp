@@ -42,7 +42,6 @@ struct Window : test::AppWindow {
     QToolButton* button(int id) const {
         return qobject_cast<QToolButton*>(frame().commandBar()->widgetForAction(action(id)));
     }
-    QImage titleBand() { return view().grab(QRect(0, 0, view().width(), 23)).toImage(); }
 };
 
 // Each item as "text key", a separator as "".
@@ -228,16 +227,6 @@ private slots:
             QCOMPARE(w.view().overview().m_pMainView, &w.view());
             QVERIFY(w.boxes.texts.isEmpty());
         }
-    }
-
-    void titleBandNamesTheView() {
-        Window w;
-        // Text on white names the view: another view, another title; back, the same.
-        const QImage overview = w.titleBand();
-        w.action(app::kIdFileTypeView)->trigger();
-        QVERIFY(w.titleBand() != overview);
-        w.action(app::kIdOverview)->trigger();
-        QCOMPARE(w.titleBand(), overview);
     }
 
     void folderViewOpensOnTheExplorerSelection() {
