@@ -140,8 +140,6 @@ void TestScanFiles::writesTheFormat() {
     engine::ImportResult imported = engine::ImportScanFile(path);
     QVERIFY2(imported.device, qPrintable(imported.error));
     QCOMPARE(Figures(*imported.device, "\\d"), Figures(dev, "\\d"));
-    QCOMPARE(imported.device->header().rootName, QByteArray("/srv"));
-    QCOMPARE(imported.device->totalBytes(), (quint64(1) << 62) + 1603);
     const QString again = dir.filePath("again.json");
     QVERIFY(Export(*imported.device, imported.device->header().rootName, again, 4,
                    imported.device->header().timestamp));
