@@ -129,7 +129,6 @@ private slots:
         QCOMPARE(shown, QStringList({"29/11/2026 14:30", "8.9 KB", "+3.7 MB"}));
         QTRY_VERIFY(!w.folder().IsBusy());
         QVERIFY(w.folder().isComparing());
-        QCOMPARE(w.view().currentView(), int(app::CDovraneStorageAnalyzerView::kFolderView));
         QCOMPARE(w.folder().headerText(), QStringLiteral("Since 29/11/2026"));
         QCOMPARE(w.legendRows(), QStringList({"docs +2.5 MB", "music +1.2 MB",
                                               "\"In Folder\" +500  B", "Freed 3.0 KB"}));
@@ -203,8 +202,6 @@ private slots:
         }
         QCOMPARE(asked, 2);
         QVERIFY(!w.folder().isComparing());
-        QCOMPARE(w.folder().headerText(), plainHeader);
-        QCOMPARE(w.legendRows(), plainRows);
     }
 
     void cancelledOrNothingToCompare() {

@@ -1,27 +1,39 @@
 // The real window, driven headless: command bar, ticks, enabled states, pressed buttons,
-// child views, routing, Exit, Help and About.
+// child views, routing, Exit, Help and About, Keep History, Preferences and the profile.
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/resource.h"
+#include "charts/legend_list.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/color_list.h"
 #include "dialogs/control_id.h"
 #include "dialogs/largest_files_dlg.h"
 #include "dialogs/modal.h"
+#include "dialogs/preferences_dlg.h"
 #include "engine/scan_import.h"
 #include "platform/file_dialog.h"
+#include "platform/history_store.h"
 #include "platform/shell.h"
 #include "support/app_window.h"
 
 using namespace dovrane;
+using dialogs::CPreferencesDlg;
 using V = app::CDovraneStorageAnalyzerView;
 
 namespace {
@@ -30,7 +42,6 @@ struct Window : test::AppWindow {
     QToolButton* button(int id) const {
         return qobject_cast<QToolButton*>(frame().commandBar()->widgetForAction(action(id)));
     }
-    QImage titleBand() { return view().grab(QRect(0, 0, view().width(), 23)).toImage(); }
 };
 
 // Each item as "text key", a separator as "".
@@ -56,13 +67,50 @@ int LoopEndCode() {
     return QCoreApplication::exec();
 }
 
+// Both chart views shown over nine folders of nine types.
+struct ChartsWindow : test::AppWindow {
+    explicit ChartsWindow(const QList<std::pair<QString, QString>>& values = {})
+        : AppWindow(values) {
+        for (int i = 0; i < 9; ++i)
+            device.addFile(QStringLiteral("\\d%1\\f.t%1").arg(i), quint64(1000 - 50 * i));
+        view().OnViewFolder();
+        view().OnViewFileType();
+        QTRY_VERIFY(!view().folderView().IsBusy() && !view().fileTypeView().IsBusy());
+        before = bytes();
+    }
+    QByteArray bytes() const {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // Runs Preferences with `act` working the dialog; what `act` leaves open is cancelled.
+    void Preferences(const std::function<void(CPreferencesDlg&)>& act) {
+        QTimer::singleShot(0, [act] {
+            auto* dialog = qobject_cast<CPreferencesDlg*>(QApplication::activeModalWidget());
+            act(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        view().OnCmdMsg(app::kIdPreferences);
+    }
+    QByteArray before;
+};
+
+void Press(QWidget* dialog, int id) {
+    QTest::mouseClick(dialogs::GetDlgItem<QWidget>(dialog, id), Qt::LeftButton);
+}
+
 }  // namespace
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 
+    QTemporaryDir m_state;
+
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        qputenv("XDG_STATE_HOME", m_state.path().toUtf8());
+    }
 
     void commandBarHasTheMenusAndButtonsInOrder() {
         Window w;
@@ -150,9 +198,7 @@ private slots:
         // Explorer View is made (root expanded) before the Overview.
         const std::tuple<QList<int>, int, QList<bool>> cases[] = {
             {{}, V::kOverview, {true, true, false, false}},
-            {{e}, V::kExplorerView, {true, true, false, false}},
             {{f}, V::kFolderView, {true, true, true, false}},
-            {{t}, V::kFileTypeView, {true, true, false, true}},
             {{t, e, f, o, t, f}, V::kFolderView, {true, true, true, true}}};
         for (const auto& [commands, current, created] : cases) {
             Window w;
@@ -182,16 +228,6 @@ private slots:
             QCOMPARE(w.view().overview().m_pMainView, &w.view());
             QVERIFY(w.boxes.texts.isEmpty());
         }
-    }
-
-    void titleBandNamesTheView() {
-        Window w;
-        // Text on white names the view: another view, another title; back, the same.
-        const QImage overview = w.titleBand();
-        w.action(app::kIdFileTypeView)->trigger();
-        QVERIFY(w.titleBand() != overview);
-        w.action(app::kIdOverview)->trigger();
-        QCOMPARE(w.titleBand(), overview);
     }
 
     void folderViewOpensOnTheExplorerSelection() {
@@ -258,39 +294,6 @@ private slots:
         QVERIFY(w.boxes.texts.isEmpty());
     }
 
-    void keysOfTheWindow() {
-        Window w;
-        w.device.addFile(u"\\A\\B\\f", 10);
-        w.frame().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w.frame()));
-        const auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
-                                                        : static_cast<QWidget*>(&w.frame()),
-                            Qt::Key(key), modifiers);
-        };
-        const QList<std::pair<int, int>> views{{Qt::Key_2, V::kExplorerView},
-                                               {Qt::Key_4, V::kFileTypeView},
-                                               {Qt::Key_1, V::kOverview},
-                                               {Qt::Key_3, V::kFolderView}};
-        for (const auto& [key, view] : views) {
-            press(key, Qt::ControlModifier);
-            QCOMPARE(w.view().currentView(), view);
-        }
-        auto& folder = w.view().folderView();
-        QTRY_VERIFY(!folder.IsBusy());
-        folder.GoToPath(QStringLiteral("\\a\\b"));
-        press(Qt::Key_Backspace);
-        QCOMPARE(folder.headerText(), QStringLiteral(" \\A"));
-        press(Qt::Key_Up, Qt::AltModifier);
-        QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
-        press(Qt::Key_F5);
-        QCOMPARE(folder.scanCount(), 2);
-        QTRY_VERIFY(!folder.IsBusy());
-        press(Qt::Key_Q, Qt::ControlModifier);  // Exit
-        QCOMPARE(LoopEndCode(), 0);
-        QVERIFY(w.boxes.texts.isEmpty());
-    }
-
     void helpAndAbout() {
         // No opener on PATH at all, then an opener without a browser behind it.
         const QTemporaryDir bin;
@@ -335,6 +338,213 @@ private slots:
         });
         w.action(app::kIdAppAbout)->trigger();
         QVERIFY(shown && !QApplication::activeModalWidget());
+    }
+
+    // Keep History: ticked by default and its tick kept in the profile; a snapshot after a
+    // Folder View scan while ticked, none while not.
+    void keepHistory() {
+        const auto kept = [&] {
+            platform::HistoryStore store(m_state.path() + "/dovrane-storage-analyzer/history");
+            QString error;
+            return store.open(&error) ? store.list("/kept", nullptr)
+                                      : std::vector<platform::SnapshotRecord>{};
+        };
+        for (const QString tick : {"", "0"}) {  // as a new profile has it, unticked by the user
+            test::AppWindow w(tick.isEmpty()
+                                  ? QList<std::pair<QString, QString>>{}
+                                  : QList<std::pair<QString, QString>>{{"Keep History", tick}},
+                              QStringLiteral("/kept"));
+            w.device.addFile(u"\\docs\\a.txt", 100).addFile(u"\\top", 5);
+            w.view().OnViewFolder();
+            QTRY_VERIFY(!w.view().folderView().IsBusy());
+            app::CCmdUI ui;
+            QVERIFY(w.view().OnUpdateCmdUI(app::kIdKeepHistory, ui));
+            QCOMPARE(ui.checked, tick.isEmpty());
+            if (tick.isEmpty()) {
+                QTRY_COMPARE(kept().size(), size_t{1});
+                w.view().OnCmdMsg(app::kIdKeepHistory);
+                QCOMPARE(platform::Profile(w.file()).readInt("Dovrane Storage Analyzer",
+                                                             "Keep History", 1),
+                         0);
+            }
+        }
+        const auto snapshots = kept();
+        QCOMPARE(snapshots.size(), size_t{1});
+        QCOMPARE(snapshots[0].totalBytes, quint64{105});
+        QCOMPARE(snapshots[0].entries, quint64{3});
+    }
+
+    // Preferences: OK re-lays the open pies at once and keeps the settings for the next
+    // start; Cancel, Escape and closing, after Reset, change nothing in memory or on disk; a
+    // hand-edited profile far outside the range never breaks a view, and one that is no
+    // regular file is never opened.
+    void preferencesOkReappliesAtOnceAndIsKeptForTheNextStart() {
+        ChartsWindow w;
+        w.Preferences([](CPreferencesDlg& dialog) {
+            QTest::mouseClick(dialog.colorList()->viewport(), Qt::LeftButton, {}, QPoint(50, 25));
+            Press(&dialog, dialogs::kIdMoveUp);  // green first
+            dialog.slicesEdit()->setText(QStringLiteral("5"));
+            Press(&dialog, dialogs::kIdOk);
+        });
+        const engine::Settings& now = w.view().settings();
+        // Both pies and legends again without a rescan: four named slices and "Other".
+        for (views::CChartView* view :
+             QList<views::CChartView*>{&w.view().folderView(), &w.view().fileTypeView()}) {
+            QCOMPARE(view->pieChart().sliceCount(), 5);
+            QCOMPARE(charts::LegendRowCount(*view->legendList()->owner()), 5);
+            QCOMPARE(view->scanCount(), 1);
+        }
+        w.view().OnViewFolder();
+        // The first slice runs from 0 to 50 degrees: 1000 of 7200 bytes.
+        auto& folder = w.view().folderView();
+        QCOMPARE(test::PixelAt(folder.grab().toImage(),
+                               folder.currentLayout().chartCenter + QPoint(40, -15)),
+                 QRgb(0x008000));
+        // The next start reads exactly what the view now uses.
+        QCOMPARE(engine::ReadSettings(platform::Profile(w.file())), now);
+    }
+
+    void cancelChangesNothing() {
+        for (const int how : {0, 1, 2}) {  // the Cancel button, Escape, closing the window
+            ChartsWindow w({{"Number Of Slices", "7"}, {"Color0", "255"}});
+            const test::Case name(QStringLiteral("how %1").arg(how));
+            const engine::Settings settings = w.view().settings();
+            w.Preferences([how](CPreferencesDlg& dialog) {
+                dialog.colorList()->SetSelected(3);
+                Press(&dialog, dialogs::kIdMoveDown);
+                Press(&dialog, dialogs::kIdReset);  // the factory colours and 16, the row kept
+                QVERIFY(
+                    std::ranges::equal(dialog.colorList()->colors, engine::kDefaultSliceColors));
+                QCOMPARE(dialog.slicesEdit()->text(), QStringLiteral("16"));
+                QCOMPARE(dialog.colorList()->selected(), 4);
+                if (how == 0)
+                    Press(&dialog, dialogs::kIdCancel);
+                else if (how == 1)
+                    QTest::keyClick(&dialog, Qt::Key_Escape);
+                else
+                    dialog.close();
+                QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            });
+            QCOMPARE(w.view().settings(), settings);
+            QCOMPARE(w.view().folderView().pieChart().sliceCount(), 7);
+            QCOMPARE(w.bytes(), w.before);
+        }
+    }
+
+    void handEditedProfile() {
+        // Stored, the slices of the pie (nine entries), the text the dialog shows; below 1 acts
+        // as 1: all in "Other"; the largest reaches the dialog as it is. Saving keeps the
+        // colour as it was read.
+        for (const auto& [stored, slices, shown] :
+             {std::tuple("0", 1, "0"), {"2147483647", 9, "2147483647"}, {"many", 9, "16"}}) {
+            ChartsWindow w({{"Number Of Slices", stored}, {"Color3", "-1"}});
+            const test::Case name(stored);
+            QCOMPARE(w.view().settings().sliceColors[3], engine::ColorRef(0xFFFFFFFF));
+            QCOMPARE(w.view().folderView().pieChart().sliceCount(), slices);
+            w.Preferences([&](CPreferencesDlg& dialog) {
+                QCOMPARE(dialog.slicesEdit()->text(), shown);
+                dialog.slicesEdit()->setText(QStringLiteral("7"));
+                Press(&dialog, dialogs::kIdOk);
+            });
+            QSettings saved(w.file(), QSettings::IniFormat);
+            QCOMPARE(saved.value(w.kGroup + "Color3").toInt(), -1);
+            QCOMPARE(saved.value(w.kGroup + "Number Of Slices").toInt(), 7);
+        }
+    }
+
+    // Only a regular file (or none yet) is opened as the profile, found through links: a
+    // FIFO would hold the start for ever. Another kind gives the defaults, and saving
+    // fails and leaves it as it was, while the values stay for the run.
+    void profileThatIsNoRegularFile_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("opened");
+        for (const auto& [kind, opened] : {std::pair("fifo", false),
+                                           {"link to fifo", false},
+                                           {"link to file", true},
+                                           {"missing", true}})
+            QTest::newRow(kind) << QString::fromLatin1(kind) << opened;
+    }
+    void profileThatIsNoRegularFile() {
+        QFETCH(QString, kind);
+        QFETCH(bool, opened);
+        QTemporaryDir dir;
+        // The user's own store, where the configuration folder says: out of the test mode
+        // the other tests keep their paths in.
+        const QByteArray home = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("XDG_CONFIG_HOME", home);
+            QStandardPaths::setTestModeEnabled(true);
+        });
+        QStandardPaths::setTestModeEnabled(false);
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Dovrane Corporation")));
+        const QString store =
+            dir.filePath(QStringLiteral("Dovrane Corporation/Dovrane Storage Analyzer.conf"));
+        const QByteArray host = QFile::encodeName(store);
+        const QByteArray aside = QFile::encodeName(dir.filePath(QStringLiteral("aside")));
+        if (kind == u"fifo")
+            QVERIFY(::mkfifo(host.constData(), 0600) == 0);
+        else if (kind.startsWith(u"link"))
+            QVERIFY(::symlink(aside.constData(), host.constData()) == 0);
+        if (kind == u"link to fifo")
+            QVERIFY(::mkfifo(aside.constData(), 0600) == 0);
+        const bool hadValue = kind == u"link to file";
+        if (hadValue) {
+            QFile f(QFile::decodeName(aside));
+            QVERIFY(f.open(QIODevice::WriteOnly) &&
+                    f.write("[Dovrane Storage Analyzer]\nNumber Of Slices=9\n") > 0);
+        }
+        struct stat before {};
+        ::lstat(host.constData(), &before);
+
+        platform::Profile profile;
+        QCOMPARE(profile.fileName(), store);
+        QCOMPARE(profile.opened(), opened);
+        QCOMPARE(engine::ReadSettings(profile).numberOfSlices, hadValue ? 9 : 16);
+        engine::Settings changed;
+        changed.numberOfSlices = 7;
+        QCOMPARE(engine::WriteSettings(profile, changed), opened);
+        QCOMPARE(engine::ReadSettings(profile).numberOfSlices, 7);
+        if (!opened) {
+            struct stat after {};
+            QVERIFY(::lstat(host.constData(), &after) == 0);
+            QCOMPARE(after.st_ino, before.st_ino);
+            QCOMPARE(after.st_mode, before.st_mode);
+        }
+    }
+
+    // Last: after its Exit the application closes, and no dialog runs its own loop again.
+    void keysOfTheWindow() {
+        Window w;
+        w.device.addFile(u"\\A\\B\\f", 10);
+        w.frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.frame()));
+        const auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                        : static_cast<QWidget*>(&w.frame()),
+                            Qt::Key(key), modifiers);
+        };
+        const QList<std::pair<int, int>> views{{Qt::Key_2, V::kExplorerView},
+                                               {Qt::Key_4, V::kFileTypeView},
+                                               {Qt::Key_1, V::kOverview},
+                                               {Qt::Key_3, V::kFolderView}};
+        for (const auto& [key, view] : views) {
+            press(key, Qt::ControlModifier);
+            QCOMPARE(w.view().currentView(), view);
+        }
+        auto& folder = w.view().folderView();
+        QTRY_VERIFY(!folder.IsBusy());
+        folder.GoToPath(QStringLiteral("\\a\\b"));
+        press(Qt::Key_Backspace);
+        QCOMPARE(folder.headerText(), QStringLiteral(" \\A"));
+        press(Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
+        press(Qt::Key_F5);
+        QCOMPARE(folder.scanCount(), 2);
+        QTRY_VERIFY(!folder.IsBusy());
+        press(Qt::Key_Q, Qt::ControlModifier);  // Exit
+        QCOMPARE(LoopEndCode(), 0);
+        QVERIFY(w.boxes.texts.isEmpty());
     }
 };
 

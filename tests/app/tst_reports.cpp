@@ -1,15 +1,15 @@
-// The reports to the character: folders, types, searches, a type's files and the overview;
-// the folder table and a file list also as text.
+// The reports to the character: folders, types, searches, a type's files, the overview and
+// the growth since a scan; the folder and growth tables and a file list also as text; --since
+// with nothing to compare with.
 
 #include "tst_reports.h"
 
+#include <QDateTime>
+#include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/json_writer.h"
+#include "app/history_commands.h"
 #include "app/reports.h"
-#include "engine/file_search.h"
-#include "engine/text.h"
-#include "platform/find_data.h"
 #include "support/test_device.h"
 
 using namespace dovrane::app;
@@ -29,6 +29,26 @@ void Sample(TestDevice& dev) {
         .addFile(u"\\Docs\\sub\\B.DOC", 1)
         .addFile(u"\\x.", 0)
         .addHardLink(u"\\Docs\\readme", u"\\copy-of-readme");
+}
+
+const qint64 kThen = QDateTime(QDate(2026, 11, 29), QTime(14, 5), Qt::UTC).toSecsSinceEpoch();
+const qint64 kNow = QDateTime(QDate(2026, 12, 6), QTime(9, 30), Qt::UTC).toSecsSinceEpoch();
+
+void GrowthSample(TestDevice& then, TestDevice& now) {
+    then.addFile(u"\\docs\\a.txt", 100)
+        .addFile(u"\\docs\\b.txt", 200)
+        .addFile(u"\\old\\x", 1000)
+        .addFile(u"\\top", 5);
+    now.addFile(u"\\docs\\a.txt", 2000)
+        .addFile(u"\\docs\\c.txt", 50)
+        .addFile(u"\\top", 5)
+        .addFile(u"\\new\\y.bin", 1024);
+}
+
+ReportResult RunGrowth(TestDevice& then, TestDevice& now, const QStringList& arguments) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    const ReportContext context{parsed.options, now, {}, {}, 0, {}};
+    return GrowthReportAgainst(context, then, kThen, kNow);
 }
 
 }  // namespace
@@ -91,13 +111,6 @@ void TestReports::unreadableFolders() {
                         R"("tot_pct": "0.0"}, )"
                         R"({"name": "proc", "bytes": 0, "size": "0  B", "fol_pct": "0.0", )"
                         R"("tot_pct": "0.0"}], )"));
-    const ReportResult inside =
-        Run(dev, {"--report", "folders", "--format", "json", "--path", "\\locked"});
-    QVERIFY2(
-        inside.output.contains(R"("path": "\\locked", "total_bytes": 0, )") &&
-            inside.output.contains(R"({"name": "deeper", "bytes": 0, "size": "0  B", )"
-                                   R"("fol_pct": "0.0", "tot_pct": "0.0", "read_error": true}])"),
-        inside.output.constData());
     QVERIFY(Run(dev, {"--report", "largest", "--format", "json"})
                 .output.startsWith(R"({"unreadable_folders": 2, )"));
 }
@@ -182,21 +195,17 @@ void TestReports::overview() {
             "\n"));
 }
 
-// Row name: the arguments. The listing written as it is made equals, byte for byte, the
-// one held whole, and both equal the table laid out cell by cell from the search's own
-// order, on names that are not plain: control characters, DEL, bytes that are not UTF-8,
-// characters of two UTF-16 units, trailing blanks, and files in the root.
+// Row name: the arguments. The listing written as it is made, in several blocks, equals
+// byte for byte the one held whole, on names that are not plain: control characters, DEL,
+// bytes that are not UTF-8, characters of two UTF-16 units, trailing blanks.
 void TestReports::streamedListings_data() {
-    QTest::addColumn<bool>("largest");
-    QTest::newRow("--report largest") << true;
-    QTest::newRow("--report largest --format json") << true;
-    QTest::newRow("--report largest --path \\many") << true;
-    QTest::newRow("--report duplicates") << false;
-    QTest::newRow("--report duplicates --format json") << false;
+    QTest::addColumn<QString>("arguments");
+    for (const char* arguments :
+         {"--report largest --path \\many", "--report duplicates --format json"})
+        QTest::newRow(arguments) << QString::fromLatin1(arguments);
 }
 
 void TestReports::streamedListings() {
-    QFETCH(bool, largest);
     TestDevice dev;
     dev.addFile(QString::fromUtf16(u"\\bad\xDCFF\\f\x01g"), 7)
         .addFile(u"\\end ", 7)
@@ -209,9 +218,8 @@ void TestReports::streamedListings() {
     for (int i = 0; i < 6000; ++i)
         dev.addFile(QStringLiteral("\\many\\d%1\\f%2").arg(i % 7).arg(i % 3000), quint64(i % 500)
                                                                                      << 10);
-    const QStringList arguments = QString::fromUtf8(QTest::currentDataTag()).split(u' ');
-    const Options options = ParseCommandLine(arguments).options;
-
+    QFETCH(QString, arguments);
+    const Options options = ParseCommandLine(arguments.split(u' ')).options;
     const ReportResult held = RunReport(options, dev, {});
     QList<QByteArray> blocks;
     const ReportResult streamed = RunReport(
@@ -221,32 +229,93 @@ void TestReports::streamedListings() {
     QVERIFY(streamed.output.isEmpty());
     QVERIFY(blocks.size() > 2);
     QCOMPARE(blocks.join(), held.output);
+}
 
-    const QString start = options.path.value_or(QStringLiteral("\\"));
-    dovrane::engine::FileSearch search;
-    QVERIFY(search.SearchFiles(dev, start, largest, {}));
-    const dovrane::engine::FileList& list = search.list();
-    const std::vector<quint32>& rows = search.results();
-    const QString header = dovrane::engine::FileSearch::HeaderText(start);
-    QByteArray expected;
-    if (options.format == ReportFormat::Json) {
-        JsonWriter json;
-        json.beginObject().key(u"unreadable_folders").value(quint64{0});
-        json.key(u"header").value(header).key(u"files").beginArray();
-        for (const quint32 i : rows) {
-            json.beginObject().key(u"name").value(list.name(list[i]));
-            json.key(u"folder").value(list.folder(list[i])).key(u"bytes").value(list[i].size);
-            json.key(u"size").value(dovrane::engine::SizeText(list[i].size)).endObject();
-        }
-        expected = json.endArray().endObject().finish();
-    } else {
-        QList<QStringList> cells{{"File", "Size", "Folder"}};
-        for (const quint32 i : rows)
-            cells.append({list.name(list[i]), dovrane::engine::SizeText(list[i].size),
-                          list.folder(list[i])});
-        expected = header.toUtf8() + '\n' + AlignedTable(cells, {false, true, false});
-    }
-    QCOMPARE(held.output, expected);
+// Never the user's own history.
+void TestReports::init() {
+    static QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toUtf8());
+}
+
+void TestReports::growthTextAndJson() {
+    TestDevice then, now;
+    GrowthSample(then, now);
+    const ReportResult text = RunGrowth(then, now, {"--report", "growth", "--since", "last"});
+    QCOMPARE(text.exitCode, 0);
+    QCOMPARE(text.output, QByteArray(R"(\Pocket PC
+Since 2026-11-29 14:05:00 UTC
+Folder          Then     Now    Change  New files  Removed files
+docs          300  B  2.0 KB   +1.7 KB          1              1
+new             0  B  1.0 KB   +1.0 KB          1              0
+old          1000  B    0  B  -1000  B          0              1
+"In Folder"     5  B    5  B      0  B          0              0
+
+File     Then     Now  Folder
+a.txt  100  B  2.0 KB  \docs
+y.bin    0  B  1.0 KB  \new
+c.txt    0  B   50  B  \docs
+)"));
+    const ReportResult json =
+        RunGrowth(then, now, {"--report", "growth", "--since", "last", "--format", "json"});
+    QCOMPARE(
+        json.output,
+        QByteArray(
+            R"({"path": "\\Pocket PC", "then_time": "2026-11-29T14:05:00Z", )"
+            R"("now_time": "2026-12-06T09:30:00Z", "then_bytes": 1305, "now_bytes": 3079, )"
+            R"("change_bytes": 1774, "new_files": 2, "removed_files": 2, "by": "folder", "rows": [)"
+            R"({"name": "docs", "then_bytes": 300, "now_bytes": 2050, "change_bytes": 1750, "new_files": 1, "removed_files": 1}, )"
+            R"({"name": "new", "then_bytes": 0, "now_bytes": 1024, "change_bytes": 1024, "new_files": 1, "removed_files": 0}, )"
+            R"({"name": "old", "then_bytes": 1000, "now_bytes": 0, "change_bytes": -1000, "new_files": 0, "removed_files": 1}, )"
+            R"({"name": "\"In Folder\"", "then_bytes": 5, "now_bytes": 5, "change_bytes": 0, "new_files": 0, "removed_files": 0}], )"
+            R"("files": [{"name": "a.txt", "folder": "\\docs", "then_bytes": 100, "now_bytes": 2000, "change_bytes": 1900}, )"
+            R"({"name": "y.bin", "folder": "\\new", "then_bytes": 0, "now_bytes": 1024, "change_bytes": 1024}, )"
+            R"({"name": "c.txt", "folder": "\\docs", "then_bytes": 0, "now_bytes": 50, "change_bytes": 50}]})"
+            "\n"));
+}
+
+void TestReports::growthByTypeBelowAPath() {
+    TestDevice then, now;
+    GrowthSample(then, now);
+    const ReportResult text = RunGrowth(
+        then, now, {"--report", "growth", "--since", "last", "--by", "type", "--path", "\\DOCS"});
+    // The files below it as by folder.
+    QCOMPARE(text.output.left(text.output.indexOf("\n\n") + 1), QByteArray(R"(\docs
+Since 2026-11-29 14:05:00 UTC
+Type    Then     Now   Change  New files  Removed files
+txt   300  B  2.0 KB  +1.7 KB          1              1
+)"));
+    const ReportResult missing =
+        RunGrowth(then, now, {"--report", "growth", "--since", "last", "--path", "\\nowhere"});
+    QCOMPARE(missing.exitCode, 3);
+    QCOMPARE(missing.error, "no folder '\\nowhere' in either scan");
+}
+
+void TestReports::sinceWithoutSnapshots_data() {
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("last") << "last" << 3
+                          << "no snapshot of /srv at or before 2026-12-06 09:30:00 UTC";
+    QTest::newRow("date") << "2026-11-29" << 3
+                          << "no snapshot of /srv at or before 2026-11-29 23:59:59 UTC";
+    QTest::newRow("age") << "12h" << 3
+                         << "no snapshot of /srv at or before 2026-12-05 21:30:00 UTC";
+    QTest::newRow("no date") << "2026-02-30" << 2
+                             << "--since takes last, a date (2026-11-29), an age (7d, 12h) or "
+                                "a scan file, not '2026-02-30'";
+}
+
+void TestReports::sinceWithoutSnapshots() {
+    QFETCH(QString, when);
+    QFETCH(int, exitCode);
+    QFETCH(QString, error);
+    const ParsedCommandLine parsed =
+        ParseCommandLine({"--report", "growth", "--since", when, "/srv"});
+    QStringList notes;
+    ReportResult failure;
+    QVERIFY(!OpenEarlierScan(parsed.options, "/srv", kNow, notes, failure));
+    QCOMPARE(failure.exitCode, exitCode);
+    QCOMPARE(failure.error.section(" in /", 0, 0), error);
 }
 
 QTEST_GUILESS_MAIN(TestReports)

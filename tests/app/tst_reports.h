@@ -15,4 +15,9 @@ private slots:
     void overview();
     void streamedListings_data();
     void streamedListings();
+    void init();
+    void growthTextAndJson();
+    void growthByTypeBelowAPath();
+    void sinceWithoutSnapshots_data();
+    void sinceWithoutSnapshots();
 };

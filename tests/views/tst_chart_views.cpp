@@ -1,21 +1,20 @@
-// The Folder View and the File Type View on an in-memory device. Angles as the charts count
-// them: degrees from three o'clock, counter-clockwise.
+// The Folder View and the File Type View on an in-memory device, and the details they open.
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <cmath>
-#include <memory>
-#include <numbers>
 
 #include "charts/point_font.h"
-#include "dialogs/control_id.h"
+#include "dialogs/file_list_dlg.h"
+#include "dialogs/file_types_dlg.h"
+#include "dialogs/folder_details_dlg.h"
+#include "dialogs/folder_files_dlg.h"
+#include "dialogs/hold_list_ctrl.h"
+#include "dialogs/modal.h"
 #include "engine/text.h"
+#include "support/chart_host.h"
 #include "support/overview_figures.h"
-#include "support/probes.h"
-#include "views/file_type_view.h"
-#include "views/folder_view.h"
 
 using namespace dovrane;
 using test::Rgb;
@@ -26,58 +25,7 @@ namespace {
 
 constexpr QRgb kWhite = 0xFFFFFF, kBlack = 0x000000;
 
-// One view in a shown window, as the main view makes it, with what its taps asked for.
-struct Host {
-    platform::TestDevice device;
-    engine::Settings settings;
-    QWidget window;
-    QStringList opened;  // file lists asked for: a type, or "In Folder" of a folder path
-    std::unique_ptr<views::CChartView> view;  // last: it goes before its window
-
-    void Open(bool types, int paceMs = 0, QSize size = {240, 294}) {
-        const views::ChartViewSetup setup{.settings = &settings,
-                                          .device = &device,
-                                          .pace = std::chrono::milliseconds(paceMs),
-                                          .pieShown = {}};
-        if (types) {
-            auto* v = new CFileTypeView(setup);
-            QObject::connect(v, &CFileTypeView::fileListRequested, v,
-                             [this](const engine::FileTypeStat* t) { opened << t->name; });
-            view.reset(v);
-        } else {
-            auto* v = new CFolderView(setup);
-            QObject::connect(
-                v, &CFolderView::filesInFolderRequested, v,
-                [this](const engine::FolderNode* f) { opened << engine::BuildFolderPath(f); });
-            view.reset(v);
-        }
-        window.resize(size.width(), size.height() + 26);
-        QVERIFY(view->Create(&window, QRect(QPoint(0, 26), size)));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        view->StartScan();
-        if (paceMs == 0)
-            QTRY_VERIFY(!view->IsBusy());
-    }
-    CFolderView& folder() { return static_cast<CFolderView&>(*view); }
-    QPoint At(double degrees, int radius) const {
-        const double a = degrees * std::numbers::pi / 180.0;
-        return view->currentLayout().chartCenter + QPoint(int(std::lround(radius * std::cos(a))),
-                                                          int(std::lround(-radius * std::sin(a))));
-    }
-    QRgb Pixel(QPoint p) const { return test::PixelAt(view->grab().toImage(), p); }
-    bool Shows(QRect area, QRgb color) const {
-        return test::Shows(view->grab(area).toImage(), color);
-    }
-    void Tap(double degrees, int radius) {
-        QTest::mouseClick(view.get(), Qt::LeftButton, {}, At(degrees, radius));
-    }
-    void TapRow(int row) {
-        QTest::mouseClick(view->legendList()->viewport(), Qt::LeftButton, {},
-                          QPoint(50, 17 * row + 8));
-    }
-    QWidget* Control(int id) const { return dialogs::GetDlgItem(view.get(), id); }
-};
+using Host = test::ChartHost;
 
 }  // namespace
 
@@ -109,14 +57,15 @@ private slots:
 
     void folderTaps() {
         // A legend row, or -1 for the pie at angle and radius; then the header and the file
-        // lists asked for. The centre counts as 90 degrees; a tap below the rows does nothing.
+        // lists asked for. A tap below the rows does nothing; where on the pie a tap lands is
+        // the chart's own tests' concern.
         const QString root = QStringLiteral(" \\Pocket PC");
         const QStringList none, inRoot{QStringLiteral("\\Pocket PC")};
         const std::tuple<int, double, int, QString, QStringList> taps[] = {
-            {-1, 90.0, 40, " \\A", none},  {-1, 234.0, 69, " \\B", none},  // B at the rim
-            {-1, 324.0, 20, root, inRoot}, {-1, 90.0, 71, root, none},     // outside the circle
-            {-1, 0.0, 0, " \\A", none},    {1, 0.0, 0, " \\B", none},
-            {2, 0.0, 0, root, inRoot},     {3, 0.0, 0, root, none}};
+            {-1, 90.0, 40, " \\A", none}, {-1, 324.0, 20, root, inRoot},
+            {-1, 90.0, 71, root, none},  // outside the circle
+            {1, 0.0, 0, " \\B", none},    {2, 0.0, 0, root, inRoot},
+            {3, 0.0, 0, root, none}};
         for (const auto& [row, angle, radius, header, opened] : taps) {
             Host h;
             h.device.addFile(u"\\A\\x", 500).addFile(u"\\B\\y", 300).addFile(u"\\c", 200);
@@ -202,14 +151,10 @@ private slots:
         QTest::addColumn<bool>("beside");  // the legend a column right of the pie
         // The design; a 1920 x 1080 window at scale 1 and at scale 2; a tall narrow one.
         const std::tuple<const char*, bool, QSize, int, bool> cases[] = {
-            {"folder 240x294", false, {240, 294}, 70, false},
-            {"types 240x294", true, {240, 294}, 70, false},
             {"folder 1920x1054", false, {1920, 1054}, 511, true},
             {"types 1920x1054", true, {1920, 1054}, 517, true},
-            {"folder 960x514", false, {960, 514}, 241, true},
-            {"types 960x514", true, {960, 514}, 247, true},
             {"folder 240x600", false, {240, 600}, 115, false},
-            {"types 240x600", true, {240, 600}, 115, false}};
+        };
         for (const auto& [name, types, size, radius, beside] : cases)
             QTest::newRow(name) << types << size << radius << beside;
     }
@@ -355,6 +300,95 @@ private slots:
         h.view.reset();
         QVERIFY2(h.device.openCount() - openedAtClose <= 2,
                  qPrintable(QString::number(h.device.openCount() - openedAtClose)));
+    }
+
+    // Folder Details walking the tree and handing a folder back to the Folder View.
+    void folderDetailsWalksDownAndUp() {
+        // \a (50 in a\x, 150 in a's own files), \b (800), 0 bytes in the root's own files.
+        platform::TestDevice device;
+        device.addFile(u"\\a\\x\\f", 50).addFile(u"\\a\\g", 150).addFile(u"\\b\\h", 800);
+        device.addFile(u"\\empty", 0);
+        engine::FolderTree tree;
+        engine::ScanFolder(device, tree, 16, {});
+        dialogs::CFolderDetailsDlg dialog(&device);
+        const engine::FolderNode* root = tree.root();
+        dialog.SetFolder(root, root, engine::kRootDisplayPath);
+        // No "In Folder" where the folder's own files hold no bytes.
+        QCOMPARE(test::Rows(dialog.list()->model()),
+                 QStringList({"b|800  B|80.0|80.0", "a|200  B|20.0|20.0"}));
+        dialog.OnRowClick(1);  // into \a: its entries smallest first
+        QCOMPARE(test::Rows(dialog.list()->model()),
+                 QStringList({"x|50  B|25.0|5.0", "\"In Folder\"|150  B|75.0|15.0"}));
+        QStringList shown;  // "In Folder" opens the folder's own files and stays
+        dialogs::ScopedModalHook hook([&](QDialog& opened) {
+            shown << test::Rows(dynamic_cast<dialogs::CFolderFilesDlg&>(opened).list()->model(), 0);
+            return int(QDialog::Rejected);
+        });
+        dialog.OnRowClick(1);
+        QCOMPARE(shown, QStringList{"g"});
+        QCOMPARE(dialog.currentFolderLabel()->text(), QStringLiteral(" \\a"));
+        emit dialog.list()->columnClicked(0);  // A..Z: quotes sort first
+        QCOMPARE(test::Rows(dialog.list()->model()).first(), "\"In Folder\"|150  B|75.0|15.0");
+        QTest::mouseClick(dialog.upButton(), Qt::LeftButton);  // up, then Z..A
+        QCOMPARE(dialog.m_pCurrent, root);
+        QCOMPARE(test::Rows(dialog.list()->model()).first(), "b|800  B|80.0|80.0");
+        dialog.OnUp();  // at the root nothing happens
+        QCOMPARE(dialog.m_pCurrent, root);
+        emit dialog.list()->columnClicked(3);  // Tot % does not sort
+        QCOMPARE(test::Rows(dialog.list()->model()).first(), "b|800  B|80.0|80.0");
+        // OK sits over the header line: a click there must reach it.
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QWidget* ok = dialogs::GetDlgItem(&dialog, dialogs::kIdOk);
+        QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, {}, ok->geometry().center());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void okShowsTheFolderInTheView() {
+        test::ChartHost h;
+        h.device.addFile(u"\\a\\x\\f", 50).addFile(u"\\b\\h", 800);
+        h.Open(false);
+        views::CFolderView& view = h.folder();
+        int result = QDialog::Rejected;
+        dialogs::ScopedModalHook hook([&](QDialog& d) {
+            dynamic_cast<dialogs::CFolderDetailsDlg&>(d).OnRowClick(0);  // \b
+            return result;
+        });
+        view.OpenFolderDetails();
+        QCOMPARE(view.currentFolder(), view.rootFolder());
+        result = QDialog::Accepted;
+        view.OpenFolderDetails();
+        QCOMPARE(engine::BuildFolderPath(view.currentFolder()), QStringLiteral("\\b"));
+    }
+
+    // File Types listing every type, sorting by name and opening its File List.
+    void fileTypesListsEveryType() {
+        test::ChartHost h;
+        for (int i = 0; i < 30; ++i)
+            h.device.addFile(QStringLiteral("\\f%1.t%1").arg(i), 100 - static_cast<quint64>(i));
+        h.device.addFile(u"\\noext", 1).addFile(u"\\dot.", 1);
+        h.Open(true);
+        QString listed;
+        dialogs::ScopedModalHook hook([&](QDialog& d) {
+            if (auto* types = dynamic_cast<dialogs::CFileTypesDlg*>(&d)) {
+                const QStringList rows = test::Rows(types->list()->model());
+                listed = QString::number(rows.size()) + u' ' + rows.first() + u' ' + rows.last();
+                for (int tap = 0; tap < 2; ++tap) {  // A..Z, then Z..A
+                    emit types->list()->columnClicked(0);
+                    listed += u',' + test::Rows(types->list()->model()).first().section(u'|', 0, 0);
+                }
+                types->OnRowClick(1);  // opens the File List of the row shown: t8
+            } else {
+                auto& files = dynamic_cast<dialogs::CFileListDlg&>(d);
+                listed += u' ' + files.m_pTypeStat->name + u':' +
+                          files.list()->model()->index(0, 0).data().toString();
+            }
+            return int(QDialog::Rejected);
+        });
+        h.types().OpenFileTypes();
+        const quint64 total = (100 + 71) * 30 / 2 + 2;
+        QCOMPARE(listed, QStringLiteral("32 t0|100  B|%1 |1  B|%2,,t9 t8:f8.t8")
+                             .arg(engine::ShareText(100, total), engine::ShareText(1, total)));
     }
 };
 
