@@ -34,15 +34,10 @@ private slots:
     void shareText() {
         // An empty total gives 0.0; shares beyond 32 bits.
         QStringList texts;
-        for (const auto& [part, total] : {std::pair(50ull, 200ull),
-                                          {50, 1000},
-                                          {100000000, 200000000},
-                                          {0, 0},
-                                          {7, 7},
-                                          {3ull << 32, 4ull << 32},
-                                          {1, 3000}})
+        for (const auto& [part, total] :
+             {std::pair(50ull, 200ull), {0, 0}, {7, 7}, {3ull << 32, 4ull << 32}, {1, 3000}})
             texts << ShareText(part, total);
-        QCOMPARE(texts, (QStringList{"25.0", "5.0", "50.0", "0.0", "100.0", "75.0", "0.0"}));
+        QCOMPARE(texts, (QStringList{"25.0", "0.0", "100.0", "75.0", "0.0"}));
     }
 
     void figuresAndTexts() {
