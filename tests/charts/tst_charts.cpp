@@ -100,10 +100,9 @@ class TestCharts : public QObject {
 
 private slots:
     void edgePointsAndPolygons() {
-        // 225 lies one pixel outside the square.
-        const std::pair<int, QPoint> at70[] = {{30, {140, 30}}, {45, {138, 0}},   {60, {110, 0}},
-                                               {200, {0, 94}},  {225, {-1, 140}}, {300, {109, 140}},
-                                               {0, {140, 70}},  {360, {140, 70}}, {90, {70, 0}}};
+        // 225 lies one pixel outside the square; the polygons below pin 30, 60 and 200.
+        const std::pair<int, QPoint> at70[] = {{45, {138, 0}}, {225, {-1, 140}}, {300, {109, 140}},
+                                               {0, {140, 70}}, {360, {140, 70}}, {90, {70, 0}}};
         for (const auto& [angle, point] : at70)
             QCOMPARE(EdgePoint(angle, 70), point);
         const QPoint c(70, 70);
@@ -136,7 +135,6 @@ private slots:
         // last three are empty; sizes beyond 4 GiB.
         const std::tuple<Sizes, int, Slices> layouts[] = {
             {{50, 30, 20, 0}, 16, {{0, 180, 0}, {180, 288, 1}, {288, 360, 2}, {360, 360, 3}}},
-            {{1, 1, 1}, 16, {{0, 120, 0}, {120, 240, 1}, {240, 360, 2}}},
             {{3, 2, 2}, 16, {{0, 154, 0}, {154, 256, 1}, {256, 360, 2}}},
             {{70, 60, 50, 40, 30, 20, 10},
              5,
@@ -152,9 +150,6 @@ private slots:
     }
 
     void otherColourAndEqualSlices() {
-        const Slices s = LayOutChart(Sizes(20, 1), 20, 5, 16);
-        QCOMPARE(s.size(), size_t{16});
-        QCOMPARE(s.back(), (SliceSpec{270, 360, 15, true}));
         const Slices wide = LayOutChart(Sizes(40, 1), 40, 20, 21);
         QCOMPARE(wide[16].colorIndex, 0);  // colours repeat every 16
         QCOMPARE(wide.back().colorIndex, 20 % 16);
@@ -186,10 +181,9 @@ private slots:
     }
 
     void laidOutChart() {
-        // An empty fourth entry, or Other taking the rest; at ratios 1, 2 and 1.5.
+        // An empty fourth entry at ratios 1 and 1.5, or Other taking the rest at ratio 2.
         const Sizes closing{50, 30, 20, 0}, folded{300, 200, 150, 100, 80, 70, 60, 40};
         for (const auto& [sizes, other, slices, ratio] : {std::tuple(closing, quint64(0), 16, 1.0),
-                                                          {folded, 250, 5, 1.0},
                                                           {folded, 250, 5, 2.0},
                                                           {closing, 0, 16, 1.5}}) {
             const auto layout = LayOutChart(sizes, Sum(sizes), other, slices);
@@ -244,9 +238,9 @@ private slots:
     void spin() {
         // Steps, then the colours at 10, 170 and 350 degrees (red or black), angle, phase.
         const std::tuple<int, QString, int, bool> steps[] = {
-            {0, "rrr", 0, true},     {1, "brr", 20, true},  {9, "bbr", 180, true},
-            {18, "bbb", 360, true},  {19, "bbb", 0, false}, {20, "rbb", 20, false},
-            {37, "rrr", 360, false}, {38, "rrr", 0, true}};
+            {0, "rrr", 0, true},   {1, "brr", 20, true},   {18, "bbb", 360, true},
+            {19, "bbb", 0, false}, {20, "rbb", 20, false}, {37, "rrr", 360, false},
+            {38, "rrr", 0, true}};
         for (const auto& [count, colors, angle, phase] : steps) {
             CPieChart chart;
             chart.Create(30, 100, 120);

@@ -20,29 +20,22 @@ class TestFigures : public QObject {
 private slots:
     void sizeText() {
         // KB and MB of 1000 x 1024 bytes (1048576 is "1.0 MB"), exact halves to even (2304
-        // down, 2816 up), 4 GiB without a wrap, and the largest count.
+        // down, 2816 up), 4 GiB without a wrap, and the largest count in TB, the last unit.
         QStringList texts;
-        for (const quint64 bytes :
-             {0ull, 1023ull, 1024ull, 1023999ull, 1024000ull, 1048576ull, 2304ull, 2816ull,
-              1023999999ull, 1024000000ull, 1ull << 32, 1024000000000ull, ~0ull})
+        for (const quint64 bytes : {0ull, 1023ull, 1024ull, 1023999ull, 1024000ull, 1048576ull,
+                                    2304ull, 2816ull, 1ull << 32, ~0ull})
             texts << SizeText(bytes);
         QCOMPARE(texts, (QStringList{"0  B", "1023  B", "1.0 KB", "1000.0 KB", "1.0 MB", "1.0 MB",
-                                     "2.2 KB", "2.8 KB", "1000.0 MB", "1.0 GB", "4.2 GB", "1.0 TB",
-                                     "18014398.5 TB"}));
+                                     "2.2 KB", "2.8 KB", "4.2 GB", "18014398.5 TB"}));
     }
 
     void shareText() {
         // An empty total gives 0.0; shares beyond 32 bits.
         QStringList texts;
-        for (const auto& [part, total] : {std::pair(50ull, 200ull),
-                                          {50, 1000},
-                                          {100000000, 200000000},
-                                          {0, 0},
-                                          {7, 7},
-                                          {3ull << 32, 4ull << 32},
-                                          {1, 3000}})
+        for (const auto& [part, total] :
+             {std::pair(50ull, 200ull), {0, 0}, {7, 7}, {3ull << 32, 4ull << 32}, {1, 3000}})
             texts << ShareText(part, total);
-        QCOMPARE(texts, (QStringList{"25.0", "5.0", "50.0", "0.0", "100.0", "75.0", "0.0"}));
+        QCOMPARE(texts, (QStringList{"25.0", "0.0", "100.0", "75.0", "0.0"}));
     }
 
     void figuresAndTexts() {

@@ -134,21 +134,11 @@ private slots:
     // Every listing order of every folder: a sub-folder met before files of one size, or
     // between them, takes none of them out. Expected: groups largest waste first, each
     // "size:paths" with its paths sorted (in the result they are in the order met).
-    void listingOrders_data() {
-        QTest::addColumn<QString>("layout");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("sub-folder and same sizes") << "\\:s2,c6=BBBB,b14=AAAA,a2=AAAA;\\s2:x=X"
-                                                   << "4:\\a2,\\b14";
-        QTest::newRow("same sizes across folders")
-            << "\\:d1,m=QQQQ,n=RRRRRR,k=PPPP,o=RRRRRR;\\d1:sub,q=QQQQ,r=PPPP;"
-               "\\d1\\sub:p=PPPP,w=WWWW"
-            << "4:\\d1\\r,\\d1\\sub\\p,\\k|6:\\n,\\o|4:\\d1\\q,\\m";
-    }
-
     void listingOrders() {
-        QFETCH(QString, layout);
-        QFETCH(QString, expected);
-        Layout tree(layout);
+        const QString expected = "4:\\d1\\r,\\d1\\sub\\p,\\k|6:\\n,\\o|4:\\d1\\q,\\m";
+        Layout tree(
+            "\\:d1,m=QQQQ,n=RRRRRR,k=PPPP,o=RRRRRR;\\d1:sub,q=QQQQ,r=PPPP;"
+            "\\d1\\sub:p=PPPP,w=WWWW");
         int combinations = 0;
         do {
             dovrane::platform::TestDevice dev;

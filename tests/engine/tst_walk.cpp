@@ -63,12 +63,18 @@ private slots:
             .addFolder(u"\\d\\e")
             .addFile(u"\\last", 1)
             .addHardLink(u"\\d\\inner", u"\\d\\e\\link")
-            .failToOpen(u"\\shut");
+            .failToOpen(u"\\shut")
+            .addFile(u"\\cut\\one", 1)
+            .addFile(u"\\cut\\sub\\deep", 4)
+            .addFile(u"\\cut\\three", 2)
+            .stopReadingAfter(u"\\cut", 2);
         RecordingSink sink;
         QVERIFY(WalkTree(dev, u"\\", sink, {}));
+        // A folder that stops part way gives what was read before it stopped.
         QCOMPARE(sink.events,
                  QStringList({"first", "enter d", "inner", "enter e", "link (again)", "leave",
-                              "leave", "last", "enter shut", "leave", "leave"}));
+                              "leave", "last", "enter shut", "leave", "enter cut", "one",
+                              "enter sub", "deep", "leave", "leave", "leave"}));
     }
 
     void progressShowsTheFolderAskedFor() {
