@@ -1,12 +1,15 @@
 // What grew between two scans: rows, their order and ties, hard links, renames, the path
-// the files are gathered below, types and sizes beyond 2^63.
+// the files are gathered below, types, sizes beyond 2^63, and a real tree changed on disk.
 
 #include <QtTest>
 
 #include "engine/growth.h"
+#include "platform/host_device.h"
+#include "support/growth_oracle.h"
 #include "support/test_device.h"
 
 using namespace dovrane::engine;
+using dovrane::platform::HostDevice;
 using dovrane::platform::TestDevice;
 
 namespace {
@@ -64,19 +67,27 @@ class TestGrowth : public QObject {
     Q_OBJECT
 
 private slots:
+    void slicesOfWhatGrew_data() {
+        QTest::addColumn<int>("slices");
+        QTest::addColumn<quint64>("other");
+        QTest::newRow("all fit") << 16 << quint64{0};
+        QTest::newRow("exactly as many as slices") << 4 << quint64{0};
+        QTest::newRow("last two folded") << 3 << quint64{140};
+        QTest::newRow("below one: all folded") << 0 << quint64{410};
+    }
     void slicesOfWhatGrew() {
         // Only what grew is a slice, by bytes added, ties as the rows; what shrank is freed.
+        QFETCH(int, slices);
+        QFETCH(quint64, other);
         Growth g;
         CompareMixed(g);
-        const GrowthSlices s = GrowthSlicesOf(g, g.root(), 16);
+        const GrowthSlices s = GrowthSlicesOf(g, g.root(), slices);
         QStringList grown;
         for (size_t i = 0; i < s.grown.size(); ++i)
             grown << s.grown[i]->name() + ' ' + QString::number(s.added[i]);
         QCOMPARE(grown, QStringList({"alpha 200", "Beta 70", "beta 70", "new 70"}));
         QCOMPARE(s.addedTotal, quint64{410});
-        // As many as the slices: none folded; then the last two; below one, all.
-        for (const auto& [slices, other] : {std::pair(4, quint64{0}), {3, 140}, {0, 410}})
-            QCOMPARE(GrowthSlicesOf(g, g.root(), slices).other, other);
+        QCOMPARE(s.other, other);
         QCOMPARE(s.freed, quint64{270});
         QCOMPARE(ChangeText(*s.grown[0]), QStringLiteral("+200  B"));
         QCOMPARE(ChangeText(500, 300), QStringLiteral("-200  B"));
@@ -138,6 +149,7 @@ private slots:
         Compare(then, now, g);
         QCOMPARE(Rows(g, g.root()), rows);
         QCOMPARE(Files(g), files);
+        QCOMPARE(g.root()->nowSize, g.root()->thenSize);
     }
 
     void pathGathersBelowIt_data() {
@@ -202,6 +214,29 @@ private slots:
         QCOMPARE(rows[0]->change(), huge - 1);
         QCOMPARE(rows[1]->change(), huge - 1);
         QCOMPARE(g.files().front().nowSize - g.files().front().thenSize, huge - 1);
+    }
+
+    // A real tree scanned, changed on disk, scanned again: every figure equals what the
+    // changes alone give.
+    void realTreeOracle() {
+        dovrane::test::TempTree t;
+        const dovrane::test::TreeFiles before = dovrane::test::MakeWeekOldTree(t);
+        HostDevice thenDevice(t.root());
+        ScanIndex index;
+        QVERIFY(index.build(thenDevice, {}));
+        const dovrane::test::TreeFiles after = dovrane::test::ChangeTree(t, before);
+        HostDevice nowDevice(t.root());
+        Growth g;
+        QVERIFY(CompareWithIndex(index, nowDevice, {.fileRows = 100}, g, {}));
+
+        QStringList rows = Rows(g, g.root()), expected, listed = Files(g);
+        for (const auto& [name, r] : dovrane::test::ExpectedRootRows(before, after))
+            expected << Row(name, r.then, r.now, r.added, r.removed);
+        rows.sort();
+        expected.sort();
+        QCOMPARE(rows, expected);
+        listed.sort();
+        QCOMPARE(listed, dovrane::test::ExpectedGrownFiles(before, after));
     }
 };
 
