@@ -306,8 +306,6 @@ private slots:
         row("max up", 16, "2147483647", 1, false, "25");
         row("max down", 16, "2147483647", -1, false, "25");
         row("min down key", 16, "-2147483648", -1, true, "5");
-        row("top up", 16, "25", 1, false, "25");
-        row("bottom down", 16, "5", -1, true, "5");
         row("middle", 16, "16", 1, false, "17");
         row("no number, min given", -2147483647 - 1, "", -1, false, "5");
     }
