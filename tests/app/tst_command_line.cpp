@@ -100,7 +100,6 @@ private slots:
         QTest::newRow("all pixels") << QStringList{"--size", "4096x4096", "--scale", "2"} << "";
         QTest::newRow("widest") << QStringList{"--size", "4095x120", "--scale", "8"} << "";
         QTest::newRow("largest size") << QStringList{"--size", "8000x8000", "--scale", "1"} << "";
-        QTest::newRow("largest scale") << QStringList{"--size", "120x120", "--scale", "8"} << "";
     }
     void badInput() {
         QFETCH(QStringList, arguments);

@@ -48,7 +48,6 @@ private slots:
         QTest::addColumn<QString>("view");
         QTest::addColumn<bool>("scanBegun");
         QTest::newRow("folder") << QStringLiteral("folder") << true;
-        QTest::newRow("filetype") << QStringLiteral("filetype") << true;
         QTest::newRow("overview: nothing to begin") << QStringLiteral("overview") << false;
     }
     void windowThatFailsToLoadLeavesNoScan() {

@@ -142,7 +142,6 @@ private slots:
         QTest::newRow("0") << QStringList{p, "x", "y", q, "m", "n"};
         QTest::newRow("0 0") << QStringList{p, "y", "x", q, "n", "m"};
         QTest::newRow("2") << QStringList{p, "y", "x", q, "n", "m"};
-        QTest::newRow("2 0 0") << QStringList{p, "y", "x", q, "n", "m"};
     }
     void groupsSortWithin() {
         QFETCH(QStringList, rows);

@@ -175,7 +175,6 @@ private slots:
             {s, true, 1, {27, 13}, "cplmain.cpl 4,2"},  // 29.97 away
             {s, true, 1, {30, 0}, ""},                  // 30 away
             {s, true, 2, {-29, 0}, "folder"},
-            {s, true, 3, {0, 5}, "cplmain.cpl 4,1"},
             {s, false, 3, {0, 5}, ""},
             {big, true, 3, {5, 0}, "cplmain.cpl 4,1"}};
         for (const auto& [size, cards, quarter, offset, page] : cases) {
@@ -242,8 +241,6 @@ private slots:
             .setDiskSpace(u"\\SD", {{mb(258019.61), mb(23311.49)}});
         Overview o(device);
         const engine::MemoryStatus& s = *o.view.status();
-        QCOMPARE(s.storageTotalText, QStringLiteral("258019.61 MB"));
-        QCOMPARE(s.storageFreeText, QStringLiteral("23311.49 MB"));
         const int w = 240, h = 294;
         const QImage image = o.view.grab().toImage();
         const QFontMetrics metrics(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5));
