@@ -97,6 +97,9 @@ class CChartView : public CChildWindow {
     Q_OBJECT
 
 public:
+    // The header's text: for the Folder View the spaced display path of the shown folder
+    // (empty without one), "Since ..." while it compares.
+    virtual QString HeaderText() const = 0;
     // The design's radii; a larger view draws larger ones (its layout's).
     static constexpr int chartRadius = 70;
     static constexpr int spinRadius = 30;
@@ -159,7 +162,6 @@ protected:
 
     ChartViewLayout Layout(int w, int h) const { return PlanLayout(Plan(), w, h, m_headerExtra); }
     virtual ChartPlan Plan() const = 0;
-    virtual QString HeaderText() const = 0;
     // After the header text changed: the header is fitted again and, should the pie have
     // moved, the charts are made anew and laid out. Returns whether that happened.
     bool LayOutControls();

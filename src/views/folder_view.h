@@ -69,8 +69,7 @@ public:
     // scan named no folder.
     const engine::FolderNode* currentFolder() const { return current; }
     const engine::FolderNode* rootFolder() const { return tree ? tree->root() : nullptr; }
-    // The header: the spaced display path of the shown folder, empty without one.
-    const QString& headerText() const { return titlePath; }
+    QString HeaderText() const override { return titlePath; }
     // For an imported scan: what its root is called in the header (which scan it is).
     void setScanName(const QString& name) { scanName = name; }
 
@@ -107,7 +106,6 @@ protected:
     const engine::FolderNode* legendFolder() const override { return current; }
 
     ChartPlan Plan() const override;
-    QString HeaderText() const override { return titlePath; }
     QString ProgressText(const QString& devicePath) const override;
     charts::LegendOwner* legendOwner() override { return this; }
     bool inGrowth() const override { return compare.growth() != nullptr; }

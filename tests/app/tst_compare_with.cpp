@@ -107,7 +107,7 @@ private slots:
         w.view().OnViewFolder();
         QTRY_VERIFY(!w.folder().IsBusy());
         const QStringList plainRows = w.legendRows();
-        const QString plainHeader = w.folder().headerText();
+        const QString plainHeader = w.folder().HeaderText();
 
         QStringList shown;
         int asked = 0;
@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(shown, QStringList({"29/11/2026 14:30", "8.9 KB", "+3.7 MB"}));
         QTRY_VERIFY(!w.folder().IsBusy());
         QVERIFY(w.folder().isComparing());
-        QCOMPARE(w.folder().headerText(), QStringLiteral("Since 29/11/2026"));
+        QCOMPARE(w.folder().HeaderText(), QStringLiteral("Since 29/11/2026"));
         QCOMPARE(w.legendRows(), QStringList({"docs +2.5 MB", "music +1.2 MB",
                                               "\"In Folder\" +500  B", "Freed 3.0 KB"}));
         QCOMPARE(charts::LegendRowCount(w.folder()), 4);
@@ -166,24 +166,24 @@ private slots:
                                        "music|1.2 MB|4.9 KB|+1.2 MB|32.5|32.5",
                                        "old|0  B|3.0 KB|-3.0 KB|0.0|0.0",
                                        "\"In Folder\"|510  B|10  B|+500  B|0.0|0.0"}));
-        QCOMPARE(w.folder().headerText(), QStringLiteral("Since 29/11/2026 \\music"));
+        QCOMPARE(w.folder().HeaderText(), QStringLiteral("Since 29/11/2026 \\music"));
         w.view().OnCmdMsg(app::kIdParentFolder);
 
         // A tap walks down; Parent Folder comes back up.
         w.folder().OpenEntry(0);
-        QCOMPARE(w.folder().headerText(), QStringLiteral("Since 29/11/2026 \\docs"));
+        QCOMPARE(w.folder().HeaderText(), QStringLiteral("Since 29/11/2026 \\docs"));
         QCOMPARE(w.legendRows(), QStringList({"\"In Folder\" +2.5 MB"}));
         w.view().OnCmdMsg(app::kIdParentFolder);
-        QCOMPARE(w.folder().headerText(), QStringLiteral("Since 29/11/2026"));
+        QCOMPARE(w.folder().HeaderText(), QStringLiteral("Since 29/11/2026"));
         // "Freed" opens nothing.
         w.folder().OpenEntry(3);
-        QCOMPARE(w.folder().headerText(), QStringLiteral("Since 29/11/2026"));
+        QCOMPARE(w.folder().HeaderText(), QStringLiteral("Since 29/11/2026"));
 
         // Refresh: a plain scan, the plain view.
         QVERIFY(w.view().OnCmdMsg(app::kIdRefresh));
         QTRY_VERIFY(!w.folder().IsBusy());
         QVERIFY(!w.folder().isComparing());
-        QCOMPARE(w.folder().headerText(), plainHeader);
+        QCOMPARE(w.folder().HeaderText(), plainHeader);
         QCOMPARE(w.legendRows(), plainRows);
 
         // Compared again, then the command once more: the plain view without a question.

@@ -176,7 +176,7 @@ private slots:
         QVERIFY(w.frame().windowTitle().startsWith("Dovrane Storage Analyzer - /, "));
         w.frame().RouteCommand(app::kIdFolderView);
         QTRY_VERIFY(!w.view().folderView().IsBusy());
-        QCOMPARE("Dovrane Storage Analyzer - " + w.view().folderView().headerText(),
+        QCOMPARE("Dovrane Storage Analyzer - " + w.view().folderView().HeaderText(),
                  w.frame().windowTitle());
         QVERIFY(!w.action(app::kIdIdenticalFiles)->isEnabled());
         QVERIFY(!w.action(app::kIdDatabases)->isEnabled());
@@ -232,15 +232,15 @@ private slots:
         w.action(app::kIdFolderView)->trigger();
         views::CFolderView& folder = w.view().folderView();
         QTRY_VERIFY(!folder.IsBusy());
-        QCOMPARE(folder.headerText(), QStringLiteral(" \\Windows \\Fonts"));
+        QCOMPARE(folder.HeaderText(), QStringLiteral(" \\Windows \\Fonts"));
         // Chosen again with another folder: moved there, without a new scan.
         QVERIFY(w.view().explorer().SelectPath(QStringLiteral("\\Windows")));
         w.action(app::kIdExplorerView)->trigger();
         w.action(app::kIdFolderView)->trigger();
-        QCOMPARE(folder.headerText(), QStringLiteral(" \\Windows"));
+        QCOMPARE(folder.HeaderText(), QStringLiteral(" \\Windows"));
         QCOMPARE(folder.scanCount(), 1);
         w.action(app::kIdParentFolder)->trigger();
-        QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
+        QCOMPARE(folder.HeaderText(), QStringLiteral(" \\Pocket PC"));
     }
 
     void refreshReachesTheViewOnScreen() {
@@ -523,9 +523,9 @@ private slots:
         QTRY_VERIFY(!folder.IsBusy());
         folder.GoToPath(QStringLiteral("\\a\\b"));
         press(Qt::Key_Backspace);
-        QCOMPARE(folder.headerText(), QStringLiteral(" \\A"));
+        QCOMPARE(folder.HeaderText(), QStringLiteral(" \\A"));
         press(Qt::Key_Up, Qt::AltModifier);
-        QCOMPARE(folder.headerText(), QStringLiteral(" \\Pocket PC"));
+        QCOMPARE(folder.HeaderText(), QStringLiteral(" \\Pocket PC"));
         press(Qt::Key_F5);
         QCOMPARE(folder.scanCount(), 2);
         QTRY_VERIFY(!folder.IsBusy());

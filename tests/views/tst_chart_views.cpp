@@ -71,7 +71,7 @@ private slots:
             h.device.addFile(u"\\A\\x", 500).addFile(u"\\B\\y", 300).addFile(u"\\c", 200);
             h.Open(false);
             row < 0 ? h.Tap(angle, radius) : h.TapRow(row);
-            QCOMPARE(std::tuple(row, angle, radius, h.folder().headerText(), h.opened),
+            QCOMPARE(std::tuple(row, angle, radius, h.folder().HeaderText(), h.opened),
                      std::tuple(row, angle, radius, header, opened));
         }
     }
@@ -101,7 +101,7 @@ private slots:
                 QCOMPARE(h.opened,
                          opens ? QStringList(empty > 0 ? 1 : 2, expected) : QStringList{});
             else
-                QCOMPARE(h.folder().headerText(),
+                QCOMPARE(h.folder().HeaderText(),
                          opens ? expected : QStringLiteral(" \\Pocket PC"));
         }
     }
@@ -115,10 +115,10 @@ private slots:
         QCOMPARE(view.currentFolder(), view.rootFolder());
         view.GoToPath(QStringLiteral("\\docs\\work"));  // folded by the caller
         view.GoToPath(QStringLiteral("\\nowhere"));     // no such folder: stays
-        QCOMPARE(view.headerText(), QStringLiteral(" \\Docs \\Work"));
+        QCOMPARE(view.HeaderText(), QStringLiteral(" \\Docs \\Work"));
         view.StartScan();  // Refresh: the root again, whatever was shown
         QTRY_VERIFY(!view.IsBusy());
-        QCOMPARE(view.headerText(), QStringLiteral(" \\Pocket PC"));
+        QCOMPARE(view.HeaderText(), QStringLiteral(" \\Pocket PC"));
     }
 
     void nothingToShow() {
@@ -132,7 +132,7 @@ private slots:
                 h.folder().pendingPath = QString::fromLatin1(pending);
                 h.view->StartScan();
                 QTRY_VERIFY(!h.view->IsBusy());
-                QCOMPARE(h.folder().headerText(), QString::fromLatin1(header));
+                QCOMPARE(h.folder().HeaderText(), QString::fromLatin1(header));
             }
             QCOMPARE(h.view->pieChart().sliceCount(), 0);
             QCOMPARE(charts::LegendRowCount(*h.view->legendList()->owner()), 0);
@@ -189,7 +189,7 @@ private slots:
         h.view->resize(240, 294);
         QCOMPARE(h.view->pieChart().radius(), 70);
         QCOMPARE(h.view->scanCount(), 1);
-        QVERIFY(types || h.folder().headerText() == QStringLiteral(" \\A"));
+        QVERIFY(types || h.folder().HeaderText() == QStringLiteral(" \\A"));
     }
 
     void longTitlesFit_data() {
@@ -216,7 +216,7 @@ private slots:
         h.folder().GoToPath(engine::FoldCase(path));
         const QString shown = h.view->shownHeader();
         QCOMPARE(shown.contains(QChar(0x2026)), elided);
-        QCOMPARE(shown == h.folder().headerText(), !elided);
+        QCOMPARE(shown == h.folder().HeaderText(), !elided);
         const views::ChartViewLayout layout = h.view->currentLayout();
         const QRect box =
             QFontMetrics(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true))
@@ -250,7 +250,7 @@ private slots:
         QTest::keyClick(h.view.get(), Qt::Key_Right);
         QCOMPARE(h.view->focusSlice(), 1);
         QTest::keyClick(h.view.get(), Qt::Key_Return);
-        QCOMPARE(h.folder().headerText(), QStringLiteral(" \\B"));
+        QCOMPARE(h.folder().HeaderText(), QStringLiteral(" \\B"));
         // The legend: Down to the third row ("In Folder"), Enter opens the folder's files.
         h.folder().GoToParent();
         h.view->legendList()->setFocus(Qt::TabFocusReason);

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -124,8 +123,25 @@ struct DeepChain {
         made = fd >= 0 && ::mkdirat(fd, "last", 0755) == 0;
         ::close(fd);
     }
-    // coreutils' rm walks down by descriptor: the path's length is nothing to it.
-    ~DeepChain() { QProcess::execute("rm", {"-rf", "--", QString::fromStdString(top + "/d")}); }
+    // Down by descriptor, then up through "..", removing the level below each time: one
+    // descriptor held, no path longer than a name.
+    ~DeepChain() {
+        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+        int levels = 0;
+        for (int next; fd >= 0 && (next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY)) >= 0;
+             ++levels) {
+            ::close(fd);
+            fd = next;
+        }
+        ::unlinkat(fd, "last", AT_REMOVEDIR);
+        for (; levels > 0 && fd >= 0; --levels) {
+            const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            fd = up;
+            ::unlinkat(fd, "d", AT_REMOVEDIR);
+        }
+        ::close(fd);
+    }
     QString path() const { return QStringLiteral("\\d").repeated(depth); }
     std::string top;
     int depth;
