@@ -14,7 +14,7 @@ scripts/build.sh build
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
-scripts/build.sh build-asan -DDOVRANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+scripts/build.sh build-asan -DDOVRANE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DDOVRANE_BENCHMARKS=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
