@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
 # Scan speed and memory, side by side in one run: our folders, types and largest reports,
 # the folders report with one reader (the walk without hand-overs between threads), the
-# shell's `find | sort -rn` beside largest, our identical report beside jdupes and
-# rmlint (on the synthetic tree),
-# the Folder View and File Type View from start to the pie (--screenshot draws once the
-# scan is done) and from the scan's start to the pie as --timing tells it (the scan begins
-# before the window library loads, so the two differ by what start-up still adds before
-# the walk), du, ncdu, gdu and a minimal C walker (the floor), on a synthetic tree and
-# on /usr. Warm cache always; cold cache too when run as root (the page cache is dropped
-# before each run). Prints medians, ratios to the floor, seconds per million entries and
-# peak memory per entry above each tool's idle size. Then one folder of 200,000 files.
+# shell's `find | sort -rn` beside largest, the Folder View and File Type View from start
+# to the pie (--screenshot draws once the scan is done) and from the scan's start to the
+# pie as --timing tells it (the scan begins before the window library loads, so the two
+# differ by what start-up still adds before the walk), du, ncdu, gdu and a minimal C
+# walker (the floor), on a synthetic tree and on /usr. Then our identical-content search
+# beside jdupes and rmlint on a tree with copies in it and on /usr/share. Warm cache
+# always; cold cache too when run as root (the page cache is dropped before each run).
+# Prints medians, ratios to the floor, seconds per million entries and peak memory per
+# entry above each tool's idle size. Then one folder of 200,000 files.
 #   bench/run.sh [FOLDERS FILES]     (default 30000 300000; 1000000 9000000: 10 million)
 # BENCH_TREE=DIR times an existing tree instead of making one (and keeps it);
-# BENCH_TARGETS="tree" leaves out /usr; BENCH_COLD=0 the cold-cache runs; BENCH_SCANFILES=0
-# the export and import rows.
+# BENCH_TARGETS="tree" leaves out /usr, BENCH_TARGETS="" both; BENCH_COLD=0 the cold-cache
+# runs; BENCH_IDENTICAL=0 the identical contents; BENCH_SCANFILES=0 the export and import.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folders=${1:-30000}
@@ -86,15 +86,9 @@ ncdu|ncdu -0 -o /dev/null $target
 gdu|gdu -n -p -s $target
 floor|$work/floor $target
 CMDS
-    # Searches of contents read every candidate's bytes: on the synthetic tree only.
+    # The shell's largest-first listing: on the synthetic tree only.
     [ "$target" = "$tree" ] || return 0
-    cat <<CMDS
-find, sort -rn|$work/find-sort $target
-dovrane identical|$dovrane --report identical $target
-Identical Files dialog|$dovrane --dialog identical --screenshot $shot $target
-jdupes -r|jdupes -r -q $target
-rmlint|rmlint -T df -o fdupes $target
-CMDS
+    echo "find, sort -rn|$work/find-sort $target"
 }
 
 # Times every command in one run, taking turns. $1: target, $2: runs, $3...: timer options.
@@ -112,7 +106,7 @@ peak() {  # peak resident KiB of a command
 }
 
 targets=()
-for t in ${BENCH_TARGETS:-tree /usr}; do
+for t in ${BENCH_TARGETS-tree /usr}; do
     [ "$t" = tree ] && targets+=("$tree") || targets+=("$t")
 done
 for target in "${targets[@]}"; do
@@ -147,6 +141,42 @@ for target in "${targets[@]}"; do
         python3 bench/table.py "$work/times.json" "$work/memory.txt" "$entries" best-floor
     fi
 done
+
+# Identical contents beside jdupes and rmlint, warm and (as root) cold: a tree with a fifth
+# of its bytes in copies and many sizes shared by different contents, and /usr/share; each
+# run's groups held against jdupes'. BENCH_IDENTICAL=0 skips it; BENCH_DUP_MB sizes the tree.
+if [ "${BENCH_IDENTICAL:-1}" != 0 ]; then
+    dups="$work/dups"
+    python3 bench/make_dup_tree.py "$dups" "${BENCH_DUP_MB:-400}"
+    for target in "$dups" /usr/share; do
+        identical_commands() {
+            cat <<CMDS
+dovrane identical|$dovrane --report identical $target
+Identical Files dialog|$dovrane --dialog identical --screenshot $shot $target
+jdupes -r|jdupes -r -q $target
+rmlint|rmlint -T df -o fdupes $target
+CMDS
+        }
+        "$dovrane" --report identical --format json "$target" >"$work/ours-groups.json"
+        jdupes -r -q "$target" >"$work/jdupes-groups.txt" || true
+        files=$(find "$target" -type f | wc -l)
+        echo
+        echo "== identical contents of $target ($files files, $(du -sh "$target" | cut -f1))," \
+            "warm cache ($(uptime | sed 's/.*load/load/'))"
+        python3 bench/identical_groups.py "$target" "$work/ours-groups.json" \
+            "$work/jdupes-groups.txt"
+        identical_commands | python3 bench/timer.py --runs 7 --warmup 1 --export "$work/times.json"
+        python3 bench/table.py "$work/times.json" - "$files" "jdupes -r"
+        if [ "$cold" -eq 1 ]; then
+            echo
+            echo "== identical contents of $target, cold cache, 5 runs each"
+            identical_commands | python3 bench/timer.py --runs 5 --export "$work/times.json" \
+                --prepare 'sync; echo 3 > /proc/sys/vm/drop_caches'
+            python3 bench/table.py "$work/times.json" - "$files" "jdupes -r"
+        fi
+    done
+    rm -rf "$dups"
+fi
 
 # Scan files beside ncdu's: export as the folders report walks plus the bytes written, and
 # import of our file and of ncdu's against ncdu reading its own. BENCH_SCANFILES=0 skips it.

@@ -2,7 +2,8 @@
 """Prints the benchmark table: median time, ratio to the floor, seconds per million entries,
 peak memory and bytes per entry above each tool's idle size.
 Arguments: timer.py JSON, memory file ("-": none), entries, and "floor" (ratios to the
-command named floor) or "best-floor" (to the fastest command whose name starts with floor)."""
+command named floor), "best-floor" (to the fastest command whose name starts with floor) or
+the name of another command to hold the others against."""
 import json
 import statistics
 import sys
@@ -20,7 +21,7 @@ def main():
     if len(sys.argv) > 4 and sys.argv[4] == "best-floor":
         floor_name = min((n for n in times if n.startswith("floor")), key=times.get)
     else:
-        floor_name = "floor"
+        floor_name = sys.argv[4] if len(sys.argv) > 4 else "floor"
     floor = times[floor_name]
     print("%d entries; ratios to %s" % (entries, floor_name))
     print("%-42s %9s %8s %9s %9s %8s" % ("tool", "median s", "x floor", "s per M", "peak MiB",
