@@ -6,8 +6,9 @@ row, as hyperfine does, would hand all of such a drift to whichever command ran 
 
 Reads "name|command" lines on stdin and writes hyperfine's JSON shape ({"results": [{"command":
 name, "times": [seconds...]}]}) for table.py. A command that prints "...: N ms from the start
-of the scan to the pie" on stderr (the program's --timing) also gets a row "NAME, from the
-scan's start" with those figures.
+of the scan to the pie, shown at M ms of the monotonic clock" on stderr (the program's
+--timing) also gets the rows "NAME, from the scan's start" with those figures and "NAME,
+from the process start" from the moment it was started to the pie.
 
   timer.py --runs N [--warmup N] [--prepare SHELL_COMMAND] --export FILE < commands
 """
@@ -20,12 +21,14 @@ import sys
 import time
 
 TIMING = re.compile(rb": ([0-9.]+) ms from the start of the scan to the pie")
+SHOWN = re.compile(rb"shown at ([0-9.]+) ms of the monotonic clock")
 
 
 def run(argv, prepare):
     if prepare:
         subprocess.run(prepare, shell=True, check=True)
     began = time.perf_counter()
+    launched = time.monotonic_ns()  # the clock the program's stamp reads
     done = subprocess.run(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                           stderr=subprocess.PIPE)
     took = time.perf_counter() - began
@@ -33,7 +36,9 @@ def run(argv, prepare):
         sys.exit("timer: %s failed (%d): %s" % (shlex.join(argv), done.returncode,
                                                  done.stderr.decode(errors="replace")))
     found = TIMING.search(done.stderr)
-    return took, float(found.group(1)) / 1000 if found else None
+    shown = SHOWN.search(done.stderr)
+    return (took, float(found.group(1)) / 1000 if found else None,
+            (float(shown.group(1)) * 1e6 - launched) / 1e9 if shown else None)
 
 
 def main():
@@ -57,17 +62,19 @@ def main():
     for r in range(args.runs):
         shift = r % len(commands)
         for name, argv in commands[shift:] + commands[:shift]:
-            took, scan = run(argv, args.prepare)
+            took, scan, shown = run(argv, args.prepare)
             times[name].append(took)
-            if scan is not None:
-                inner.setdefault(name + ", from the scan's start", []).append(scan)
+            for key, figure in ((", from the process start", shown),
+                                (", from the scan's start", scan)):
+                if figure is not None:
+                    inner.setdefault(name + key, []).append(figure)
 
     results = []
     for name, _ in commands:
         results.append({"command": name, "times": times[name]})
-        key = name + ", from the scan's start"
-        if key in inner:
-            results.append({"command": key, "times": inner[key]})
+        for key in (name + ", from the process start", name + ", from the scan's start"):
+            if key in inner:
+                results.append({"command": key, "times": inner[key]})
     with open(args.export, "w") as out:
         json.dump({"results": results}, out)
 

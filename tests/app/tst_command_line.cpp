@@ -136,7 +136,7 @@ private slots:
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         static const QRegularExpression kTimed(QStringLiteral(
             "^dovrane-storage-analyzer: Folder View: [0-9]+\\.[0-9] ms from the start of "
-            "the scan to the pie\n$"));
+            "the scan to the pie, shown at [0-9]+\\.[0-9] ms of the monotonic clock\n$"));
         for (const auto& [arguments, size, scale] :
              {std::tuple(QStringList{"--scale", "1"}, QSize(240, 320), 1),
               {{"--scale", "2", "--size", "300x200", "--view", "folder", "--timing"},
