@@ -171,32 +171,26 @@ private slots:
         QVERIFY(!Add(store, "/home", 4000, "d", full->id) && store.list({}, nullptr, true).empty());
     }
 
-    // An index of version 1 keeps its snapshots, full. An older program then sees the listed
-    // full snapshots only and cannot take any out (a hidden base here).
+    // An index of version 1 opens with its snapshots as full ones; an older program can no
+    // longer take any out.
     void indexOfVersionOne() {
         sqlite3* db = nullptr;
         const QString folder = m_dir->path() + "/old";
         QVERIFY(QDir().mkpath(folder) && QFile(folder + "/a").open(QIODevice::WriteOnly));
         QCOMPARE(sqlite3_open(qPrintable(folder + "/history.sqlite"), &db), SQLITE_OK);
-        const auto sql = [db](const char* text) {
-            return sqlite3_exec(db, text, nullptr, nullptr, nullptr);
-        };
-        QCOMPARE(sql("CREATE TABLE snapshots (id INTEGER PRIMARY KEY, device_root, host, time, "
-                     "total_bytes, entries, file_name, format_version, digest, file_bytes);"
-                     "INSERT INTO snapshots VALUES (1, '/', 'box', 9, 5, 1, 'a', 1, '', 4)"),
+        QCOMPARE(sqlite3_exec(db,
+                              "CREATE TABLE snapshots (id INTEGER PRIMARY KEY, device_root, host, "
+                              "time, total_bytes, entries, file_name, format_version, digest, "
+                              "file_bytes); INSERT INTO snapshots VALUES (1, '/', 'box', 9, 5, 1, "
+                              "'a', 1, '', 4)",
+                              nullptr, nullptr, nullptr),
                  SQLITE_OK);
         HistoryStore store(folder);
         QString error;
         QVERIFY2(store.open(&error), qPrintable(error));
         const auto old = store.list("/", nullptr);
         QVERIFY(old.size() == 1 && old[0].totalBytes == 5 && Add(store, "/", 20, "d", old[0].id));
-        QVERIFY(store.remove(old, nullptr) && store.list("/", nullptr, true).size() == 2);
-        QCOMPARE(sql("CREATE TABLE IF NOT EXISTS snapshots (id); DELETE FROM snapshots"),
-                 SQLITE_ERROR);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, "SELECT count(*) FROM snapshots", -1, &s, nullptr);
-        QVERIFY(sqlite3_step(s) == SQLITE_ROW && sqlite3_column_int(s, 0) == 0);
-        sqlite3_finalize(s);
+        QVERIFY(sqlite3_exec(db, "DELETE FROM snapshots", nullptr, nullptr, nullptr) != SQLITE_OK);
         sqlite3_close(db);
     }
 

@@ -73,9 +73,8 @@ private slots:
         QVERIFY(Write(path, bytes, base.isEmpty() ? "" : dir.filePath(base)));
         QFile raw(path);
         QVERIFY(raw.open(QIODevice::ReadOnly));
-        const QByteArray written = raw.readAll();
-        QVERIFY(written.startsWith(magic));
-        QVERIFY(base.isEmpty() || written.size() < 400);  // a few bytes a 128 KiB block
+        QVERIFY(raw.readAll().startsWith(magic));
+        QVERIFY(base.isEmpty() || raw.size() < 400);  // a few bytes a 128 KiB block
         QCOMPARE(ReadBack(path), bytes);
         QCOMPARE(test::Entries(dir.path()), (QStringList{base, name}.filter(".")));
         // Cut short, a compressed file says so rather than end early.
@@ -85,7 +84,7 @@ private slots:
         }
     }
 
-    // A delta whose base went, was cut short, was replaced or is a delta: its read says so.
+    // A delta whose base went, was cut short or was replaced: its read says so.
     void deltaWithABadBase_data() {
         QTest::addColumn<int>("fault");
         QTest::addColumn<QByteArray>("error");
@@ -93,10 +92,6 @@ private slots:
         QTest::newRow("cut") << 1
                              << QByteArray("base snapshot b.zst is corrupt (truncated zstd data)");
         QTest::newRow("replaced") << 2 << QByteArray("corrupt zstd data");  // by its checksum
-        QTest::newRow("a delta") << 3
-                                 << QByteArray(
-                                        "base snapshot b.zst is corrupt (a delta, where a "
-                                        "full snapshot belongs)");
     }
     void deltaWithABadBase() {
         QFETCH(int, fault);
@@ -107,7 +102,6 @@ private slots:
         QVERIFY(fault != 0 || QFile::remove(base));
         QVERIFY(fault != 1 || QFile::resize(base, QFileInfo(base).size() / 2));
         QVERIFY(fault != 2 || Write(base, Export(300).replace('1', '2')));
-        QVERIFY(fault != 3 || (QFile::remove(base) && QFile::copy(delta, base)));
         QCOMPARE(ReadBack(delta), "error: " + delta.toUtf8() + ": " + error);
     }
 
