@@ -85,7 +85,7 @@ private slots:
         // Oldest first until the rest fits; the size counts only what the rules keep.
         QTest::newRow("limit") << QList<int>{96, 72, 48, 24, 1} << quint64{250} << QList<int>{3, 4}
                                << 0;
-        // The first, unlisted, still counts while a delta needs it.
+        // Dropped for size, the first still counts while the kept delta needs it as a base.
         QTest::newRow("limit with a base")
             << QList<int>{96, 72, 48, 24, 1} << quint64{250} << QList<int>{4} << 4;
         QTest::newRow("newest alone too big")
