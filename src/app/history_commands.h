@@ -25,10 +25,19 @@ struct EarlierScan {
 
 // Reads a scan file (plain or compressed); empty with a reason when it cannot be read.
 std::optional<EarlierScan> ReadScanFile(const QString& path, QString* error);
+
+// How a snapshot file was written.
+struct SnapshotWrite {
+    QString basePath;  // in: a full snapshot to write a delta against; out: empty when written
+                       // full, `note` saying why
+    QString note;
+    quint64 plainBytes = 0;  // out: the export before compression
+};
 // Writes the scan of the whole device made at `time` to `path` (compressed by its name),
 // feeding `summary` on the way. An imported scan keeps its own time.
 bool WriteScanFile(platform::Device& device, const QString& path, engine::SnapshotSummary& summary,
-                   engine::WalkControl control, qint64 time, QString* error);
+                   engine::WalkControl control, qint64 time, QString* error,
+                   SnapshotWrite* how = nullptr);
 
 // The device root as the history names it: an absolute host path, the scanned folder for an
 // imported scan.

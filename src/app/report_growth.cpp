@@ -201,8 +201,16 @@ std::optional<EarlierScan> ReadScanFile(const QString& path, QString* error) {
 }
 
 bool WriteScanFile(platform::Device& device, const QString& path, engine::SnapshotSummary& summary,
-                   engine::WalkControl control, qint64 time, QString* error) {
-    const auto out = platform::ScanOutput::open(path, *error);
+                   engine::WalkControl control, qint64 time, QString* error, SnapshotWrite* how) {
+    std::unique_ptr<platform::ScanOutput> out;
+    if (how && !how->basePath.isEmpty()) {
+        out = platform::ScanOutput::openDelta(path, how->basePath, how->note);
+        // A base that cannot be read costs a delta, not the snapshot.
+        if (!out)
+            how->basePath.clear();
+    }
+    if (!out)
+        out = platform::ScanOutput::open(path, *error);
     if (!out)
         return false;
     engine::ScanHeader header = ExportHeader(device, u"\\");
@@ -216,8 +224,11 @@ bool WriteScanFile(platform::Device& device, const QString& path, engine::Snapsh
         control.scanning = &running;
         writer.stopOnFailure = &running;
     }
-    if (engine::WalkTree(device, u"\\", both, control) && writer.ok() && out->finish())
+    if (engine::WalkTree(device, u"\\", both, control) && writer.ok() && out->finish()) {
+        if (how)
+            how->plainBytes = out->plainBytes();
         return true;
+    }
     *error = out->error().isEmpty() ? QStringLiteral("the snapshot was stopped") : out->error();
     return false;
 }
@@ -343,16 +354,26 @@ ReportResult KeepSnapshot(const Options& options, platform::Device& device,
         return {1, {}, error};
     ReportResult result;
     const QString root = HistoryDeviceRoot(options, &device);
+    const QString host = platform::HostName();
     const auto previous = store.list(root, &result.notes);
+    const auto base = engine::ChooseDeltaBase(store, root, host, &result.notes);
+    SnapshotWrite how;
+    if (base)
+        how.basePath = store.pathOf(*base);
     const QString partial = store.partialPath();
     engine::SnapshotSummary summary;
-    if (!WriteScanFile(device, partial, summary, control, scanTime, &error)) {
+    if (!WriteScanFile(device, partial, summary, control, scanTime, &error, &how)) {
         store.abandon(partial);
         return {1, {}, error, result.notes};
     }
+    if (!how.note.isEmpty())
+        result.notes.append(
+            QStringLiteral("history: %1; this snapshot is kept in full").arg(how.note));
     platform::SnapshotRecord record;
     record.deviceRoot = root;
-    record.host = platform::HostName();
+    record.host = host;
+    record.baseId = how.basePath.isEmpty() ? 0 : base->id;
+    record.plainBytes = how.plainBytes;
     record.time = scanTime;
     record.totalBytes = summary.totalBytes();
     record.entries = summary.entries();

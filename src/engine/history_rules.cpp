@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/history_store.h"
+#include "platform/scan_file.h"
 
 namespace dovrane::engine {
 namespace {
@@ -33,6 +34,24 @@ qint64 MonthOf(qint64 time) {
     return qint64{monday.year()} * 12 + monday.month() - 1;
 }
 
+// Older first: by time, then by id.
+bool Older(const SnapshotFacts& x, const SnapshotFacts& y) {
+    return x.time != y.time ? x.time < y.time : x.id < y.id;
+}
+
+QString GroupOf(const QString& host, const QString& deviceRoot) {
+    return host + u'\n' + deviceRoot;
+}
+
+std::vector<SnapshotFacts> FactsOf(const std::vector<platform::SnapshotRecord>& records) {
+    std::vector<SnapshotFacts> facts;
+    facts.reserve(records.size());
+    for (const platform::SnapshotRecord& r : records)
+        facts.push_back({GroupOf(r.host, r.deviceRoot), r.time, r.fileBytes, r.id, r.baseId,
+                         r.listed, r.plainBytes});
+    return facts;
+}
+
 }  // namespace
 
 std::vector<bool> RetainedSnapshots(std::span<const SnapshotFacts> snapshots, qint64 now,
@@ -40,16 +59,14 @@ std::vector<bool> RetainedSnapshots(std::span<const SnapshotFacts> snapshots, qi
     const size_t n = snapshots.size();
     std::vector<size_t> order(n);  // oldest first
     std::iota(order.begin(), order.end(), size_t{0});
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const SnapshotFacts &x = snapshots[a], &y = snapshots[b];
-        return x.time != y.time ? x.time < y.time : x.id < y.id;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return Older(snapshots[a], snapshots[b]); });
 
     std::vector<bool> keep(n, false);
     std::map<QString, int> recent;  // per group: kept from the last 24 hours
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const SnapshotFacts& s = snapshots[*it];
-        if (now - s.time < kDay && recent[s.group]++ < kKeepRecent)
+        if (s.listed && now - s.time < kDay && recent[s.group]++ < kKeepRecent)
             keep[*it] = true;
     }
     // Oldest first, so the first met in a bucket is the one it keeps.
@@ -57,6 +74,8 @@ std::vector<bool> RetainedSnapshots(std::span<const SnapshotFacts> snapshots, qi
     const qint64 today = DayOf(now), thisWeek = WeekOf(now);
     for (const size_t i : order) {
         const SnapshotFacts& s = snapshots[i];
+        if (!s.listed)
+            continue;
         const bool firstOfDay = days.try_emplace({s.group, DayOf(s.time)}, true).second;
         const bool firstOfWeek = weeks.try_emplace({s.group, WeekOf(s.time)}, true).second;
         const bool firstOfMonth = months.try_emplace({s.group, MonthOf(s.time)}, true).second;
@@ -65,23 +84,57 @@ std::vector<bool> RetainedSnapshots(std::span<const SnapshotFacts> snapshots, qi
             keep[i] = true;
     }
 
+    // On disk: the kept and the bases kept deltas need.
+    std::map<qint64, size_t> byId;
+    for (size_t i = 0; i < n; ++i)
+        byId.emplace(snapshots[i].id, i);
+    std::vector<std::optional<size_t>> baseOf(n);
+    std::vector<size_t> users(n, 0);  // kept deltas per base
+    for (size_t i = 0; i < n; ++i)
+        if (const auto b = byId.find(snapshots[i].base); snapshots[i].base != 0 && b != byId.end())
+            baseOf[i] = b->second;
     quint64 total = 0;
     size_t kept = 0;
     for (size_t i = 0; i < n; ++i)
         if (keep[i]) {
-            total += snapshots[i].bytes;
             ++kept;
+            if (baseOf[i])
+                ++users[*baseOf[i]];
         }
+    for (size_t i = 0; i < n; ++i)
+        if (keep[i] || users[i] > 0)
+            total += snapshots[i].bytes;
     for (const size_t i : order) {
         if (total <= maxBytes || kept <= 1)
             break;
-        if (keep[i]) {
-            keep[i] = false;
+        if (!keep[i])
+            continue;
+        keep[i] = false;
+        --kept;
+        if (users[i] == 0)
             total -= snapshots[i].bytes;
-            --kept;
-        }
+        if (const auto b = baseOf[i]; b && --users[*b] == 0 && !keep[*b])
+            total -= snapshots[*b].bytes;
     }
     return keep;
+}
+
+std::optional<size_t> DeltaBase(std::span<const SnapshotFacts> snapshots, const QString& group) {
+    std::optional<size_t> full, delta;
+    for (size_t i = 0; i < snapshots.size(); ++i)
+        if (snapshots[i].group == group && snapshots[i].base == 0 &&
+            (!full || Older(snapshots[*full], snapshots[i])))
+            full = i;
+    if (!full || snapshots[*full].plainBytes == 0 ||
+        snapshots[*full].plainBytes > platform::kMaxDeltaBaseBytes)
+        return std::nullopt;
+    for (size_t i = 0; i < snapshots.size(); ++i)
+        if (snapshots[i].base == snapshots[*full].id &&
+            (!delta || Older(snapshots[*delta], snapshots[i])))
+            delta = i;
+    if (delta && snapshots[*delta].bytes * kDeltaShareOfBase > snapshots[*full].bytes)
+        return std::nullopt;
+    return full;
 }
 
 quint64 DefaultHistoryLimit(quint64 fileSystemBytes) {
@@ -144,17 +197,22 @@ QByteArray SnapshotSummary::digest() const {
     return d;
 }
 
+std::optional<platform::SnapshotRecord> ChooseDeltaBase(platform::HistoryStore& store,
+                                                        const QString& deviceRoot,
+                                                        const QString& host, QStringList* notes) {
+    const std::vector<platform::SnapshotRecord> all = store.list(deviceRoot, notes, true);
+    const auto base = DeltaBase(FactsOf(all), GroupOf(host, deviceRoot));
+    return base ? std::optional(all[*base]) : std::nullopt;
+}
+
 bool ThinHistory(platform::HistoryStore& store, qint64 now, quint64 maxBytes, QStringList* notes,
                  QString* error) {
-    const std::vector<platform::SnapshotRecord> all = store.list({}, notes);
-    std::vector<SnapshotFacts> facts;
-    facts.reserve(all.size());
-    for (const platform::SnapshotRecord& r : all)
-        facts.push_back({r.host + u'\n' + r.deviceRoot, r.time, r.fileBytes, r.id});
-    const std::vector<bool> keep = RetainedSnapshots(facts, now, maxBytes);
+    const std::vector<platform::SnapshotRecord> all = store.list({}, notes, true);
+    const std::vector<bool> keep = RetainedSnapshots(FactsOf(all), now, maxBytes);
+    // The store keeps, unlisted, what kept deltas still need.
     std::vector<platform::SnapshotRecord> drop;
     for (size_t i = 0; i < all.size(); ++i)
-        if (!keep[i])
+        if (all[i].listed && !keep[i])
             drop.push_back(all[i]);
     return store.remove(drop, error);
 }

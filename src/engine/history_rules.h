@@ -7,7 +7,8 @@
 // in the month of its Monday. Buckets nest (days in weeks in months) and each keeps its
 // oldest, so thinning every day keeps exactly what thinning once at the end would.
 // Then, over all roots, the oldest go first until the kept files fit `maxBytes`; the newest
-// snapshot always stays.
+// snapshot always stays. A full snapshot that kept deltas are written against stays on disk
+// as their base, listed or not, and its bytes count until the last of them goes.
 
 #include <QCryptographicHash>
 #include <QString>
@@ -18,28 +19,37 @@
 #include <vector>
 
 #include "engine/walk_sink.h"
-
-namespace dovrane::platform {
-class HistoryStore;
-}
+#include "platform/history_store.h"
 
 namespace dovrane::engine {
 
 struct SnapshotFacts {
-    QString group;      // the device root (and host) the snapshot is of
-    qint64 time = 0;    // seconds since 1970-01-01 UTC
-    quint64 bytes = 0;  // the file's size on disk
-    qint64 id = 0;      // breaks ties of equal times: the lower is older
+    QString group;           // the device root (and host) the snapshot is of
+    qint64 time = 0;         // seconds since 1970-01-01 UTC
+    quint64 bytes = 0;       // the file's size on disk
+    qint64 id = 0;           // breaks ties of equal times: the lower is older
+    qint64 base = 0;         // a delta: the id of the full snapshot it is written against
+    bool listed = true;      // false: kept only as a base; the rule never lists it again
+    quint64 plainBytes = 0;  // the export before compression; 0 when not known
 };
 
 inline constexpr int kKeepRecent = 10;
 inline constexpr int kKeepDays = 30;
 inline constexpr int kKeepWeeks = 52;
 inline constexpr quint64 kDefaultHistoryLimit = quint64{1} << 30;
+// A new delta is written against a base until the newest one against it outgrows this share
+// of the base's file: then a full snapshot starts afresh.
+inline constexpr quint64 kDeltaShareOfBase = 4;
 
-// keep[i] for snapshots[i], at `now` (seconds since 1970-01-01 UTC).
+// keep[i] for snapshots[i], at `now` (seconds since 1970-01-01 UTC): whether it stays listed.
+// An unlisted one is never kept; it stays while a kept delta needs it.
 std::vector<bool> RetainedSnapshots(std::span<const SnapshotFacts> snapshots, qint64 now,
                                     quint64 maxBytes);
+
+// The snapshot a new one of `group` is written against: the group's newest full snapshot,
+// unless its plain size is unknown or beyond platform::kMaxDeltaBaseBytes or the newest delta
+// against it is larger than 1 / kDeltaShareOfBase of its file. Empty: written full.
+std::optional<size_t> DeltaBase(std::span<const SnapshotFacts> snapshots, const QString& group);
 
 // The smaller of 1 GiB and 1% of the history's file system (`fileSystemBytes`, 0 when not
 // known).
@@ -68,6 +78,12 @@ private:
     quint64 m_total = 0, m_entries = 0;
     QCryptographicHash m_hash;
 };
+
+// The snapshot in `store` a new one of `deviceRoot` on `host` is written against (DeltaBase);
+// empty when it is written full.
+std::optional<platform::SnapshotRecord> ChooseDeltaBase(platform::HistoryStore& store,
+                                                        const QString& deviceRoot,
+                                                        const QString& host, QStringList* notes);
 
 // Applies RetainedSnapshots to every snapshot in `store` at `now` and removes the rest.
 // False with a one-line reason when the index could not be changed.

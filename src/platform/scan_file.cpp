@@ -7,6 +7,7 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -17,6 +18,40 @@ namespace dovrane::platform {
 namespace {
 
 constexpr size_t kChunk = 256 * 1024;
+
+// A delta's header: a zstd skippable frame (magic and length, 8 bytes), then the tag, the
+// base's plain size (64 bits, little-endian) and the base's file name.
+constexpr quint32 kSkippableMagic = 0x184D2A50;  // to ..5F: frames every zstd reader skips
+constexpr quint32 kDeltaMagic = kSkippableMagic + 0xD;
+constexpr char kDeltaTag[] = "DVDELTA1";
+constexpr size_t kTagBytes = sizeof kDeltaTag - 1;
+constexpr size_t kDeltaFixed = kTagBytes + 8;  // before the base's name
+constexpr size_t kMaxBaseName = 255;
+
+// The window a delta is written with: its base and as much again after it, so that any of
+// the new bytes may copy from anywhere in the base. Both sides compute it from the base's
+// size; at kMaxDeltaBaseBytes it is 2^30, within zstd's limit on any host.
+int DeltaWindowLog(quint64 baseBytes) {
+    int log = 21;  // zstd's own window at level 3
+    while ((quint64{1} << log) < 2 * baseBytes)
+        ++log;
+    return log;
+}
+
+void PutLittleEndian(QByteArray& out, quint64 value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>(value >> (8 * i)));
+}
+
+quint64 LittleEndian(const char* at, int bytes) {
+    quint64 value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(at[i]);
+    return value;
+}
+
+QString LoadBase(const QString& folder, const QString& name, qint64 expected,
+                 std::vector<char>& plain);
 
 // Standard streams stay open for whoever else writes to them.
 void CloseOwned(int fd) {
@@ -59,7 +94,9 @@ public:
             m_ok = deflateInit2(&m_zlib, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
         } else if (compression == Compression::Zstd) {
             m_zstd = ZSTD_createCStream();
-            m_ok = m_zstd && !ZSTD_isError(ZSTD_initCStream(m_zstd, 3));
+            // With a checksum, a base changed under its deltas fails their read.
+            m_ok = m_zstd && !ZSTD_isError(ZSTD_initCStream(m_zstd, 3)) &&
+                   !ZSTD_isError(ZSTD_CCtx_setParameter(m_zstd, ZSTD_c_checksumFlag, 1));
         }
         if (!m_ok)
             m_error = QStringLiteral("cannot start the compression");
@@ -76,9 +113,32 @@ public:
         CloseOwned(m_dirFd);
     }
 
+    // Makes this zstd output a delta against `base`, the plain bytes of the file `baseName`:
+    // long-distance matching over a window that holds the base, as zstd's --patch-from.
+    bool startDelta(std::vector<char> base, const QByteArray& baseName) {
+        m_prefix = std::move(base);
+        QByteArray header;
+        PutLittleEndian(header, kDeltaMagic, 4);
+        PutLittleEndian(header, kDeltaFixed + static_cast<quint64>(baseName.size()), 4);
+        header.append(kDeltaTag, kTagBytes);
+        PutLittleEndian(header, m_prefix.size(), 8);
+        header.append(baseName);
+        if (!m_ok || !put(header.constData(), static_cast<size_t>(header.size())))
+            return false;
+        const int windowLog = DeltaWindowLog(m_prefix.size());
+        if (ZSTD_isError(ZSTD_CCtx_setParameter(m_zstd, ZSTD_c_enableLongDistanceMatching, 1)) ||
+            ZSTD_isError(ZSTD_CCtx_setParameter(m_zstd, ZSTD_c_windowLog, windowLog)) ||
+            ZSTD_isError(ZSTD_CCtx_refPrefix(m_zstd, m_prefix.data(), m_prefix.size()))) {
+            m_error = QStringLiteral("cannot start the compression");
+            m_ok = false;
+        }
+        return m_ok;
+    }
+
     bool write(std::string_view bytes) override {
         if (!m_ok)
             return false;
+        m_plainBytes += bytes.size();
         switch (m_compression) {
             case Compression::None:
                 if (m_buffer.size() + bytes.size() > kChunk && !flushBuffer())
@@ -177,13 +237,16 @@ private:
     bool m_ok = true;
     bool m_finished = false;
     std::vector<char> m_buffer;
+    std::vector<char> m_prefix;  // a delta's base, referenced by m_zstd until the end
     z_stream m_zlib{};
     ZSTD_CStream* m_zstd = nullptr;
 };
 
 class FileInput final : public ScanInput {
 public:
-    FileInput(int fd, QString name) : m_fd(fd), m_name(std::move(name)) {}
+    // `folder`: where a delta's base is looked for. `fullOnly`: a delta is refused (a base).
+    FileInput(int fd, QString name, QString folder, bool fullOnly = false)
+        : m_fd(fd), m_name(std::move(name)), m_folder(std::move(folder)), m_fullOnly(fullOnly) {}
     ~FileInput() override {
         if (m_kind == Compression::Gzip)
             inflateEnd(&m_zlib);
@@ -214,8 +277,12 @@ public:
         return -1;
     }
 
+    // What failed, without the file's name.
+    QString reason() const { return m_reason; }
+
 private:
     qint64 fail(const QString& why) {
+        m_reason = why;
         m_error = QStringLiteral("%1: %2").arg(m_name, why);
         m_failed = true;
         return -1;
@@ -236,32 +303,79 @@ private:
         m_end = n > 0 ? static_cast<size_t>(n) : 0;
         return n > 0;
     }
-    // Reads the first bytes and tells the compression by their magic number.
-    bool start() {
-        m_started = true;
-        m_raw.resize(kChunk);
-        size_t have = 0;
-        while (have < 4) {
-            const qint64 n = readRaw(m_raw.data() + have, m_raw.size() - have);
+    // Reads until the buffer holds `need` bytes or the input ends; false on failure.
+    bool fill(size_t need) {
+        while (m_end < need) {
+            const qint64 n = readRaw(m_raw.data() + m_end, m_raw.size() - m_end);
             if (n < 0)
                 return false;
             if (n == 0)
                 break;
-            have += static_cast<size_t>(n);
+            m_end += static_cast<size_t>(n);
         }
-        m_end = have;
+        return true;
+    }
+    // Reads the first bytes and tells the compression by their magic number.
+    bool start() {
+        m_started = true;
+        m_raw.resize(kChunk);
+        if (!fill(4))
+            return false;
+        const size_t have = m_end;
         const auto* b = reinterpret_cast<const unsigned char*>(m_raw.data());
+        const quint32 magic = have >= 4 ? static_cast<quint32>(LittleEndian(m_raw.data(), 4)) : 0;
+        const bool skippable = (magic & 0xFFFFFFF0) == kSkippableMagic;
+        if (skippable) {
+            if (!fill(8 + kDeltaFixed))
+                return false;
+            if (magic == kDeltaMagic && m_end >= 8 + kDeltaFixed &&
+                std::memcmp(m_raw.data() + 8, kDeltaTag, kTagBytes) == 0)
+                return startDelta();
+        }
         if (have >= 2 && b[0] == 0x1f && b[1] == 0x8b) {
             m_kind = Compression::Gzip;
             // 15 + 32: a gzip or zlib header, told apart by zlib itself.
             if (inflateInit2(&m_zlib, 15 + 32) != Z_OK)
                 return fail(QStringLiteral("cannot start gzip decompression")) >= 0;
-        } else if (have >= 4 && b[0] == 0x28 && b[1] == 0xb5 && b[2] == 0x2f && b[3] == 0xfd) {
+        } else if (magic == ZSTD_MAGICNUMBER || skippable) {
+            // Another program's skippable frame first: zstd itself passes over it.
             m_kind = Compression::Zstd;
             m_zstd = ZSTD_createDStream();
             if (!m_zstd || ZSTD_isError(ZSTD_initDStream(m_zstd)))
                 return fail(QStringLiteral("cannot start zstd decompression")) >= 0;
         }
+        return true;
+    }
+    // Reads the header and the base, and readies the frame that copies from it.
+    bool startDelta() {
+        const size_t size = LittleEndian(m_raw.data() + 4, 4);
+        if (m_fullOnly)
+            return fail(QStringLiteral("a delta, where a full snapshot belongs")) >= 0;
+        const QString corrupt = QStringLiteral("corrupt delta header");
+        if (size <= kDeltaFixed || size > kDeltaFixed + kMaxBaseName)
+            return fail(corrupt) >= 0;
+        if (!fill(8 + size))
+            return false;
+        if (m_end < 8 + size)
+            return fail(QStringLiteral("truncated zstd data")) >= 0;
+        const quint64 baseBytes = LittleEndian(m_raw.data() + 8 + kTagBytes, 8);
+        const QString name = QFile::decodeName(
+            QByteArray(m_raw.data() + 8 + kDeltaFixed, static_cast<qsizetype>(size - kDeltaFixed)));
+        // Only a file beside the delta: a header never leads elsewhere.
+        if (baseBytes > kMaxDeltaBaseBytes || name.contains(u'/') || name == u"." || name == u"..")
+            return fail(corrupt) >= 0;
+        m_pos = 8 + size;
+        m_kind = Compression::Zstd;
+        m_inMember = true;  // a frame must follow
+        if (const QString why = LoadBase(m_folder, name, static_cast<qint64>(baseBytes), m_prefix);
+            !why.isEmpty())
+            return fail(why) >= 0;
+        m_zstd = ZSTD_createDStream();
+        if (!m_zstd ||
+            ZSTD_isError(
+                ZSTD_DCtx_setParameter(m_zstd, ZSTD_d_windowLogMax, DeltaWindowLog(baseBytes))) ||
+            ZSTD_isError(ZSTD_DCtx_refPrefix(m_zstd, m_prefix.data(), m_prefix.size())))
+            return fail(QStringLiteral("cannot start zstd decompression")) >= 0;
         return true;
     }
     qint64 inflateSome(char* buffer, size_t size) {
@@ -303,14 +417,83 @@ private:
     }
 
     int m_fd;
-    QString m_name;
+    QString m_name, m_folder, m_reason;
+    bool m_fullOnly;
     bool m_started = false, m_failed = false, m_inMember = false;
     Compression m_kind = Compression::None;
     std::vector<char> m_raw;
+    std::vector<char> m_prefix;  // a delta's base, referenced by m_zstd until the end
     size_t m_pos = 0, m_end = 0;
     z_stream m_zlib{};
     ZSTD_DStream* m_zstd = nullptr;
 };
+
+// Reads the full file `name` in `folder` whole into `plain`: `expected` bytes when not
+// negative, at most kMaxDeltaBaseBytes. Empty, or why not, naming the base.
+QString LoadBase(const QString& folder, const QString& name, qint64 expected,
+                 std::vector<char>& plain) {
+    const QString path = folder + u'/' + name;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? QStringLiteral("base snapshot %1 is missing").arg(name)
+                               : QStringLiteral("base snapshot %1: %2").arg(name, ErrnoText(errno));
+    FileInput base(fd, path, folder, true);
+    const size_t limit = expected >= 0 ? static_cast<size_t>(expected) : kMaxDeltaBaseBytes;
+    // One byte beyond the limit tells a longer file.
+    plain.resize(expected >= 0 ? limit + 1 : std::min(limit + 1, 4 * kChunk));
+    size_t have = 0;
+    for (qint64 n = 1; n > 0 && have <= limit; have += static_cast<size_t>(n)) {
+        if (have == plain.size())
+            plain.resize(std::min(2 * plain.size(), limit + 1));
+        n = base.read(plain.data() + have, plain.size() - have);
+        if (n < 0)
+            return QStringLiteral("base snapshot %1 is corrupt (%2)").arg(name, base.reason());
+    }
+    if (have > limit)
+        return expected >= 0
+                   ? QStringLiteral("base snapshot %1 is corrupt (longer than written)").arg(name)
+                   : QStringLiteral("base snapshot %1 is too large for a delta").arg(name);
+    if (expected >= 0 && have != limit)
+        return QStringLiteral("base snapshot %1 is corrupt (shorter than written)").arg(name);
+    plain.resize(have);
+    return {};
+}
+
+// A file written beside `path` and renamed over it at the end, or in place when `path` is
+// not a regular file.
+std::unique_ptr<FileOutput> OpenFile(const QString& path, Compression compression, QString& error) {
+    const QByteArray target = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A device or a pipe cannot be replaced by a rename: written where it is.
+        const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) {
+            error = QStringLiteral("cannot write %1: %2").arg(path, ErrnoText(errno));
+            return nullptr;
+        }
+        return std::make_unique<FileOutput>(fd, target, -1, QByteArray(), QByteArray(),
+                                            compression);
+    }
+    // Beside the target, so that the rename stays on its file system. O_EXCL and the
+    // process's umask, as for the target itself.
+    const QFileInfo info(path);
+    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray name = QFile::encodeName(info.fileName());
+    for (int attempt = 0; dirFd >= 0; ++attempt) {
+        const QByteArray temp =
+            "." + name + QStringLiteral(".%1-%2.part").arg(::getpid()).arg(attempt).toLatin1();
+        const int fd =
+            ::openat(dirFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return std::make_unique<FileOutput>(fd, target, dirFd, temp, name, compression);
+        if (errno != EEXIST || attempt > 100)
+            break;
+    }
+    error = QStringLiteral("cannot write %1: %2").arg(path, ErrnoText(errno));
+    CloseOwned(dirFd);
+    return nullptr;
+}
 
 }  // namespace
 
@@ -329,43 +512,35 @@ std::unique_ptr<ScanOutput> ScanOutput::open(const QString& path, QString& error
         return std::make_unique<FileOutput>(STDOUT_FILENO, QByteArrayLiteral("standard output"), -1,
                                             QByteArray(), QByteArray(), Compression::None);
     }
-    const QByteArray target = QFile::encodeName(path);
-    struct stat st {};
-    if (::stat(target.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        // A device or a pipe cannot be replaced by a rename: written where it is.
-        const int fd = ::open(target.constData(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0) {
-            error = QStringLiteral("cannot write %1: %2").arg(path, ErrnoText(errno));
-            return nullptr;
-        }
-        return std::make_unique<FileOutput>(fd, target, -1, QByteArray(), QByteArray(),
-                                            CompressionForPath(path));
+    return OpenFile(path, CompressionForPath(path), error);
+}
+
+std::unique_ptr<ScanOutput> ScanOutput::openDelta(const QString& path, const QString& basePath,
+                                                  QString& error) {
+    const QFileInfo base(basePath);
+    if (path == u"-" || base.absolutePath() != QFileInfo(path).absolutePath()) {
+        error =
+            QStringLiteral("cannot write %1: a delta lies beside its base %2").arg(path, basePath);
+        return nullptr;
     }
-    // Beside the target, so that the rename stays on its file system. O_EXCL and the
-    // process's umask, as for the target itself.
-    const QFileInfo info(path);
-    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const QByteArray name = QFile::encodeName(info.fileName());
-    for (int attempt = 0; dirFd >= 0; ++attempt) {
-        const QByteArray temp =
-            "." + name + QStringLiteral(".%1-%2.part").arg(::getpid()).arg(attempt).toLatin1();
-        const int fd =
-            ::openat(dirFd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0)
-            return std::make_unique<FileOutput>(fd, target, dirFd, temp, name,
-                                                CompressionForPath(path));
-        if (errno != EEXIST || attempt > 100)
-            break;
+    std::vector<char> plain;
+    if (const QString why = LoadBase(base.absolutePath(), base.fileName(), -1, plain);
+        !why.isEmpty()) {
+        error = why;
+        return nullptr;
     }
-    error = QStringLiteral("cannot write %1: %2").arg(path, ErrnoText(errno));
-    CloseOwned(dirFd);
-    return nullptr;
+    auto out = OpenFile(path, Compression::Zstd, error);
+    if (out && !out->startDelta(std::move(plain), QFile::encodeName(base.fileName()))) {
+        error = out->error();
+        return nullptr;
+    }
+    return out;
 }
 
 std::unique_ptr<ScanInput> ScanInput::open(const QString& path, QString& error) {
     if (path == u"-")
-        return std::make_unique<FileInput>(STDIN_FILENO, QStringLiteral("standard input"));
+        return std::make_unique<FileInput>(STDIN_FILENO, QStringLiteral("standard input"),
+                                           QDir::currentPath());
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         error = QStringLiteral("%1: %2").arg(path, ErrnoText(errno));
@@ -377,7 +552,7 @@ std::unique_ptr<ScanInput> ScanInput::open(const QString& path, QString& error) 
         error = QStringLiteral("%1: %2").arg(path, ErrnoText(EISDIR));
         return nullptr;
     }
-    return std::make_unique<FileInput>(fd, path);
+    return std::make_unique<FileInput>(fd, path, QFileInfo(path).absolutePath());
 }
 
 }  // namespace dovrane::platform

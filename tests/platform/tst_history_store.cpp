@@ -1,5 +1,7 @@
 // The history on disk: where it lives, commits that name only whole files, programs adding
-// at once, what a crash leaves, and files removed by hand.
+// at once, what a crash leaves, files removed by hand, deltas' bases and an older index.
+
+#include <sqlite3.h>
 
 #include <QtTest>
 #include <set>
@@ -12,9 +14,9 @@ using dovrane::platform::SnapshotRecord;
 
 namespace {
 
-// Writes `bytes` as a snapshot of `root` at `time`.
+// Writes `bytes` as a snapshot of `root` at `time`, a delta against `baseId` when not 0.
 std::optional<SnapshotRecord> Add(HistoryStore& store, const QString& root, qint64 time,
-                                  const QByteArray& bytes = "scan") {
+                                  const QByteArray& bytes = "scan", qint64 baseId = 0) {
     const QString partial = store.partialPath();
     QFile f(partial);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
@@ -27,6 +29,7 @@ std::optional<SnapshotRecord> Add(HistoryStore& store, const QString& root, qint
     r.totalBytes = (quint64{1} << 63) + 5;  // beyond SQLite's signed integers
     r.entries = 7;
     r.digest = "digest";
+    r.baseId = baseId;
     QString error;
     return store.commit(partial, r, &error);
 }
@@ -144,6 +147,51 @@ private slots:
         store.removeStrays(0);
         QVERIFY(!partial.exists() && !unnamed.exists());
         QVERIFY(QFile::exists(store.pathOf(*kept)));
+    }
+
+    // A full snapshot taken out while a delta needs it stays, unlisted, until the delta goes.
+    // One removed by hand takes its delta along; the others stay. A delta whose base left
+    // meanwhile is refused.
+    void basesOfDeltas() {
+        HistoryStore& store = *m_store;
+        const auto full = Add(store, "/home", 1000), other = Add(store, "/home", 1500);
+        const auto delta = Add(store, "/home", 2000, "d", full.value().id),
+                   lost = Add(store, "/home", 3000, "l", other.value().id);
+        QVERIFY(delta && lost && store.remove({*full}, nullptr) &&
+                QFile::remove(store.pathOf(*other)));
+        QStringList notes;
+        QCOMPARE(store.list("/home", &notes, true).size(), size_t{2});
+        QCOMPARE(store.list("/home", &notes).size(), size_t{1});
+        QCOMPARE(notes, QStringList({"history: snapshot " + other->fileName +
+                                         " is gone; dropped from the index",
+                                     "history: snapshot " + lost->fileName +
+                                         " lost its base; dropped from the index"}));
+        QVERIFY(!QFile::exists(store.pathOf(*lost)));
+        QVERIFY(store.remove({*delta}, nullptr) && !QFile::exists(store.pathOf(*full)));
+        QVERIFY(!Add(store, "/home", 4000, "d", full->id) && store.list({}, nullptr, true).empty());
+    }
+
+    // An index of version 1 opens with its snapshots as full ones; an older program can no
+    // longer take any out.
+    void indexOfVersionOne() {
+        sqlite3* db = nullptr;
+        const QString folder = m_dir->path() + "/old";
+        QVERIFY(QDir().mkpath(folder) && QFile(folder + "/a").open(QIODevice::WriteOnly));
+        QCOMPARE(sqlite3_open(qPrintable(folder + "/history.sqlite"), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(db,
+                              "CREATE TABLE snapshots (id INTEGER PRIMARY KEY, device_root, host, "
+                              "time, total_bytes, entries, file_name, format_version, digest, "
+                              "file_bytes); INSERT INTO snapshots VALUES (1, '/', 'box', 9, 5, 1, "
+                              "'a', 1, '', 4)",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        HistoryStore store(folder);
+        QString error;
+        QVERIFY2(store.open(&error), qPrintable(error));
+        const auto old = store.list("/", nullptr);
+        QVERIFY(old.size() == 1 && old[0].totalBytes == 5 && Add(store, "/", 20, "d", old[0].id));
+        QVERIFY(sqlite3_exec(db, "DELETE FROM snapshots", nullptr, nullptr, nullptr) != SQLITE_OK);
+        sqlite3_close(db);
     }
 
     void unwritableFolder() {

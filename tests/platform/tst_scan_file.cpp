@@ -1,5 +1,5 @@
-// Scan files on the host: compressed and plain bytes back as written, and an export that
-// stays in the folder it was given while that folder's name is swapped for a link.
+// Scan files on the host: compressed, delta and plain bytes back as written, a delta with a
+// bad base, and an export that stays in its folder while the folder's name is swapped.
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -30,10 +30,20 @@ QByteArray ReadBack(const QString& path) {
     return all;
 }
 
-bool Write(const QString& path, const QByteArray& bytes) {
+// An export of `count` entries, little repetition among them.
+QByteArray Export(int count) {
+    QByteArray bytes = "[1,2,{},[{\"name\":\"/\"}";
+    for (int i = 0; i < count; ++i)
+        bytes += ",\n{\"name\":\"" + QByteArray::number(i * 7919) + "\"}";
+    return bytes + "]]\n";
+}
+
+bool Write(const QString& path, const QByteArray& bytes, const QString& base = {}) {
     QString error;
-    const auto out = platform::ScanOutput::open(path, error);
-    return out && out->write(bytes.toStdString()) && out->finish();
+    const auto out = base.isEmpty() ? platform::ScanOutput::open(path, error)
+                                    : platform::ScanOutput::openDelta(path, base, error);
+    return out && out->write(bytes.toStdString()) && out->finish() &&
+           out->plainBytes() == quint64(bytes.size());
 }
 
 }  // namespace
@@ -44,30 +54,55 @@ private slots:
     void readsBackWhatItWrote_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("magic");
-        QTest::newRow("plain") << "s.json" << QByteArray("[1,2");
-        QTest::newRow("gzip") << "s.json.gz" << QByteArray("\x1f\x8b");
-        QTest::newRow("zstd") << "s.json.zst" << QByteArray("\x28\xb5\x2f\xfd");
+        QTest::addColumn<QString>("base");  // a delta's
+        QTest::newRow("plain") << "s.json" << QByteArray("[1,2") << "";
+        QTest::newRow("gzip") << "s.json.gz" << QByteArray("\x1f\x8b") << "";
+        QTest::newRow("zstd") << "s.json.zst" << QByteArray("\x28\xb5\x2f\xfd") << "";
+        QTest::newRow("delta") << "s.json.zst" << QByteArray("\x5d\x2a\x4d\x18") << "b.zst";
     }
     void readsBackWhatItWrote() {
         QFETCH(QString, name);
         QFETCH(QByteArray, magic);
+        QFETCH(QString, base);
         const QTemporaryDir dir;
-        QByteArray bytes = "[1,2,{},[{\"name\":\"/\"}";
-        for (int i = 0; i < 100000; ++i)  // several buffers' worth, little repetition
-            bytes += ",\n{\"name\":\"" + QByteArray::number(i * 7919) + "\"}";
-        bytes += "]]\n";
+        const QByteArray bytes = Export(100000);  // several buffers' worth
         const QString path = dir.filePath(name);
-        QVERIFY(Write(path, bytes));
+        // A delta's base: the same with an entry less in the middle.
+        QVERIFY(base.isEmpty() ||
+                Write(dir.filePath(base), bytes.left(900000) + bytes.mid(900020)));
+        QVERIFY(Write(path, bytes, base.isEmpty() ? "" : dir.filePath(base)));
         QFile raw(path);
         QVERIFY(raw.open(QIODevice::ReadOnly));
         QVERIFY(raw.readAll().startsWith(magic));
+        QVERIFY(base.isEmpty() || raw.size() < 400);  // a few bytes a 128 KiB block
         QCOMPARE(ReadBack(path), bytes);
-        QCOMPARE(test::Entries(dir.path()), QStringList{name});
+        QCOMPARE(test::Entries(dir.path()), (QStringList{base, name}.filter(".")));
         // Cut short, a compressed file says so rather than end early.
         if (name != u"s.json") {
             QVERIFY(QFile::resize(path, raw.size() / 2));
             QVERIFY(ReadBack(path).startsWith("error: " + path.toUtf8() + ": truncated"));
         }
+    }
+
+    // A delta whose base went, was cut short or was replaced: its read says so.
+    void deltaWithABadBase_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("missing") << 0 << QByteArray("base snapshot b.zst is missing");
+        QTest::newRow("cut") << 1
+                             << QByteArray("base snapshot b.zst is corrupt (truncated zstd data)");
+        QTest::newRow("replaced") << 2 << QByteArray("corrupt zstd data");  // by its checksum
+    }
+    void deltaWithABadBase() {
+        QFETCH(int, fault);
+        QFETCH(QByteArray, error);
+        const QTemporaryDir dir;
+        const QString base = dir.filePath("b.zst"), delta = dir.filePath("d");
+        QVERIFY(Write(base, Export(300)) && Write(delta, Export(301), base));
+        QVERIFY(fault != 0 || QFile::remove(base));
+        QVERIFY(fault != 1 || QFile::resize(base, QFileInfo(base).size() / 2));
+        QVERIFY(fault != 2 || Write(base, Export(300).replace('1', '2')));
+        QCOMPARE(ReadBack(delta), "error: " + delta.toUtf8() + ": " + error);
     }
 
     // A thread swaps the target's folder with a symbolic link to another folder, thousands
