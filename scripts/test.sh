@@ -22,7 +22,7 @@ echo "== the threaded tests under ThreadSanitizer"
 # Only what runs threads: the walks, the scans, the lazy orders, the views' and the search
 # dialogs' background work. Qt's own libraries are not instrumented; the suppressions name
 # only Qt's symbols.
-threaded=(tst_walk tst_scans tst_scan_job tst_file_orders tst_identical_files tst_chart_views
+threaded=(tst_walk tst_scans tst_identical_files tst_chart_views
     tst_search_dlgs)
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDOVRANE_TSAN=ON >/dev/null
 cmake --build build-tsan --target "${threaded[@]}"

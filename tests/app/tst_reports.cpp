@@ -1,6 +1,4 @@
-// The reports to the character: folders, types, searches, a type's files, the overview and
-// the growth since a scan; the folder and growth tables and a file list also as text; --since
-// with nothing to compare with.
+// The reports to the character, as JSON and as text; --since with nothing to compare with.
 
 #include "tst_reports.h"
 
@@ -93,8 +91,7 @@ void TestReports::namesThatAreNotUtf8() {
 }
 
 void TestReports::unreadableFolders() {
-    // One folder that cannot be opened, one whose read fails part way (counted with what
-    // it read), one the walk does not enter: only the first two are errors.
+    // Unopened and read part way are errors; a folder the walk does not enter is none.
     TestDevice dev;
     dev.addFile(u"\\part\\a", 5)
         .addFile(u"\\part\\b", 7)
@@ -195,16 +192,8 @@ void TestReports::overview() {
             "\n"));
 }
 
-// Row name: the arguments. The listing written as it is made, in several blocks, equals
-// byte for byte the one held whole, on names that are not plain: control characters, DEL,
-// bytes that are not UTF-8, characters of two UTF-16 units, trailing blanks.
-void TestReports::streamedListings_data() {
-    QTest::addColumn<QString>("arguments");
-    for (const char* arguments :
-         {"--report largest --path \\many", "--report duplicates --format json"})
-        QTest::newRow(arguments) << QString::fromLatin1(arguments);
-}
-
+// Streamed in blocks, byte for byte the listing held whole, on control characters, DEL,
+// bytes not UTF-8, surrogate pairs, trailing blanks.
 void TestReports::streamedListings() {
     TestDevice dev;
     dev.addFile(QString::fromUtf16(u"\\bad\xDCFF\\f\x01g"), 7)
@@ -218,17 +207,18 @@ void TestReports::streamedListings() {
     for (int i = 0; i < 6000; ++i)
         dev.addFile(QStringLiteral("\\many\\d%1\\f%2").arg(i % 7).arg(i % 3000), quint64(i % 500)
                                                                                      << 10);
-    QFETCH(QString, arguments);
-    const Options options = ParseCommandLine(arguments.split(u' ')).options;
-    const ReportResult held = RunReport(options, dev, {});
-    QList<QByteArray> blocks;
-    const ReportResult streamed = RunReport(
-        options, dev, {}, [&](QByteArrayView bytes) { blocks.append(bytes.toByteArray()); });
-    QCOMPARE(held.exitCode, 0);
-    QCOMPARE(streamed.exitCode, 0);
-    QVERIFY(streamed.output.isEmpty());
-    QVERIFY(blocks.size() > 2);
-    QCOMPARE(blocks.join(), held.output);
+    for (const char* arguments :
+         {"--report largest --path \\many", "--report duplicates --format json"}) {
+        const Options options =
+            ParseCommandLine(QString::fromLatin1(arguments).split(u' ')).options;
+        const ReportResult held = RunReport(options, dev, {});
+        QList<QByteArray> blocks;
+        const ReportResult streamed = RunReport(
+            options, dev, {}, [&](QByteArrayView bytes) { blocks.append(bytes.toByteArray()); });
+        QVERIFY(held.exitCode == 0 && streamed.exitCode == 0 && streamed.output.isEmpty());
+        QVERIFY(blocks.size() > 2);
+        QCOMPARE(blocks.join(), held.output);
+    }
 }
 
 // Never the user's own history.
@@ -290,32 +280,22 @@ txt   300  B  2.0 KB  +1.7 KB          1              1
     QCOMPARE(missing.error, "no folder '\\nowhere' in either scan");
 }
 
-void TestReports::sinceWithoutSnapshots_data() {
-    QTest::addColumn<QString>("when");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("last") << "last" << 3
-                          << "no snapshot of /srv at or before 2026-12-06 09:30:00 UTC";
-    QTest::newRow("date") << "2026-11-29" << 3
-                          << "no snapshot of /srv at or before 2026-11-29 23:59:59 UTC";
-    QTest::newRow("age") << "12h" << 3
-                         << "no snapshot of /srv at or before 2026-12-05 21:30:00 UTC";
-    QTest::newRow("no date") << "2026-02-30" << 2
-                             << "--since takes last, a date (2026-11-29), an age (7d, 12h) or "
-                                "a scan file, not '2026-02-30'";
-}
-
 void TestReports::sinceWithoutSnapshots() {
-    QFETCH(QString, when);
-    QFETCH(int, exitCode);
-    QFETCH(QString, error);
-    const ParsedCommandLine parsed =
-        ParseCommandLine({"--report", "growth", "--since", when, "/srv"});
-    QStringList notes;
-    ReportResult failure;
-    QVERIFY(!OpenEarlierScan(parsed.options, "/srv", kNow, notes, failure));
-    QCOMPARE(failure.exitCode, exitCode);
-    QCOMPARE(failure.error.section(" in /", 0, 0), error);
+    for (const auto& [when, exitCode, error] :
+         {std::tuple("last", 3, "no snapshot of /srv at or before 2026-12-06 09:30:00 UTC"),
+          {"2026-11-29", 3, "no snapshot of /srv at or before 2026-11-29 23:59:59 UTC"},
+          {"12h", 3, "no snapshot of /srv at or before 2026-12-05 21:30:00 UTC"},
+          {"2026-02-30", 2,
+           "--since takes last, a date (2026-11-29), an age (7d, 12h) or a scan file, not "
+           "'2026-02-30'"}}) {
+        const ParsedCommandLine parsed =
+            ParseCommandLine({"--report", "growth", "--since", when, "/srv"});
+        QStringList notes;
+        ReportResult failure;
+        QVERIFY(!OpenEarlierScan(parsed.options, "/srv", kNow, notes, failure));
+        QCOMPARE(failure.exitCode, exitCode);
+        QCOMPARE(failure.error.section(" in /", 0, 0), QString::fromLatin1(error));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestReports)

@@ -13,11 +13,9 @@ private slots:
     void types();
     void searchesAndFileLists();
     void overview();
-    void streamedListings_data();
     void streamedListings();
     void init();
     void growthTextAndJson();
     void growthByTypeBelowAPath();
-    void sinceWithoutSnapshots_data();
     void sinceWithoutSnapshots();
 };

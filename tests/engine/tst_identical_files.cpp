@@ -16,8 +16,7 @@ using namespace dovrane::test;
 
 namespace {
 
-// "folder:entry,entry;folder:..." with an entry "name=bytes" for a file, "name" for a
-// sub-folder; each folder's entries are listed in their order in `entries`.
+// "folder:entry,...;folder:..." with "name=bytes" a file, "name" a sub-folder.
 struct Layout {
     QStringList folders;
     std::vector<QStringList> entries;
@@ -71,8 +70,7 @@ class TestIdenticalFiles : public QObject {
     Q_OBJECT
 
 private slots:
-    // Row name: the files, "a=qx10+b" ten 'q' then "b", "c>a" a hard link of a. Expected:
-    // the groups "size:path,path|...", the waste, and the bytes read of those to read.
+    // Row name: the files, "a=qx10+b" ten 'q' then "b", "c>a" a hard link of a.
     void groups_data() {
         QTest::addColumn<QString>("expected");
         // Head equal, tail different: only the rest's hash tells them apart.
@@ -84,8 +82,7 @@ private slots:
                "1600/1600";
         QTest::newRow("a=qx4096;b=qx4096;c=qx4096")
             << "4096:\\a,\\b,\\c wasted 8192 read 12288/12288";
-        // The unique size is never opened, the head that differs is read no further, the link
-        // not again: no byte is read twice.
+        // Unique sizes unopened, a differing head read no further, a link not again.
         QTest::newRow("unique=ux9000;a=ax20000;b=ax20000;c=cx20000;a-link>a")
             << "20000:\\a,\\b wasted 20000 read 44096/60000";
     }
@@ -131,9 +128,8 @@ private slots:
         QVERIFY(!FindIdenticalFiles(list, byName, *reader, &stopped) || !progress.bytesToRead);
     }
 
-    // Every listing order of every folder: a sub-folder met before files of one size, or
-    // between them, takes none of them out. Expected: groups largest waste first, each
-    // "size:paths" with its paths sorted (in the result they are in the order met).
+    // Every listing order of every folder: a sub-folder met among files of one size takes
+    // none of them out; each group keeps the order met.
     void listingOrders() {
         const QString expected = "4:\\d1\\r,\\d1\\sub\\p,\\k|6:\\n,\\o|4:\\d1\\q,\\m";
         Layout tree(
@@ -163,8 +159,7 @@ private slots:
         QVERIFY(combinations > 1);
     }
 
-    // A file deeper than the host's path limit is read like any other: each folder is
-    // opened below its parent, never by its whole path.
+    // A file deeper than the host's path limit is read like any other.
     void deeperThanPathMax() {
         TempTree t;
         const std::string name(200, 'd');
@@ -189,21 +184,15 @@ private slots:
         QCOMPARE(progress.bytesRead.load(), quint64{2 * 5000 + kPartialHashBytes});
     }
 
-    // Row name: the local time in a zone four hours west of UTC, so UTC text would differ.
-    void modifiedText_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("2026-03-07T12:05:00") << "3/7/2026 12:05 AM";
-        QTest::newRow("2026-12-31T00:05:00") << "12/31/2026 0:05 AM";
-    }
-
+    // In a zone four hours west of UTC, where UTC text would differ.
     void modifiedText() {
-        QFETCH(QString, text);
         qputenv("TZ", "XST+4");
         tzset();
-        const QDateTime at = QDateTime::fromString(QTest::currentDataTag(), Qt::ISODate);
-        QCOMPARE(
-            ModifiedText(QDateTime(at.date(), at.time(), QTimeZone(-4 * 3600)).toSecsSinceEpoch()),
-            text);
+        for (const auto& [date, time, text] :
+             {std::tuple(QDate(2026, 3, 7), QTime(12, 5), "3/7/2026 12:05 AM"),
+              {QDate(2026, 12, 31), QTime(0, 5), "12/31/2026 0:05 AM"}})
+            QCOMPARE(ModifiedText(QDateTime(date, time, QTimeZone(-4 * 3600)).toSecsSinceEpoch()),
+                     QString::fromLatin1(text));
     }
 };
 

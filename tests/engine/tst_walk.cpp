@@ -22,15 +22,10 @@ namespace {
 class RecordingSink final : public WalkSink {
 public:
     QStringList events;
-    ScanProgress* progress = nullptr;
-    QString requestOn;
     std::function<void()> onTrigger;  // run once, at the file named "trigger"
 
     void enterFolder(std::string_view name, const FindData&) override {
-        const QString n = dovrane::platform::DecodeHostName(name);
-        events << "enter " + n;
-        if (progress && n == requestOn)
-            progress->requestFolder();
+        events << "enter " + dovrane::platform::DecodeHostName(name);
     }
     void file(std::string_view name, const FindData&, bool counted) override {
         events << dovrane::platform::DecodeHostName(name) + (counted ? "" : " (again)");
@@ -75,18 +70,6 @@ private slots:
                  QStringList({"first", "enter d", "inner", "enter e", "link (again)", "leave",
                               "leave", "last", "enter shut", "leave", "enter cut", "one",
                               "enter sub", "deep", "leave", "leave", "leave"}));
-    }
-
-    void progressShowsTheFolderAskedFor() {
-        dovrane::platform::TestDevice dev;
-        dev.addFile(u"\\a\\b\\c\\f", 1);
-        ScanProgress progress;
-        RecordingSink sink;
-        sink.progress = &progress;
-        sink.requestOn = "b";
-        // From a folder below the root, the path shown is still the whole one.
-        WalkTree(dev, u"\\a", sink, {.progress = &progress});
-        QCOMPARE(progress.currentFolder(), QStringLiteral("\\a\\b"));
     }
 
     // The parallel walk feeds its sink exactly what the sequential one does.
@@ -136,8 +119,7 @@ private slots:
         }
     }
 
-    // Deeper than PATH_MAX and than the descriptors kept open: the walk climbs back and
-    // goes on into a sibling, so parked folders are opened again.
+    // Deeper than PATH_MAX and the descriptors kept: parked folders are opened again.
     void deepTreeOnTheHost() {
         TempTree t;
         const std::string name(30, 'x');
@@ -160,9 +142,7 @@ private slots:
         QCOMPARE(tree.nodeCount(), size_t{1 + 300 + 1 + 2});  // folders and two "In Folder"
     }
 
-    // Two folders swap places after the start folder is listed and before they are entered:
-    // each is walked as what lies under its name when it is entered, never half one and
-    // half the other.
+    // Two folders swap places before they are entered: each is walked whole, never half.
     void folderReplacedBeforeEntered_data() {
         QTest::addColumn<int>("threads");
         QTest::addColumn<int>("pace");

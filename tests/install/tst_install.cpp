@@ -1,5 +1,4 @@
-// The installed tree, as `cmake --install` lays it out under a temporary DESTDIR, and the
-// installed program run from another folder.
+// The tree `cmake --install` lays out under a temporary DESTDIR, run from another folder.
 
 #include <QImage>
 #include <QtTest>
@@ -50,19 +49,13 @@ private slots:
     }
 
     void installedFiles() {
-        // The program, its library and help page show in the runs below; the desktop entry and
-        // metainfo in their validators.
+        // The program and help page show in the runs below, desktop files in their validators.
         const QString app = QStringLiteral("com.dovrane.StorageAnalyzer");
-        QStringList files{"icons/hicolor/scalable/apps/" + app + ".svg",
-                          "doc/dovrane-storage-analyzer/copyright"};
-        for (const int size : {16, 24, 32, 48, 64, 128})
-            files << QStringLiteral("icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(app);
-        for (const QString& rest : files) {
-            const QFileInfo file(installed(DOVRANE_DATADIR, rest));
-            QVERIFY2(file.isFile() && file.size() > 0, qPrintable(rest));
-            if (const int size = rest.section(u'/', 2, 2).section(u'x', 0, 0).toInt())
-                QCOMPARE(QImage(file.filePath()).size(), QSize(size, size));
-        }
+        for (const QString& rest :
+             QStringList{"icons/hicolor/scalable/apps/" + app + ".svg",
+                         "icons/hicolor/48x48/apps/" + app + ".png",
+                         QStringLiteral("doc/dovrane-storage-analyzer/copyright")})
+            QVERIFY2(QFileInfo(installed(DOVRANE_DATADIR, rest)).size() > 0, qPrintable(rest));
         const std::pair<const char*, QStringList> validators[] = {
             {"desktop-file-validate",
              {installed(DOVRANE_DATADIR, "applications/" + app + ".desktop")}},
@@ -77,8 +70,7 @@ private slots:
         }
     }
 
-    // A new option or report kind of --help must be described by the manual page and
-    // completed by bash.
+    // Every option and report kind of --help is in the manual page and completed by bash.
     void everyOptionAndReportDocumented() {
         const QRegularExpression option(QStringLiteral("^\\s+(?:-h, )?(--[a-z-]+)"),
                                         QRegularExpression::MultilineOption);
@@ -120,8 +112,7 @@ private slots:
         }
     }
 
-    // Run from elsewhere, the installed program finds its own help page and window library,
-    // names the user's mistake first, and is silent on standard error when it succeeds.
+    // Run from elsewhere it finds its help page and window library, and names the mistake.
     void installedProgram_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");

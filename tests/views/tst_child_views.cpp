@@ -1,6 +1,4 @@
-// The Overview and the Explorer, the main view's other two children. The Overview on an
-// in-memory device: pie angles, pixels, taps, cards and Refresh; the Explorer's lazy tree on
-// real folders and on the in-memory device.
+// The Overview (pies, taps, cards, Refresh) and the Explorer's lazy tree.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,13 +11,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "charts/point_font.h"
 #include "dialogs/control_id.h"
 #include "engine/file_list.h"
 #include "engine/memory_status.h"
 #include "engine/text.h"
 #include "platform/control_panel.h"
-#include "platform/fonts.h"
 #include "platform/host_device.h"
 #include "platform/shell.h"
 #include "support/overview_figures.h"
@@ -86,7 +82,7 @@ struct Explorer {
     CExplorerView view;
 };
 
-// Counts how the view opens folders, so that a path's cost shows as a count of opens.
+// Counts how the view opens folders: a path's cost as a count of opens.
 struct CountingDevice : platform::Device {
     explicit CountingDevice(platform::Device& d) : inner(d) {}
     std::unique_ptr<platform::Folder> openFolder(QStringView path) override {
@@ -114,17 +110,11 @@ struct CountingDevice : platform::Device {
 // PATH_MAX, and a descriptor a level would run out.
 struct DeepChain {
     DeepChain(const std::string& folder, int levels) : top(folder), depth(levels) {
-        int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
-        for (int i = 0; i < depth && fd >= 0; ++i) {
-            const int next = ::mkdirat(fd, "d", 0755) == 0 ? ::openat(fd, "d", O_RDONLY) : -1;
-            ::close(fd);
-            fd = next;
-        }
+        const int fd = test::Descend(::open(top.c_str(), O_RDONLY | O_DIRECTORY), "d", depth);
         made = fd >= 0 && ::mkdirat(fd, "last", 0755) == 0;
         ::close(fd);
     }
-    // Down by descriptor, then up through "..", removing the level below each time: one
-    // descriptor held, no path longer than a name.
+    // Up through "..", removing the level below each time: one descriptor held.
     ~DeepChain() {
         int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
         int levels = 0;
@@ -213,91 +203,6 @@ private slots:
         }
     }
 
-    void piesGrowWithTheirQuarters_data() {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<int>("radius");
-        QTest::newRow("1920x1080, scale 1") << QSize(1920, 1054) << 220;
-        QTest::newRow("tall") << QSize(240, 900) << 45;
-    }
-
-    void piesGrowWithTheirQuarters() {
-        QFETCH(QSize, size);
-        QFETCH(int, radius);
-        platform::TestDevice device;
-        test::SetupOverview(device, true);
-        Overview o(device, size);
-        QCOMPARE(o.view.radius(), radius);
-        const int w = size.width(), h = size.height();
-        const QImage image = o.view.grab().toImage();
-        // Slice 0 reaches the rim below three o'clock of each pie; white just outside it.
-        for (const QPoint centre : {QPoint(w / 4, h / 4), QPoint(3 * w / 4, 3 * h / 4)}) {
-            QVERIFY(test::PixelAt(image, centre + QPoint(radius - 4, -2)) != 0xFFFFFF);
-            QCOMPARE(test::PixelAt(image, centre + QPoint(radius + 2, 0)), QRgb(0xFFFFFF));
-        }
-        // The pie stays clear of its title above and of its legend below.
-        QVERIFY(h / 4 - radius >= 16 && h / 4 + radius <= h / 2 - 30);
-        // A resize draws the pies again at the new size without reading the figures again.
-        o.host.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&o.host));
-        o.view.resize(240, 294);
-        QCOMPARE(o.view.radius(), 30);
-        QCOMPARE(o.view.refreshCount(), 1);
-        QCOMPARE(o.view.programPie().slices().size(), size_t(2));
-    }
-
-    void legendsFitTheirQuarters() {
-        // A 258 GB disk as storage and as a card, in the design's 240 x 294: each text is
-        // drawn whole, the left ones ending before the right squares, the right ones inside.
-        QVERIFY(platform::LoadTahoma());  // the design's face, as the program loads it
-        platform::TestDevice device;
-        const auto mb = [](double megabytes) { return quint64(megabytes * double(kMB)); };
-        device.setMemory(platform::MemoryFigures{mb(64000), mb(1500)})
-            .setDiskSpace(u"\\", {{mb(258019.61), mb(23311.49)}})
-            .addFolder(u"\\SD", platform::kAttributeTemporary)
-            .setDiskSpace(u"\\SD", {{mb(258019.61), mb(23311.49)}});
-        Overview o(device);
-        const engine::MemoryStatus& s = *o.view.status();
-        const int w = 240, h = 294;
-        const QImage image = o.view.grab().toImage();
-        const QFontMetrics metrics(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5));
-        struct Line {
-            int y;
-            engine::ColorRef left, right;
-            QString leftText, rightText;
-        };
-        const Line lines[] = {
-            {h / 2 - 26, kBlue, kRed, "Program " + s.programTotalText,
-             "In Use " + s.programUsedText},
-            {h / 2 - 11, kYellow, kGreen, "Storage  " + s.storageTotalText,
-             "Free    " + s.programFreeText},
-            {h - 26, kRed, kRed, "In Use " + s.storageUsedText, "In Use " + s.cardUsedText},
-            {h - 11, kGreen, kGreen, "Free    " + s.storageFreeText, "Free    " + s.cardFreeText}};
-        const auto ink = [&](int from, int to, int y) {  // the last column drawn on
-            for (int x = to; x >= from; --x)
-                for (int row = y - 4; row < y + 10; ++row)
-                    if (test::PixelAt(image, {x, row}) != 0xFFFFFF)
-                        return x;
-            return -1;
-        };
-        for (const Line& line : lines) {
-            const test::Case name(line.leftText + " | " + line.rightText);
-            int left = 0, right = w - 1;  // each square: one pixel left of its fill
-            while (left < w && test::PixelAt(image, {left, line.y + 3}) != Rgb(line.left))
-                ++left;
-            while (right > 0 && test::PixelAt(image, {right, line.y + 3}) != Rgb(line.right))
-                --right;
-            left -= 1;
-            right -= 5;
-            QVERIFY(left >= 0 && right > w / 2 && left + 10 < right);
-            const int leftEnd = ink(left + 10, right - 1, line.y);
-            QVERIFY(leftEnd >= left + 10 + metrics.horizontalAdvance(line.leftText) - 3);
-            QVERIFY(leftEnd <= right - 2);
-            const int rightEnd = ink(right + 10, w - 1, line.y);
-            QVERIFY(rightEnd >= right + 10 + metrics.horizontalAdvance(line.rightText) - 3);
-            QVERIFY(rightEnd < w - 1);
-        }
-    }
-
     void cards() {
         platform::TestDevice device;
         test::SetupOverview(device, true);
@@ -381,15 +286,18 @@ private slots:
         }
     }
 
-    // Row name: what is asked. Of names differing only in case the one spelled as asked is
-    // picked, else the first in the tree's order; blanks belong to the names. Where the case
-    // picks nothing, the Folder View finds the folder by the path selected, folded as the
-    // main view folds it.
-    void selectedPath_data() {
-        QTest::addColumn<QString>("select");
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<bool>("resolved");
+    // Of names differing only in case the one spelled as asked is picked, else the first in
+    // the tree's order; blanks belong to the names. `resolved`: the Folder View finds it.
+    void selectedPath() {
         const QString invalid = QStringLiteral("\\x") + QChar(0xDCFF);
+        platform::TestDevice device;
+        for (const char16_t* path :
+             {u"\\Windows\\Fonts", u"\\a\uFF3Cb", u"\\x\xDCFF", u"\\d_CASE\\In", u"\\d_case\\in",
+              u"\\d_ ", u"\\d_", u"\\ x \\ "})
+            device.addFolder(path);
+        QVERIFY(CExplorerView().GetSelectedPath().isEmpty());  // no window yet
+        Explorer e(device);
+        QCOMPARE(e.view.GetSelectedPath(), QString());
         for (const auto& [tag, select, selected, resolved] :
              {std::tuple("root", QStringLiteral("\\"), QStringLiteral("\\"), true),
               {"another case", "\\windows\\FONTS", "\\Windows\\Fonts", true},
@@ -400,32 +308,19 @@ private slots:
               {"neither", "\\D_Case\\IN", "\\d_CASE\\In", false},
               {"trailing blank", "\\d_ ", "\\d_ ", true},
               {"no blank", "\\d_", "\\d_", true},
-              {"blank inside", "\\ x \\ ", "\\ x \\ ", true}})
-            QTest::newRow(tag) << select << selected << resolved;
-    }
-    void selectedPath() {
-        QFETCH(QString, select);
-        QFETCH(QString, selected);
-        QFETCH(bool, resolved);
-        platform::TestDevice device;
-        for (const char16_t* path :
-             {u"\\Windows\\Fonts", u"\\a\uFF3Cb", u"\\x\xDCFF", u"\\d_CASE\\In", u"\\d_case\\in",
-              u"\\d_ ", u"\\d_", u"\\ x \\ "})
-            device.addFolder(path);
-        QVERIFY(CExplorerView().GetSelectedPath().isEmpty());  // no window yet
-        Explorer e(device);
-        QCOMPARE(e.view.GetSelectedPath(), QString());
-        QVERIFY(e.view.SelectPath(select));
-        QCOMPARE(e.view.GetSelectedPath(), selected);
-        if (resolved)
-            QCOMPARE(engine::ResolveFolderPath(device, engine::FoldCase(selected)), selected);
+              {"blank inside", "\\ x \\ ", "\\ x \\ ", true}}) {
+            const test::Case name(QString::fromLatin1(tag));
+            QVERIFY(e.view.SelectPath(select));
+            QCOMPARE(e.view.GetSelectedPath(), selected);
+            if (resolved)
+                QCOMPARE(engine::ResolveFolderPath(device, engine::FoldCase(selected)), selected);
+        }
     }
 
     // 20,000 levels: each folder is opened once, from the one above it, and the shown tree
     // goes all the way down.
     void deepPathOpensOneFolderALevel() {
-        // In memory where the host has such a file system: 20,000 folders made and removed
-        // on a disk take far longer than the walk down them.
+        // In memory where the host has it: 20,000 folders on a disk take long to make.
         const QString memory = QStringLiteral("/dev/shm");
         QTemporaryDir dir((QFileInfo(memory).isWritable() ? memory : QDir::tempPath()) +
                           QStringLiteral("/deep-XXXXXX"));
@@ -437,8 +332,7 @@ private slots:
         e.host.show();  // a shown tree lays itself out on changes a hidden one lets wait
         device.byPath = device.fromParent = 0;
         QVERIFY(e.view.SelectPath(chain.path()));
-        QCOMPARE(device.byPath, 1);
-        QCOMPARE(device.fromParent, 20000);
+        QCOMPARE(std::pair(device.byPath, device.fromParent), std::pair(1, 20000));
         QCOMPARE(e.view.GetSelectedPath(), chain.path());
         QTreeWidgetItem* deepest = e.view.tree()->currentItem();
         int levels = 0;
