@@ -48,11 +48,9 @@ private:
 static_assert(sizeof(IndexEntry) == 12 && sizeof(GrowthNode) <= 56);
 
 struct IndexFolder {
-    const IndexEntry* first = nullptr;  // the folder's run of entries
     quint64 total = 0;
-    quint64 filesSize = 0;  // directly here
-    quint32 name = 0;
-    quint32 firstEntry = 0;  // the run's first entry counted over the whole index
+    quint64 filesSize = 0;   // directly here
+    quint32 firstEntry = 0;  // where the folder's run of entries starts in the index
     quint32 entryCount = 0;
     quint32 fileCount = 0;  // here and below: no more than the index's entries
 };
@@ -74,31 +72,41 @@ struct ScanIndex::Data {
     NamePool names;
     std::vector<IndexFolder> folders;
     // Runs in blocks that never move: a vector grown to millions of entries would hold
-    // its old and new buffers at once, half again the index at its peak.
-    std::vector<std::unique_ptr<IndexEntry[]>> blocks;
-    size_t blockUsed = 0, blockSize = 0;
+    // its old and new buffers at once, half again the index at its peak. A run never
+    // crosses from one allocation into another, and its place counts blocks of kBlock
+    // entries whatever their allocation, so that a folder finds its run from 4 bytes.
+    static constexpr size_t kBlock = 64 * 1024;
+    std::vector<std::unique_ptr<IndexEntry[]>> allocations;
+    std::vector<IndexEntry*> blocks;  // a long run's allocation gives several in a row
+    size_t used = 0;                  // places taken, with those skipped at a block's end
     size_t count = 0;
 
-    IndexEntry* newRun(size_t n) {
-        if (n == 0)
-            return nullptr;
-        if (blockUsed + n > blockSize) {
-            blockSize = std::max<size_t>(n, 64 * 1024);
-            blocks.push_back(std::make_unique<IndexEntry[]>(blockSize));
-            blockUsed = 0;
+    // The place of a new run of `n` entries.
+    quint32 newRun(size_t n) {
+        const size_t end = blocks.size() * kBlock;
+        if (used + n > end) {
+            used = end;
+            const size_t room = (n + kBlock - 1) / kBlock * kBlock;
+            allocations.push_back(std::make_unique<IndexEntry[]>(room));
+            for (size_t at = 0; at < room; at += kBlock)
+                blocks.push_back(allocations.back().get() + at);
         }
-        IndexEntry* run = blocks.back().get() + blockUsed;
-        blockUsed += n;
+        const auto place = static_cast<quint32>(used);
+        used += n;
         count += n;
-        return run;
+        return place;
     }
+    IndexEntry* at(size_t place) const { return blocks[place / kBlock] + place % kBlock; }
+    // Over the whole index, for a table of entries seen: skipped places included.
     size_t ordinal(quint32 folder, const IndexEntry* e) const {
-        return folders[folder].firstEntry + static_cast<size_t>(e - folders[folder].first);
+        return folders[folder].firstEntry + static_cast<size_t>(e - at(folders[folder].firstEntry));
     }
 
     std::string_view nameOf(quint32 offset) const { return names.counted(offset); }
     std::span<const IndexEntry> entriesOf(const IndexFolder& f) const {
-        return {f.first, f.entryCount};
+        if (f.entryCount == 0)
+            return {};
+        return {at(f.firstEntry), f.entryCount};
     }
     const IndexEntry* find(quint32 folder, std::string_view name) const {
         const auto range = entriesOf(folders[folder]);
@@ -123,7 +131,7 @@ public:
     void enterFolder(std::string_view hostName, const platform::FindData&) override {
         const quint32 name = m_data.names.addCounted(hostName);
         const auto index = static_cast<quint32>(m_data.folders.size());
-        m_data.folders.emplace_back().name = name;
+        m_data.folders.emplace_back();
         m_open[m_depth - 1].entries.push_back(IndexEntry::Folder(name, index));
         open(index);
     }
@@ -138,11 +146,11 @@ public:
                        return m_data.nameOf(a.name()) < m_data.nameOf(b.name());
                    });
         IndexFolder& folder = m_data.folders[o.folder];
-        folder.firstEntry = static_cast<quint32>(m_data.count);
         folder.entryCount = static_cast<quint32>(o.entries.size());
-        IndexEntry* run = m_data.newRun(o.entries.size());
-        std::copy(o.entries.begin(), o.entries.end(), run);
-        folder.first = run;
+        if (!o.entries.empty()) {
+            folder.firstEntry = m_data.newRun(o.entries.size());
+            std::copy(o.entries.begin(), o.entries.end(), m_data.at(folder.firstEntry));
+        }
         for (const IndexEntry& e : o.entries) {
             if (!e.isFolder()) {
                 folder.filesSize += e.size();
@@ -248,7 +256,7 @@ QString Growth::DevicePath(const GrowthNode* node) {
 class GrowthBuilder final : public WalkSink {
 public:
     GrowthBuilder(const ScanIndex::Data& then, const GrowthRequest& request, Growth& out)
-        : m_then(then), m_request(request), m_out(out), m_matched(then.count) {
+        : m_then(then), m_request(request), m_out(out), m_matched(then.used) {
         for (const QString& part : request.path.split(u'\\', Qt::SkipEmptyParts))
             if (!part.trimmed().isEmpty())
                 m_path.append(FoldCase(part.trimmed()));
@@ -310,7 +318,7 @@ public:
                     ++removedHere;
                     removedFile(level.scope, e);
                 } else {
-                    addRemovedFolder(level, e.folder());
+                    addRemovedFolder(level, e);
                 }
             }
         }
@@ -438,7 +446,7 @@ private:
 
     // A folder only the earlier scan had, with everything below it: nodes whose sizes
     // are all "then". Walked with a stack of its own: depth is the device's.
-    void addRemovedFolder(Level& level, quint32 top) {
+    void addRemovedFolder(Level& level, const IndexEntry& top) {
         struct Frame {
             GrowthNode* node;
             quint32 folder;
@@ -448,23 +456,24 @@ private:
             std::vector<const GrowthNode*> children;
         };
         std::vector<Frame> frames;
-        const auto push = [&](GrowthNode* parent, Scope& parentScope, quint32 folder) {
-            const std::string_view name = m_then.nameOf(m_then.folders[folder].name);
+        const auto push = [&](GrowthNode* parent, Scope& parentScope, const IndexEntry& e) {
+            const std::string_view name = m_then.nameOf(e.name());
             GrowthNode* node = m_out.newNode(parent, name, GrowthNode::Kind::Folder);
             const size_t depth = m_depth + frames.size();
-            frames.push_back({node, folder, childScope(parentScope, depth, name, node), 0, 0, {}});
+            frames.push_back(
+                {node, e.folder(), childScope(parentScope, depth, name, node), 0, 0, {}});
         };
         push(level.node, level.scope, top);
         while (!frames.empty()) {
             Frame& f = frames.back();
             const IndexFolder& folder = m_then.folders[f.folder];
             if (f.next < folder.entryCount) {
-                const IndexEntry& e = folder.first[f.next++];
+                const IndexEntry& e = m_then.entriesOf(folder)[f.next++];
                 if (!e.isFolder()) {
                     ++f.files;
                     removedFile(f.scope, e);
                 } else {
-                    push(f.node, f.scope, e.folder());
+                    push(f.node, f.scope, e);
                 }
                 continue;
             }
