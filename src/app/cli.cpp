@@ -51,7 +51,12 @@ bool NeedsHostFiles(const QString& report) {
 OpenedDevice OpenDevice(const Options& options) {
     OpenedDevice opened;
     if (!options.importFile.isEmpty()) {
-        engine::ImportResult imported = engine::ImportScanFile(options.importFile);
+        // The growth report alone reads the scan as it goes: its start is enough here, but
+        // for standard input or a pipe, which cannot be read twice.
+        const bool rootOnly = options.report == u"growth" && !options.snapshot &&
+                              options.exportFile.isEmpty() && options.importFile != u"-" &&
+                              QFileInfo(options.importFile).isFile();
+        engine::ImportResult imported = engine::ImportScanFile(options.importFile, rootOnly);
         if (!imported.device) {
             opened.error = imported.error;
             return opened;

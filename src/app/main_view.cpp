@@ -444,19 +444,11 @@ void CDovraneStorageAnalyzerView::OnCompareWith() {
     dialogs::CCompareDlg dialog(choices, nowBytes, this);
     if (dialogs::RunModal(dialog) != QDialog::Accepted || dialog.chosen() < 0)
         return;
+    // The snapshot is read on the view's scan thread, as the comparison goes.
     const platform::SnapshotRecord& record = records[static_cast<size_t>(dialog.chosen())];
-    std::optional<EarlierScan> earlier;
-    {
-        platform::WaitCursor wait;
-        earlier = ReadScanFile(store.pathOf(record), &error);
-    }
-    if (!earlier) {
-        platform::ShowMessage(this, error);
-        return;
-    }
-    std::shared_ptr<platform::Device> then(std::move(earlier->device));
+    const QString then = store.pathOf(record);
     if (byType) {
-        m_fileTypeView.StartCompare(std::move(then), record.time);
+        m_fileTypeView.StartCompare(then, record.time);
         return;
     }
     if (!m_folderView.IsWindowCreated()) {
@@ -465,7 +457,7 @@ void CDovraneStorageAnalyzerView::OnCompareWith() {
         m_folderView.show();
     }
     MakeCurrent(kFolderView);
-    m_folderView.StartCompare(std::move(then), record.time);
+    m_folderView.StartCompare(then, record.time);
 }
 
 void CDovraneStorageAnalyzerView::SaveScanTo(const QString& file) {

@@ -88,8 +88,8 @@ void WriteFigures(JsonWriter& json, const Row& row) {
 }
 
 QString DisplayPath(const GrowthNode* node) {
-    return node->kind == GrowthNode::Kind::Root ? engine::kRootDisplayPath
-                                                : Growth::DevicePath(node);
+    return node->kind() == GrowthNode::Kind::Root ? engine::kRootDisplayPath
+                                                  : Growth::DevicePath(node);
 }
 
 QByteArray GrowthText(const Growth& growth, bool byType, qint64 thenTime) {
@@ -186,17 +186,24 @@ std::optional<qint64> LatestFor(const QString& when, qint64 now) {
     return std::nullopt;
 }
 
+// A comparison that did not end: stopped, or a scan file it read failed with `error`.
+ReportResult NotCompared(const QString& error) {
+    if (error.isEmpty())
+        return {1, {}, QStringLiteral("the comparison was stopped")};
+    return {2, {}, error};
+}
+
 }  // namespace
 
-std::optional<EarlierScan> ReadScanFile(const QString& path, QString* error) {
-    engine::ImportResult imported = engine::ImportScanFile(path);
-    if (!imported.device) {
-        *error = imported.error;
+std::optional<EarlierScan> ReadScanFile(const QString& path, const engine::WalkControl& control,
+                                        QString* error) {
+    std::optional<EarlierScan> scan(std::in_place);
+    engine::ScanHeader header;
+    if (!scan->index.build([&](engine::WalkSink& sink) {
+            return engine::StreamScanFile(path, sink, control, error, &header);
+        }))
         return std::nullopt;
-    }
-    EarlierScan scan;
-    scan.time = imported.device->header().timestamp;
-    scan.device = std::move(imported.device);
+    scan->time = header.timestamp;
     return scan;
 }
 
@@ -240,13 +247,14 @@ QString HistoryDeviceRoot(const Options& options, const platform::Device* device
 }
 
 std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString& root, qint64 now,
-                                           QStringList& notes, ReportResult& failure) {
+                                           QStringList& notes, ReportResult& failure,
+                                           const engine::WalkControl& control) {
     const QString& when = options.since;
     if (QFileInfo(when).isFile()) {
         QString error;
-        if (auto scan = ReadScanFile(when, &error))
+        if (auto scan = ReadScanFile(when, control, &error))
             return scan;
-        failure = {2, {}, QStringLiteral("%1: %2").arg(when, error)};
+        failure = NotCompared(error.isEmpty() ? error : QStringLiteral("%1: %2").arg(when, error));
         return std::nullopt;
     }
     const auto latest = LatestFor(when, now);
@@ -267,9 +275,13 @@ std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString
     for (const platform::SnapshotRecord& r : store.list(root, &notes)) {
         if (r.time > *latest)
             continue;
-        if (auto scan = ReadScanFile(store.pathOf(r), &error)) {
+        if (auto scan = ReadScanFile(store.pathOf(r), control, &error)) {
             scan->time = r.time;
             return scan;
+        }
+        if (error.isEmpty()) {
+            failure = NotCompared(error);
+            return std::nullopt;
         }
         notes.append(QStringLiteral("history: snapshot %1 cannot be read (%2); skipped")
                          .arg(r.fileName, error));
@@ -281,16 +293,22 @@ std::optional<EarlierScan> OpenEarlierScan(const Options& options, const QString
     return std::nullopt;
 }
 
-ReportResult GrowthReportAgainst(const ReportContext& context, platform::Device& then,
-                                 qint64 thenTime, qint64 nowTime,
-                                 const std::function<void()>& thenIndexed) {
+ReportResult GrowthReportAgainst(const ReportContext& context, const engine::ScanIndex& then,
+                                 qint64 thenTime, qint64 nowTime) {
     const Options& o = context.options;
     engine::GrowthRequest request;
     request.path = o.path.value_or(QStringLiteral("\\"));
     request.byType = o.byType;
+    const auto* imported = dynamic_cast<const engine::ImportDevice*>(&context.device);
+    QString error;
+    const engine::ScanFeed now =
+        imported && imported->rootOnly() ? engine::ScanFeed([&](engine::WalkSink& sink) {
+            return engine::StreamScanFile(o.importFile, sink, context.control, &error);
+        })
+                                         : engine::DeviceFeed(context.device, context.control);
     Growth growth;
-    if (!engine::CompareScans(then, context.device, request, growth, context.control, thenIndexed))
-        return {1, {}, QStringLiteral("the comparison was stopped")};
+    if (!engine::CompareWithIndex(then, now, request, growth))
+        return NotCompared(error);
     if (!growth.pathNode())
         return {3, {}, QStringLiteral("no folder '%1' in either scan").arg(request.path)};
     if (o.format == ReportFormat::Text)
@@ -304,11 +322,15 @@ ReportResult GrowthReport(const ReportContext& context) {
     const qint64 now = imported ? imported->header().timestamp : QDateTime::currentSecsSinceEpoch();
     QStringList notes;
     ReportResult failure;
-    auto then = OpenEarlierScan(
-        context.options, HistoryDeviceRoot(context.options, &context.device), now, notes, failure);
-    ReportResult result = then ? GrowthReportAgainst(context, *then->device, then->time, now,
-                                                     [&then] { then->device.reset(); })
-                               : failure;
+    // The folders the report could not read are those of the scan now: the earlier scan's
+    // are no news.
+    engine::WalkControl thenControl = context.control;
+    thenControl.unreadable = nullptr;
+    const auto then =
+        OpenEarlierScan(context.options, HistoryDeviceRoot(context.options, &context.device), now,
+                        notes, failure, thenControl);
+    ReportResult result =
+        then ? GrowthReportAgainst(context, then->index, then->time, now) : failure;
     result.notes = notes;
     return result;
 }

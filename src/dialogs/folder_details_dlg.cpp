@@ -207,7 +207,7 @@ void CFolderDetailsDlg::OnRowClick(int row) {
         return;
     if (m_pGrowth) {
         const engine::GrowthNode* node = m_growthShown[m_list->listModel()->item(row)];
-        if (node->kind == engine::GrowthNode::Kind::Folder)
+        if (node->kind() == engine::GrowthNode::Kind::Folder)
             GoToGrowth(node);
         return;
     }

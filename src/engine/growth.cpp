@@ -7,7 +7,6 @@
 
 #include "engine/folder_tree.h"
 #include "engine/orders.h"
-#include "engine/scan_import.h"
 #include "engine/text.h"
 #include "engine/walk.h"
 #include "platform/name_codec.h"
@@ -15,23 +14,45 @@
 namespace dovrane::engine {
 namespace {
 
-constexpr std::string_view kInFolderBytes = "\"In Folder\"";
-constexpr quint32 kNoFolder = 0xFFFFFFFF;  // an index entry that is a file; a level with no "then"
+// "In Folder" as a counted name, its length first: one text for every folder's files.
+constexpr char kInFolderCounted[] = "\x0b\"In Folder\"";
+constexpr quint32 kNoFolder = 0xFFFFFFFF;  // a level with no "then"
 
-struct IndexEntry {
-    quint32 name = 0;  // counted, in the index's pool
-    quint32 folder = kNoFolder;
-    quint64 size = 0;  // as the sums count it
+// A file and its size as the sums count it, or a sub-folder: most of an index is these, so
+// they take 12 bytes, not 16. A folder is told by a size's high half no file has.
+class IndexEntry {
+public:
+    static IndexEntry File(quint32 name, quint64 size) {
+        // No file system and no scan file holds a file of 2^63 bytes or more; a made-up
+        // size from 2^64 - 2^32 up is kept as the largest below.
+        size = std::min(size, (quint64{kFolderMark} << 32) - 1);
+        return {name, static_cast<quint32>(size), static_cast<quint32>(size >> 32)};
+    }
+    static IndexEntry Folder(quint32 name, quint32 index) { return {name, index, kFolderMark}; }
+    IndexEntry() = default;
+
+    quint32 name() const { return m_name; }  // counted, in the index's pool
+    bool isFolder() const { return m_high == kFolderMark; }
+    quint32 folder() const { return m_low; }  // of a folder's entry
+    quint64 size() const { return isFolder() ? 0 : quint64{m_high} << 32 | m_low; }
+
+private:
+    static constexpr quint32 kFolderMark = 0xFFFFFFFF;
+    IndexEntry(quint32 name, quint32 low, quint32 high) : m_name(name), m_low(low), m_high(high) {}
+    quint32 m_name = 0;
+    quint32 m_low = 0;
+    quint32 m_high = 0;
 };
 
+// A comparison of ten million entries holds ten million of the one and two million of the other.
+static_assert(sizeof(IndexEntry) == 12 && sizeof(GrowthNode) <= 56);
+
 struct IndexFolder {
-    const struct IndexEntry* first = nullptr;  // the folder's run of entries
-    quint32 name = 0;
-    quint32 firstEntry = 0;  // the run's first entry counted over the whole index
-    quint32 entryCount = 0;
     quint64 total = 0;
-    quint64 filesSize = 0;  // directly here
-    quint64 fileCount = 0;  // here and below
+    quint64 filesSize = 0;   // directly here
+    quint32 firstEntry = 0;  // where the folder's run of entries starts in the index
+    quint32 entryCount = 0;
+    quint32 fileCount = 0;  // here and below: no more than the index's entries
 };
 
 // Equal changes by name as every list orders names, then by the bytes themselves.
@@ -48,54 +69,59 @@ std::string_view TypeKey(std::string_view name) {
 }  // namespace
 
 struct ScanIndex::Data {
-    // The index's own names, or those of the imported scan it was made from, shared rather
-    // than copied: the scan can go once indexed and its names stay.
-    NamePool ownNames;
-    std::shared_ptr<const NamePool> sharedNames;
-    const NamePool* names = &ownNames;
+    NamePool names;
     std::vector<IndexFolder> folders;
     // Runs in blocks that never move: a vector grown to millions of entries would hold
-    // its old and new buffers at once, half again the index at its peak.
-    std::vector<std::unique_ptr<IndexEntry[]>> blocks;
-    size_t blockUsed = 0, blockSize = 0;
+    // its old and new buffers at once, half again the index at its peak. A run never
+    // crosses from one allocation into another, and its place counts blocks of kBlock
+    // entries whatever their allocation, so that a folder finds its run from 4 bytes.
+    static constexpr size_t kBlock = 64 * 1024;
+    std::vector<std::unique_ptr<IndexEntry[]>> allocations;
+    std::vector<IndexEntry*> blocks;  // a long run's allocation gives several in a row
+    size_t used = 0;                  // places taken, with those skipped at a block's end
     size_t count = 0;
 
-    IndexEntry* newRun(size_t n) {
-        if (n == 0)
-            return nullptr;
-        if (blockUsed + n > blockSize) {
-            blockSize = std::max<size_t>(n, 64 * 1024);
-            blocks.push_back(std::make_unique<IndexEntry[]>(blockSize));
-            blockUsed = 0;
+    // The place of a new run of `n` entries.
+    quint32 newRun(size_t n) {
+        const size_t end = blocks.size() * kBlock;
+        if (used + n > end) {
+            used = end;
+            const size_t room = (n + kBlock - 1) / kBlock * kBlock;
+            allocations.push_back(std::make_unique<IndexEntry[]>(room));
+            for (size_t at = 0; at < room; at += kBlock)
+                blocks.push_back(allocations.back().get() + at);
         }
-        IndexEntry* run = blocks.back().get() + blockUsed;
-        blockUsed += n;
+        const auto place = static_cast<quint32>(used);
+        used += n;
         count += n;
-        return run;
+        return place;
     }
+    IndexEntry* at(size_t place) const { return blocks[place / kBlock] + place % kBlock; }
+    // Over the whole index, for a table of entries seen: skipped places included.
     size_t ordinal(quint32 folder, const IndexEntry* e) const {
-        return folders[folder].firstEntry + static_cast<size_t>(e - folders[folder].first);
+        return folders[folder].firstEntry + static_cast<size_t>(e - at(folders[folder].firstEntry));
     }
 
-    std::string_view nameOf(quint32 offset) const { return names->counted(offset); }
+    std::string_view nameOf(quint32 offset) const { return names.counted(offset); }
     std::span<const IndexEntry> entriesOf(const IndexFolder& f) const {
-        return {f.first, f.entryCount};
+        if (f.entryCount == 0)
+            return {};
+        return {at(f.firstEntry), f.entryCount};
     }
     const IndexEntry* find(quint32 folder, std::string_view name) const {
         const auto range = entriesOf(folders[folder]);
         const auto it = std::lower_bound(
             range.begin(), range.end(), name,
-            [this](const IndexEntry& e, std::string_view n) { return nameOf(e.name) < n; });
-        return it != range.end() && nameOf(it->name) == name ? &*it : nullptr;
+            [this](const IndexEntry& e, std::string_view n) { return nameOf(e.name()) < n; });
+        return it != range.end() && nameOf(it->name()) == name ? &*it : nullptr;
     }
 };
 
 namespace {
 
 // Keeps each folder's entries in one run, sorted by name bytes, written when the walk
-// leaves the folder: a folder's run follows those of its sub-folders. Fed by a walk, or by
-// an imported scan's visit with the names it already holds.
-class IndexSink final : public WalkSink, public ImportDevice::NameVisitor {
+// leaves the folder: a folder's run follows those of its sub-folders.
+class IndexSink final : public WalkSink {
 public:
     explicit IndexSink(ScanIndex::Data& data) : m_data(data) {
         m_data.folders.emplace_back();
@@ -103,41 +129,35 @@ public:
     }
 
     void enterFolder(std::string_view hostName, const platform::FindData&) override {
-        folder(m_data.ownNames.addCounted(hostName));
-    }
-    void file(std::string_view hostName, const platform::FindData& entry, bool counted) override {
-        file(m_data.ownNames.addCounted(hostName), counted ? entry.size : 0);
-    }
-    void leaveFolder() override { leave(); }
-
-    void folder(quint32 name) override {
+        const quint32 name = m_data.names.addCounted(hostName);
         const auto index = static_cast<quint32>(m_data.folders.size());
-        m_data.folders.emplace_back().name = name;
-        m_open[m_depth - 1].entries.push_back({name, index, 0});
+        m_data.folders.emplace_back();
+        m_open[m_depth - 1].entries.push_back(IndexEntry::Folder(name, index));
         open(index);
     }
-    void file(quint32 name, quint64 countedSize) override {
-        m_open[m_depth - 1].entries.push_back({name, kNoFolder, countedSize});
+    void file(std::string_view hostName, const platform::FindData& entry, bool counted) override {
+        m_open[m_depth - 1].entries.push_back(
+            IndexEntry::File(m_data.names.addCounted(hostName), counted ? entry.size : 0));
     }
-    void leave() override {
+    void leaveFolder() override {
         Open& o = m_open[--m_depth];
         StableSort(o.entries.begin(), o.entries.end(),
                    [this](const IndexEntry& a, const IndexEntry& b) {
-                       return m_data.nameOf(a.name) < m_data.nameOf(b.name);
+                       return m_data.nameOf(a.name()) < m_data.nameOf(b.name());
                    });
         IndexFolder& folder = m_data.folders[o.folder];
-        folder.firstEntry = static_cast<quint32>(m_data.count);
         folder.entryCount = static_cast<quint32>(o.entries.size());
-        IndexEntry* run = m_data.newRun(o.entries.size());
-        std::copy(o.entries.begin(), o.entries.end(), run);
-        folder.first = run;
+        if (!o.entries.empty()) {
+            folder.firstEntry = m_data.newRun(o.entries.size());
+            std::copy(o.entries.begin(), o.entries.end(), m_data.at(folder.firstEntry));
+        }
         for (const IndexEntry& e : o.entries) {
-            if (e.folder == kNoFolder) {
-                folder.filesSize += e.size;
+            if (!e.isFolder()) {
+                folder.filesSize += e.size();
                 ++folder.fileCount;
             } else {
-                folder.total += m_data.folders[e.folder].total;
-                folder.fileCount += m_data.folders[e.folder].fileCount;
+                folder.total += m_data.folders[e.folder()].total;
+                folder.fileCount += m_data.folders[e.folder()].fileCount;
             }
         }
         folder.total += folder.filesSize;
@@ -168,15 +188,14 @@ ScanIndex::~ScanIndex() = default;
 ScanIndex::ScanIndex(ScanIndex&&) noexcept = default;
 ScanIndex& ScanIndex::operator=(ScanIndex&&) noexcept = default;
 
-bool ScanIndex::build(platform::Device& device, const WalkControl& control) {
+ScanFeed DeviceFeed(platform::Device& device, const WalkControl& control) {
+    return [&device, control](WalkSink& sink) { return WalkTree(device, u"\\", sink, control); };
+}
+
+bool ScanIndex::build(const ScanFeed& feed) {
     m_data = std::make_unique<Data>();
-    const auto* imported = dynamic_cast<const ImportDevice*>(&device);
-    if (imported) {
-        m_data->sharedNames = imported->names();
-        m_data->names = m_data->sharedNames.get();
-    }
     IndexSink sink(*m_data);
-    if (imported ? imported->visit(sink, control) : WalkTree(device, u"\\", sink, control))
+    if (feed(sink))
         return true;
     m_data.reset();
     return false;
@@ -190,23 +209,26 @@ size_t ScanIndex::entryCount() const {
     return m_data ? m_data->count : 0;
 }
 
+GrowthNode::Kind GrowthNode::kind() const {
+    if (!parent)
+        return Kind::Root;
+    return m_name == kInFolderCounted ? Kind::InFolder : Kind::Folder;
+}
+
 QString GrowthNode::name() const {
     // "In Folder" is kept as its own text's bytes, which decode to it.
-    return kind == Kind::Root ? QStringLiteral("\\")
-                              : platform::DecodeHostName({nameBytes, nameLength});
+    return parent ? platform::DecodeHostName(hostName()) : QStringLiteral("\\");
 }
 
 Growth::Growth() {
-    m_nodes.emplace_back().kind = GrowthNode::Kind::Root;
+    m_nodes.emplace_back();
 }
 
 GrowthNode* Growth::newNode(GrowthNode* parent, std::string_view hostName, GrowthNode::Kind kind) {
     GrowthNode& node = m_nodes.emplace_back();
-    node.kind = kind;
     node.parent = parent;
-    const std::string_view bytes = kind == GrowthNode::Kind::InFolder ? kInFolderBytes : hostName;
-    node.nameBytes = m_names.data(m_names.add(bytes));
-    node.nameLength = static_cast<quint16>(bytes.size());
+    node.m_name = kind == GrowthNode::Kind::InFolder ? kInFolderCounted
+                                                     : m_names.data(m_names.addCounted(hostName));
     return &node;
 }
 
@@ -214,7 +236,7 @@ void Growth::setChildren(GrowthNode* node, std::vector<const GrowthNode*>& child
     StableSort(children.begin(), children.end(), [](const GrowthNode* a, const GrowthNode* b) {
         if (a->change() != b->change())
             return a->change() > b->change();
-        return NameBefore({a->nameBytes, a->nameLength}, {b->nameBytes, b->nameLength});
+        return NameBefore(a->hostName(), b->hostName());
     });
     node->firstChild = static_cast<quint32>(m_links.size());
     node->childCount = static_cast<quint32>(children.size());
@@ -222,10 +244,10 @@ void Growth::setChildren(GrowthNode* node, std::vector<const GrowthNode*>& child
 }
 
 QString Growth::DevicePath(const GrowthNode* node) {
-    if (node->kind == GrowthNode::Kind::InFolder)
+    if (node->kind() == GrowthNode::Kind::InFolder)
         node = node->parent;
     QString path;
-    for (; node && node->kind != GrowthNode::Kind::Root; node = node->parent)
+    for (; node && node->kind() != GrowthNode::Kind::Root; node = node->parent)
         path.prepend(u'\\' + node->name());
     return path.isEmpty() ? QStringLiteral("\\") : path;
 }
@@ -234,7 +256,7 @@ QString Growth::DevicePath(const GrowthNode* node) {
 class GrowthBuilder final : public WalkSink {
 public:
     GrowthBuilder(const ScanIndex::Data& then, const GrowthRequest& request, Growth& out)
-        : m_then(then), m_request(request), m_out(out), m_matched(then.count) {
+        : m_then(then), m_request(request), m_out(out), m_matched(then.used) {
         for (const QString& part : request.path.split(u'\\', Qt::SkipEmptyParts))
             if (!part.trimmed().isEmpty())
                 m_path.append(FoldCase(part.trimmed()));
@@ -249,9 +271,9 @@ public:
         Level& parent = m_levels[m_depth - 1];
         GrowthNode* node = m_out.newNode(parent.node, hostName, GrowthNode::Kind::Folder);
         quint32 then = kNoFolder;
-        if (const IndexEntry* e = lookUp(parent.then, hostName); e && e->folder != kNoFolder) {
+        if (const IndexEntry* e = lookUp(parent.then, hostName); e && e->isFolder()) {
             m_matched[m_then.ordinal(parent.then, e)] = true;
-            then = e->folder;
+            then = e->folder();
         }
         const Scope scope = childScope(parent.scope, m_depth, hostName, node);
         open(node, then, scope);
@@ -263,9 +285,9 @@ public:
         level.nowFiles += now;
         quint64 then = 0;
         bool isNew = true;
-        if (const IndexEntry* e = lookUp(level.then, hostName); e && e->folder == kNoFolder) {
+        if (const IndexEntry* e = lookUp(level.then, hostName); e && !e->isFolder()) {
             m_matched[m_then.ordinal(level.then, e)] = true;
-            then = e->size;
+            then = e->size();
             isNew = false;
         }
         level.newFiles += isNew;
@@ -292,11 +314,11 @@ public:
             for (const IndexEntry& e : m_then.entriesOf(folder)) {
                 if (m_matched[m_then.ordinal(level.then, &e)])
                     continue;
-                if (e.folder == kNoFolder) {
+                if (!e.isFolder()) {
                     ++removedHere;
                     removedFile(level.scope, e);
                 } else {
-                    addRemovedFolder(level, e.folder);
+                    addRemovedFolder(level, e);
                 }
             }
         }
@@ -417,14 +439,14 @@ private:
     void removedFile(const Scope& scope, const IndexEntry& e) {
         if (!scope.inside || !m_request.byType)
             return;
-        TypeSums& sums = typeOf(m_then.nameOf(e.name));
-        sums.then += e.size;
+        TypeSums& sums = typeOf(m_then.nameOf(e.name()));
+        sums.then += e.size();
         ++sums.removed;
     }
 
     // A folder only the earlier scan had, with everything below it: nodes whose sizes
     // are all "then". Walked with a stack of its own: depth is the device's.
-    void addRemovedFolder(Level& level, quint32 top) {
+    void addRemovedFolder(Level& level, const IndexEntry& top) {
         struct Frame {
             GrowthNode* node;
             quint32 folder;
@@ -434,23 +456,24 @@ private:
             std::vector<const GrowthNode*> children;
         };
         std::vector<Frame> frames;
-        const auto push = [&](GrowthNode* parent, Scope& parentScope, quint32 folder) {
-            const std::string_view name = m_then.nameOf(m_then.folders[folder].name);
+        const auto push = [&](GrowthNode* parent, Scope& parentScope, const IndexEntry& e) {
+            const std::string_view name = m_then.nameOf(e.name());
             GrowthNode* node = m_out.newNode(parent, name, GrowthNode::Kind::Folder);
             const size_t depth = m_depth + frames.size();
-            frames.push_back({node, folder, childScope(parentScope, depth, name, node), 0, 0, {}});
+            frames.push_back(
+                {node, e.folder(), childScope(parentScope, depth, name, node), 0, 0, {}});
         };
         push(level.node, level.scope, top);
         while (!frames.empty()) {
             Frame& f = frames.back();
             const IndexFolder& folder = m_then.folders[f.folder];
             if (f.next < folder.entryCount) {
-                const IndexEntry& e = folder.first[f.next++];
-                if (e.folder == kNoFolder) {
+                const IndexEntry& e = m_then.entriesOf(folder)[f.next++];
+                if (!e.isFolder()) {
                     ++f.files;
                     removedFile(f.scope, e);
                 } else {
-                    push(f.node, f.scope, e.folder);
+                    push(f.node, f.scope, e);
                 }
                 continue;
             }
@@ -495,26 +518,21 @@ private:
     std::map<std::string, TypeSums, std::less<>> m_types;
 };
 
-bool CompareWithIndex(const ScanIndex& then, platform::Device& now, const GrowthRequest& request,
-                      Growth& out, const WalkControl& control) {
+bool CompareWithIndex(const ScanIndex& then, const ScanFeed& now, const GrowthRequest& request,
+                      Growth& out) {
     if (!then.m_data)
         return false;
     GrowthBuilder builder(*then.m_data, request, out);
-    if (!WalkTree(now, u"\\", builder, control))
+    if (!now(builder))
         return false;
     builder.finish();
     return true;
 }
 
-bool CompareScans(platform::Device& then, platform::Device& now, const GrowthRequest& request,
-                  Growth& out, const WalkControl& control,
-                  const std::function<void()>& thenIndexed) {
+bool CompareScans(const ScanFeed& then, const ScanFeed& now, const GrowthRequest& request,
+                  Growth& out) {
     ScanIndex index;
-    if (!index.build(then, control))
-        return false;
-    if (thenIndexed)
-        thenIndexed();
-    return CompareWithIndex(index, now, request, out, control);
+    return index.build(then) && CompareWithIndex(index, now, request, out);
 }
 
 QString ChangeText(quint64 thenSize, quint64 nowSize) {

@@ -27,25 +27,37 @@ namespace dovrane::engine {
 
 class ScanIndex;
 
+// Plays one whole scan into a sink in a walk's order: a device walked, or a scan file read as
+// it streams (StreamScanFile). False when it did not get to the end.
+using ScanFeed = std::function<bool(WalkSink& sink)>;
+// The walk of the whole of `device`.
+ScanFeed DeviceFeed(platform::Device& device, const WalkControl& control);
+
 struct GrowthNode {
     enum class Kind : quint8 { Folder, Root, InFolder };
 
-    const char* nameBytes = nullptr;  // host bytes, in the growth's pool
-    quint16 nameLength = 0;
-    Kind kind = Kind::Folder;
-    quint32 firstChild = 0;  // into Growth's child links
-    quint32 childCount = 0;
     GrowthNode* parent = nullptr;
     quint64 thenSize = 0;      // every counted file here and below, in the earlier scan
     quint64 nowSize = 0;       // the same in the later scan
     quint64 newFiles = 0;      // files here and below that the earlier scan did not have
     quint64 removedFiles = 0;  // files here and below that the later scan no longer has
+    quint32 firstChild = 0;    // into Growth's child links
+    quint32 childCount = 0;
 
+    // The root has no parent; "In Folder" is its one shared name. Not kept apart: a
+    // comparison has two nodes a folder, and every byte of them counts.
+    Kind kind() const;
+    // The host bytes of the name (none for the root).
+    std::string_view hostName() const { return NamePool::Counted(m_name); }
     // "\" for the root, "\"In Folder\"" for the files directly in the parent.
     QString name() const;
     bool grew() const { return nowSize > thenSize; }
     // |now - then|: exact over the whole 64-bit range, where a signed difference is not.
     quint64 change() const { return grew() ? nowSize - thenSize : thenSize - nowSize; }
+
+private:
+    friend class Growth;
+    const char* m_name = "";  // counted (NamePool::Counted), in the growth's pool
 };
 
 // One file below the compared folder that is new or larger than before.
@@ -110,8 +122,7 @@ private:
 };
 
 // Every folder and file of one scan, kept to be compared with a later one: names once in a
-// pool (an imported scan's own, shared), each folder's entries sorted by name for look-ups,
-// 16 bytes an entry besides.
+// pool, each folder's entries sorted by name for look-ups, 12 bytes an entry besides.
 class ScanIndex {
 public:
     ScanIndex();
@@ -119,8 +130,11 @@ public:
     ScanIndex(ScanIndex&&) noexcept;
     ScanIndex& operator=(ScanIndex&&) noexcept;
 
-    // Walks the whole of `device`. False when stopped: the index is then unusable.
-    bool build(platform::Device& device, const WalkControl& control);
+    // Indexes the scan `feed` plays. False when it did not end: the index is then unusable.
+    bool build(const ScanFeed& feed);
+    bool build(platform::Device& device, const WalkControl& control) {
+        return build(DeviceFeed(device, control));
+    }
     quint64 totalSize() const;
     size_t entryCount() const;
 
@@ -128,22 +142,19 @@ public:
 
 private:
     friend class GrowthBuilder;
-    friend bool CompareWithIndex(const ScanIndex& then, platform::Device& now,
-                                 const GrowthRequest& request, Growth& out,
-                                 const WalkControl& control);
+    friend bool CompareWithIndex(const ScanIndex& then, const ScanFeed& now,
+                                 const GrowthRequest& request, Growth& out);
     std::unique_ptr<Data> m_data;
 };
 
-// Walks `now` and compares it with `then`, into `out` (a fresh one). False when stopped.
-bool CompareWithIndex(const ScanIndex& then, platform::Device& now, const GrowthRequest& request,
-                      Growth& out, const WalkControl& control);
+// Plays `now` and compares it with `then`, into `out` (a fresh one). False when `now` did
+// not end.
+bool CompareWithIndex(const ScanIndex& then, const ScanFeed& now, const GrowthRequest& request,
+                      Growth& out);
 
-// Both scans walked here: the earlier first, kept as an index, then the later against it.
-// `thenIndexed`, when given, is told once `then` is no longer read: its owner lets it go
-// there, so that an imported earlier scan and the comparison never weigh at once.
-bool CompareScans(platform::Device& then, platform::Device& now, const GrowthRequest& request,
-                  Growth& out, const WalkControl& control,
-                  const std::function<void()>& thenIndexed = {});
+// Both scans played here: the earlier first, kept as an index, then the later against it.
+bool CompareScans(const ScanFeed& then, const ScanFeed& now, const GrowthRequest& request,
+                  Growth& out);
 
 // "+1.2 GB", "-300 KB", or the size text of 0 when nothing changed.
 QString ChangeText(quint64 thenSize, quint64 nowSize);

@@ -23,8 +23,11 @@ public:
     // byte for names shorter than 255 bytes (every name on most file systems), else 0xFF
     // and two bytes.
     quint32 addCounted(std::string_view name);
-    std::string_view counted(quint32 offset) const {
-        const auto* p = reinterpret_cast<const unsigned char*>(data(offset));
+    std::string_view counted(quint32 offset) const { return Counted(data(offset)); }
+    // The name a counted record at `record` holds: one stored by addCounted, or one written
+    // alike (a literal whose first byte is its length below 255).
+    static std::string_view Counted(const char* record) {
+        const auto* p = reinterpret_cast<const unsigned char*>(record);
         if (p[0] != kLongName)
             return {reinterpret_cast<const char*>(p + 1), p[0]};
         return {reinterpret_cast<const char*>(p + 3), static_cast<size_t>(p[1] | (p[2] << 8))};

@@ -1,6 +1,7 @@
 #include "engine/scan_import.h"
 
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <unordered_set>
 
@@ -18,6 +19,19 @@ namespace {
 constexpr size_t kReadBytes = 1 << 20;
 constexpr size_t kMaxName = 65535;  // what the name pool keeps
 constexpr quint64 kMaxSize = quint64(1) << 63;
+constexpr quint32 kMaxEntries = 0xFFFFFFFE;  // an ImportDevice's indexes
+// Entries a stream reads between two looks at its stop, beside the look at each folder.
+constexpr quint32 kStopLook = 4096;
+
+enum Flag : quint8 {
+    kFolder = 1,
+    kNotRegular = 2,
+    kReadError = 4,
+    kPseudo = 8,       // excluded: a pseudo file system
+    kNotEntered = 16,  // excluded for another reason (another file system, a pattern)
+    kReadOnly = 32,
+    kExtra = 64,  // more in the device's extras
+};
 
 class ImportFolder final : public platform::Folder {
 public:
@@ -31,33 +45,106 @@ struct Failure {
     quint64 line = 0, column = 0;
     QString what;
 };
+// Whoever takes the entries wants no more of them.
+struct Stopped {};
+
+// One entry of a scan file with the format's rules applied: what a device keeps of it and
+// what a walk of that device is told.
+struct ParsedEntry {
+    std::string_view name;
+    quint8 flags = 0;  // Flag, kExtra aside
+    quint64 size = 0;  // a file's bytes; 0 for a folder and an excluded file
+    quint64 blocks = 0;
+    qint64 mtime = 0;        // seconds
+    quint64 inode = 0;       // a hard-linked file's, else 0
+    quint32 links = 1;       // as FindData has them: 0 for a later name gdu marked alone
+    quint64 volume = 0;      // a folder's own; a file's is its folder's
+    bool newVolume = false;  // a folder whose volume is not its parent's (the root's, given)
+    bool folder() const { return flags & kFolder; }
+};
+
+// The find data and detail of an entry, for a walk of the device and a stream alike.
+void Describe(const ParsedEntry& e, platform::FindData& data, platform::EntryDetail* detail) {
+    data.attributes = 0;
+    if (e.flags & kFolder)
+        data.attributes |= platform::kAttributeDirectory;
+    else if (!(e.flags & kNotRegular))
+        data.attributes |= platform::kAttributeArchive;
+    if (e.flags & kReadOnly)
+        data.attributes |= platform::kAttributeReadOnly;
+    if (e.name.starts_with('.'))
+        data.attributes |= platform::kAttributeHidden;
+    data.size = e.size;
+    data.links = e.links;
+    data.id = platform::FileId{e.volume, e.inode};
+    if (detail) {
+        detail->blocks = e.blocks;
+        // Any time the format can hold is kept; those beyond nanoseconds' range are clamped.
+        constexpr qint64 kLimit = std::numeric_limits<qint64>::max() / 1'000'000'000LL;
+        detail->lastWrite = std::clamp(e.mtime, -kLimit, kLimit) * 1'000'000'000LL;
+    }
+}
+
+// Why a walk of the device leaves a folder with these flags out; Read when it enters it.
+FolderState ExcludedState(quint8 flags) {
+    if (flags & kPseudo)
+        return FolderState::Pseudo;
+    return flags & kNotEntered ? FolderState::Network : FolderState::Read;
+}
+
+// Where a parser's entries go: into a device, or told to a walk's sink.
+class EntryTarget {
+public:
+    virtual ~EntryTarget() = default;
+    // An entry of the innermost open folder (the root, when none is open); a folder becomes
+    // the innermost. False: no more is wanted.
+    virtual bool add(const ParsedEntry& entry) = 0;
+    // The innermost folder ends.
+    virtual void close() = 0;
+};
+
+enum class ParseEnd { Done, Failed, Stopped };
 
 }  // namespace
 
-// Reads the format from a byte stream into an ImportDevice: a hand-written scanner, one
-// pass, folders kept on an explicit stack.
+// Reads the format from a byte stream and hands each entry on as it comes: a hand-written
+// scanner, one pass, folders kept on an explicit stack. Every rule of the format is here,
+// whoever takes the entries.
 class ScanParser {
 public:
-    ScanParser(platform::ScanInput& in, ImportDevice& device) : m_in(in), m_dev(device) {
+    ScanParser(platform::ScanInput& in, EntryTarget& target) : m_in(in), m_target(target) {
         m_buffer.resize(kReadBytes);
     }
 
-    // Empty on success; else the failure, or an input error in `inputError`.
-    std::optional<Failure> run() {
+    ParseEnd run() {
         try {
             parseDocument();
         } catch (const Failure& f) {
-            return f;
+            m_failure = f;
+            return ParseEnd::Failed;
+        } catch (const Stopped&) {
+            return ParseEnd::Stopped;
         }
-        return std::nullopt;
+        return ParseEnd::Done;
     }
-    QString inputError;
+    // After a failure: "FILE:LINE:COLUMN: what is wrong", or the input's own error.
+    QString errorText(const QString& fileName) const {
+        if (!m_inputError.isEmpty())
+            return m_inputError;
+        return QStringLiteral("%1:%2:%3: %4")
+            .arg(fileName)
+            .arg(m_failure.line)
+            .arg(m_failure.column)
+            .arg(m_failure.what);
+    }
+    const ScanHeader& header() const { return m_header; }
+    quint64 totalBytes() const { return m_totalBytes; }
 
 private:
     struct Open {
-        quint32 folder;
-        quint32 lastChild;
         quint64 volume;
+        size_t firstChild;  // the folder's entries' names, from here in m_childNames
+        size_t nameBytes;   // m_nameBytes' size before them
     };
     struct Info {
         std::string name;
@@ -112,8 +199,8 @@ private:
     bool refill() {
         const qint64 n = m_in.read(m_buffer.data(), m_buffer.size());
         if (n < 0) {
-            inputError = m_in.error();
-            failHere(inputError);
+            m_inputError = m_in.error();
+            failHere(m_inputError);
         }
         m_pos = 0;
         m_end = static_cast<size_t>(n);
@@ -325,10 +412,10 @@ private:
             if (key == "progname" || key == "progver") {
                 std::string text;
                 readString(&text, 4096, key.c_str());
-                (key == "progname" ? m_dev.m_header.progname : m_dev.m_header.progver) =
+                (key == "progname" ? m_header.progname : m_header.progver) =
                     QByteArray::fromStdString(text);
             } else if (key == "timestamp") {
-                m_dev.m_header.timestamp = readInteger("timestamp");
+                m_header.timestamp = readInteger("timestamp");
             } else {
                 skipAny();
             }
@@ -441,14 +528,14 @@ private:
             fail(line, column, QStringLiteral("'%1' as a name").arg(QString::fromStdString(name)));
     }
 
-    // Stores an entry under the innermost open folder (none for the root).
-    quint32 store(const Info& info, bool folder) {
-        const quint32 i = m_dev.append();
-        if (i == ImportDevice::kNone)
-            failHere(QStringLiteral("more entries than %1").arg(ImportDevice::kNone - 1));
-        ImportDevice::Entry& e = m_dev.entry(i);
-        e.name = m_dev.m_names->addCounted(info.name);
-        quint8 flags = 0;
+    // Hands an entry of the innermost open folder (none for the root) on; whether it is a
+    // folder.
+    bool store(const Info& info, bool folder) {
+        if (m_count == kMaxEntries)
+            failHere(QStringLiteral("more entries than %1").arg(kMaxEntries));
+        ++m_count;
+        ParsedEntry e;
+        e.name = info.name;
         const bool excluded = !info.excluded.empty();
         // ncdu writes a folder it did not enter as a plain entry marked excluded.
         if (excluded && info.excluded != "pattern")
@@ -456,89 +543,74 @@ private:
         const quint64 parentVolume = m_open.empty() ? 0 : m_open.back().volume;
         const quint64 volume = info.haveDev ? info.dev : parentVolume;
         if (folder) {
-            flags |= ImportDevice::kFolder;
-            e.size = ImportDevice::kNone;
+            e.flags = kFolder;
             if (info.readError)
-                flags |= ImportDevice::kReadError;
+                e.flags |= kReadError;
             if (excluded)
-                flags |=
-                    info.excluded == "kernfs" ? ImportDevice::kPseudo : ImportDevice::kNotEntered;
+                e.flags |= info.excluded == "kernfs" ? kPseudo : kNotEntered;
         } else {
             e.size = excluded ? 0 : info.asize;
             if (info.notreg)
-                flags |= ImportDevice::kNotRegular;
+                e.flags |= kNotRegular;
         }
         if (info.haveMode && !(info.mode & 0200))
-            flags |= ImportDevice::kReadOnly;
-        const quint64 blocks = info.dsize / 512 + (info.dsize % 512 != 0);
+            e.flags |= kReadOnly;
+        e.blocks = info.dsize / 512 + (info.dsize % 512 != 0);
+        e.mtime = info.mtime;
         const bool linked = !folder && info.hlnkc && info.ino != 0;
         // gdu marks only the later names of a file, the first one it met going unmarked
         // (and counted); this program writes such a name back without a link count.
-        const bool repeat =
-            linked && (m_dev.m_header.progname == "gdu" ||
-                       (m_dev.m_header.progname == kScanProgName && !info.haveNlink));
-        const bool bigBlocks = blocks >= ImportDevice::kNone;
-        const bool oddTime = info.mtime < 0 || info.mtime >= qint64(ImportDevice::kNone);
-        const bool newVolume = folder && info.haveDev && (m_open.empty() || volume != parentVolume);
-        e.blocks = bigBlocks ? ImportDevice::kNone : static_cast<quint32>(blocks);
-        e.mtime = oddTime ? ImportDevice::kNone : static_cast<quint32>(info.mtime);
-        if (linked || bigBlocks || oddTime || newVolume) {
-            flags |= ImportDevice::kExtra;
-            ImportDevice::Extra& x = m_dev.m_extra[i];
-            x.blocks = blocks;
-            x.mtime = info.mtime;
-            if (linked) {
-                x.inode = info.ino;
-                x.links =
-                    repeat ? 0
-                           : static_cast<quint32>(std::clamp<quint64>(info.nlink, 2, 0xFFFFFFFFu));
-            }
-            x.volume = volume;
-            x.hasVolume = newVolume;
+        const bool repeat = linked && (m_header.progname == "gdu" ||
+                                       (m_header.progname == kScanProgName && !info.haveNlink));
+        if (linked) {
+            e.inode = info.ino;
+            e.links =
+                repeat ? 0 : static_cast<quint32>(std::clamp<quint64>(info.nlink, 2, 0xFFFFFFFFu));
         }
-        m_dev.flags(i) = flags;
+        e.volume = folder ? volume : parentVolume;
+        e.newVolume = folder && info.haveDev && (m_open.empty() || volume != parentVolume);
         if (!folder && !excluded) {
             // Hard links add their bytes once, as every walk counts them.
             const bool first = !linked || (!repeat && m_links.insert({volume, info.ino}).second);
             if (first) {
-                m_dev.m_totalBytes += e.size;
-                if (m_dev.m_totalBytes >= kMaxSize)
+                m_totalBytes += e.size;
+                if (m_totalBytes >= kMaxSize)
                     failHere(QStringLiteral("the sizes add up to 2^63 bytes or more"));
             }
         }
         if (!m_open.empty()) {
-            Open& parent = m_open.back();
-            if (parent.lastChild == ImportDevice::kNone)
-                m_dev.entry(parent.folder).size = i;
-            else
-                m_dev.entry(parent.lastChild).next = i;
-            parent.lastChild = i;
+            m_childNames.emplace_back(m_nameBytes.size(), info.name.size());
+            m_nameBytes += info.name;
         }
-        if (folder) {
-            if (m_open.size() >= kMaxImportDepth)
-                failHere(QStringLiteral("folders nested deeper than %1").arg(kMaxImportDepth));
-            m_open.push_back({i, ImportDevice::kNone, volume});
-        }
-        return i;
+        if (folder && m_open.size() >= kMaxImportDepth)
+            failHere(QStringLiteral("folders nested deeper than %1").arg(kMaxImportDepth));
+        if (!m_target.add(e))
+            throw Stopped{};
+        if (folder)
+            m_open.push_back({volume, m_childNames.size(), m_nameBytes.size()});
+        return folder;
     }
 
     // Ends the innermost folder: two entries of one name in it are refused.
     void close() {
         const Open open = m_open.back();
         m_open.pop_back();
-        m_children.clear();
-        for (quint32 c = static_cast<quint32>(m_dev.entry(open.folder).size);
-             c != ImportDevice::kNone; c = m_dev.entry(c).next)
-            m_children.push_back(c);
-        if (m_children.size() < 2)
-            return;
-        std::sort(m_children.begin(), m_children.end(),
-                  [this](quint32 a, quint32 b) { return m_dev.nameOf(a) < m_dev.nameOf(b); });
-        for (size_t k = 1; k < m_children.size(); ++k)
-            if (m_dev.nameOf(m_children[k]) == m_dev.nameOf(m_children[k - 1]))
-                fail(m_line, m_column - 1,
-                     QStringLiteral("two entries named '%1' in the folder that ends here")
-                         .arg(platform::DecodeHostName(m_dev.nameOf(m_children[k]))));
+        const auto nameOf = [this](const std::pair<size_t, size_t>& n) {
+            return std::string_view(m_nameBytes).substr(n.first, n.second);
+        };
+        const auto first = m_childNames.begin() + static_cast<std::ptrdiff_t>(open.firstChild);
+        std::sort(first, m_childNames.end(),
+                  [&](const auto& a, const auto& b) { return nameOf(a) < nameOf(b); });
+        const auto twice = std::adjacent_find(
+            first, m_childNames.end(),
+            [&](const auto& a, const auto& b) { return nameOf(a) == nameOf(b); });
+        if (twice != m_childNames.end())
+            fail(m_line, m_column - 1,
+                 QStringLiteral("two entries named '%1' in the folder that ends here")
+                     .arg(platform::DecodeHostName(nameOf(*twice))));
+        m_childNames.erase(first, m_childNames.end());
+        m_nameBytes.resize(open.nameBytes);
+        m_target.close();
     }
 
     void parseDocument() {
@@ -562,7 +634,7 @@ private:
         expect('[', "'[' of the scanned folder");
         parseInfo(info, nameLine, nameColumn);
         checkName(info.name, true, nameLine, nameColumn);
-        m_dev.m_header.rootName = QByteArray::fromStdString(info.name);
+        m_header.rootName = QByteArray::fromStdString(info.name);
         store(info, true);
         while (!m_open.empty()) {
             const int c = next();
@@ -585,11 +657,9 @@ private:
             }
             parseInfo(info, nameLine, nameColumn);
             checkName(info.name, false, nameLine, nameColumn);
-            const bool wasFolder = folder;
-            const quint32 i = store(info, folder);
             // An excluded entry written as an object is a folder that is already complete.
-            if (!wasFolder && (m_dev.flags(i) & ImportDevice::kFolder))
-                m_open.pop_back();
+            if (store(info, folder) && !folder)
+                close();
         }
         expect(']', "']' at the end of the scan");
         if (next() >= 0)
@@ -597,12 +667,20 @@ private:
     }
 
     platform::ScanInput& m_in;
-    ImportDevice& m_dev;
+    EntryTarget& m_target;
+    ScanHeader m_header;
+    quint64 m_totalBytes = 0;
+    quint32 m_count = 0;
+    Failure m_failure;
+    QString m_inputError;
     std::vector<char> m_buffer;
     size_t m_pos = 0, m_end = 0;
     quint64 m_line = 1, m_column = 1;
     std::vector<Open> m_open;
-    std::vector<quint32> m_children;
+    // The names of the open folders' entries so far, innermost last: (offset, length) in
+    // m_nameBytes.
+    std::vector<std::pair<size_t, size_t>> m_childNames;
+    std::string m_nameBytes;
     std::string m_key;
     struct PairHash {
         size_t operator()(const std::pair<quint64, quint64>& p) const {
@@ -616,8 +694,6 @@ ImportDevice::ImportDevice() = default;
 ImportDevice::~ImportDevice() = default;
 
 quint32 ImportDevice::append() {
-    if (m_count == kNone - 1)
-        return kNone;
     if ((m_count & (kChunk - 1)) == 0) {
         m_entries.push_back(std::make_unique<Entry[]>(kChunk));
         m_flags.push_back(std::make_unique<quint8[]>(kChunk));
@@ -649,28 +725,18 @@ quint32 ImportDevice::childNamed(quint32 folder, std::string_view hostName) cons
 void ImportDevice::describe(quint32 i, quint64 volume, platform::FindData& data,
                             platform::EntryDetail* detail) const {
     const Entry& e = entry(i);
-    const quint8 f = flags(i);
     const Extra* x = extra(i);
-    const std::string_view name = nameOf(i);
-    data.attributes = 0;
-    if (f & kFolder)
-        data.attributes |= platform::kAttributeDirectory;
-    else if (!(f & kNotRegular))
-        data.attributes |= platform::kAttributeArchive;
-    if (f & kReadOnly)
-        data.attributes |= platform::kAttributeReadOnly;
-    if (name.starts_with('.'))
-        data.attributes |= platform::kAttributeHidden;
-    data.size = (f & kFolder) ? 0 : e.size;
-    data.links = x && x->inode ? x->links : 1;
-    data.id = platform::FileId{(f & kFolder) ? volumeOf(i, volume) : volume, x ? x->inode : 0};
-    if (detail) {
-        detail->blocks = e.blocks == kNone && x ? x->blocks : e.blocks;
-        const qint64 seconds = e.mtime == kNone && x ? x->mtime : e.mtime;
-        // Any time the format can hold is kept; those beyond nanoseconds' range are clamped.
-        constexpr qint64 kLimit = std::numeric_limits<qint64>::max() / 1'000'000'000LL;
-        detail->lastWrite = std::clamp(seconds, -kLimit, kLimit) * 1'000'000'000LL;
-    }
+    ParsedEntry parsed;
+    parsed.name = nameOf(i);
+    parsed.flags = flags(i);
+    const bool folder = parsed.folder();
+    parsed.size = folder ? 0 : e.size;
+    parsed.blocks = e.blocks == kNone && x ? x->blocks : e.blocks;
+    parsed.mtime = e.mtime == kNone && x ? x->mtime : e.mtime;
+    parsed.inode = x ? x->inode : 0;
+    parsed.links = x && x->inode ? x->links : 1;
+    parsed.volume = folder ? volumeOf(i, volume) : volume;
+    Describe(parsed, data, detail);
 }
 
 quint32 ImportDevice::find(QStringView devicePath, quint64& volume, quint64& parentVolume) const {
@@ -709,11 +775,8 @@ std::unique_ptr<platform::Folder> ImportDevice::openChild(platform::Folder& pare
 
 FolderState ImportDevice::whyNotOpened(platform::Folder& parent, std::string_view hostName) {
     const quint32 c = childNamed(static_cast<ImportFolder&>(parent).index, hostName);
-    if (c != kNone && (flags(c) & kPseudo))
-        return FolderState::Pseudo;
-    if (c != kNone && (flags(c) & kNotEntered))
-        return FolderState::Network;
-    return FolderState::Unreadable;
+    const FolderState excluded = c == kNone ? FolderState::Read : ExcludedState(flags(c));
+    return excluded == FolderState::Read ? FolderState::Unreadable : excluded;
 }
 
 void ImportDevice::read(platform::Folder& folder, platform::Listing& out,
@@ -734,43 +797,6 @@ void ImportDevice::read(platform::Folder& folder, platform::Listing& out,
         out.state = FolderState::Unreadable;
 }
 
-bool ImportDevice::visit(NameVisitor& visitor, const WalkControl& control) const {
-    if (m_count == 0)
-        return true;
-    FirstLinks links;
-    struct Frame {
-        quint32 next;  // the next entry to tell; kNone: the folder ends
-        quint64 volume;
-    };
-    std::vector<Frame> open;
-    const auto enter = [&](quint32 folder, quint64 volume) {
-        const bool entered = !(flags(folder) & (kPseudo | kNotEntered));
-        open.push_back({entered ? static_cast<quint32>(entry(folder).size) : kNone, volume});
-    };
-    enter(0, volumeOf(0, 0));
-    while (!open.empty()) {
-        const quint32 c = open.back().next;
-        const quint64 volume = open.back().volume;
-        if (c == kNone) {
-            open.pop_back();
-            visitor.leave();
-            continue;
-        }
-        open.back().next = entry(c).next;
-        if (flags(c) & kFolder) {
-            if (control.stopped())
-                return false;
-            visitor.folder(entry(c).name);
-            enter(c, volumeOf(c, volume));
-        } else {
-            platform::FindData data;
-            describe(c, volume, data, nullptr);
-            visitor.file(entry(c).name, links.isFirst(data) ? data.size : 0);
-        }
-    }
-    return true;
-}
-
 std::optional<platform::DiskSpace> ImportDevice::diskFreeSpace(QStringView) {
     return platform::DiskSpace{m_totalBytes, 0};
 }
@@ -787,27 +813,171 @@ std::optional<platform::FileDetails> ImportDevice::findFile(QStringView devicePa
     return details;
 }
 
-ImportResult ImportScan(platform::ScanInput& in, const QString& fileName) {
-    auto device = std::make_unique<ImportDevice>();
-    ScanParser parser(in, *device);
-    if (const auto failure = parser.run()) {
-        if (!parser.inputError.isEmpty())
-            return {nullptr, parser.inputError};
-        return {nullptr, QStringLiteral("%1:%2:%3: %4")
-                             .arg(fileName)
-                             .arg(failure->line)
-                             .arg(failure->column)
-                             .arg(failure->what)};
+// Keeps every entry in an ImportDevice, each linked after the last of its folder's.
+class DeviceTarget final : public EntryTarget {
+public:
+    DeviceTarget(ImportDevice& device, bool rootOnly) : m_dev(device), m_rootOnly(rootOnly) {}
+
+    bool add(const ParsedEntry& p) override {
+        constexpr quint32 kNone = ImportDevice::kNone;
+        const quint32 i = m_dev.append();
+        ImportDevice::Entry& e = m_dev.entry(i);
+        e.name = m_dev.m_names.addCounted(p.name);
+        e.size = p.folder() ? kNone : p.size;
+        const bool bigBlocks = p.blocks >= kNone;
+        const bool oddTime = p.mtime < 0 || p.mtime >= qint64(kNone);
+        e.blocks = bigBlocks ? kNone : static_cast<quint32>(p.blocks);
+        e.mtime = oddTime ? kNone : static_cast<quint32>(p.mtime);
+        quint8 flags = p.flags;
+        if (p.inode || bigBlocks || oddTime || p.newVolume) {
+            flags |= kExtra;
+            m_dev.m_extra[i] = {p.blocks, p.mtime, p.inode, p.volume, p.links, p.newVolume};
+        }
+        m_dev.flags(i) = flags;
+        if (!m_open.empty()) {
+            Open& parent = m_open.back();
+            if (parent.lastChild == kNone)
+                m_dev.entry(parent.folder).size = i;
+            else
+                m_dev.entry(parent.lastChild).next = i;
+            parent.lastChild = i;
+        }
+        if (p.folder())
+            m_open.push_back({i, kNone});
+        return !m_rootOnly;
     }
+    void close() override { m_open.pop_back(); }
+
+    void finish(const ScanHeader& header, quint64 totalBytes) {
+        m_dev.m_header = header;
+        m_dev.m_totalBytes = totalBytes;
+        m_dev.m_rootOnly = m_rootOnly;
+    }
+
+private:
+    struct Open {
+        quint32 folder;
+        quint32 lastChild;
+    };
+    ImportDevice& m_dev;
+    bool m_rootOnly;
+    std::vector<Open> m_open;
+};
+
+namespace {
+
+// Tells a walk's sink what a walk of the device would, in its order: the progress, the
+// pace and the stop at each folder, folder states, hard links counted at their first name,
+// nothing below a folder the walk would not enter.
+class StreamTarget final : public EntryTarget {
+public:
+    StreamTarget(WalkSink& sink, const WalkControl& control) : m_sink(sink), m_control(control) {}
+
+    bool add(const ParsedEntry& e) override {
+        if (++m_sinceLook % kStopLook == 0 && m_control.stopped())
+            return false;
+        if (m_hidden > 0) {  // below a folder not entered: checked, never told
+            m_hidden += e.folder();
+            return true;
+        }
+        platform::FindData data;
+        if (m_depth > 0) {
+            platform::EntryDetail detail;
+            Describe(e, data, &detail);
+            if (m_control.details)
+                m_sink.entryDetail(detail);
+            if (!e.folder()) {
+                if (m_control.progress)
+                    m_control.progress->files.fetch_add(1, std::memory_order_relaxed);
+                m_sink.file(e.name, data, m_links.isFirst(data));
+                return true;
+            }
+        }
+        // Kept for the folder's life: the sink may hold on to its name until it is left.
+        if (m_depth == m_path.size())
+            m_path.emplace_back();
+        std::string& name = m_path[m_depth++];
+        name.assign(e.name);
+        if (m_depth > 1)
+            m_sink.enterFolder(name, data);
+        if (!Arrive(m_control, [this] { return currentPath(); }))
+            return false;
+        const FolderState excluded = ExcludedState(e.flags);
+        FolderState state = e.flags & kReadError ? FolderState::Unreadable : FolderState::Read;
+        if (excluded != FolderState::Read)  // a device opens no excluded root, whatever excluded it
+            state = m_depth == 1 ? FolderState::Unreadable : excluded;
+        ReportFolderState(state, m_sink, m_control);
+        m_hidden = excluded != FolderState::Read;
+        return true;
+    }
+
+    void close() override {
+        if (m_hidden > 1) {
+            --m_hidden;
+            return;
+        }
+        m_hidden = 0;
+        --m_depth;
+        m_sink.leaveFolder();
+    }
+
+private:
+    QString currentPath() const {
+        QString path;  // the root's is empty, as a walk's from "\\"
+        for (size_t i = 1; i < m_depth; ++i) {
+            path.append(u'\\');
+            platform::AppendDecodedHostName(path, m_path[i]);
+        }
+        return path;
+    }
+
+    WalkSink& m_sink;
+    const WalkControl& m_control;
+    FirstLinks m_links;
+    std::deque<std::string> m_path;  // the open folders' names: a deque, so they never move
+    size_t m_depth = 0;
+    size_t m_hidden = 0;  // folders open at and below one not entered
+    quint32 m_sinceLook = 0;
+};
+
+QString FileNameOf(const QString& path) {
+    return path == u"-" ? QStringLiteral("standard input") : path;
+}
+
+}  // namespace
+
+ImportResult ImportScan(platform::ScanInput& in, const QString& fileName, bool rootOnly) {
+    auto device = std::make_unique<ImportDevice>();
+    DeviceTarget target(*device, rootOnly);
+    ScanParser parser(in, target);
+    if (parser.run() == ParseEnd::Failed)
+        return {nullptr, parser.errorText(fileName)};
+    target.finish(parser.header(), parser.totalBytes());
     return {std::move(device), {}};
 }
 
-ImportResult ImportScanFile(const QString& path) {
+ImportResult ImportScanFile(const QString& path, bool rootOnly) {
     QString error;
     const auto in = platform::ScanInput::open(path, error);
     if (!in)
         return {nullptr, error};
-    return ImportScan(*in, path == u"-" ? QStringLiteral("standard input") : path);
+    return ImportScan(*in, FileNameOf(path), rootOnly);
+}
+
+bool StreamScanFile(const QString& path, WalkSink& sink, const WalkControl& control, QString* error,
+                    ScanHeader* header) {
+    error->clear();
+    const auto in = platform::ScanInput::open(path, *error);
+    if (!in)
+        return false;
+    StreamTarget target(sink, control);
+    ScanParser parser(*in, target);
+    const ParseEnd end = parser.run();
+    if (header)
+        *header = parser.header();
+    if (end == ParseEnd::Failed)
+        *error = parser.errorText(FileNameOf(path));
+    return end == ParseEnd::Done;
 }
 
 }  // namespace dovrane::engine

@@ -9,7 +9,8 @@
 //
 // The tree is compact: names stored once, 25 bytes an entry beside them, children linked
 // by index; the parse keeps no recursion and a bounded stack, so no input can exhaust the
-// stack, and the largest it takes apart from the tree is one folder's child indexes.
+// stack, and the largest it takes apart from the tree is the names of the open folders'
+// entries. A scan read once (a comparison) is streamed instead: StreamScanFile.
 
 #include <QString>
 #include <memory>
@@ -18,6 +19,7 @@
 
 #include "engine/name_pool.h"
 #include "engine/scan_export.h"
+#include "engine/walk_sink.h"
 #include "platform/device.h"
 
 namespace dovrane::platform {
@@ -53,35 +55,15 @@ public:
     std::optional<platform::DiskSpace> diskFreeSpace(QStringView devicePath) override;
     std::optional<platform::FileDetails> findFile(QStringView devicePath) override;
 
-    // Told every entry below the root in a walk's order, names as offsets into names().
-    class NameVisitor {
-    public:
-        virtual ~NameVisitor() = default;
-        virtual void folder(quint32 name) = 0;  // entered; its entries follow
-        virtual void file(quint32 name, quint64 countedSize) = 0;
-        virtual void leave() = 0;  // the folder ends (the root's last)
-    };
-    // Walks the tree as a walk of the device would, without its listings: sizes as the
-    // sums count them (a hard link's bytes at its first name), folders not entered empty.
-    // False when `control` stopped it.
-    bool visit(NameVisitor& visitor, const WalkControl& control) const;
-    std::shared_ptr<const NamePool> names() const { return m_names; }
+    // Read from the file's start alone (ImportScanFile's rootOnly): the root, nothing below.
+    bool rootOnly() const { return m_rootOnly; }
 
 private:
-    friend class ScanParser;
+    friend class DeviceTarget;
     static constexpr quint32 kNone = 0xFFFFFFFF;
-    enum Flag : quint8 {
-        kFolder = 1,
-        kNotRegular = 2,
-        kReadError = 4,
-        kPseudo = 8,       // excluded: a pseudo file system
-        kNotEntered = 16,  // excluded for another reason (another file system, a pattern)
-        kReadOnly = 32,
-        kExtra = 64,  // more in m_extra
-    };
     struct Entry {
         quint64 size = 0;  // a folder's: the index of its first child, or kNone
-        quint32 name = 0;  // counted, in *m_names
+        quint32 name = 0;  // counted, in m_names
         quint32 next = kNone;
         quint32 blocks = 0;  // kNone: in m_extra
         quint32 mtime = 0;   // seconds; kNone: in m_extra
@@ -102,9 +84,9 @@ private:
     const Entry& entry(quint32 i) const { return m_entries[i >> kChunkBits][i & (kChunk - 1)]; }
     quint8& flags(quint32 i) { return m_flags[i >> kChunkBits][i & (kChunk - 1)]; }
     quint8 flags(quint32 i) const { return m_flags[i >> kChunkBits][i & (kChunk - 1)]; }
-    std::string_view nameOf(quint32 i) const { return m_names->counted(entry(i).name); }
+    std::string_view nameOf(quint32 i) const { return m_names.counted(entry(i).name); }
     const Extra* extra(quint32 i) const;
-    quint32 append();  // a new entry; kNone when the tree is full
+    quint32 append();  // a new entry
     quint32 childNamed(quint32 folder, std::string_view hostName) const;
     // The entry at `devicePath` (kNone: none) with its volume and its folder's.
     quint32 find(QStringView devicePath, quint64& volume, quint64& parentVolume) const;
@@ -114,13 +96,13 @@ private:
     quint64 volumeOf(quint32 folder, quint64 parentVolume) const;
 
     ScanHeader m_header;
-    // Shared with whoever indexes the scan (see visit), which may outlive the device.
-    std::shared_ptr<NamePool> m_names = std::make_shared<NamePool>();
+    NamePool m_names;
     std::vector<std::unique_ptr<Entry[]>> m_entries;
     std::vector<std::unique_ptr<quint8[]>> m_flags;
     std::unordered_map<quint32, Extra> m_extra;
     quint32 m_count = 0;
     quint64 m_totalBytes = 0;
+    bool m_rootOnly = false;
 };
 
 struct ImportResult {
@@ -128,9 +110,19 @@ struct ImportResult {
     QString error;  // when there is no device: "FILE:LINE:COLUMN: what is wrong" or "FILE: why"
 };
 
-// Reads the whole of `in`; `fileName` names it in errors.
-ImportResult ImportScan(platform::ScanInput& in, const QString& fileName);
+// Reads the whole of `in`, or with `rootOnly` its header and root alone (for a caller that
+// streams the rest); `fileName` names it in errors.
+ImportResult ImportScan(platform::ScanInput& in, const QString& fileName, bool rootOnly = false);
 // Opens `path` ("-": standard input; compressed or not) and reads it.
-ImportResult ImportScanFile(const QString& path);
+ImportResult ImportScanFile(const QString& path, bool rootOnly = false);
+
+// Reads `path` entry by entry into `sink`, keeping none: the sink is told what a walk of the
+// file's ImportDevice would tell it, in the same order, under the same checks (a file the
+// import refuses is refused here with the same error, though its start may have been told
+// by then). A file's name lasts for its call only. False when the read failed (`error` says
+// why, as ImportScanFile would) or `control` stopped it (`error` empty). `header`, when
+// given, gets the file's header.
+bool StreamScanFile(const QString& path, WalkSink& sink, const WalkControl& control, QString* error,
+                    ScanHeader* header = nullptr);
 
 }  // namespace dovrane::engine

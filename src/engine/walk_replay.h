@@ -60,12 +60,12 @@ concept Frames = requires(F frames, const F& constFrames, std::string_view name)
 
 // Tells the sink, and the control's count, about a folder just arrived in that was not read
 // whole.
-inline void ReportFolderState(const platform::Listing& listing, WalkSink& sink,
+inline void ReportFolderState(platform::FolderState state, WalkSink& sink,
                               const WalkControl& control) {
-    if (listing.state == platform::FolderState::Read)
+    if (state == platform::FolderState::Read)
         return;
-    sink.folderState(listing.state);
-    if (control.unreadable && listing.state == platform::FolderState::Unreadable)
+    sink.folderState(state);
+    if (control.unreadable && state == platform::FolderState::Unreadable)
         ++*control.unreadable;
 }
 
@@ -73,7 +73,7 @@ inline void ReportFolderState(const platform::Listing& listing, WalkSink& sink,
 template <Frames F>
 bool ReplayWalk(F& frames, WalkSink& sink, const WalkControl& control, FirstLinks& links) {
     if (!frames.empty())
-        ReportFolderState(frames.listing(), sink, control);
+        ReportFolderState(frames.listing().state, sink, control);
     while (!frames.empty()) {
         const platform::Listing& listing = frames.listing();
         size_t& cursor = frames.cursor();
@@ -90,7 +90,7 @@ bool ReplayWalk(F& frames, WalkSink& sink, const WalkControl& control, FirstLink
             sink.enterFolder(name, entry);
             if (!frames.descend(name))
                 return false;
-            ReportFolderState(frames.listing(), sink, control);
+            ReportFolderState(frames.listing().state, sink, control);
         } else {
             if (control.progress)
                 control.progress->files.fetch_add(1, std::memory_order_relaxed);

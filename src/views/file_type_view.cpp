@@ -43,16 +43,21 @@ void CFileTypeView::StartScan() {
         BeginScan(engine::FileTypeScan{.device = device()}, finished);
 }
 
-void CFileTypeView::StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime) {
-    if (IsBusy() || !then)
+void CFileTypeView::StartCompare(const QString& then, qint64 thenTime) {
+    if (IsBusy() || then.isEmpty())
         return;
     growthSlices = {};
-    BeginScan(compare.begin(std::move(then), device(), thenTime, true),
-              [this](std::unique_ptr<engine::Growth> compared) {
+    BeginScan(compare.begin(then, device(), thenTime, true),
+              [this](GrowthCompare::Compared compared) {
                   compare.take(std::move(compared));
                   compare.ended();
                   ShowGrowth();
               });
+}
+
+void CFileTypeView::ScanEnded() {
+    if (compare.reportFailure(this) && !table)
+        StartScan();  // compared before the view had a scan of its own
 }
 
 void CFileTypeView::EndCompare() {

@@ -52,10 +52,10 @@ public:
     // Null before the first scan ends and while a scan runs.
     const engine::FileTypeTable* fileTypes() const { return table.get(); }
 
-    // Compares `then` (an earlier scan of this device, made at `thenTime`, seconds since
-    // 1970) with the device by type on the scan thread, then shows the growth. Nothing
-    // while a scan runs.
-    void StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime);
+    // Compares `then` (the scan file of an earlier scan of this device, made at `thenTime`,
+    // seconds since 1970) with the device by type on the scan thread, then shows the
+    // growth, or a box saying why the file could not be read. Nothing while a scan runs.
+    void StartCompare(const QString& then, qint64 thenTime);
     // Back to the plain view of the last scan; nothing unless a growth view is shown.
     void EndCompare();
     // A growth view is shown, or its comparison runs.
@@ -89,6 +89,7 @@ protected:
     }
     void LayOutChart() override;
     void OnDetails() override;
+    void ScanEnded() override;
 
 private:
     // Totals and "Other" for the current slice count, then the slices and the legend.

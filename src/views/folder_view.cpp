@@ -64,6 +64,10 @@ void CFolderView::ScanEnded() {
         ShowGrowthFolder(compare.growth()->root());
         return;
     }
+    if (compare.reportFailure(this) && !tree) {
+        StartScan();  // compared before the view had a scan of its own
+        return;
+    }
     if (!pendingPath.isEmpty()) {
         GoToPath(pendingPath);
         pendingPath.clear();
@@ -147,7 +151,7 @@ void CFolderView::OpenEntry(int index) {
             return;
         // The files that came directly in a folder have no folder of their own to show.
         const engine::GrowthNode* entry = growthSlices.grown[static_cast<size_t>(index)];
-        if (entry->kind == engine::GrowthNode::Kind::Folder)
+        if (entry->kind() == engine::GrowthNode::Kind::Folder)
             ShowGrowthFolder(entry);
         return;
     }
@@ -219,14 +223,13 @@ void CFolderView::PaintChart(QPainter& painter, const ChartViewLayout& layout) {
     painter.setPen(Qt::black);
 }
 
-void CFolderView::StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime) {
-    if (IsBusy() || !then)
+void CFolderView::StartCompare(const QString& then, qint64 thenTime) {
+    if (IsBusy() || then.isEmpty())
         return;
     growthCurrent = nullptr;
     growthSlices = {};
-    BeginScan(
-        compare.begin(std::move(then), device(), thenTime, false),
-        [this](std::unique_ptr<engine::Growth> compared) { compare.take(std::move(compared)); });
+    BeginScan(compare.begin(then, device(), thenTime, false),
+              [this](GrowthCompare::Compared compared) { compare.take(std::move(compared)); });
 }
 
 void CFolderView::EndCompare() {

@@ -82,10 +82,10 @@ public:
     void OpenFilesInFolder(const engine::FolderNode* folder);
     void OpenFolderDetails();
 
-    // Compares `then` (an earlier scan of this device, made at `thenTime`, seconds since
-    // 1970) with the device on the scan thread, then shows the growth of the root. Nothing
-    // while a scan runs.
-    void StartCompare(std::shared_ptr<platform::Device> then, qint64 thenTime);
+    // Compares `then` (the scan file of an earlier scan of this device, made at `thenTime`,
+    // seconds since 1970) with the device on the scan thread, then shows the growth of the
+    // root, or a box saying why the file could not be read. Nothing while a scan runs.
+    void StartCompare(const QString& then, qint64 thenTime);
     // Back to the plain view of the last scan; nothing unless a growth view is shown.
     void EndCompare();
     // A growth view is shown, or its comparison runs.

@@ -1,9 +1,12 @@
 #include "views/growth_view.h"
 
 #include <QDateTime>
+#include <utility>
 
 #include "charts/pie_layout.h"
+#include "engine/scan_import.h"
 #include "engine/text.h"
+#include "platform/message_box.h"
 
 namespace dovrane::views {
 
@@ -12,16 +15,24 @@ QString SinceText(qint64 seconds) {
            QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-GrowthCompare::Result GrowthCompare::Compare(std::shared_ptr<platform::Device> then,
-                                             platform::Device* now, bool byType,
-                                             const engine::WalkControl& control) {
-    auto compared = std::make_unique<engine::Growth>();
+GrowthCompare::Result GrowthCompare::Compare(const QString& then, platform::Device* now,
+                                             bool byType, const engine::WalkControl& control) {
+    if (!now)
+        return Compared{};  // without a device there is nothing to compare
+    Compared compared{std::make_unique<engine::Growth>(), {}};
     engine::GrowthRequest request;
     request.fileRows = 0;  // the views show folders or types, never the file list
     request.byType = byType;
-    if (!now || !then ||
-        !engine::CompareScans(*then, *now, request, *compared, control, [&then] { then.reset(); }))
+    // Only the earlier scan's index is kept, never the scan itself.
+    const auto thenFeed = [&](engine::WalkSink& sink) {
+        return engine::StreamScanFile(then, sink, control, &compared.error);
+    };
+    if (engine::CompareScans(thenFeed, engine::DeviceFeed(*now, control), request,
+                             *compared.growth))
+        return compared;
+    if (compared.error.isEmpty() || control.stopped())
         return std::nullopt;
+    compared.growth.reset();
     return compared;
 }
 
@@ -30,6 +41,13 @@ bool GrowthCompare::drop() {
     m_growth.reset();
     m_running = false;
     return was;
+}
+
+bool GrowthCompare::reportFailure(QWidget* parent) {
+    if (m_failure.isEmpty())
+        return false;
+    platform::ShowMessage(parent, std::exchange(m_failure, {}));
+    return true;
 }
 
 bool GrowthCompare::ended() {

@@ -1,8 +1,9 @@
 #pragma once
 // What the Folder View and the File Type View share as growth views: the comparison with
-// an earlier scan (run on the view's own scan job, owned by the view once it is back), the
-// "Since 29/11/2026" of its header, and the pie and legend texts of what grew. A view
-// keeps its plain result meanwhile, to go back to it without a rescan.
+// an earlier scan's file (read and run on the view's own scan job, owned by the view once
+// it is back; a file that cannot be read is said in a box), the "Since 29/11/2026" of its
+// header, and the pie and legend texts of what grew. A view keeps its plain result
+// meanwhile, to go back to it without a rescan.
 
 #include <QString>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "engine/growth.h"
 #include "engine/settings.h"
 #include "engine/walk_sink.h"
+
+class QWidget;
 
 namespace dovrane::platform {
 class Device;
@@ -24,37 +27,49 @@ QString SinceText(qint64 seconds);
 
 class GrowthCompare {
 public:
-    using Result = std::optional<std::unique_ptr<engine::Growth>>;
+    // What the job hands back: the comparison, or why the earlier scan could not be read.
+    struct Compared {
+        std::unique_ptr<engine::Growth> growth;
+        QString error;
+    };
+    using Result = std::optional<Compared>;
 
-    // The state of a comparison begun with an earlier scan made at `thenTime`; returns the
-    // work for the view's scan job: `then` against `now`, by file type when asked.
-    auto begin(std::shared_ptr<platform::Device> then, platform::Device* now, qint64 thenTime,
-               bool byType) {
+    // The state of a comparison begun with the earlier scan kept in the scan file `then`,
+    // made at `thenTime`; returns the work for the view's scan job: `then` read as it
+    // streams, then compared with `now`, by file type when asked.
+    auto begin(QString then, platform::Device* now, qint64 thenTime, bool byType) {
         drop();
         m_since = SinceText(thenTime);
         m_running = true;
-        return [then = std::move(then), now, byType](const engine::WalkControl& control) mutable {
-            return Compare(std::move(then), now, byType, control);
+        return [then = std::move(then), now, byType](const engine::WalkControl& control) {
+            return Compare(then, now, byType, control);
         };
     }
     // The job's result, on the user-interface thread.
-    void take(std::unique_ptr<engine::Growth> growth) { m_growth = std::move(growth); }
+    void take(Compared compared) {
+        m_growth = std::move(compared.growth);
+        m_failure = std::move(compared.error);
+    }
     // Back to no comparison; true when one was shown or running.
     bool drop();
-    // Once the job has ended: whether it left a comparison to show (else it was stopped).
+    // Once the job has ended: whether it left a comparison to show (else it was stopped, or
+    // failed).
     bool ended();
+    // Once the job has ended: the box saying why the comparison failed, if it did; whether
+    // there was one.
+    bool reportFailure(QWidget* parent);
 
     const engine::Growth* growth() const { return m_growth.get(); }
     bool active() const { return m_growth != nullptr || m_running; }
     const QString& since() const { return m_since; }
 
 private:
-    // Lets `then` go once indexed, should the job hold its last reference.
-    static Result Compare(std::shared_ptr<platform::Device> then, platform::Device* now,
-                          bool byType, const engine::WalkControl& control);
+    static Result Compare(const QString& then, platform::Device* now, bool byType,
+                          const engine::WalkControl& control);
 
     std::unique_ptr<engine::Growth> m_growth;  // null in the plain view
     QString m_since;
+    QString m_failure;
     bool m_running = false;
 };
 

@@ -24,6 +24,8 @@
 #include "dialogs/hold_list_ctrl.h"
 #include "dialogs/modal.h"
 #include "platform/file_dialog.h"
+#include "platform/history_store.h"
+#include "platform/scan_file.h"
 #include "support/app_window.h"
 
 using namespace dovrane;
@@ -248,6 +250,36 @@ private slots:
         QVERIFY(!w.types().isComparing());
         QCOMPARE(w.types().shownHeader(), views::CFileTypeView::kTitle);
         QCOMPARE(Window::LegendRows(w.types()), plainRows);
+    }
+
+    void readsTheSnapshotOffTheWindowThread() {
+        // The snapshot is read on the view's job: a corrupt one says why in one box, and the
+        // plain view stays; the window closed mid-read stops the read.
+        qputenv("XDG_STATE_HOME", (m_dir.path() + "/corrupt").toUtf8());
+        platform::TestDevice then;
+        app::Options home;
+        home.deviceRoot = QStringLiteral("/home");
+        QCOMPARE(app::KeepSnapshot(home, then, {}, kThen).exitCode, 0);
+        platform::HistoryStore store;
+        QString error;
+        QVERIFY(store.open(&error));
+        const QString file = store.pathOf(store.list("/home", nullptr).front());
+        const auto out = platform::ScanOutput::open(file, error);
+        QVERIFY(out->write(R"([1,2,{},[{"name":"/home"},{"name":"a","asize":x}]])") &&
+                out->finish());
+        auto w = std::make_unique<Window>(std::chrono::milliseconds(20));
+        w->view().OnCmdMsg(app::kIdKeepHistory);
+        w->view().OnViewFolder();
+        QTRY_VERIFY(!w->folder().IsBusy());
+        w->compare();
+        QTRY_VERIFY(!w->folder().IsBusy());
+        QCOMPARE(w->boxes.texts,
+                 QStringList{file + ":1:47: expected a number for asize, found 'x'"});
+        QVERIFY(!w->folder().isComparing());
+        qputenv("XDG_STATE_HOME", (m_dir.path() + "/state").toUtf8());
+        w->compare();
+        QVERIFY(w->folder().isComparing() && w->folder().IsBusy());
+        w.reset();
     }
 
     void savesOffTheWindowThread_data() {

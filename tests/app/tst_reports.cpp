@@ -46,7 +46,9 @@ void GrowthSample(TestDevice& then, TestDevice& now) {
 ReportResult RunGrowth(TestDevice& then, TestDevice& now, const QStringList& arguments) {
     const ParsedCommandLine parsed = ParseCommandLine(arguments);
     const ReportContext context{parsed.options, now, {}, {}, 0, {}};
-    return GrowthReportAgainst(context, then, kThen, kNow);
+    dovrane::engine::ScanIndex index;
+    index.build(then, {});
+    return GrowthReportAgainst(context, index, kThen, kNow);
 }
 
 }  // namespace

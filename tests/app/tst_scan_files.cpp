@@ -1,6 +1,7 @@
 // Scans in ncdu's JSON format: the bytes written, every report of an import against the
-// live tree it came from, our files read again byte for byte, ncdu's files read and ours
-// read by ncdu, and each kind of bad input refused with its place.
+// live tree it came from, our files read again byte for byte (walked, and as they stream),
+// ncdu's files read and ours read by ncdu, each kind of bad input refused with its place,
+// and the growth report of two files read as they stream.
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,11 +9,14 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "app/cli.h"
 #include "app/command_line.h"
+#include "app/history_commands.h"
 #include "app/reports.h"
 #include "engine/scan_export.h"
 #include "engine/scan_import.h"
 #include "platform/host_device.h"
+#include "platform/profile.h"
 #include "platform/scan_file.h"
 #include "support/temp_tree.h"
 #include "support/test_device.h"
@@ -44,6 +48,23 @@ bool Export(platform::Device& device, const QByteArray& rootName, const QString&
     return out && engine::ExportScan(device, u"\\", {rootName, when}, *out, control) &&
            out->finish();
 }
+
+// A scan as gdu writes one: a hard link's later names marked alone (the first is counted),
+// excluded folders as objects and with entries, a file excluded by a pattern, a read error.
+const QByteArray kGduNow(
+    "[1,2,{\"progname\":\"gdu\",\"progver\":\"5.22\",\"timestamp\":1700086400},\n"
+    "[{\"name\":\"/srv\"},[{\"name\":\"a\"},{\"name\":\"first\",\"asize\":600,\"ino\":11}],\n"
+    "[{\"name\":\"d\",\"dev\":7},{\"name\":\"x\",\"asize\":600,\"ino\":11,\"hlnkc\":true},\n"
+    "{\"name\":\".y\",\"asize\":600,\"ino\":11,\"hlnkc\":true,\"mode\":33060}],\n"
+    "[{\"name\":\"p\"},{\"name\":\"f\",\"asize\":200}],[{\"name\":\"q\"},{\"name\":\"f\",\"asize\":"
+    "200}],\n"
+    "[{\"name\":\"new\"},{\"name\":\"f\",\"asize\":10}],{\"name\":\"proc\",\"excluded\":\"kernfs\"}"
+    ",\n"
+    "[{\"name\":\"nfs\",\"excluded\":\"otherfs\"},{\"name\":\"in\",\"asize\":5}],\n"
+    "{\"name\":\"skip\",\"asize\":50,\"excluded\":\"pattern\"},{\"name\":\"fifo\",\"notreg\":true},"
+    "\n"
+    "[{\"name\":\"bad\",\"read_error\":true},{\"name\":\"part\",\"asize\":3}],"
+    "{\"name\":\"top\",\"asize\":7}]]\n");
 
 // The figures a user compares: the folder table of the root and of `sub`, then unless
 // `foldersOnly` the types, the largest files and the duplicates, as JSON.
@@ -120,6 +141,8 @@ private slots:
     void keepsTimesBeyondTheRange();
     void refusesBadInput_data();
     void refusesBadInput();
+    void growthStreamsBothFiles_data();
+    void growthStreamsBothFiles();
 };
 
 void TestScanFiles::writesTheFormat() {
@@ -168,6 +191,14 @@ void TestScanFiles::writesTheFormat() {
     QVERIFY(Export(*imported.device, imported.device->header().rootName, again, 4,
                    imported.device->header().timestamp));
     QCOMPARE(ReadAll(again), ReadAll(path));
+    // Read as it streams, the file tells the writer what the walk of its import did.
+    QString error;
+    const auto out = platform::ScanOutput::open(again, error);
+    engine::ScanWriter writer(*out, imported.device->header(), imported.device->findFile(u"\\"));
+    QVERIFY(engine::StreamScanFile(path, writer, {.details = true}, &error) && out->finish());
+    QCOMPARE(ReadAll(again), ReadAll(path));
+    const std::atomic<bool> stopped{false};  // a stopped read tells nothing, and no error
+    QVERIFY(!app::ReadScanFile(path, {.scanning = &stopped}, &error) && error.isEmpty());
 }
 
 void TestScanFiles::roundTripsARootHardLink() {
@@ -332,6 +363,43 @@ void TestScanFiles::refusesBadInput() {
     const engine::ImportResult r = engine::ImportScanFile(path);
     QVERIFY(!r.device);
     QCOMPARE(r.error, path + error);
+    QString streamed;  // read as it streams: the same words
+    QVERIFY(!app::ReadScanFile(path, {}, &streamed));
+    QCOMPARE(streamed, r.error);
+}
+void TestScanFiles::growthStreamsBothFiles_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("now");
+    QTest::newRow("text") << QStringList() << kGduNow;
+    QTest::newRow("json by type") << QStringList{"--format", "json", "--by", "type"} << kGduNow;
+    QTest::newRow("later scan cut short") << QStringList() << kGduNow.chopped(30);
+}
+
+void TestScanFiles::growthStreamsBothFiles() {
+    // --import beside --since reads both files as they stream: the report is, to the byte,
+    // the one of the later scan imported whole, and so is the error of a file it refuses.
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, now);
+    const QTemporaryDir dir;
+    const QString thenFile = dir.filePath("then.json"), nowFile = dir.filePath("now.json");
+    // Before: p and q smaller, "new" named "old".
+    WriteAll(thenFile, QByteArray(kGduNow).replace("200", "100").replace("new", "old"));
+    WriteAll(nowFile, now);
+    options += {"--report", "growth", "--since", thenFile};
+    const platform::Profile profile(dir.filePath("profile.ini"));
+    const app::CliResult streamed =
+        app::RunCommandLine(options + QStringList{"--import", nowFile}, profile);
+    const engine::ImportResult whole = engine::ImportScanFile(nowFile);
+    QCOMPARE(streamed.exitCode, whole.device ? 0 : 2);
+    if (!whole.device) {
+        QCOMPARE(streamed.out + streamed.err,
+                 "dovrane-storage-analyzer: " + whole.error.toUtf8() + '\n');
+        return;
+    }
+    const app::ReportResult report =
+        app::RunReport(app::ParseCommandLine(options).options, *whole.device, {});
+    QVERIFY(streamed.err.isEmpty() && streamed.out.contains("old"));
+    QCOMPARE(streamed.out, report.output);
 }
 
 QTEST_GUILESS_MAIN(TestScanFiles)

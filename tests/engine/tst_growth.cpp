@@ -39,7 +39,7 @@ QStringList Files(const Growth& g) {
 }
 
 void Compare(TestDevice& then, TestDevice& now, Growth& out, GrowthRequest request = {}) {
-    QVERIFY(CompareScans(then, now, request, out, {}));
+    QVERIFY(CompareScans(DeviceFeed(then, {}), DeviceFeed(now, {}), request, out));
 }
 
 // Folders that grew, shrank, came and went, two of them equal but for case, and a file in
@@ -227,7 +227,7 @@ private slots:
         const dovrane::test::TreeFiles after = dovrane::test::ChangeTree(t, before);
         HostDevice nowDevice(t.root());
         Growth g;
-        QVERIFY(CompareWithIndex(index, nowDevice, {.fileRows = 100}, g, {}));
+        QVERIFY(CompareWithIndex(index, DeviceFeed(nowDevice, {}), {.fileRows = 100}, g));
 
         QStringList rows = Rows(g, g.root()), expected, listed = Files(g);
         for (const auto& [name, r] : dovrane::test::ExpectedRootRows(before, after))
