@@ -71,6 +71,21 @@ private slots:
         }
     }
 
+    void walkingTheFolderTree() {
+        Host h;
+        h.device.addFile(u"\\Docs\\Work\\a.doc", 10);
+        h.Open(false);
+        CFolderView& view = h.folder();
+        view.GoToParent();  // at the root: nothing
+        QCOMPARE(view.currentFolder(), view.rootFolder());
+        view.GoToPath(QStringLiteral("\\docs\\work"));  // folded by the caller
+        view.GoToPath(QStringLiteral("\\nowhere"));     // no such folder: stays
+        QCOMPARE(view.HeaderText(), QStringLiteral(" \\Docs \\Work"));
+        view.StartScan();  // Refresh: the root again, whatever was shown
+        QTRY_VERIFY(!view.IsBusy());
+        QCOMPARE(view.HeaderText(), QStringLiteral(" \\Pocket PC"));
+    }
+
     void slicesAndRowsAtN() {
         // Types, entries, the empty ones, whether slice and row N-1 (N = 5) open: N + 1 folders
         // and N + 2 types fold into Other; with Other empty, that row names a type.
