@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "charts/legend_list.h"
 #include "dialogs/file_list_dlg.h"
 #include "dialogs/file_types_dlg.h"
 #include "dialogs/folder_details_dlg.h"
@@ -23,6 +24,7 @@ using views::CFolderView;
 namespace {
 
 constexpr QRgb kWhite = 0xFFFFFF;
+constexpr QRgb kBlack = 0x000000;
 
 using Host = test::ChartHost;
 
@@ -84,6 +86,29 @@ private slots:
         view.StartScan();  // Refresh: the root again, whatever was shown
         QTRY_VERIFY(!view.IsBusy());
         QCOMPARE(view.HeaderText(), QStringLiteral(" \\Pocket PC"));
+    }
+
+    void nothingToShow() {
+        // A folder without entries, a pending path of no folder, and no files for types.
+        for (const auto& [types, pending, header] :
+             {std::tuple(false, "\\empty", " \\Empty"), {false, "\\gone", ""}, {true, "", ""}}) {
+            Host h;
+            h.device.addFolder(u"\\Empty");
+            h.Open(types);
+            if (!types) {
+                h.folder().pendingPath = QString::fromLatin1(pending);
+                h.view->StartScan();
+                QTRY_VERIFY(!h.view->IsBusy());
+                QCOMPARE(h.folder().HeaderText(), QString::fromLatin1(header));
+            }
+            QCOMPARE(h.view->pieChart().sliceCount(), 0);
+            QCOMPARE(charts::LegendRowCount(*h.view->legendList()->owner()), 0);
+            h.Tap(0, 0);
+            QVERIFY(h.opened.isEmpty());
+            // The folder view writes "Empty Folder" in red; the type view keeps the bare circle.
+            QCOMPARE(h.Shows(QRect(0, 90, 240, 15), Rgb(0x0000FF)), !types);
+            QCOMPARE(h.Pixel(h.At(90, 70)) == kBlack, types);
+        }
     }
 
     void slicesAndRowsAtN() {
