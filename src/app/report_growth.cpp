@@ -377,8 +377,9 @@ ReportResult KeepSnapshot(const Options& options, platform::Device& device,
     ReportResult result;
     const QString root = HistoryDeviceRoot(options, &device);
     const QString host = platform::HostName();
-    const auto previous = store.list(root, &result.notes);
-    const auto base = engine::ChooseDeltaBase(store, root, host, &result.notes);
+    // One listing serves both: the base to write against, and the snapshot before.
+    const auto previous = store.list(root, &result.notes, true);
+    const auto base = engine::ChooseDeltaBase(previous, root, host);
     SnapshotWrite how;
     if (base)
         how.basePath = store.pathOf(*base);
@@ -405,7 +406,7 @@ ReportResult KeepSnapshot(const Options& options, platform::Device& device,
         return {1, {}, error, result.notes};
     // The same totals and folder sizes as the one before: the new one stands for both.
     for (const platform::SnapshotRecord& p : previous)
-        if (p.host == record.host) {
+        if (p.listed && p.host == record.host) {
             if (p.digest == record.digest && !store.remove({p}, &error))
                 return {1, {}, error, result.notes};
             break;

@@ -197,12 +197,11 @@ QByteArray SnapshotSummary::digest() const {
     return d;
 }
 
-std::optional<platform::SnapshotRecord> ChooseDeltaBase(platform::HistoryStore& store,
-                                                        const QString& deviceRoot,
-                                                        const QString& host, QStringList* notes) {
-    const std::vector<platform::SnapshotRecord> all = store.list(deviceRoot, notes, true);
-    const auto base = DeltaBase(FactsOf(all), GroupOf(host, deviceRoot));
-    return base ? std::optional(all[*base]) : std::nullopt;
+std::optional<platform::SnapshotRecord> ChooseDeltaBase(
+    const std::vector<platform::SnapshotRecord>& snapshots, const QString& deviceRoot,
+    const QString& host) {
+    const auto base = DeltaBase(FactsOf(snapshots), GroupOf(host, deviceRoot));
+    return base ? std::optional(snapshots[*base]) : std::nullopt;
 }
 
 bool ThinHistory(platform::HistoryStore& store, qint64 now, quint64 maxBytes, QStringList* notes,

@@ -79,11 +79,11 @@ private:
     QCryptographicHash m_hash;
 };
 
-// The snapshot in `store` a new one of `deviceRoot` on `host` is written against (DeltaBase);
-// empty when it is written full.
-std::optional<platform::SnapshotRecord> ChooseDeltaBase(platform::HistoryStore& store,
-                                                        const QString& deviceRoot,
-                                                        const QString& host, QStringList* notes);
+// Of `snapshots` (a store's list, the unlisted bases with it), the one a new snapshot of
+// `deviceRoot` on `host` is written against (DeltaBase); empty when it is written full.
+std::optional<platform::SnapshotRecord> ChooseDeltaBase(
+    const std::vector<platform::SnapshotRecord>& snapshots, const QString& deviceRoot,
+    const QString& host);
 
 // Applies RetainedSnapshots to every snapshot in `store` at `now` and removes the rest.
 // False with a one-line reason when the index could not be changed.
