@@ -66,27 +66,29 @@ void CPieChart::MakeImages() {
     const int side = std::max(1, qRound(2 * m_radius * m_devicePixelRatio));
     const int outline = std::max(1, qRound(m_devicePixelRatio));
     m_mask = QImage(side, side, QImage::Format_RGB32);
+    m_image = QImage(side, side, QImage::Format_RGB32);
+    // The image is the mask with its transparent inside left white: the outlined circle.
     for (int y = 0; y < side; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(m_mask.scanLine(y));
-        for (int x = 0; x < side; ++x) {
-            switch (DiscPixelAt(x, y, side, outline)) {
-                case DiscPixel::Outside:
-                    line[x] = kWhite;
-                    break;
-                case DiscPixel::Outline:
-                    line[x] = kBlack;
-                    break;
-                case DiscPixel::Inside:
-                    line[x] = kMaskRgb;
-                    break;
-            }
+        auto* mask = reinterpret_cast<QRgb*>(m_mask.scanLine(y));
+        auto* image = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        const auto paint = [&](int from, int to, QRgb maskRgb, QRgb imageRgb) {
+            std::fill(mask + from, mask + to, maskRgb);
+            std::fill(image + from, image + to, m_circleOnImage ? imageRgb : kWhite);
+        };
+        const DiscRow row = DiscRowAt(y, side, outline);
+        if (row.discLeft >= row.discRight) {
+            paint(0, side, kWhite, kWhite);
+            continue;
         }
+        const int innerLeft = std::clamp(row.insideLeft, row.discLeft, row.discRight);
+        const int innerRight = std::clamp(row.insideRight, innerLeft, row.discRight);
+        paint(0, row.discLeft, kWhite, kWhite);
+        paint(row.discLeft, innerLeft, kBlack, kBlack);
+        paint(innerLeft, innerRight, kMaskRgb, kWhite);
+        paint(innerRight, row.discRight, kBlack, kBlack);
+        paint(row.discRight, side, kWhite, kWhite);
     }
     m_mask.setDevicePixelRatio(m_devicePixelRatio);
-    m_image = QImage(side, side, QImage::Format_RGB32);
-    m_image.fill(kWhite);
-    if (m_circleOnImage)
-        TransparentCopy(m_image, m_mask, kMaskRgb, m_mask.rect());  // the outlined circle
     m_maskOnImage = m_circleOnImage;
     m_image.setDevicePixelRatio(m_devicePixelRatio);
 }

@@ -1,6 +1,8 @@
 #include "charts/pie_geometry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace dovrane::charts {
 namespace {
@@ -17,6 +19,23 @@ bool OnDisc(int x, int y, int size) {
     const qint64 dx = 2 * static_cast<qint64>(x) + 1 - size;
     const qint64 dy = 2 * static_cast<qint64>(y) + 1 - size;
     return dx * dx + dy * dy <= static_cast<qint64>(size) * size;
+}
+
+// The pixels of row y whose centres lie on the disc: |2x + 1 - size| <= isqrt(size^2 -
+// dy^2), solved for x; empty when the row misses the disc.
+std::pair<int, int> DiscSpan(int y, int size) {
+    const qint64 dy = 2 * static_cast<qint64>(y) + 1 - size;
+    const qint64 room = static_cast<qint64>(size) * size - dy * dy;
+    if (room < 0)
+        return {0, 0};
+    auto m = static_cast<qint64>(std::sqrt(static_cast<double>(room)));
+    while (m * m > room)
+        --m;
+    while ((m + 1) * (m + 1) <= room)
+        ++m;
+    const qint64 low = size - 1 - m;  // >= -1, as m <= size
+    return {static_cast<int>(low <= 0 ? 0 : (low + 1) / 2),
+            static_cast<int>((size - 1 + m) / 2 + 1)};
 }
 
 }  // namespace
@@ -116,6 +135,20 @@ DiscPixel DiscPixelAt(int x, int y, int size, int outline) {
             !OnDisc(x, y + k, size))
             return DiscPixel::Outline;
     return DiscPixel::Inside;
+}
+
+DiscRow DiscRowAt(int y, int size, int outline) {
+    const auto [left, right] = DiscSpan(y, size);
+    DiscRow row{left, right, left + outline, right - outline};
+    // A row's span is an interval and the disc is convex, so the pixels with every vertical
+    // neighbour within `outline` on the disc are those in all the neighbouring rows' spans.
+    for (int k = 1; k <= outline && row.insideLeft < row.insideRight; ++k)
+        for (const int neighbour : {y - k, y + k}) {
+            const auto [l, r] = DiscSpan(neighbour, size);
+            row.insideLeft = std::max(row.insideLeft, l);
+            row.insideRight = std::min(row.insideRight, r);
+        }
+    return row;
 }
 
 }  // namespace dovrane::charts

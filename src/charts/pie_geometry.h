@@ -44,4 +44,14 @@ int PointDistance(int x, int y, int centerX, int centerY);
 enum class DiscPixel { Outside, Outline, Inside };
 DiscPixel DiscPixelAt(int x, int y, int size, int outline = 1);
 
+// Row y of that disc as spans, so a desktop-sized pie is rasterised a row at a time rather
+// than a pixel at a time: the disc's pixels [discLeft, discRight) and, within them, the
+// inside ones [insideLeft, insideRight); the rest of the disc's span is outline. A span
+// with left >= right is empty (every row outside the square gives empty spans).
+struct DiscRow {
+    int discLeft = 0, discRight = 0;
+    int insideLeft = 0, insideRight = 0;
+};
+DiscRow DiscRowAt(int y, int size, int outline = 1);
+
 }  // namespace dovrane::charts

@@ -158,13 +158,25 @@ bool CChartView::LayOutControls() {
     m_chartCenter = layout.chartCenter;
     const qreal ratio = devicePixelRatioF();
     m_chart.Create(layout.radius, m_chartCenter.x(), m_chartCenter.y(), ratio);
-    m_spinChart.Create(layout.spinRadius, m_chartCenter.x(), m_chartCenter.y(), ratio);
     if (IsBusy())
-        m_spinChart.StartSpin();
+        LayOutSpin();
     else
         LayOutChart();
     update();
     return true;
+}
+
+void CChartView::LayOutSpin() {
+    // Made only while a scan runs: at a desktop window's size the disc costs as much as the
+    // pie, and a resize of an idle view should not pay for both.
+    if (!m_processingLabel)
+        return;  // not laid out yet: the first layout makes it
+    const int radius = currentLayout().spinRadius;
+    if (m_spinChart.isCreated() && m_spinChart.radius() == radius &&
+        QPoint(m_spinChart.centerX(), m_spinChart.centerY()) == m_chartCenter)
+        return;
+    m_spinChart.Create(radius, m_chartCenter.x(), m_chartCenter.y(), devicePixelRatioF());
+    m_spinChart.StartSpin();
 }
 
 void CChartView::resizeEvent(QResizeEvent* event) {
@@ -186,6 +198,7 @@ void CChartView::stopScan() {
 void CChartView::SetScanState(bool on) {
     if (on) {
         m_headerDirty = true;
+        LayOutSpin();
         m_spinChart.StartSpin();
         m_spinTimer.start();
         if (m_processingLabel) {

@@ -200,6 +200,7 @@ private:
     void scanBegun(std::chrono::steady_clock::time_point began);
     void fitHeader();
     void paintFocusRing(QPainter& painter, const ChartViewLayout& layout) const;
+    void LayOutSpin();
     void stepSpin();
     void stopScan();
     void showProgress();
