@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "charts/legend_list.h"
+#include "charts/point_font.h"
 #include "dialogs/file_list_dlg.h"
 #include "dialogs/file_types_dlg.h"
 #include "dialogs/folder_details_dlg.h"
@@ -140,6 +141,70 @@ private slots:
         }
     }
 
+    // Beyond the design's size the pie takes the room the layout leaves, the legend beside it
+    // when wide, with no large empty band; back at the design's size it is drawn again,
+    // neither rescanned nor moved.
+    void piesUseTheRoom() {
+        for (const auto& [types, size, radius, beside] :
+             {std::tuple(false, QSize(1920, 1054), 511, true),
+              {true, {1920, 1054}, 517, true},
+              {false, {240, 600}, 115, false}}) {
+            const test::Case name(QStringLiteral("%1 %2").arg(types).arg(size.width()));
+            Host h;
+            h.device.addFile(u"\\A\\x.txt", 500).addFile(u"\\B\\y.jpg", 300).addFile(u"\\c", 200);
+            h.Open(types, 0, size);
+            const views::ChartViewLayout layout = h.view->currentLayout();
+            QCOMPARE(h.view->pieChart().radius(), radius);
+            const QRect pie(layout.chartTopLeft, QSize(2 * radius, 2 * radius));
+            QVERIFY(QRect(QPoint(0, 0), size).contains(pie) && !pie.intersects(layout.legend));
+            QCOMPARE(layout.legend.x() > pie.right(), beside);
+            QCOMPARE(h.Pixel(h.At(90, radius - 4)), Rgb(0x0000FF));  // slice 0 reaches the rim
+            QCOMPARE(h.Pixel(h.At(90, radius + 3)), kWhite);
+            const QRect used = pie.united(layout.legend);
+            QVERIFY(used.width() >= size.width() * 9 / 10 || size.width() <= 240);
+            QVERIFY(used.bottom() >= size.height() - 3 && layout.legend.height() >= 120);
+            if (!types)
+                h.folder().GoToPath(QStringLiteral("\\a"));
+            h.view->resize(240, 294);
+            QCOMPARE(h.view->pieChart().radius(), 70);
+            QCOMPARE(h.view->scanCount(), 1);
+            QVERIFY(types || h.folder().HeaderText() == QStringLiteral(" \\A"));
+        }
+    }
+
+    // A title is whole, or elided in the middle; no line is wider than the view and the pie
+    // moves down, whole, below a title of three lines or more.
+    void longTitlesFit() {
+        QString deep;
+        for (int i = 1; i <= 20; ++i)
+            deep += QStringLiteral("\\Level %1").arg(i, 2, 10, QChar(u'0'));
+        for (const auto& [path, elided] :
+             {std::pair(QStringLiteral("\\Docs"), false),
+              {QStringLiteral("\\Documents and Settings\\Application Data\\Microsoft "
+                              "Corporation\\Internet Explorer"),
+               false},
+              {deep, true},
+              {"\\" + QString(255, u'n'), true}}) {
+            const test::Case name(path.left(30));
+            Host h;
+            h.device.addFile(path + "\\f", 10);
+            h.Open(false);
+            h.folder().GoToPath(engine::FoldCase(path));
+            const QString shown = h.view->shownHeader();
+            QCOMPARE(shown.contains(QChar(0x2026)), elided);
+            QCOMPARE(shown == h.folder().HeaderText(), !elided);
+            const views::ChartViewLayout layout = h.view->currentLayout();
+            const QRect box =
+                QFontMetrics(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5, true))
+                    .boundingRect(QRect(0, 0, 240, 1000),
+                                  Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, shown);
+            QVERIFY(box.width() <= 240 && box.height() <= layout.header.height());
+            // The design's 30-pixel band overlaps the pie's top by 3 pixels; so may a taller one.
+            QCOMPARE(layout.chartTopLeft.y(), std::max(27, box.height() - 3));
+            QCOMPARE(h.Pixel(h.At(90, 60)), Rgb(0x0000FF));
+        }
+    }
+
     void keysReachTheChart() {
         Host h;
         h.device.addFile(u"\\A\\x", 500).addFile(u"\\B\\y", 300).addFile(u"\\c", 200);
@@ -184,6 +249,13 @@ private slots:
             QVERIFY(h.view->IsBusy() && processing->isVisible() && label->isVisible());
             QCOMPARE(processing->text(), QStringLiteral("Processing"));
             QVERIFY(!h.Control(views::kIdDetails)->isVisible());
+            // The busy disc, red and black only, also when the view grows during the scan.
+            for (const QSize size : {QSize(900, 700), QSize(240, 294)}) {
+                h.view->resize(size);
+                const views::ChartViewLayout at = h.view->currentLayout();
+                const QPoint inDisc = at.discTopLeft + QPoint(at.spinRadius, at.spinRadius / 2);
+                QVERIFY(QList<QRgb>({Rgb(0x0000FF), kBlack}).contains(h.Pixel(inDisc)));
+            }
             // Refresh starts no second scan; a folder asked for waits; taps open nothing.
             h.view->StartScan();
             QCOMPARE(h.view->scanCount(), 1);

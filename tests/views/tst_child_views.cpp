@@ -11,11 +11,13 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "charts/point_font.h"
 #include "dialogs/control_id.h"
 #include "engine/file_list.h"
 #include "engine/memory_status.h"
 #include "engine/text.h"
 #include "platform/control_panel.h"
+#include "platform/fonts.h"
 #include "platform/host_device.h"
 #include "platform/shell.h"
 #include "support/overview_figures.h"
@@ -200,6 +202,78 @@ private slots:
             QCOMPARE(started, page.startsWith(u"cpl")
                                   ? QStringList{platform::kControlPanelProgram + u' ' + page}
                                   : QStringList{});
+        }
+    }
+
+    // The pies grow with their quarters, clear of titles and legends; a resize draws them
+    // again without reading the figures again.
+    void piesGrowWithTheirQuarters() {
+        for (const auto& [size, radius] : {std::pair(QSize(1920, 1054), 220), {{240, 900}, 45}}) {
+            const test::Case name(QString::number(size.height()));
+            platform::TestDevice device;
+            test::SetupOverview(device, true);
+            Overview o(device, size);
+            QCOMPARE(o.view.radius(), radius);
+            const int w = size.width(), h = size.height();
+            const QImage image = o.view.grab().toImage();
+            for (const QPoint centre : {QPoint(w / 4, h / 4), QPoint(3 * w / 4, 3 * h / 4)}) {
+                QVERIFY(test::PixelAt(image, centre + QPoint(radius - 4, -2)) != 0xFFFFFF);
+                QCOMPARE(test::PixelAt(image, centre + QPoint(radius + 2, 0)), QRgb(0xFFFFFF));
+            }
+            QVERIFY(h / 4 - radius >= 16 && h / 4 + radius <= h / 2 - 30);
+            o.host.show();  // a hidden widget's resize waits for its showing
+            QVERIFY(QTest::qWaitForWindowExposed(&o.host));
+            o.view.resize(240, 294);
+            QCOMPARE(o.view.radius(), 30);
+            QCOMPARE(o.view.refreshCount(), 1);
+        }
+    }
+
+    void legendsFitTheirQuarters() {
+        // A 258 GB disk as storage and as a card, in the design's 240 x 294: each text is
+        // drawn whole, the left ones ending before the right squares, the right ones inside.
+        QVERIFY(platform::LoadTahoma());  // the design's face, as the program loads it
+        platform::TestDevice device;
+        const auto mb = [](double megabytes) { return quint64(megabytes * double(kMB)); };
+        device.setMemory(platform::MemoryFigures{mb(64000), mb(1500)})
+            .setDiskSpace(u"\\", {{mb(258019.61), mb(23311.49)}})
+            .addFolder(u"\\SD", platform::kAttributeTemporary)
+            .setDiskSpace(u"\\SD", {{mb(258019.61), mb(23311.49)}});
+        Overview o(device);
+        const engine::MemoryStatus& s = *o.view.status();
+        const int w = 240, h = 294;
+        const QImage image = o.view.grab().toImage();
+        const QFontMetrics metrics(charts::CreatePointFont(QStringLiteral("Tahoma"), 8.5));
+        const auto ink = [&](int from, int to, int y) {  // the last column drawn on
+            for (int x = to; x >= from; --x)
+                for (int row = y - 4; row < y + 10; ++row)
+                    if (test::PixelAt(image, {x, row}) != 0xFFFFFF)
+                        return x;
+            return -1;
+        };
+        for (const auto& [y, leftColor, rightColor, leftText, rightText] :
+             {std::tuple(h / 2 - 26, kBlue, kRed, "Program " + s.programTotalText,
+                         "In Use " + s.programUsedText),
+              {h / 2 - 11, kYellow, kGreen, "Storage  " + s.storageTotalText,
+               "Free    " + s.programFreeText},
+              {h - 26, kRed, kRed, "In Use " + s.storageUsedText, "In Use " + s.cardUsedText},
+              {h - 11, kGreen, kGreen, "Free    " + s.storageFreeText,
+               "Free    " + s.cardFreeText}}) {
+            const test::Case name(leftText + " | " + rightText);
+            int left = 0, right = w - 1;  // each square: one pixel left of its fill
+            while (left < w && test::PixelAt(image, {left, y + 3}) != Rgb(leftColor))
+                ++left;
+            while (right > 0 && test::PixelAt(image, {right, y + 3}) != Rgb(rightColor))
+                --right;
+            left -= 1;
+            right -= 5;
+            QVERIFY(left >= 0 && right > w / 2 && left + 10 < right);
+            const int leftEnd = ink(left + 10, right - 1, y);
+            QVERIFY(leftEnd >= left + 10 + metrics.horizontalAdvance(leftText) - 3);
+            QVERIFY(leftEnd <= right - 2);
+            const int rightEnd = ink(right + 10, w - 1, y);
+            QVERIFY(rightEnd >= right + 10 + metrics.horizontalAdvance(rightText) - 3);
+            QVERIFY(rightEnd < w - 1);
         }
     }
 
