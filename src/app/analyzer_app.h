@@ -13,7 +13,8 @@ class Device;
 }
 namespace dovrane::engine {
 class ImportDevice;
-}
+class EarlyFileSearch;
+}  // namespace dovrane::engine
 
 namespace dovrane::app {
 
@@ -25,6 +26,8 @@ struct AppStart {
     QString scanTitle;  // for an imported scan: which one, for the window's title
     CDovraneStorageAnalyzerView::View firstView = CDovraneStorageAnalyzerView::kOverview;
     QSize clientSize{240, 320};  // device-independent pixels of the frame's client area
+    // The search of the dialog to draw, begun before the window.
+    std::shared_ptr<engine::EarlyFileSearch> fileSearch{};
 };
 
 class CAnalyzerApp final : public CCmdTarget {
@@ -52,6 +55,10 @@ public:
     CMainFrame* mainFrame() const { return m_frame.get(); }
     CDovraneStorageAnalyzerView* mainView() const;
     CDovraneStorageAnalyzerDoc* document() const { return m_document.get(); }
+    // Once: the search begun before the window, for the dialog it was begun for.
+    std::shared_ptr<engine::EarlyFileSearch> TakeFileSearch() {
+        return std::move(m_start.fileSearch);
+    }
 
 private:
     // A main view on `device`, in place of the one shown (the first, when none is).

@@ -134,10 +134,19 @@ DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest,
     const auto mode = largest       ? dialogs::SearchMode::Largest
                       : sameContent ? dialogs::SearchMode::Identical
                                     : dialogs::SearchMode::Duplicates;
-    auto dlg = std::make_unique<dialogs::CLargestFilesDlg>(view->device(), mode);
+    // The search begun before the window runs on in the dialog, found with the same pace.
+    auto dlg = std::make_unique<dialogs::CLargestFilesDlg>(
+        view->device(), mode,
+        dialogs::SearchPace{.pace = std::chrono::milliseconds(options.paceMs)}, nullptr,
+        app.TakeFileSearch());
     dlg->setStartFolder(start);
     const dialogs::CLargestFilesDlg* shown = dlg.get();
-    return DialogShotOf(std::move(dlg), [shown] { return shown->IsSearching(); });
+    return DialogShotOf(
+        std::move(dlg), [shown] { return shown->IsSearching(); },
+        [shown](QObject* context, std::function<void()> ended) {
+            QObject::connect(shown, &dialogs::CLargestFilesDlg::searchEnded, context,
+                             std::move(ended), Qt::QueuedConnection);
+        });
 }
 
 // One row a dialog; the dialogs' own code makes them, this only picks what to show.
@@ -196,10 +205,12 @@ const DialogShotRow* FindDialogShot(const QString& name) {
     return nullptr;
 }
 
-DialogShot DialogShotOf(std::unique_ptr<QDialog> dialog, std::function<bool()> busy) {
+DialogShot DialogShotOf(std::unique_ptr<QDialog> dialog, std::function<bool()> busy,
+                        EndNotice whenEnded) {
     DialogShot shot;
     shot.dialog = std::move(dialog);
     shot.busy = std::move(busy);
+    shot.whenEnded = std::move(whenEnded);
     return shot;
 }
 

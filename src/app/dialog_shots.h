@@ -14,12 +14,17 @@ namespace dovrane::app {
 
 class CAnalyzerApp;
 
+// Connects `ended` (run in `context`'s thread, queued) to the end of a dialog's work.
+using EndNotice = std::function<void(QObject* context, std::function<void()> ended)>;
+
 // What a row makes: the dialog, shown over the frame, and while `busy` answers true (a
-// search still running) the picture waits. A null dialog ends the run with `status` and
-// `error` (3 for a --path or --type that names nothing, 2 for a missing option).
+// search still running) the picture waits, taken as soon as `whenEnded` says so. A null
+// dialog ends the run with `status` and `error` (3 for a --path or --type that names
+// nothing, 2 for a missing option).
 struct DialogShot {
     std::unique_ptr<QDialog> dialog;
     std::function<bool()> busy;
+    EndNotice whenEnded;
     int status = 0;
     QString error;
 };
@@ -36,7 +41,8 @@ std::span<const DialogShotRow> DialogShotRows();
 const DialogShotRow* FindDialogShot(const QString& name);
 
 // A row's answer: the dialog to draw, waiting while `busy` answers true.
-DialogShot DialogShotOf(std::unique_ptr<QDialog> dialog, std::function<bool()> busy = {});
+DialogShot DialogShotOf(std::unique_ptr<QDialog> dialog, std::function<bool()> busy = {},
+                        EndNotice whenEnded = {});
 // A failed row: no dialog, the status and message of the error.
 DialogShot DialogShotError(int status, const QString& error);
 

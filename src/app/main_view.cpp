@@ -31,6 +31,8 @@ const QString kChildCreateFailed = QStringLiteral("Folder View create failed");
 const QString kTreeCreateFailed = QStringLiteral("Folder Tree Control create failed");
 const QString kSection = QStringLiteral("Dovrane Storage Analyzer");
 const QString kKeepHistory = QStringLiteral("Keep History");
+// How long a snapshot waits for a pie that is not painted (a view hidden mid-scan).
+constexpr std::chrono::milliseconds kSnapshotFallback{500};
 
 // What a chart view named `name` is made with; a pie timing names the view it is for.
 views::ChartViewSetup ChartSetup(const MainViewSetup& setup, const engine::Settings& settings,
@@ -59,7 +61,21 @@ CDovraneStorageAnalyzerView::CDovraneStorageAnalyzerView(const MainViewSetup& se
       m_historyRoot(setup.historyRoot) {
     if (m_profile)
         m_keepHistory = m_profile->readInt(kSection, kKeepHistory, 1) != 0;
-    m_folderView.scanCompleted = [this] { KeepSnapshot(); };
+    // The snapshot walks the whole device again: it waits until the pie is on screen, so
+    // that the first paint has the processor to itself.
+    m_folderView.scanCompleted = [this] { m_snapshotLater.start(); };
+    m_snapshotLater.setSingleShot(true);
+    m_snapshotLater.setInterval(kSnapshotFallback);
+    connect(&m_snapshotLater, &QTimer::timeout, this, &CDovraneStorageAnalyzerView::KeepSnapshot);
+    connect(
+        &m_folderView, &views::CChartView::piePainted, this,
+        [this] {
+            if (m_snapshotLater.isActive()) {
+                m_snapshotLater.stop();
+                KeepSnapshot();
+            }
+        },
+        Qt::QueuedConnection);
     m_saveTimer.setInterval(100);
     connect(&m_saveTimer, &QTimer::timeout, this, &CDovraneStorageAnalyzerView::ShowSaveProgress);
     // Painted whole each time, so the children are the only thing Qt needs to erase.

@@ -129,7 +129,8 @@ private:
     bool CreateChild(views::CChildWindow& child, const QString& failureText);
     // Steps shared by the view commands once the child is on screen.
     void MakeCurrent(View view);
-    // After a Folder View scan of the whole device: a snapshot, on a thread of its own.
+    // After a Folder View scan of the whole device: a snapshot, on a thread of its own,
+    // once the pie is on screen (or a moment later, should the view not be painted).
     void KeepSnapshot();
     void ShowSaveProgress();
     // Compare With... works on the File Type View when it is shown, else the Folder View.
@@ -152,7 +153,8 @@ private:
     std::atomic<bool> m_snapshotGoing{true};  // cleared to stop a snapshot at close
     std::atomic<bool> m_snapshotRunning{false};
     std::thread m_snapshot;
-    QString m_saveName;  // the file being saved, as the status line names it
+    QTimer m_snapshotLater;  // keeps the snapshot of a scan whose pie is not painted
+    QString m_saveName;      // the file being saved, as the status line names it
     QTimer m_saveTimer;
     // Last: it goes first, so a save stops (and its partial file goes) before the rest.
     engine::ScanJob m_saveJob;

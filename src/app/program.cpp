@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "engine/file_list.h"
 #include "platform/profile.h"
 #include "platform/program_part.h"
 
@@ -32,6 +33,16 @@ WindowStart::WindowStart() = default;
 WindowStart::~WindowStart() = default;
 WindowStart::WindowStart(WindowStart&&) noexcept = default;
 
+std::optional<SearchDialog> SearchDialogNamed(const QString& name) {
+    if (name == u"largest")
+        return SearchDialog{.largest = true, .sameContent = false};
+    if (name == u"duplicates")
+        return SearchDialog{.largest = false, .sameContent = false};
+    if (name == u"identical")
+        return SearchDialog{.largest = false, .sameContent = true};
+    return std::nullopt;
+}
+
 WindowStart BeginWindow(const Options& options) {
     WindowStart start;
     start.options = options;
@@ -52,6 +63,21 @@ WindowStart BeginWindow(const Options& options) {
     else if (options.view == u"filetype")
         start.fileTypeScan = std::make_shared<engine::EarlyFileTypeScan>(
             engine::FileTypeScan{.device = device}, job);
+    // The dialog's search starts where the dialog will: at --path, else the whole device
+    // (the Explorer View has no folder selected yet). A --path naming no folder is left to
+    // the dialog, which says so.
+    const std::optional<SearchDialog> search = SearchDialogNamed(options.dialog);
+    if (!search || options.screenshot.isEmpty())
+        return start;
+    const std::optional<QString> from =
+        options.path ? engine::ResolveFolderPath(*device, *options.path) : QString();
+    if (from)
+        start.fileSearch = std::make_shared<engine::EarlyFileSearch>(
+            engine::FileSearchWork{.device = device,
+                                   .start = *from,
+                                   .largest = search->largest,
+                                   .sameContent = search->sameContent},
+            job);
     return start;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// The program as main() runs it. For a window, the first view's scan begins before the
-// window library is loaded: the walk runs while the toolkit, its fonts and the window are
-// built, and the view takes the running scan over. A report runs here, in Qt Core alone.
+// The program as main() runs it. For a window, the first view's scan (or the search of the
+// dialog to draw) begins before the window library is loaded: the walk runs while the
+// toolkit, its fonts and the window are built, and the view or dialog takes the running
+// scan over. A report runs here, in Qt Core alone.
 
 #include <QStringList>
 #include <memory>
@@ -9,6 +10,7 @@
 #include "app/cli.h"
 #include "app/command_line.h"
 #include "engine/chart_scans.h"
+#include "engine/search_scan.h"
 #include "engine/settings.h"
 
 namespace dovrane::platform {
@@ -27,14 +29,24 @@ struct WindowStart {
     // The scan of the first view, when that is the Folder View or the File Type View.
     std::shared_ptr<engine::EarlyFolderScan> folderScan;
     std::shared_ptr<engine::EarlyFileTypeScan> fileTypeScan;
+    // The search of --dialog largest, duplicates or identical.
+    std::shared_ptr<engine::EarlyFileSearch> fileSearch;
 
     WindowStart();
     ~WindowStart();
     WindowStart(WindowStart&&) noexcept;
 };
 
-// Opens the device of `options` and begins the first view's scan.
+// Opens the device of `options` and begins the first view's scan, or the search of the
+// dialog to draw.
 WindowStart BeginWindow(const Options& options);
+
+// What the search of --dialog NAME looks for; nothing for a dialog that does not search.
+struct SearchDialog {
+    bool largest = false;
+    bool sameContent = false;
+};
+std::optional<SearchDialog> SearchDialogNamed(const QString& name);
 
 // The window part's one exported function; returns the exit status.
 using WindowEntry = int (*)(int* argc, char** argv, WindowStart* start);

@@ -44,10 +44,9 @@ CDovraneStorageAnalyzerView::View ViewNamed(const QString& name) {
     return CDovraneStorageAnalyzerView::kOverview;
 }
 
-// Scans hand their results over by queued calls, so events must flow while waiting. A
-// view says when it is done, so the picture follows at once; what says nothing (a dialog's
-// own search) is polled.
-void WaitWhile(const std::function<bool()>& busy, const views::CChildWindow* view = nullptr) {
+// Scans hand their results over by queued calls, so events must flow while waiting. What
+// says when it is done (a view, a search dialog) is followed at once; the rest is polled.
+void WaitWhile(const std::function<bool()>& busy, const EndNotice& whenEnded = {}) {
     QEventLoop loop;
     QTimer poll;
     const auto check = [&] {
@@ -55,8 +54,8 @@ void WaitWhile(const std::function<bool()>& busy, const views::CChildWindow* vie
             loop.quit();
     };
     QObject::connect(&poll, &QTimer::timeout, &loop, check);
-    if (view)
-        QObject::connect(view, &views::CChildWindow::busyEnded, &loop, check, Qt::QueuedConnection);
+    if (whenEnded)
+        whenEnded(&loop, check);
     if (busy()) {
         poll.start(20);
         loop.exec();
@@ -66,7 +65,19 @@ void WaitWhile(const std::function<bool()>& busy, const views::CChildWindow* vie
 
 void WaitForView(CDovraneStorageAnalyzerView& view) {
     const views::CChildWindow& child = view.currentChild();
-    WaitWhile([&child] { return child.IsBusy(); }, &child);
+    WaitWhile([&child] { return child.IsBusy(); },
+              [&child](QObject* context, std::function<void()> ended) {
+                  QObject::connect(&child, &views::CChildWindow::busyEnded, context,
+                                   std::move(ended), Qt::QueuedConnection);
+              });
+}
+
+// zlib's fastest level: a picture of the window is as small as at the default level and is
+// written in half the time, which a script drawing many of them waits for.
+constexpr int kPngQuality = 80;
+
+bool SavePicture(const QPixmap& picture, const QString& file) {
+    return picture.save(file, "PNG", kPngQuality);
 }
 
 QString DialogNames() {
@@ -84,10 +95,10 @@ int SaveDialogScreenshot(CAnalyzerApp& app, const DialogShotRow& row, const Opti
         return Fail(shot.status ? shot.status : 2, shot.error);
     shot.dialog->show();
     if (shot.busy)
-        WaitWhile(shot.busy);
+        WaitWhile(shot.busy, shot.whenEnded);
     else
         QCoreApplication::processEvents();
-    if (!shot.dialog->grab().save(options.screenshot, "PNG"))
+    if (!SavePicture(shot.dialog->grab(), options.screenshot))
         return Fail(1, QStringLiteral("cannot write the screenshot '%1'").arg(options.screenshot));
     return 0;
 }
@@ -96,7 +107,7 @@ int SaveDialogScreenshot(CAnalyzerApp& app, const DialogShotRow& row, const Opti
 
 bool SaveScreenshot(CMainFrame& frame, const QString& file) {
     WaitForView(*frame.view());
-    return frame.grab().save(file, "PNG");
+    return SavePicture(frame.grab(), file);
 }
 
 int RunWindow(int& argc, char** argv, WindowStart& begun) {
@@ -137,6 +148,7 @@ int RunWindow(int& argc, char** argv, WindowStart& begun) {
     if (options.screenshot.isEmpty() && !opened.imported)
         start.view.historyRoot = QFileInfo(options.deviceRoot).absoluteFilePath();
     start.firstView = ViewNamed(options.view);
+    start.fileSearch = begun.fileSearch;
     if (opened.imported)
         start.scanTitle = ScanTitle(*opened.imported);
     if (options.size)

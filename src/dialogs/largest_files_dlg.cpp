@@ -10,7 +10,6 @@
 #include "dialogs/hold_list_ctrl.h"
 #include "engine/orders.h"
 #include "engine/text.h"
-#include "platform/content_reader.h"
 
 namespace dovrane::dialogs {
 namespace {
@@ -41,13 +40,14 @@ std::vector<quint32> OrderOf(const engine::FileList& list, const std::vector<qui
 }  // namespace
 
 CLargestFilesDlg::CLargestFilesDlg(platform::Device* device, SearchMode mode, SearchPace pace,
-                                   QWidget* parent)
+                                   QWidget* parent, std::shared_ptr<engine::EarlyFileSearch> early)
     : CAnalyzerDialog(151, parent),
       m_device(device),
       m_mode(mode),
       m_largest(mode == SearchMode::Largest),
       m_sameContent(mode == SearchMode::Identical),
-      m_pace(pace) {
+      m_pace(pace),
+      m_early(std::move(early)) {
     m_strTitle = TitleOf(m_largest, m_sameContent);
     m_progressTimer.setInterval(kProgressInterval);
     connect(&m_progressTimer, &QTimer::timeout, this, &CLargestFilesDlg::OnProgressTimer);
@@ -193,45 +193,29 @@ void CLargestFilesDlg::ShowSearching(bool on) {
 }
 
 void CLargestFilesDlg::StartSearch() {
-    // What the search hands back: a search of its own, the identical groups, the header.
-    struct Found {
-        std::unique_ptr<engine::FileSearch> search;
-        std::optional<engine::IdenticalResult> identical;
-        QString header;
+    const engine::FileSearchWork work{.device = m_device,
+                                      .start = startFolder(),
+                                      .largest = m_largest,
+                                      .sameContent = m_sameContent,
+                                      .content = m_content};
+    const auto finished = [this](engine::FoundFiles found) {
+        m_search = std::move(found.search);
+        m_identical = std::move(found.identical);
+        setStartFolder(found.header);
+        ShowSearching(false);
+        emit searchEnded();
     };
-    const QString start = startFolder();
-    const bool largest = m_largest, sameContent = m_sameContent;
-    m_content->reading = false;
-    m_job.start(
-        [device = m_device, content = m_content, start, largest,
-         sameContent](const engine::WalkControl& control) -> std::optional<Found> {
-            Found found{std::make_unique<engine::FileSearch>(), {}, {}};
-            bool ok = device &&
-                      found.search->SearchFiles(*device, start, largest || sameContent, control);
-            if (ok && sameContent) {
-                content->reading = true;
-                const auto reader = platform::MakeContentReader(*device);
-                found.identical =
-                    engine::FindIdenticalFiles(found.search->list(), found.search->allFiles().files,
-                                               *reader, control.scanning, &content->progress);
-                ok = found.identical.has_value();
-            }
-            if (!ok && control.stopped())
-                return std::nullopt;  // the dialog is going and wants nothing back
-            found.header = engine::FileSearch::HeaderText(start);
-            return found;
-        },
-        [this](Found found) {
-            m_search = std::move(found.search);
-            m_identical = std::move(found.identical);
-            setStartFolder(found.header);
-            ShowSearching(false);
-        },
-        {.pace = m_pace.pace, .threads = m_pace.threads});
+    // A search begun for this very dialog before it was made runs on: its job becomes ours.
+    if (const auto early = std::exchange(m_early, nullptr); early && early->work().sameAs(work)) {
+        m_content = early->work().content;
+        m_job = early->scan().claim(finished);
+        return;
+    }
+    m_job->start(work, finished, {.pace = m_pace.pace, .threads = m_pace.threads});
 }
 
 void CLargestFilesDlg::StopSearch() {
-    m_job.stop();
+    m_job->stop();
     m_progressTimer.stop();
 }
 
@@ -248,7 +232,7 @@ void CLargestFilesDlg::OnProgressTimer() {
                                      .arg(engine::SizeText(read), engine::SizeText(total)));
         return;
     }
-    engine::ScanProgress* progress = m_job.progress();
+    engine::ScanProgress* progress = m_job->progress();
     if (!progress)
         return;
     const QString folder = progress->currentFolder();

@@ -29,6 +29,7 @@
 #include "engine/file_search.h"
 #include "engine/identical_files.h"
 #include "engine/scan_job.h"
+#include "engine/search_scan.h"
 #include "engine/walk.h"
 
 class QLabel;
@@ -62,9 +63,11 @@ class CLargestFilesDlg : public CAnalyzerDialog {
     Q_OBJECT
 
 public:
-    // `device` outlives the dialog; null finds nothing.
+    // `device` outlives the dialog; null finds nothing. With `early`, the dialog takes that
+    // running search over when it opens, should it be the one the dialog would start.
     CLargestFilesDlg(platform::Device* device, SearchMode mode, SearchPace pace = {},
-                     QWidget* parent = nullptr);
+                     QWidget* parent = nullptr,
+                     std::shared_ptr<engine::EarlyFileSearch> early = {});
     // Stops a running search and waits for its thread.
     ~CLargestFilesDlg() override;
 
@@ -74,7 +77,7 @@ public:
     QString startFolder() const;
     void setStartFolder(const QString& folder);
 
-    bool IsSearching() const { return m_job.isRunning(); }
+    bool IsSearching() const { return m_job->isRunning(); }
     CHoldListCtrl* list() const { return m_list; }
     CFileOperations* operations() const { return m_operations; }
     const engine::FileList& files() const { return m_search->list(); }
@@ -101,6 +104,10 @@ public:
     static QString IdenticalGroupText(size_t count, quint64 size);
     // The header strip of Identical Files once the waste is known.
     static QString IdenticalTitle(quint64 wasted);
+
+signals:
+    // The list has been filled: the search is over.
+    void searchEnded();
 
 protected:
     bool OnInitDialog() override;
@@ -134,13 +141,6 @@ private:
     std::vector<Group> m_groups;
     // Per column: the next tap shows its order reversed (A to Z, largest first, A to Z).
     std::array<bool, 3> m_reversed{};
-    // Reading files for identical content: shared with the job, which may outlive a
-    // stopped search's last look.
-    struct ContentState {
-        engine::ContentProgress progress;
-        std::atomic<bool> reading{false};
-    };
-
     platform::Device* m_device;
     const SearchMode m_mode;
     const bool m_largest;      // SearchMode::Largest
@@ -148,9 +148,13 @@ private:
     const SearchPace m_pace;
     std::unique_ptr<engine::FileSearch> m_search = std::make_unique<engine::FileSearch>();
     std::optional<engine::IdenticalResult> m_identical;
-    std::shared_ptr<ContentState> m_content = std::make_shared<ContentState>();
+    // Reading files for identical content: shared with the search's work.
+    std::shared_ptr<engine::ContentState> m_content = std::make_shared<engine::ContentState>();
+    std::shared_ptr<engine::EarlyFileSearch> m_early;  // until the search starts
     QTimer m_progressTimer;
-    engine::ScanJob m_job;  // last: stopped and joined before anything above goes
+    // Last: stopped and joined before anything above goes. Never null; a search begun
+    // before the dialog replaces it.
+    std::unique_ptr<engine::ScanJob> m_job = std::make_unique<engine::ScanJob>();
 };
 
 }  // namespace dovrane::dialogs

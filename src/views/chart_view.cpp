@@ -278,6 +278,7 @@ void CChartView::paintEvent(QPaintEvent* event) {
             m_pieTimed = true;
             if (m_pieShown)
                 m_pieShown(std::chrono::steady_clock::now() - m_scanBegan);
+            emit piePainted();
         }
     }
 }

@@ -132,6 +132,10 @@ public:
     // the keyboard.
     int focusSlice() const;
 
+signals:
+    // A scan's pie has just been painted for the first time.
+    void piePainted();
+
 protected:
     CChartView(charts::LegendKind legendKind, ChartViewSetup setup);
 

@@ -315,13 +315,18 @@ private slots:
     }
 
     void windowThatFailsToLoadLeavesNoScan_data() {
-        QTest::addColumn<QString>("view");
+        QTest::addColumn<QStringList>("what");
         QTest::addColumn<bool>("scanBegun");
-        QTest::newRow("folder") << QStringLiteral("folder") << true;
-        QTest::newRow("overview: nothing to begin") << QStringLiteral("overview") << false;
+        QTest::newRow("folder") << QStringList{"--view", "folder"} << true;
+        QTest::newRow("overview: nothing to begin") << QStringList{"--view", "overview"} << false;
+        QTest::newRow("identical") << QStringList{"--dialog", "identical"} << true;
+        QTest::newRow("largest at --path")
+            << QStringList{"--dialog", "largest", "--path", "\\"} << true;
+        QTest::newRow("duplicates: --path of no folder, left to the dialog")
+            << QStringList{"--dialog", "duplicates", "--path", "\\nope"} << false;
     }
     void windowThatFailsToLoadLeavesNoScan() {
-        QFETCH(QString, view);
+        QFETCH(QStringList, what);
         QFETCH(bool, scanBegun);
         const dovrane::test::TempTree tree;
         // Paced, so the walk is still going when the window part is asked for.
@@ -335,14 +340,12 @@ private slots:
                 .entry = nullptr,
                 .error = QString::fromLatin1(symbol) + QStringLiteral(": no such library")};
         });
-        QList<QByteArray> args = {"dovrane-storage-analyzer",
-                                  "--view",
-                                  view.toUtf8(),
-                                  "--pace-ms",
-                                  "20",
-                                  "--screenshot",
-                                  QFile::encodeName(tree.root() + QStringLiteral("/shot.png")),
-                                  QFile::encodeName(tree.root())};
+        QList<QByteArray> args = {"dovrane-storage-analyzer"};
+        for (const QString& arg : what)
+            args.append(arg.toUtf8());
+        args += {"--pace-ms", "20", "--screenshot",
+                 QFile::encodeName(tree.root() + QStringLiteral("/shot.png")),
+                 QFile::encodeName(tree.root())};
         std::vector<char*> argv;
         for (QByteArray& arg : args)
             argv.push_back(arg.data());

@@ -53,23 +53,28 @@ private slots:
         QTest::addColumn<QString>("header");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QString>("removed");
+        // A search begun before the dialog (as for a picture of it): none, for the dialog's
+        // own mode and start folder (taken over), or from the root (not the dialog's).
+        QTest::addColumn<QString>("early");
         using M = dialogs::SearchMode;
         QTest::newRow("largest")
             << int(M::Largest) << "\\"
             << "Largest Files"
             << QString("big.iso only.doc only.DOC readme.txt README.TXT Readme.txt empty empty")
                    .split(u' ')
-            << "\\Docs\\big.iso";
-        QTest::newRow("duplicates")
-            << int(M::Duplicates) << "\\Docs"
-            << "Duplicate Files" << QStringList{"Readme.txt", "Readme.txt", "README.TXT"}
-            << "\\Docs\\sub\\Readme.txt";
-        QTest::newRow("identical")
-            << int(M::Identical) << "\\"
-            << "Identical: 4.9 KB wasted"
-            << QStringList{"2 files of 4.9 KB, 4.9 KB wasted", "big.iso",    "only.doc",
-                           "2 files of 10  B, 10  B wasted",   "readme.txt", "README.TXT"}
-            << "\\Docs\\big.iso";
+            << "\\Docs\\big.iso" << QString();
+        for (const QString& early : {QString(), QStringLiteral("\\")})
+            QTest::newRow(early.isNull() ? "duplicates" : "duplicates; another search begun")
+                << int(M::Duplicates) << "\\Docs"
+                << "Duplicate Files" << QStringList{"Readme.txt", "Readme.txt", "README.TXT"}
+                << "\\Docs\\sub\\Readme.txt" << early;
+        for (const QString& early : {QString(), QStringLiteral("\\")})
+            QTest::newRow(early.isNull() ? "identical" : "identical; taken over when begun")
+                << int(M::Identical) << "\\"
+                << "Identical: 4.9 KB wasted"
+                << QStringList{"2 files of 4.9 KB, 4.9 KB wasted", "big.iso",    "only.doc",
+                               "2 files of 10  B, 10  B wasted",   "readme.txt", "README.TXT"}
+                << "\\Docs\\big.iso" << early;
     }
 
     void searchRows() {
@@ -78,6 +83,7 @@ private slots:
         QFETCH(QString, header);
         QFETCH(QStringList, rows);
         QFETCH(QString, removed);
+        QFETCH(QString, early);
         platform::TestDevice dev;
         for (const auto& [path, fill, size] : {std::tuple(u"\\readme.txt", 'r', 10),
                                                {u"\\Docs\\big.iso", 'b', 5000},
@@ -88,7 +94,15 @@ private slots:
                                                {u"\\Temp\\empty", 'e', 0},
                                                {u"\\empty", 'e', 0}})
             dev.addFile(path, quint64(size)).setContent(path, QByteArray(size, fill));
-        CLargestFilesDlg dlg(&dev, dialogs::SearchMode(mode));
+        std::shared_ptr<engine::EarlyFileSearch> begun;
+        if (!early.isNull())
+            begun = std::make_shared<engine::EarlyFileSearch>(
+                engine::FileSearchWork{.device = &dev,
+                                       .start = early,
+                                       .largest = false,
+                                       .sameContent = mode == int(dialogs::SearchMode::Identical)},
+                engine::ScanJob::Options{});
+        CLargestFilesDlg dlg(&dev, dialogs::SearchMode(mode), {}, nullptr, begun);
         dlg.setStartFolder(start);
         dlg.show();
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.IsSearching(), 5000);
