@@ -104,28 +104,46 @@ private:
 };
 
 // Listings the sink is done with, for readers to fill again: they keep their room, so that
-// reading a folder seldom allocates; only modest ones, and not many entries in all.
+// reading a folder seldom allocates; only modest ones, and not many entries in all. Each
+// thread keeps a few of its own and trades them with the pool a batch at a time: a lock
+// that both threads take for every folder moves its cache line between the cores each time.
 class ListingPool {
 public:
+    using Spares = std::vector<platform::Listing>;
+
     // An empty listing, with room when one is kept.
-    void take(platform::Listing& out) {
-        std::lock_guard lock(m_mutex);
-        if (m_free.empty())
+    void take(Spares& mine, platform::Listing& out) {
+        if (mine.empty()) {
+            std::lock_guard lock(m_mutex);
+            for (size_t i = 0; i < kBatch && !m_free.empty(); ++i) {
+                m_entries -= m_free.back().entries.capacity();
+                mine.push_back(std::move(m_free.back()));
+                m_free.pop_back();
+            }
+        }
+        if (mine.empty())
             return;
-        m_entries -= m_free.back().entries.capacity();
-        out = std::move(m_free.back());
-        m_free.pop_back();
+        out = std::move(mine.back());
+        mine.pop_back();
     }
-    void giveBack(platform::Listing&& listing) {
+    void giveBack(Spares& mine, platform::Listing&& listing) {
         const size_t room = listing.entries.capacity();
         if (room == 0 || room > kLargest)
             return;
         listing.clear();
         listing.going = nullptr;
+        if (room > kSpareLargest) {
+            std::lock_guard lock(m_mutex);
+            keep(std::move(listing));
+            return;
+        }
+        mine.push_back(std::move(listing));
+        if (mine.size() < 2 * kBatch)
+            return;
         std::lock_guard lock(m_mutex);
-        if (m_free.size() < kMost && m_entries + room <= kAllEntries) {
-            m_free.push_back(std::move(listing));
-            m_entries += room;
+        for (size_t i = 0; i < kBatch; ++i) {
+            keep(std::move(mine.back()));
+            mine.pop_back();
         }
     }
 
@@ -136,8 +154,20 @@ private:
     // and it held a megabyte more.
     static constexpr size_t kAllEntries = 1 << 11;
     static constexpr size_t kMost = 1024;
+    static constexpr size_t kBatch = 8;
+    static constexpr size_t kSpareLargest = 64;  // entries of one listing a thread keeps
+
+    // Under m_mutex; what the pool has no room for is freed.
+    void keep(platform::Listing&& listing) {
+        const size_t room = listing.entries.capacity();
+        if (m_free.size() < kMost && m_entries + room <= kAllEntries) {
+            m_free.push_back(std::move(listing));
+            m_entries += room;
+        }
+    }
+
     std::mutex m_mutex;
-    std::vector<platform::Listing> m_free;
+    Spares m_free;
     size_t m_entries = 0;
 };
 
@@ -199,6 +229,7 @@ private:
         qint64 unsettled = 0;    // its read-ahead, not yet in m_readAhead
         quint64 blocksSeen = 0;  // the device's count of its disk reads, at its last check
         unsigned reads = 0;
+        ListingPool::Spares spares;
     };
 
     bool arrive(Node* node) {
@@ -224,7 +255,7 @@ private:
             return nullptr;
         }
         const bool check = diskBound() || me.reads++ % kDiskCheckEvery == 0;
-        m_listings.take(node->listing);
+        m_listings.take(me.spares, node->listing);
         if (!node->parent) {
             node->folder = m_device.openFolder(m_startPath);
         } else {
@@ -402,7 +433,8 @@ private:
     void work(std::condition_variable& wake) {
         const bool extra = &wake == &m_wakeExtra;
         int& idle = extra ? m_idleExtra : m_idle;
-        Reader me{.blocksSeen = m_device.blocksReadByThisThread()};
+        Reader me;
+        me.blocksSeen = m_device.blocksReadByThisThread();
         for (;;) {
             Node* node = nullptr;
             {
@@ -439,7 +471,7 @@ private:
             settle();
         node->subfolders.reset();
         node->folder.reset();
-        m_listings.giveBack(std::move(node->listing));
+        m_listings.giveBack(m_sinkReader.spares, std::move(node->listing));
     }
 
     // The sink's share of the read-ahead into the shared count, and a limit that follows what
