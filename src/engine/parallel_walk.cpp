@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -198,8 +199,12 @@ public:
         // disk is being read.
         m_cachedReaders =
             std::min<int>(workers, std::max(2u, std::thread::hardware_concurrency()) - 1);
-        for (int i = 0; i < workers; ++i)
-            m_workers.emplace_back([this, i] { work(i < m_cachedReaders ? m_wake : m_wakeExtra); });
+        {
+            std::lock_guard lock(m_mutex);
+            m_extraReaders = workers - m_cachedReaders;
+            for (int i = 0; i < m_cachedReaders; ++i)
+                m_workers.emplace_back([this] { work(m_wake); });
+        }
         return arrive(m_root.get()) && ReplayWalk(*this, m_sink, m_control, m_links);
     }
 
@@ -423,6 +428,14 @@ private:
         const qint64 before = m_diskReadAt.exchange(now, std::memory_order_relaxed);
         if (before == kNever || now - before >= kDiskWindow.count()) {
             std::lock_guard lock(m_mutex);
+            // Started when the disk is first read: a walk the cache answers never pays for
+            // threads that would only sleep.
+            try {
+                for (; m_extraReaders > 0 && !m_done; --m_extraReaders)
+                    m_workers.emplace_back([this] { work(m_wakeExtra); });
+            } catch (const std::system_error&) {
+                m_extraReaders = 0;  // the host has no more threads: those started read
+            }
             m_wakeExtra.notify_all();
         }
     }
@@ -527,10 +540,11 @@ private:
     int m_idleExtra = 0;  // and on m_wakeExtra
     std::condition_variable m_wakeExtra;
     int m_cachedReaders = 1;
+    int m_extraReaders = 0;  // not started yet (guarded by m_mutex)
     // When a reader last made the disk read, in steady milliseconds.
     static constexpr qint64 kNever = std::numeric_limits<qint64>::min();
     std::atomic<qint64> m_diskReadAt{kNever};
-    std::vector<std::thread> m_workers;
+    std::vector<std::thread> m_workers;  // added to under m_mutex until m_done
     std::mutex m_readyMutex;
     std::condition_variable m_ready;
     std::atomic<Node*> m_awaited{nullptr};
