@@ -127,7 +127,8 @@ public:
         out = std::move(mine.back());
         mine.pop_back();
     }
-    void giveBack(Spares& mine, platform::Listing&& listing) {
+    // Takes the listing: one not kept is freed at once, not with its node.
+    void giveBack(Spares& mine, platform::Listing listing) {
         const size_t room = listing.entries.capacity();
         if (room == 0 || room > kLargest)
             return;
