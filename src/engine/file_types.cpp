@@ -148,13 +148,15 @@ quint32 FileTypeTable::typeFor(std::string_view hostName) {
     const size_t dot = hostName.rfind('.');
     const std::string_view hostType =
         dot == std::string_view::npos ? std::string_view("/") : hostName.substr(dot + 1);
-    // "/" can be no host type: it stands for Generic. Files of one folder often share a
-    // type, so the last one found is tried first.
-    if (m_lastHostType.data() && hostType == m_lastHostType)
-        return m_lastType;
+    // "/" can be no host type: it stands for Generic. Files of one folder share a few
+    // types, so those met lately are tried first.
+    const size_t n = hostType.size();
+    const auto byte = [&hostType](size_t i) { return static_cast<unsigned char>(hostType[i]); };
+    RecentType& recent = m_recent[(n * 5 + (n ? byte(0) * 3 + byte(n - 1) : 0)) % m_recent.size()];
+    if (recent.hostType.data() && recent.hostType == hostType)
+        return recent.index;
     if (const auto it = m_byHostType.find(hostType); it != m_byHostType.end()) {
-        m_lastType = it->second;
-        m_lastHostType = it->first;
+        recent = {it->first, it->second};
         return it->second;
     }
     std::string key(hostType);
@@ -164,8 +166,7 @@ quint32 FileTypeTable::typeFor(std::string_view hostName) {
     const auto index = static_cast<quint32>(m_types.size());
     m_types.push_back(std::move(type));
     const auto [it, inserted] = m_byHostType.emplace(std::move(key), index);
-    m_lastType = index;
-    m_lastHostType = it->first;
+    recent = {it->first, index};
     return index;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QString>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -130,8 +131,14 @@ private:
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
     };
     std::unordered_map<std::string, quint32, ViewHash, std::equal_to<>> m_byHostType;
-    quint32 m_lastType = 0;
-    std::string_view m_lastHostType;  // the key of m_lastType in m_byHostType; null before
+    // The types met lately, by a cheap hash of their bytes: the files of a folder come in a
+    // few types, often in turns, which one last type misses. Keys are those of
+    // m_byHostType, whose nodes never move; null before the first.
+    struct RecentType {
+        std::string_view hostType;
+        quint32 index = 0;
+    };
+    std::array<RecentType, 64> m_recent{};
     // Each type's members, sorted out of the records in one pass when the first is read:
     // a scan keeps no list per type, four bytes a file, that only a File List needs.
     std::once_flag m_membersOnce;

@@ -3,7 +3,9 @@
 // records keep plain pointers or 32-bit offsets into the pool instead of a string each.
 
 #include <QtGlobal>
+#include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -21,8 +23,24 @@ public:
     quint32 add(std::string_view name);
     // A name stored with its length in front, so that a record needs only the offset: one
     // byte for names shorter than 255 bytes (every name on most file systems), else 0xFF
-    // and two bytes.
-    quint32 addCounted(std::string_view name);
+    // and two bytes. Inline: a scan stores a name a file.
+    quint32 addCounted(std::string_view name) {
+        if (name.size() > 0xFFFF)
+            throw std::length_error("name too long");
+        const bool isShort = name.size() < kLongName;
+        const quint32 offset = reserve(static_cast<quint32>(name.size()) + (isShort ? 1 : 3));
+        char* p = m_blocks.back().get() + (offset & (kBlockSize - 1));
+        if (isShort) {
+            *p++ = static_cast<char>(name.size());
+        } else {
+            *p++ = static_cast<char>(kLongName);
+            *p++ = static_cast<char>(name.size() & 0xFF);
+            *p++ = static_cast<char>(name.size() >> 8);
+        }
+        if (!name.empty())
+            std::memcpy(p, name.data(), name.size());
+        return offset;
+    }
     std::string_view counted(quint32 offset) const { return Counted(data(offset)); }
     // The name a counted record at `record` holds: one stored by addCounted, or one written
     // alike (a literal whose first byte is its length below 255).
@@ -39,7 +57,14 @@ public:
 
 private:
     // Room for `bytes` in one block; the offset of its start.
-    quint32 reserve(quint32 bytes);
+    quint32 reserve(quint32 bytes) {
+        if (m_used + bytes > kBlockSize)
+            addBlock();
+        const quint32 offset = static_cast<quint32>((m_blocks.size() - 1) << kBlockBits) + m_used;
+        m_used += bytes;
+        return offset;
+    }
+    void addBlock();
 
     static constexpr unsigned char kLongName = 0xFF;
     static constexpr int kBlockBits = 20;

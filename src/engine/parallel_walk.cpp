@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,20 +37,26 @@ constexpr std::chrono::milliseconds kDiskWindow{100};
 // While the cache answers, one folder in this many is checked for disk reads.
 constexpr unsigned kDiskCheckEvery = 16;
 
-// One folder of the walk. Made by whoever read its parent, which owns it; read by a worker
-// or by the caller; emptied by the caller once the sink has left it. The parent holds it
-// until then, so the queue and the readers may point at it plainly.
+// One folder of the walk. Made by whoever read its parent, together with its siblings in
+// one array the parent owns; read by a worker or by the caller; emptied by the caller once
+// the sink has left it, and freed with its siblings once the sink leaves the parent. The
+// parent holds it until then, so the queue and the readers may point at it plainly.
 struct Node {
     enum State : int { Waiting, Claimed, Ready };
 
+    // First, as far as the node allows from what the queue reads at its end: the reader
+    // writes the listing with every entry, and every reader that takes a folder passes over
+    // those being read. Not a cache line of its own: an over-aligned array costs an
+    // allocation as slow as reading a small folder.
+    platform::Listing listing;
     Node* parent = nullptr;
     std::string_view name;  // in the parent's listing, which outlives this node's reading
     std::unique_ptr<platform::Folder> folder;
-    platform::Listing listing;
-    std::vector<std::unique_ptr<Node>> subfolders;  // one per folder entry, in order
-    // What the queue reads, on a cache line of its own: the reader writes the listing with
-    // every entry, and every reader that takes a folder passes over those being read.
-    alignas(64) std::atomic<int> state{Waiting};
+    // One per folder entry, in order: one allocation for all of them, where a node each
+    // cost more than reading a small folder.
+    std::unique_ptr<Node[]> subfolders;
+    size_t folderCount = 0;
+    std::atomic<int> state{Waiting};
     // Neighbours among the folders still to read, which are kept in walk order; valid while
     // `pending` is set (guarded by the walker's mutex).
     Node* previousPending = nullptr;
@@ -60,13 +67,15 @@ struct Node {
 
     ~Node() {
         // Unwound without recursion: a tree may be deeper than the stack.
-        std::vector<std::unique_ptr<Node>> rest = std::move(subfolders);
+        if (!subfolders)
+            return;
+        std::vector<std::pair<std::unique_ptr<Node[]>, size_t>> rest;
+        rest.emplace_back(std::move(subfolders), folderCount);
         while (!rest.empty()) {
-            std::unique_ptr<Node> n = std::move(rest.back());
+            auto [nodes, count] = std::move(rest.back());
             rest.pop_back();
-            if (n)
-                for (auto& c : n->subfolders)
-                    rest.push_back(std::move(c));
+            for (size_t i = 0; nodes && i < count; ++i)
+                rest.emplace_back(std::move(nodes[i].subfolders), nodes[i].folderCount);
         }
     }
 };
@@ -95,44 +104,48 @@ private:
     Node* m_last = nullptr;
 };
 
-// Nodes the sink is done with, for readers to reuse as the sub-folders they find. Their
-// listings keep their room, so that reading a folder seldom allocates; only modest ones,
-// and not many entries in all.
-class NodePool {
+// Listings the sink is done with, for readers to fill again: they keep their room, so that
+// reading a folder seldom allocates; only modest ones, and not many entries in all. Each
+// thread keeps a few of its own and trades them with the pool a batch at a time: a lock
+// that both threads take for every folder moves its cache line between the cores each time.
+class ListingPool {
 public:
-    // Appends `count` nodes to `out`.
-    void take(size_t count, std::vector<std::unique_ptr<Node>>& out) {
-        {
+    using Spares = std::vector<platform::Listing>;
+
+    // An empty listing, with room when one is kept.
+    void take(Spares& mine, platform::Listing& out) {
+        if (mine.empty()) {
             std::lock_guard lock(m_mutex);
-            for (; count > 0 && !m_free.empty(); --count) {
-                m_entries -= m_free.back()->listing.entries.capacity();
-                out.push_back(std::move(m_free.back()));
+            for (size_t i = 0; i < kBatch && !m_free.empty(); ++i) {
+                m_entries -= m_free.back().entries.capacity();
+                mine.push_back(std::move(m_free.back()));
                 m_free.pop_back();
             }
         }
-        for (; count > 0; --count)
-            out.push_back(std::make_unique<Node>());
+        if (mine.empty())
+            return;
+        out = std::move(mine.back());
+        mine.pop_back();
     }
-    // `node` is read, fed and left: no folder or sub-folder remains in it.
-    void giveBack(std::unique_ptr<Node> node) {
-        node->parent = nullptr;
-        node->name = {};
-        node->folder.reset();
-        node->subfolders.clear();
-        node->state.store(Node::Waiting, std::memory_order_relaxed);
-        node->previousPending = node->nextPending = nullptr;
-        node->pending = false;
-        node->holds.store(0, std::memory_order_relaxed);
-        size_t room = node->listing.entries.capacity();
-        if (room > kLargest) {
-            node->listing = {};
-            room = 0;
+    // Takes the listing: one not kept is freed at once, not with its node.
+    void giveBack(Spares& mine, platform::Listing listing) {
+        const size_t room = listing.entries.capacity();
+        if (room == 0 || room > kLargest)
+            return;
+        listing.clear();
+        listing.going = nullptr;
+        if (room > kSpareLargest) {
+            std::lock_guard lock(m_mutex);
+            keep(std::move(listing));
+            return;
         }
-        node->listing.clear();
+        mine.push_back(std::move(listing));
+        if (mine.size() < 2 * kBatch)
+            return;
         std::lock_guard lock(m_mutex);
-        if (m_free.size() < kMost && m_entries + room <= kAllEntries) {
-            m_free.push_back(std::move(node));
-            m_entries += room;
+        for (size_t i = 0; i < kBatch; ++i) {
+            keep(std::move(mine.back()));
+            mine.pop_back();
         }
     }
 
@@ -143,8 +156,20 @@ private:
     // and it held a megabyte more.
     static constexpr size_t kAllEntries = 1 << 11;
     static constexpr size_t kMost = 1024;
+    static constexpr size_t kBatch = 8;
+    static constexpr size_t kSpareLargest = 64;  // entries of one listing a thread keeps
+
+    // Under m_mutex; what the pool has no room for is freed.
+    void keep(platform::Listing&& listing) {
+        const size_t room = listing.entries.capacity();
+        if (m_free.size() < kMost && m_entries + room <= kAllEntries) {
+            m_free.push_back(std::move(listing));
+            m_entries += room;
+        }
+    }
+
     std::mutex m_mutex;
-    std::vector<std::unique_ptr<Node>> m_free;
+    Spares m_free;
     size_t m_entries = 0;
 };
 
@@ -175,8 +200,12 @@ public:
         // disk is being read.
         m_cachedReaders =
             std::min<int>(workers, std::max(2u, std::thread::hardware_concurrency()) - 1);
-        for (int i = 0; i < workers; ++i)
-            m_workers.emplace_back([this, i] { work(i < m_cachedReaders ? m_wake : m_wakeExtra); });
+        {
+            std::lock_guard lock(m_mutex);
+            m_extraReaders = workers - m_cachedReaders;
+            for (int i = 0; i < m_cachedReaders; ++i)
+                m_workers.emplace_back([this] { work(m_wake); });
+        }
         return arrive(m_root.get()) && ReplayWalk(*this, m_sink, m_control, m_links);
     }
 
@@ -186,13 +215,12 @@ public:
     size_t& cursor() { return m_stack.back().next; }
     bool descend(std::string_view) {
         Level& level = m_stack.back();
-        return arrive(level.node->subfolders[level.nextFolder++].get());
+        return arrive(&level.node->subfolders[level.nextFolder++]);
     }
     void ascend() {
         Node* node = m_stack.back().node;
-        const size_t slot = m_stack.size() >= 2 ? m_stack[m_stack.size() - 2].nextFolder - 1 : 0;
         m_stack.pop_back();
-        free(node, slot);
+        free(node);
     }
 
 private:
@@ -207,6 +235,7 @@ private:
         qint64 unsettled = 0;    // its read-ahead, not yet in m_readAhead
         quint64 blocksSeen = 0;  // the device's count of its disk reads, at its last check
         unsigned reads = 0;
+        ListingPool::Spares spares;
     };
 
     bool arrive(Node* node) {
@@ -232,6 +261,7 @@ private:
             return nullptr;
         }
         const bool check = diskBound() || me.reads++ % kDiskCheckEvery == 0;
+        m_listings.take(me.spares, node->listing);
         if (!node->parent) {
             node->folder = m_device.openFolder(m_startPath);
         } else {
@@ -260,15 +290,16 @@ private:
         for (const FindData& e : node->listing.entries)
             folders += e.isFolder();
         node->holds.store(static_cast<int>(folders) + 1);
-        node->subfolders.reserve(folders);
-        m_nodes.take(folders, node->subfolders);
+        if (folders > 0)
+            node->subfolders = std::make_unique<Node[]>(folders);
+        node->folderCount = folders;
         size_t next = 0;
         for (const FindData& e : node->listing.entries) {
             if (!e.isFolder())
                 continue;
-            Node* child = node->subfolders[next++].get();
-            child->parent = node;
-            child->name = node->listing.nameOf(e);
+            Node& child = node->subfolders[next++];
+            child.parent = node;
+            child.name = node->listing.nameOf(e);
         }
         int idle = 0;
         bool extras = false;
@@ -281,8 +312,8 @@ private:
             Node* const at = node->pending ? node->nextPending : nullptr;
             if (node->pending)
                 m_pending.erase(node);
-            for (const auto& child : node->subfolders)
-                m_pending.insert(at, child.get());
+            for (size_t i = 0; i < folders; ++i)
+                m_pending.insert(at, &node->subfolders[i]);
             m_waiting += static_cast<qint64>(folders);
             // Small folders cost less to read than to queue and wait for: a reader goes on
             // with the next folder at once, one lock a folder rather than two.
@@ -398,6 +429,14 @@ private:
         const qint64 before = m_diskReadAt.exchange(now, std::memory_order_relaxed);
         if (before == kNever || now - before >= kDiskWindow.count()) {
             std::lock_guard lock(m_mutex);
+            // Started when the disk is first read: a walk the cache answers never pays for
+            // threads that would only sleep.
+            try {
+                for (; m_extraReaders > 0 && !m_done; --m_extraReaders)
+                    m_workers.emplace_back([this] { work(m_wakeExtra); });
+            } catch (const std::system_error&) {
+                m_extraReaders = 0;  // the host has no more threads: those started read
+            }
             m_wakeExtra.notify_all();
         }
     }
@@ -408,7 +447,8 @@ private:
     void work(std::condition_variable& wake) {
         const bool extra = &wake == &m_wakeExtra;
         int& idle = extra ? m_idleExtra : m_idle;
-        Reader me{.blocksSeen = m_device.blocksReadByThisThread()};
+        Reader me;
+        me.blocksSeen = m_device.blocksReadByThisThread();
         for (;;) {
             Node* node = nullptr;
             {
@@ -435,16 +475,17 @@ private:
         }
     }
 
-    // The sink is done with the node: it leaves its slot in the parent for the pool, its
-    // listing's entries leave the read-ahead.
-    void free(Node* node, size_t slot) {
+    // The sink is done with the node and all below it: its sub-folders are freed, its
+    // listing goes back to the pool, and its entries leave the read-ahead.
+    void free(Node* node) {
         const qint64 entries = static_cast<qint64>(node->listing.entries.size());
         m_fed += entries;
         m_sinkReader.unsettled -= entries;
         if (m_sinkReader.unsettled <= -kSettleEvery || m_sinkReader.unsettled >= kSettleEvery)
             settle();
-        if (node->parent)
-            m_nodes.giveBack(std::move(node->parent->subfolders[slot]));
+        node->subfolders.reset();
+        node->folder.reset();
+        m_listings.giveBack(m_sinkReader.spares, std::move(node->listing));
     }
 
     // The sink's share of the read-ahead into the shared count, and a limit that follows what
@@ -500,14 +541,15 @@ private:
     int m_idleExtra = 0;  // and on m_wakeExtra
     std::condition_variable m_wakeExtra;
     int m_cachedReaders = 1;
+    int m_extraReaders = 0;  // not started yet (guarded by m_mutex)
     // When a reader last made the disk read, in steady milliseconds.
     static constexpr qint64 kNever = std::numeric_limits<qint64>::min();
     std::atomic<qint64> m_diskReadAt{kNever};
-    std::vector<std::thread> m_workers;
+    std::vector<std::thread> m_workers;  // added to under m_mutex until m_done
     std::mutex m_readyMutex;
     std::condition_variable m_ready;
     std::atomic<Node*> m_awaited{nullptr};
-    NodePool m_nodes;
+    ListingPool m_listings;
 };
 
 }  // namespace
