@@ -103,6 +103,11 @@ JsonWriter& JsonWriter::asciiValue(std::string_view text) {
     return *this;
 }
 
+JsonWriter& JsonWriter::resumeArray(bool empty) {
+    m_first.push_back(empty);
+    return *this;
+}
+
 JsonWriter& JsonWriter::asciiKey(std::string_view name) {
     asciiValue(name);
     m_out += ": ";

@@ -35,6 +35,9 @@ public:
     // Text of printable ASCII only, escaped as value() escapes it, without a conversion.
     JsonWriter& asciiValue(std::string_view text);
     JsonWriter& asciiKey(std::string_view name);
+    // Goes on inside an array that another writer opened, and that holds nothing yet when
+    // `empty`: writers of parts of one long array, each part written by its own.
+    JsonWriter& resumeArray(bool empty);
 
 private:
     void separate();
