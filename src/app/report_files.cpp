@@ -49,12 +49,6 @@ bool PlainAscii(QStringView text) {
                                [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
 }
 
-// Text known to be ASCII (a size, a heading), without a conversion.
-void AppendAscii(const QString& text, std::string& out) {
-    for (const QChar c : text)
-        out += static_cast<char>(c.unicode());
-}
-
 // The folder cells of rows as a report prints them, worked out once for every folder before
 // any row: whether its path is plain and its width. A plain path is copied for each row
 // back to front up the folder chain from a compact copy of the folders' names, so no path
@@ -229,7 +223,8 @@ void WriteFiles(const ReportContext& c, const FileList& list, const Rows& rows) 
         [&](size_t begin, size_t end, std::string& out) {
             JsonWriter json;
             json.resumeArray(begin == 0);
-            std::string folder, size;
+            std::string folder;
+            char size[engine::kSizeTextRoom];
             ForEachRow(list, rows, begin, end, [&](size_t, const FileRecord& r) {
                 json.beginObject().asciiKey("name");
                 const std::string_view name = list.hostName(r);
@@ -246,9 +241,7 @@ void WriteFiles(const ReportContext& c, const FileList& list, const Rows& rows) 
                     json.value(list.folder(r));
                 }
                 json.asciiKey("bytes").value(r.size);
-                size.clear();
-                AppendAscii(engine::SizeText(r.size), size);
-                json.asciiKey("size").asciiValue(size);
+                json.asciiKey("size").asciiValue({size, engine::SizeText(r.size, size)});
                 json.endObject();
             });
             const QByteArray bytes = json.take();
@@ -269,7 +262,8 @@ void FileRows(const ReportContext& c, const FileList& list, const Rows& rows) {
     };
     const auto widen = [&](const FileRecord& r) {
         widths[0] = std::max(widths[0], nameWidth(r));
-        widths[1] = std::max(widths[1], engine::SizeText(r.size).size());
+        char size[engine::kSizeTextRoom];
+        widths[1] = std::max(widths[1], static_cast<qsizetype>(engine::SizeText(r.size, size)));
         widths[2] = std::max(widths[2], folders.width(list, r));
     };
     const int threads = FormatThreads(c);
@@ -297,13 +291,13 @@ void FileRows(const ReportContext& c, const FileList& list, const Rows& rows) {
     };
     // One row; `name` and `folder` append their cells.
     const auto row = [&](std::string& line, const auto& name, qsizetype nameCells,
-                         const QString& size, const auto& folder) {
+                         std::string_view size, const auto& folder) {
         const size_t start = line.size();
         name();
         pad(line, widths[0] - nameCells);
         line += "  ";
-        pad(line, widths[1] - size.size());
-        AppendAscii(size, line);
+        pad(line, widths[1] - static_cast<qsizetype>(size.size()));
+        line += size;
         line += "  ";
         folder();
         // Empty cells at the end of a row leave no blanks behind.
@@ -313,8 +307,7 @@ void FileRows(const ReportContext& c, const FileList& list, const Rows& rows) {
     };
     std::string heading;
     row(
-        heading, [&] { heading += "File"; }, 4, QStringLiteral("Size"),
-        [&] { heading += "Folder"; });
+        heading, [&] { heading += "File"; }, 4, "Size", [&] { heading += "Folder"; });
     c.output(QByteArrayView(heading.data(), static_cast<qsizetype>(heading.size())));
     FormatInOrder(
         rows.count, threads,
@@ -324,6 +317,7 @@ void FileRows(const ReportContext& c, const FileList& list, const Rows& rows) {
                 const bool plainName = PlainAscii(hostName);
                 const bool plainFolder = folders.plain(list, r);
                 const QString name = plainName ? QString() : list.name(r);
+                char size[engine::kSizeTextRoom];
                 row(
                     line,
                     [&] {
@@ -333,7 +327,7 @@ void FileRows(const ReportContext& c, const FileList& list, const Rows& rows) {
                             text(line, name);
                     },
                     plainName ? static_cast<qsizetype>(hostName.size()) : name.size(),
-                    engine::SizeText(r.size),
+                    {size, engine::SizeText(r.size, size)},
                     [&] {
                         if (plainFolder)
                             folders.append(list, r, line);
