@@ -2,6 +2,7 @@
 // one type's files. Rows and orders are those of the list dialogs when they open.
 
 #include <algorithm>
+#include <charconv>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -223,31 +224,39 @@ void WriteFiles(const ReportContext& c, const FileList& list, const Rows& rows) 
     FormatInOrder(
         rows.count, FormatThreads(c),
         [&](size_t begin, size_t end, std::string& out) {
-            JsonWriter json;
-            json.resumeArray(begin == 0);
             std::string folder;
             char size[engine::kSizeTextRoom];
-            ForEachRow(list, rows, begin, end, [&](size_t, const FileRecord& r) {
-                json.beginObject().asciiKey("name");
+            ForEachRow(list, rows, begin, end, [&](size_t i, const FileRecord& r) {
                 const std::string_view name = list.hostName(r);
-                if (PlainAscii(name))
-                    json.asciiValue(name);
-                else
-                    json.value(list.name(r));
-                json.asciiKey("folder");
-                if (folders.plain(list, r)) {
-                    folder.clear();
+                folder.clear();
+                const bool plainName = PlainAscii(name), plainFolder = folders.plain(list, r);
+                if (plainFolder)
                     folders.append(list, r, folder);
-                    json.asciiValue(folder);
-                } else {
-                    json.value(list.folder(r));
+                if (!plainName || !plainFolder) {
+                    // Rare: the writer's own escapes for what is not printable ASCII.
+                    JsonWriter json;
+                    json.resumeArray(i == 0).beginObject().asciiKey("name");
+                    plainName ? json.asciiValue(name) : json.value(list.name(r));
+                    json.asciiKey("folder");
+                    plainFolder ? json.asciiValue(folder) : json.value(list.folder(r));
+                    json.asciiKey("bytes").value(r.size);
+                    json.asciiKey("size").asciiValue({size, engine::SizeText(r.size, size)});
+                    const QByteArray bytes = json.endObject().take();
+                    out.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+                    return;
                 }
-                json.asciiKey("bytes").value(r.size);
-                json.asciiKey("size").asciiValue({size, engine::SizeText(r.size, size)});
-                json.endObject();
+                // Laid out as the writer lays it out, without its bookkeeping for each row.
+                out += i == 0 ? R"({"name": )" : R"(, {"name": )";
+                JsonWriter::AppendAsciiValue(name, out);
+                out += R"(, "folder": )";
+                JsonWriter::AppendAsciiValue(folder, out);
+                out += R"(, "bytes": )";
+                char bytes[24];
+                out.append(bytes, std::to_chars(bytes, bytes + sizeof bytes, r.size).ptr);
+                out += R"(, "size": ")";
+                out.append(size, engine::SizeText(r.size, size));
+                out += R"("})";
             });
-            const QByteArray bytes = json.take();
-            out.append(bytes.constData(), static_cast<size_t>(bytes.size()));
         },
         c.output);
 }
