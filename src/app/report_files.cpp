@@ -65,7 +65,7 @@ public:
             if (!parent) {
                 const QString& whole = list.folderWholePath(f);
                 folder.parent = kNone;
-                folder.width = whole.size();
+                folder.width = static_cast<quint32>(whole.size());
                 folder.plain = PlainAscii(whole);
                 if (folder.plain)
                     keepName(folder, whole.toLatin1().toStdString());
@@ -76,8 +76,8 @@ public:
             const bool plain = PlainAscii(name);
             folder.parent = *parent;
             folder.width = up.width + 1 +
-                           (plain ? static_cast<qsizetype>(name.size())
-                                  : platform::DecodeHostName(name).size());
+                           static_cast<quint32>(plain ? static_cast<qsizetype>(name.size())
+                                                      : platform::DecodeHostName(name).size());
             folder.plain = up.plain && plain;
             if (folder.plain)
                 keepName(folder, name);
@@ -88,7 +88,7 @@ public:
         return m_folders[list.folderOf(r)].plain;
     }
     qsizetype width(const FileList& list, const FileRecord& r) const {
-        return m_folders[list.folderOf(r)].width;
+        return static_cast<qsizetype>(m_folders[list.folderOf(r)].width);
     }
     // The folder of a record whose folder is plain, as stored.
     void append(const FileList& list, const FileRecord& r, std::string& out) const {
@@ -106,13 +106,15 @@ public:
 
 private:
     static constexpr quint32 kNone = 0xFFFFFFFF;  // a folder given by its whole path
+    // Sixteen bytes: one is kept for every folder of a listing of millions of files.
     struct Folder {
         quint32 parent = kNone;
         quint32 name = 0;      // in m_names, plain folders only
         quint32 nameSize = 0;  // its whole path for a folder given so
-        bool plain = false;
-        qsizetype width = 0;
+        quint32 width : 31 = 0;
+        quint32 plain : 1 = 0;
     };
+    static_assert(sizeof(Folder) == 16);
     void keepName(Folder& folder, std::string_view name) {
         folder.name = static_cast<quint32>(m_names.size());
         folder.nameSize = static_cast<quint32>(name.size());
