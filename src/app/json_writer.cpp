@@ -88,18 +88,38 @@ JsonWriter& JsonWriter::value(QStringView text) {
     return *this;
 }
 
-JsonWriter& JsonWriter::asciiValue(std::string_view text) {
-    separate();
-    m_out += '"';
-    // Runs between the characters that need an escape go out in one append.
+namespace {
+
+// Runs between the characters that need an escape go out in one append.
+template <typename Out, typename Size>
+void AppendEscapedAscii(std::string_view text, Out& out) {
+    out += '"';
     size_t run = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '"' && text[i] != '\\')
             continue;
-        m_out.append(text.data() + run, static_cast<qsizetype>(i - run)).append('\\');
+        out.append(text.data() + run, static_cast<Size>(i - run));
+        out += '\\';
         run = i;
     }
-    m_out.append(text.data() + run, static_cast<qsizetype>(text.size() - run)).append('"');
+    out.append(text.data() + run, static_cast<Size>(text.size() - run));
+    out += '"';
+}
+
+}  // namespace
+
+JsonWriter& JsonWriter::asciiValue(std::string_view text) {
+    separate();
+    AppendEscapedAscii<QByteArray, qsizetype>(text, m_out);
+    return *this;
+}
+
+void JsonWriter::AppendAsciiValue(std::string_view text, std::string& out) {
+    AppendEscapedAscii<std::string, size_t>(text, out);
+}
+
+JsonWriter& JsonWriter::resumeArray(bool empty) {
+    m_first.push_back(empty);
     return *this;
 }
 

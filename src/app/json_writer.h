@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -34,7 +35,13 @@ public:
     QByteArray take() { return std::exchange(m_out, {}); }
     // Text of printable ASCII only, escaped as value() escapes it, without a conversion.
     JsonWriter& asciiValue(std::string_view text);
+    // The same string, quotes and all, appended to `out` by a writer that lays out the
+    // common rows of a long document itself.
+    static void AppendAsciiValue(std::string_view text, std::string& out);
     JsonWriter& asciiKey(std::string_view name);
+    // Goes on inside an array that another writer opened, and that holds nothing yet when
+    // `empty`: writers of parts of one long array, each part written by its own.
+    JsonWriter& resumeArray(bool empty);
 
 private:
     void separate();

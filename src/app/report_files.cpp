@@ -2,8 +2,13 @@
 // one type's files. Rows and orders are those of the list dialogs when they open.
 
 #include <algorithm>
+#include <charconv>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
 #include <numeric>
 #include <string>
+#include <thread>
 
 #include "app/json_writer.h"
 #include "app/report_kinds.h"
@@ -20,12 +25,14 @@ namespace {
 
 using engine::FileList;
 using engine::FileRecord;
-// The rows of a listing: the record of each, and whether they are every record of the
-// list once, in some order.
+// The rows of a listing: the record of each, whether they are every record of the list
+// once, in some order, and the work that makes that order, if any is left to do before
+// `at` may be asked.
 struct Rows {
     size_t count;
     std::function<quint32(size_t)> at;
     bool everyRecord = false;
+    std::function<void()> make{};
 };
 
 bool Json(const ReportContext& c) {
@@ -43,219 +50,306 @@ bool PlainAscii(QStringView text) {
                                [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; });
 }
 
-// Text known to be ASCII (a size, a heading), without a conversion.
-void AppendAscii(const QString& text, std::string& out) {
-    for (const QChar c : text)
-        out += static_cast<char>(c.unicode());
+// The folder cells of rows as a report prints them, worked out once for every folder before
+// any row: whether its path is plain and its width. A plain path is copied for each row
+// back to front up the folder chain from a compact copy of the folders' names, so no path
+// is kept per folder and a chain's few bytes lie close together, not all over the walk's
+// name storage. Read-only once made: the threads that format rows share it.
+class FolderCells {
+public:
+    explicit FolderCells(const FileList& list) : m_folders(list.folderCount()) {
+        // A folder is registered after its parent, so one pass in index order suffices.
+        for (quint32 f = 0; f < m_folders.size(); ++f) {
+            Folder& folder = m_folders[f];
+            const auto parent = list.parentFolder(f);
+            if (!parent) {
+                const QString& whole = list.folderWholePath(f);
+                folder.parent = kNone;
+                folder.width = static_cast<quint32>(whole.size());
+                folder.plain = PlainAscii(whole);
+                if (folder.plain)
+                    keepName(folder, whole.toLatin1().toStdString());
+                continue;
+            }
+            const Folder& up = m_folders[*parent];
+            const std::string_view name = list.folderHostName(f);
+            const bool plain = PlainAscii(name);
+            folder.parent = *parent;
+            folder.width = up.width + 1 +
+                           static_cast<quint32>(plain ? static_cast<qsizetype>(name.size())
+                                                      : platform::DecodeHostName(name).size());
+            folder.plain = up.plain && plain;
+            if (folder.plain)
+                keepName(folder, name);
+        }
+    }
+
+    bool plain(const FileList& list, const FileRecord& r) const {
+        return m_folders[list.folderOf(r)].plain;
+    }
+    qsizetype width(const FileList& list, const FileRecord& r) const {
+        return static_cast<qsizetype>(m_folders[list.folderOf(r)].width);
+    }
+    // The folder of a record whose folder is plain, as stored.
+    void append(const FileList& list, const FileRecord& r, std::string& out) const {
+        quint32 f = list.folderOf(r);
+        const size_t start = out.size();
+        out.resize(start + static_cast<size_t>(m_folders[f].width));
+        char* end = out.data() + out.size();
+        for (; m_folders[f].parent != kNone; f = m_folders[f].parent) {
+            end -= m_folders[f].nameSize;
+            std::memcpy(end, m_names.data() + m_folders[f].name, m_folders[f].nameSize);
+            *--end = '\\';
+        }
+        std::memcpy(out.data() + start, m_names.data() + m_folders[f].name, m_folders[f].nameSize);
+    }
+
+private:
+    static constexpr quint32 kNone = 0xFFFFFFFF;  // a folder given by its whole path
+    // Sixteen bytes: one is kept for every folder of a listing of millions of files.
+    struct Folder {
+        quint32 parent = kNone;
+        quint32 name = 0;      // in m_names, plain folders only
+        quint32 nameSize = 0;  // its whole path for a folder given so
+        quint32 width : 31 = 0;
+        quint32 plain : 1 = 0;
+    };
+    static_assert(sizeof(Folder) == 16);
+    void keepName(Folder& folder, std::string_view name) {
+        folder.name = static_cast<quint32>(m_names.size());
+        folder.nameSize = static_cast<quint32>(name.size());
+        m_names += name;
+    }
+
+    std::vector<Folder> m_folders;
+    std::string m_names;
+};
+
+// Formats `count` rows a chunk at a time on up to `threads` threads, this one among them,
+// and hands each chunk's bytes to `output` in order, from this thread only: a write that
+// kills the process (a closed pipe) does so where it did before. `format(begin, end, out)`
+// appends rows [begin, end) to `out`, on several threads at once for different rows.
+void FormatInOrder(size_t count, int threads,
+                   const std::function<void(size_t, size_t, std::string&)>& format,
+                   const ReportOutput& output) {
+    constexpr size_t kRows = 1024;
+    const size_t chunks = (count + kRows - 1) / kRows;
+    const auto formatChunk = [&](size_t c, std::string& out) {
+        out.clear();
+        format(c * kRows, std::min(count, (c + 1) * kRows), out);
+    };
+    const auto write = [&](const std::string& bytes) {
+        if (!bytes.empty())
+            output(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    };
+    if (threads < 2 || chunks < 2) {
+        std::string out;
+        for (size_t c = 0; c < chunks; ++c) {
+            formatChunk(c, out);
+            write(out);
+        }
+        return;
+    }
+    // A ring of chunk buffers: a chunk is formatted only once the one `ring` before it is
+    // written, so memory stays a few chunks however long the listing.
+    const size_t ring = 2 * static_cast<size_t>(threads);
+    std::vector<std::string> buffers(ring);
+    std::vector<char> ready(ring, 0);
+    std::mutex mutex;
+    std::condition_variable changed;
+    size_t next = 0, written = 0;
+    const auto claimable = [&] { return next < chunks && next < written + ring; };
+    // Under the lock on entry and on return.
+    const auto formatNext = [&](std::unique_lock<std::mutex>& lock) {
+        const size_t c = next++;
+        lock.unlock();
+        formatChunk(c, buffers[c % ring]);
+        lock.lock();
+        ready[c % ring] = 1;
+    };
+    std::vector<std::jthread> workers;
+    for (int t = 1; t < threads; ++t)
+        workers.emplace_back([&] {
+            std::unique_lock lock(mutex);
+            for (;;) {
+                changed.wait(lock, [&] { return next >= chunks || claimable(); });
+                if (next >= chunks)
+                    return;
+                formatNext(lock);
+                changed.notify_all();
+            }
+        });
+    std::unique_lock lock(mutex);
+    while (written < chunks) {
+        if (ready[written % ring]) {
+            lock.unlock();
+            write(buffers[written % ring]);
+            lock.lock();
+            ready[written % ring] = 0;
+            ++written;
+            changed.notify_all();
+        } else if (claimable()) {
+            formatNext(lock);
+        } else {
+            changed.wait(lock);
+        }
+    }
 }
 
-// The name and folder cells of rows as a report prints them. A folder's width and whether
-// it is plain are worked out once per folder; its bytes are copied down the folder chain
-// from the walk's name storage for each row, so that no path is kept per file or folder.
-class FileCells {
-public:
-    explicit FileCells(const FileList& list)
-        : m_list(list), m_folders(list.folderCount(), {-1, false}) {}
+// Threads for formatting: a listing's rows are all in memory, so no more than the cores
+// (two on one core cost next to nothing, and the way rows pass between threads is the same
+// on every machine).
+int FormatThreads(const ReportContext& c) {
+    const int cores = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+    return std::clamp(c.control.threads, 1, cores);
+}
 
-    bool plainName(const FileRecord& r) const { return PlainAscii(m_list.hostName(r)); }
-    qsizetype nameWidth(const FileRecord& r) const {
-        const std::string_view name = m_list.hostName(r);
-        return PlainAscii(name) ? static_cast<qsizetype>(name.size()) : m_list.name(r).size();
-    }
-    bool plainFolder(const FileRecord& r) { return folder(m_list.folderOf(r)).plain; }
-    qsizetype folderWidth(const FileRecord& r) { return folder(m_list.folderOf(r)).width; }
-    // The folder of a plain folder as stored.
-    void appendFolder(const FileRecord& r, std::string& out) {
-        m_chain.clear();
-        quint32 f = m_list.folderOf(r);
-        for (auto parent = m_list.parentFolder(f); parent; parent = m_list.parentFolder(f)) {
-            m_chain.push_back(f);
-            f = *parent;
-        }
-        AppendAscii(m_list.folderWholePath(f), out);
-        for (auto it = m_chain.rbegin(); it != m_chain.rend(); ++it) {
-            out += '\\';
-            out += m_list.folderHostName(*it);
-        }
-    }
-
-private:
-    struct Folder {
-        qsizetype width;  // -1 until worked out
-        bool plain;
-    };
-    // Up the chain to the first folder worked out, then down again: no recursion, however
-    // deep the tree.
-    const Folder& folder(quint32 f) {
-        m_chain.clear();
-        for (quint32 at = f; m_folders[at].width < 0;) {
-            m_chain.push_back(at);
-            const auto parent = m_list.parentFolder(at);
-            if (!parent)
-                break;
-            at = *parent;
-        }
-        for (auto it = m_chain.rbegin(); it != m_chain.rend(); ++it) {
-            if (const auto parent = m_list.parentFolder(*it)) {
-                const Folder& up = m_folders[*parent];
-                const std::string_view name = m_list.folderHostName(*it);
-                const bool plain = PlainAscii(name);
-                const qsizetype width = plain ? static_cast<qsizetype>(name.size())
-                                              : platform::DecodeHostName(name).size();
-                m_folders[*it] = {up.width + 1 + width, up.plain && plain};
-            } else {
-                const QString& whole = m_list.folderWholePath(*it);
-                m_folders[*it] = {whole.size(), PlainAscii(whole)};
-            }
-        }
-        return m_folders[f];
-    }
-
-    const FileList& m_list;
-    std::vector<Folder> m_folders;
-    std::vector<quint32> m_chain;
-};
-
-// Bytes for the context's output, handed over a block at a time.
-class Stream {
-public:
-    explicit Stream(const ReportOutput& output) : m_output(output) { m_buffer.reserve(kBlock * 2); }
-    ~Stream() { flush(); }
-    Stream(const Stream&) = delete;
-    Stream& operator=(const Stream&) = delete;
-
-    std::string& buffer() { return m_buffer; }
-    void append(QByteArrayView bytes) {
-        m_buffer.append(bytes.data(), static_cast<size_t>(bytes.size()));
-        rowDone();
-    }
-    void rowDone() {
-        if (m_buffer.size() >= kBlock)
-            flush();
-    }
-    void flush() {
-        if (!m_buffer.empty())
-            m_output(QByteArrayView(m_buffer.data(), static_cast<qsizetype>(m_buffer.size())));
-        m_buffer.clear();
-    }
-
-private:
-    static constexpr size_t kBlock = 1 << 16;
-    const ReportOutput& m_output;
-    std::string m_buffer;
-};
-
-// Calls `write` with each row's index and record in order, asking ahead for the records
-// and names of the rows to come: in size order they lie all over memory.
+// Calls `write` with each row's index and record in order for rows [begin, end), asking
+// ahead for the records and names of the rows to come: in size order they lie all over
+// memory.
 template <typename Write>
-void ForEachRow(const FileList& list, const Rows& rows, Write write) {
+void ForEachRow(const FileList& list, const Rows& rows, size_t begin, size_t end, Write write) {
     constexpr size_t kRecordsAhead = 32, kNamesAhead = 16;
-    for (size_t i = 0; i < rows.count; ++i) {
-        if (i + kRecordsAhead < rows.count)
+    for (size_t i = begin; i < end; ++i) {
+        if (i + kRecordsAhead < end)
             __builtin_prefetch(&list[rows.at(i + kRecordsAhead)]);
-        if (i + kNamesAhead < rows.count)
+        if (i + kNamesAhead < end)
             list.prefetchName(list[rows.at(i + kNamesAhead)]);
         write(i, list[rows.at(i)]);
     }
 }
 
-void WriteFiles(const ReportContext& c, JsonWriter& json, const FileList& list, const Rows& rows) {
-    Stream out(c.output);
-    FileCells cells(list);
-    std::string folder, size;
-    json.beginArray();
-    ForEachRow(list, rows, [&](size_t i, const FileRecord& r) {
-        json.beginObject().asciiKey("name");
-        if (cells.plainName(r))
-            json.asciiValue(list.hostName(r));
-        else
-            json.value(list.name(r));
-        json.asciiKey("folder");
-        if (cells.plainFolder(r)) {
-            folder.clear();
-            cells.appendFolder(r, folder);
-            json.asciiValue(folder);
-        } else {
-            json.value(list.folder(r));
-        }
-        json.asciiKey("bytes").value(r.size);
-        size.clear();
-        AppendAscii(engine::SizeText(r.size), size);
-        json.asciiKey("size").asciiValue(size);
-        json.endObject();
-        if (i % 256 == 255)
-            out.append(json.take());
-    });
-    json.endArray();
-    out.append(json.take());
+void WriteFiles(const ReportContext& c, const FileList& list, const Rows& rows) {
+    const FolderCells folders(list);
+    if (rows.make)
+        rows.make();
+    FormatInOrder(
+        rows.count, FormatThreads(c),
+        [&](size_t begin, size_t end, std::string& out) {
+            std::string folder;
+            char size[engine::kSizeTextRoom];
+            ForEachRow(list, rows, begin, end, [&](size_t i, const FileRecord& r) {
+                const std::string_view name = list.hostName(r);
+                folder.clear();
+                const bool plainName = PlainAscii(name), plainFolder = folders.plain(list, r);
+                if (plainFolder)
+                    folders.append(list, r, folder);
+                if (!plainName || !plainFolder) {
+                    // Rare: the writer's own escapes for what is not printable ASCII.
+                    JsonWriter json;
+                    json.resumeArray(i == 0).beginObject().asciiKey("name");
+                    plainName ? json.asciiValue(name) : json.value(list.name(r));
+                    json.asciiKey("folder");
+                    plainFolder ? json.asciiValue(folder) : json.value(list.folder(r));
+                    json.asciiKey("bytes").value(r.size);
+                    json.asciiKey("size").asciiValue({size, engine::SizeText(r.size, size)});
+                    const QByteArray bytes = json.endObject().take();
+                    out.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+                    return;
+                }
+                // Laid out as the writer lays it out, without its bookkeeping for each row.
+                out += i == 0 ? R"({"name": )" : R"(, {"name": )";
+                JsonWriter::AppendAsciiValue(name, out);
+                out += R"(, "folder": )";
+                JsonWriter::AppendAsciiValue(folder, out);
+                out += R"(, "bytes": )";
+                char bytes[24];
+                out.append(bytes, std::to_chars(bytes, bytes + sizeof bytes, r.size).ptr);
+                out += R"(, "size": ")";
+                out.append(size, engine::SizeText(r.size, size));
+                out += R"("})";
+            });
+        },
+        c.output);
 }
 
 // AlignedTable's layout of File, Size and Folder, written row by row: one pass for the
-// columns' widths, one that writes.
+// columns' widths (beside the making of the rows' order, which they do not depend on),
+// one that writes.
 void FileRows(const ReportContext& c, const FileList& list, const Rows& rows) {
-    FileCells cells(list);
+    const FolderCells folders(list);
     qsizetype widths[3] = {4, 4, 6};  // the headings
-    const auto widen = [&](const FileRecord& r) {
-        widths[0] = std::max(widths[0], cells.nameWidth(r));
-        widths[1] = std::max(widths[1], engine::SizeText(r.size).size());
-        widths[2] = std::max(widths[2], cells.folderWidth(r));
+    const auto nameWidth = [&list](const FileRecord& r) {
+        const std::string_view name = list.hostName(r);
+        return PlainAscii(name) ? static_cast<qsizetype>(name.size()) : list.name(r).size();
     };
-    // Widths do not depend on the order: every record is read where it lies.
-    if (rows.everyRecord)
-        for (size_t i = 0; i < list.size(); ++i)
-            widen(list[i]);
-    else
-        for (size_t i = 0; i < rows.count; ++i)
-            widen(list[rows.at(i)]);
-    Stream out(c.output);
-    std::string& line = out.buffer();
-    const auto pad = [&line](qsizetype n) {
+    const auto widen = [&](const FileRecord& r) {
+        widths[0] = std::max(widths[0], nameWidth(r));
+        char size[engine::kSizeTextRoom];
+        widths[1] = std::max(widths[1], static_cast<qsizetype>(engine::SizeText(r.size, size)));
+        widths[2] = std::max(widths[2], folders.width(list, r));
+    };
+    const int threads = FormatThreads(c);
+    {
+        // Widths do not depend on the order: with every record listed, each is read where
+        // it lies while another thread makes the order.
+        std::jthread order;
+        if (rows.make && rows.everyRecord && threads > 1)
+            order = std::jthread(rows.make);
+        else if (rows.make)
+            rows.make();
+        if (rows.everyRecord)
+            for (size_t i = 0; i < list.size(); ++i)
+                widen(list[i]);
+        else
+            for (size_t i = 0; i < rows.count; ++i)
+                widen(list[rows.at(i)]);
+    }
+    const auto pad = [](std::string& line, qsizetype n) {
         if (n > 0)
             line.append(static_cast<size_t>(n), ' ');
     };
-    const auto row = [&](const auto& name, qsizetype nameWidth, const QString& size,
-                         const auto& folder) {
+    const auto text = [](std::string& line, const QString& cell) {
+        line += Printable(cell).toUtf8().toStdString();
+    };
+    // One row; `name` and `folder` append their cells.
+    const auto row = [&](std::string& line, const auto& name, qsizetype nameCells,
+                         std::string_view size, const auto& folder) {
         const size_t start = line.size();
         name();
-        pad(widths[0] - nameWidth);
+        pad(line, widths[0] - nameCells);
         line += "  ";
-        pad(widths[1] - size.size());
-        AppendAscii(size, line);
+        pad(line, widths[1] - static_cast<qsizetype>(size.size()));
+        line += size;
         line += "  ";
         folder();
         // Empty cells at the end of a row leave no blanks behind.
         while (line.size() > start && line.back() == ' ')
             line.pop_back();
         line += '\n';
-        out.rowDone();
     };
-    const auto text = [&line](const QString& cell) {
-        return [&line, &cell] { line += Printable(cell).toUtf8().toStdString(); };
-    };
-    const QString file = QStringLiteral("File"), folderHeading = QStringLiteral("Folder");
-    row(text(file), 4, QStringLiteral("Size"), text(folderHeading));
-    ForEachRow(list, rows, [&](size_t, const FileRecord& r) {
-        const std::string_view hostName = list.hostName(r);
-        const bool plainName = PlainAscii(hostName);
-        const bool plainFolder = cells.plainFolder(r);
-        const QString name = plainName ? QString() : list.name(r);
-        const QString folder = plainFolder ? QString() : list.folder(r);
-        row(
-            [&] {
-                if (plainName)
-                    line += hostName;
-                else
-                    text(name)();
-            },
-            plainName ? static_cast<qsizetype>(hostName.size()) : name.size(),
-            engine::SizeText(r.size),
-            [&] {
-                if (plainFolder)
-                    cells.appendFolder(r, line);
-                else
-                    text(folder)();
+    std::string heading;
+    row(
+        heading, [&] { heading += "File"; }, 4, "Size", [&] { heading += "Folder"; });
+    c.output(QByteArrayView(heading.data(), static_cast<qsizetype>(heading.size())));
+    FormatInOrder(
+        rows.count, threads,
+        [&](size_t begin, size_t end, std::string& line) {
+            ForEachRow(list, rows, begin, end, [&](size_t, const FileRecord& r) {
+                const std::string_view hostName = list.hostName(r);
+                const bool plainName = PlainAscii(hostName);
+                const bool plainFolder = folders.plain(list, r);
+                const QString name = plainName ? QString() : list.name(r);
+                char size[engine::kSizeTextRoom];
+                row(
+                    line,
+                    [&] {
+                        if (plainName)
+                            line += hostName;
+                        else
+                            text(line, name);
+                    },
+                    plainName ? static_cast<qsizetype>(hostName.size()) : name.size(),
+                    {size, engine::SizeText(r.size, size)},
+                    [&] {
+                        if (plainFolder)
+                            folders.append(list, r, line);
+                        else
+                            text(line, list.folder(r));
+                    });
             });
-    });
+        },
+        c.output);
 }
 
 ReportResult NoFolder(const QString& path) {
@@ -272,10 +366,10 @@ ReportResult FileListing(const ReportContext& c, QStringView key, const QString&
         return {};
     }
     JsonWriter json;
-    json.beginObject().key(key).value(title).key(u"files");
-    WriteFiles(c, json, list, rows);
-    json.endObject();
-    c.output(json.finish());
+    json.beginObject().key(key).value(title).key(u"files").beginArray();
+    c.output(json.take());
+    WriteFiles(c, list, rows);
+    c.output("]}\n");
     return {};
 }
 
@@ -297,9 +391,10 @@ ReportResult Search(const ReportContext& c, bool largest) {
     const QString header = engine::FileSearch::HeaderText(start);
     if (!largest)
         return FileListing(c, u"header", header, search.list(), search.results());
-    const std::vector<engine::SizeRank> order = search.largestFirst();
+    std::vector<engine::SizeRank> order;
     return FileListing(c, u"header", header, search.list(),
-                       {order.size(), [&order](size_t i) { return order[i].record; }, true});
+                       {search.list().size(), [&order](size_t i) { return order[i].record; }, true,
+                        [&] { order = search.largestFirst(); }});
 }
 
 }  // namespace

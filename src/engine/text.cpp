@@ -1,6 +1,10 @@
 #include "engine/text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 
 #include "platform/name_codec.h"
 
@@ -17,16 +21,50 @@ QString OneDecimal(double value, const char* unit = "") {
 }  // namespace
 
 QString SizeText(quint64 bytes) {
-    if (bytes < 1024)
-        return QString::number(bytes) + QStringLiteral("  B");
-    const double n = static_cast<double>(bytes);
-    if (bytes < 1024000ull)
-        return OneDecimal(n / 1024, " KB");
-    if (bytes < 1024000000ull)
-        return OneDecimal(n / 1024000, " MB");
-    if (bytes < 1024000000000ull)
-        return OneDecimal(n / 1024000000.0, " GB");
-    return OneDecimal(n / 1024000000000.0, " TB");
+    char text[kSizeTextRoom];
+    return QString::fromLatin1(text, static_cast<qsizetype>(SizeText(bytes, text)));
+}
+
+size_t SizeText(quint64 bytes, char (&out)[kSizeTextRoom]) {
+    if (bytes < 1024) {
+        const auto end = std::to_chars(out, out + kSizeTextRoom, bytes).ptr;
+        std::memcpy(end, "  B", 3);
+        return static_cast<size_t>(end + 3 - out);
+    }
+    struct Unit {
+        quint64 below, divisor;
+        const char* name;
+    };
+    static constexpr Unit kUnits[] = {{1024000ull, 1024, " KB"},
+                                      {1024000000ull, 1024000, " MB"},
+                                      {1024000000000ull, 1024000000, " GB"},
+                                      {0, 1024000000000ull, " TB"}};  // the last, without end
+    const Unit* unit = kUnits;
+    while (unit + 1 != std::end(kUnits) && bytes >= unit->below)
+        ++unit;
+    const auto printed = [&] {
+        const int n = std::snprintf(out, kSizeTextRoom, "%.1f%s",
+                                    static_cast<double>(bytes) / static_cast<double>(unit->divisor),
+                                    unit->name);
+        return static_cast<size_t>(n);
+    };
+    // printf's rounding to tenths in whole numbers. The quotient it rounds is exact in KB;
+    // in the larger units it is the double nearest, which lies on the same side of a
+    // half-tenth as the true one unless the true one is that half-tenth itself, or the count
+    // is too large for its double to be exact: there printf decides.
+    if (bytes >= (1ull << 50))
+        return printed();
+    quint64 tenths = bytes * 10 / unit->divisor;
+    const quint64 rest = bytes * 10 % unit->divisor, half = unit->divisor / 2;
+    if (rest == half && unit->divisor != 1024)
+        return printed();
+    if (rest > half || (rest == half && tenths % 2 == 1))
+        ++tenths;
+    char* end = std::to_chars(out, out + kSizeTextRoom, tenths / 10).ptr;
+    *end++ = '.';
+    *end++ = static_cast<char>('0' + tenths % 10);
+    std::memcpy(end, unit->name, 3);
+    return static_cast<size_t>(end + 3 - out);
 }
 
 QString ShareText(quint64 part, quint64 total) {

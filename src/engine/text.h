@@ -10,6 +10,10 @@ namespace dovrane::engine {
 // "%d  B" below 1024, then "%.1f KB" (/1024), "%.1f MB" (/1,024,000), "%.1f GB"
 // (/1,024,000,000) and "%.1f TB" (/1,024,000,000,000), each from its own divisor on.
 QString SizeText(quint64 bytes);
+// The same characters, all ASCII, written to `out` without a string made; returns their
+// count. A listing of millions of files writes one for every row.
+constexpr size_t kSizeTextRoom = 32;
+size_t SizeText(quint64 bytes, char (&out)[kSizeTextRoom]);
 
 // "%.1f" of part * 100 / total; "0.0" when total is 0.
 QString ShareText(quint64 part, quint64 total);

@@ -7,7 +7,10 @@
 #include <QtTest>
 
 #include "app/history_commands.h"
+#include "app/json_writer.h"
 #include "app/reports.h"
+#include "engine/file_search.h"
+#include "engine/text.h"
 #include "support/test_device.h"
 
 using namespace dovrane::app;
@@ -221,6 +224,50 @@ void TestReports::streamedListings() {
         QVERIFY(blocks.size() > 2);
         QCOMPARE(blocks.join(), held.output);
     }
+}
+
+// Formatted a chunk of rows at a time on one thread or two, against the listing laid out
+// whole by the plain writers: one folder's run of equal sizes across each end of a chunk,
+// the second folder not plain, a name with a control character.
+void TestReports::chunkedListings_data() {
+    QTest::addColumn<QString>("arguments");
+    for (const char* threads : {"1", "2"})
+        for (const char* format : {"text", "json"})
+            QTest::addRow("%s thread(s), %s", threads, format)
+                << QStringLiteral("--report largest --threads %1 --format %2").arg(threads, format);
+}
+
+void TestReports::chunkedListings() {
+    QFETCH(QString, arguments);
+    TestDevice dev;
+    for (int i = 0; i < 3000; ++i)
+        dev.addFile(i < 1100   ? QStringLiteral("\\a\\f%1").arg(i)
+                    : i < 2100 ? QString::fromUtf16(u"\\b\\\x65e5\\g%1\x01").arg(i)
+                               : QStringLiteral("\\a\\c\\h%1").arg(i),
+                    i < 1100 ? 5000 : (i < 2100 ? 4000 : quint64(i)));
+    dovrane::engine::FileSearch search;
+    search.SearchFiles(dev, {}, true, {});
+    const dovrane::engine::FileList& list = search.list();
+    QList<QStringList> table{{"File", "Size", "Folder"}};
+    JsonWriter json;
+    json.beginObject().key(u"unreadable_folders").value(0).key(u"header").value(u"\\Pocket PC");
+    json.key(u"files").beginArray();
+    for (const quint32 i : search.results()) {
+        const auto& r = list[i];
+        const QString size = dovrane::engine::SizeText(r.size);
+        table.append({list.name(r), size, list.folder(r)});
+        json.beginObject().key(u"name").value(list.name(r)).key(u"folder").value(list.folder(r));
+        json.key(u"bytes").value(r.size).key(u"size").value(size).endObject();
+    }
+    const QByteArray expected = arguments.endsWith(u"json")
+                                    ? json.endArray().endObject().finish()
+                                    : "\\Pocket PC\n" + AlignedTable(table, {false, true, false});
+    QList<QByteArray> blocks;
+    const ReportResult r =
+        RunReport(ParseCommandLine(arguments.split(u' ')).options, dev, {},
+                  [&](QByteArrayView bytes) { blocks.append(bytes.toByteArray()); });
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(blocks.join(), expected);
 }
 
 // Never the user's own history.

@@ -14,6 +14,8 @@ private slots:
     void searchesAndFileLists();
     void overview();
     void streamedListings();
+    void chunkedListings_data();
+    void chunkedListings();
     void init();
     void growthTextAndJson();
     void growthByTypeBelowAPath();

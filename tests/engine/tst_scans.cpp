@@ -388,6 +388,28 @@ private slots:
         QVERIFY(job.isRunning());
         job.stop();
     }
+
+    // Where the whole-number size text must leave the rounding to printf: a quotient that
+    // is a half-tenth is rounded as its double lies (up, then down), in each larger unit;
+    // a count that rounds into the next thousand; one too large for its double.
+    void sizeTextOfHalfTenths_data() {
+        QTest::addColumn<quint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1.05 MB") << 1075200ull << "1.1 MB";
+        QTest::newRow("1.15 MB") << 1177600ull << "1.1 MB";
+        QTest::newRow("1.05 GB") << 1075200000ull << "1.1 GB";
+        QTest::newRow("1.05 TB") << 1075200000000ull << "1.1 TB";
+        QTest::newRow("999.9999 MB") << 1023999999ull << "1000.0 MB";
+        QTest::newRow("2^53 + 1") << ((1ull << 53) | 1) << "8796.1 TB";
+    }
+
+    void sizeTextOfHalfTenths() {
+        QFETCH(quint64, bytes);
+        QFETCH(QString, text);
+        char ascii[kSizeTextRoom];
+        QCOMPARE(QLatin1StringView(ascii, static_cast<qsizetype>(SizeText(bytes, ascii))), text);
+        QCOMPARE(SizeText(bytes), text);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestScans)
