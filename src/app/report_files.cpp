@@ -40,9 +40,11 @@ bool Json(const ReportContext& c) {
 }
 
 // Names of printable ASCII, nearly every name, read the same as host bytes, as UTF-8 and
-// as '?'-for-control text: they go out as stored, without a string made for each.
+// as '?'-for-control text: they go out as stored, without a string made for each. A
+// backslash is not plain in a host name: the device path shows it as U+FF3C, since a
+// backslash there separates folders.
 bool PlainAscii(std::string_view bytes) {
-    return std::ranges::all_of(bytes, [](char c) { return c >= 0x20 && c < 0x7F; });
+    return std::ranges::all_of(bytes, [](char c) { return c >= 0x20 && c < 0x7F && c != '\\'; });
 }
 
 bool PlainAscii(QStringView text) {

@@ -228,7 +228,8 @@ void TestReports::streamedListings() {
 
 // Formatted a chunk of rows at a time on one thread or two, against the listing laid out
 // whole by the plain writers: one folder's run of equal sizes across each end of a chunk,
-// the second folder not plain, a name with a control character.
+// the second folder not plain, a name with a control character, a folder whose host name
+// holds a backslash.
 void TestReports::chunkedListings_data() {
     QTest::addColumn<QString>("arguments");
     for (const char* threads : {"1", "2"})
@@ -243,7 +244,9 @@ void TestReports::chunkedListings() {
     for (int i = 0; i < 3000; ++i)
         dev.addFile(i < 1100   ? QStringLiteral("\\a\\f%1").arg(i)
                     : i < 2100 ? QString::fromUtf16(u"\\b\\\x65e5\\g%1\x01").arg(i)
-                               : QStringLiteral("\\a\\c\\h%1").arg(i),
+                               : QString::fromUtf16(u"\\a\\c\xFF3C"
+                                                    u"d\\h%1")
+                                     .arg(i),
                     i < 1100 ? 5000 : (i < 2100 ? 4000 : quint64(i)));
     dovrane::engine::FileSearch search;
     search.SearchFiles(dev, {}, true, {});
