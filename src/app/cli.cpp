@@ -44,8 +44,13 @@ std::optional<QString> DeviceRootError(const QString& deviceRoot) {
     return std::nullopt;
 }
 
-bool NeedsHostFiles(const QString& report) {
-    return report == u"identical" || report == u"databases";
+bool NeedsHostFiles(const QString& kind) {
+    return kind == u"identical" || kind == u"databases";
+}
+
+QString NeedsHostFilesError(QStringView option, const QString& kind) {
+    return QStringLiteral("%1 %2 needs the files themselves, which an imported scan has not")
+        .arg(option, kind);
 }
 
 OpenedDevice OpenDevice(const Options& options) {
@@ -152,11 +157,7 @@ CliResult RunCommandLine(const QStringList& arguments, const platform::Profile& 
     if (options.report.isEmpty() && !options.snapshot)
         options.report = QStringLiteral("folders");
     if (opened.imported && NeedsHostFiles(options.report))
-        return {2,
-                {},
-                ErrorLine(QStringLiteral("--report %1 needs the files themselves, which "
-                                         "an imported scan has not")
-                              .arg(options.report))};
+        return {2, {}, ErrorLine(NeedsHostFilesError(u"--report", options.report))};
 
     const qint64 scanTime = QDateTime::currentSecsSinceEpoch();
     CliResult done;

@@ -49,8 +49,10 @@ engine::ScanHeader ExportHeader(platform::Device& device, QStringView start);
 // Writes the scan of `device` from `start` to `file` ("-": stdout); the one-line error.
 std::optional<QString> SaveScan(platform::Device& device, QStringView start, const QString& file,
                                 const engine::WalkControl& control);
-// Reports that read the files themselves, which an imported scan cannot give.
-bool NeedsHostFiles(const QString& report);
+// Reports and dialogs that read the files themselves, which an imported scan cannot give;
+// the error of `option` (--report, --dialog) asking for one on an import.
+bool NeedsHostFiles(const QString& kind);
+QString NeedsHostFilesError(QStringView option, const QString& kind);
 
 // Runs a report (or --help / --version) for `arguments` (without the program name), with
 // the settings of `profile`.

@@ -49,6 +49,12 @@ WindowStart BeginWindow(const Options& options) {
     start.opened = OpenDevice(options);
     if (!start.opened.device)
         return start;
+    if (start.opened.imported && NeedsHostFiles(options.dialog)) {
+        start.opened = {.device = nullptr,
+                        .imported = nullptr,
+                        .error = NeedsHostFilesError(u"--dialog", options.dialog)};
+        return start;
+    }
     start.profile = std::make_unique<platform::Profile>();
     start.settings = engine::ReadSettings(*start.profile);
     if (options.slices)

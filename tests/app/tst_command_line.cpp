@@ -270,11 +270,21 @@ private slots:
 
         const QString scan = QString::fromStdString(t.host("scan.json"));
         QCOMPARE(dovrane::test::RunProgram(DOVRANE_PROGRAM, {"--export", scan, tree}).exitCode, 0);
-        const auto refused =
-            dovrane::test::RunProgram(DOVRANE_PROGRAM, {"--import", scan, "--report", "identical"});
-        QCOMPARE(refused.exitCode, 2);
-        QCOMPARE(refused.err, QByteArray("dovrane-storage-analyzer: --report identical needs the "
-                                         "files themselves, which an imported scan has not\n"));
+        // Nothing begun on the import for a dialog that would read the files: no picture.
+        const QString shot = QString::fromStdString(t.host("shot.png"));
+        for (const auto& [option, kind] : {std::pair("--report", "identical"),
+                                           {"--dialog", "identical"},
+                                           {"--dialog", "databases"}}) {
+            QStringList arguments{"--import", scan, option, kind};
+            if (option == std::string_view("--dialog"))
+                arguments << "--screenshot" << shot;
+            const auto refused = dovrane::test::RunProgram(DOVRANE_PROGRAM, arguments);
+            QCOMPARE(refused.exitCode, 2);
+            QCOMPARE(refused.err, "dovrane-storage-analyzer: " + QByteArray(option) + ' ' + kind +
+                                      " needs the files themselves, which an imported scan has "
+                                      "not\n");
+            QVERIFY(!QFileInfo::exists(shot));
+        }
     }
 
     // The newer of two snapshots corrupt: reported by name, the report compares with the older.
