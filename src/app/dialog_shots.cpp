@@ -4,6 +4,7 @@
 
 #include "app/analyzer_app.h"
 #include "app/main_view.h"
+#include "app/program.h"
 #include "app/report_kinds.h"
 #include "dialogs/about_dlg.h"
 #include "dialogs/color_picker_dlg.h"
@@ -120,8 +121,8 @@ DialogShot Properties(CAnalyzerApp& app, const Options& options) {
 }
 
 // A search from --path (or the Explorer View's folder), finished before the picture.
-DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest,
-                      bool sameContent = false) {
+DialogShot SearchShot(CAnalyzerApp& app, const Options& options) {
+    const SearchDialog search = SearchDialogNamed(options.dialog).value_or(SearchDialog{});
     CDovraneStorageAnalyzerView* view = app.mainView();
     QString start = view->explorer().GetSelectedPath();
     if (options.path) {
@@ -131,9 +132,9 @@ DialogShot SearchShot(CAnalyzerApp& app, const Options& options, bool largest,
                 3, QStringLiteral("no folder '%1' on the device").arg(*options.path));
         start = *resolved;
     }
-    const auto mode = largest       ? dialogs::SearchMode::Largest
-                      : sameContent ? dialogs::SearchMode::Identical
-                                    : dialogs::SearchMode::Duplicates;
+    const auto mode = search.largest       ? dialogs::SearchMode::Largest
+                      : search.sameContent ? dialogs::SearchMode::Identical
+                                           : dialogs::SearchMode::Duplicates;
     // The search begun before the window runs on in the dialog, found with the same pace.
     auto dlg = std::make_unique<dialogs::CLargestFilesDlg>(
         view->device(), mode,
@@ -179,12 +180,11 @@ const std::array kRows = std::to_array<DialogShotRow>({
     {"folder-details", FolderDetails},
     {"file-types", FileTypes},
     {"properties", Properties},
-    {"largest",
-     [](CAnalyzerApp& app, const Options& options) { return SearchShot(app, options, true); }},
-    {"duplicates",
-     [](CAnalyzerApp& app, const Options& options) { return SearchShot(app, options, false); }},
-    {"identical", [](CAnalyzerApp& app,
-                     const Options& options) { return SearchShot(app, options, false, true); }},
+    // What each searches for is the program's one reading of the name, which also begins
+    // the search before the window.
+    {"largest", SearchShot},
+    {"duplicates", SearchShot},
+    {"identical", SearchShot},
     {"databases",
      [](CAnalyzerApp&, const Options& options) {
          return DialogShotOf(
