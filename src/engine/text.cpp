@@ -11,10 +11,10 @@
 namespace dovrane::engine {
 namespace {
 
-// "%.1f" of the value followed by a unit: printf's rounding, as every list has shown it.
-QString OneDecimal(double value, const char* unit = "") {
+// "%.1f": printf's rounding, as every list has shown it.
+QString OneDecimal(double value) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1f%s", value, unit);
+    std::snprintf(buffer, sizeof buffer, "%.1f", value);
     return QString::fromLatin1(buffer);
 }
 
