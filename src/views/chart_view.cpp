@@ -158,10 +158,12 @@ bool CChartView::LayOutControls() {
     m_chartCenter = layout.chartCenter;
     const qreal ratio = devicePixelRatioF();
     m_chart.Create(layout.radius, m_chartCenter.x(), m_chartCenter.y(), ratio);
-    if (IsBusy())
+    if (IsBusy()) {
         LayOutSpin();
-    else
+        m_spinChart.StartSpin();
+    } else {
         LayOutChart();
+    }
     update();
     return true;
 }
@@ -176,7 +178,6 @@ void CChartView::LayOutSpin() {
         QPoint(m_spinChart.centerX(), m_spinChart.centerY()) == m_chartCenter)
         return;
     m_spinChart.Create(radius, m_chartCenter.x(), m_chartCenter.y(), devicePixelRatioF());
-    m_spinChart.StartSpin();
 }
 
 void CChartView::resizeEvent(QResizeEvent* event) {
