@@ -1,7 +1,9 @@
 #include "app/program.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "engine/file_list.h"
 #include "platform/profile.h"
@@ -10,9 +12,10 @@
 namespace dovrane::app {
 namespace {
 
-void Print(FILE* stream, const QByteArray& bytes) {
+// False when the stream, now or before, could not be written (a full disk); errno says why.
+bool Print(FILE* stream, const QByteArray& bytes) {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    return std::fflush(stream) == 0 && !std::ferror(stream);
 }
 
 int RunWindowPart(int argc, char** argv, const QStringList& windowPart, const Options& options) {
@@ -109,7 +112,15 @@ int RunProgram(int argc, char** argv, const QStringList& windowPart) {
     const CliResult result = RunCommandLine(arguments, profile, [](QByteArrayView bytes) {
         std::fwrite(bytes.data(), 1, static_cast<size_t>(bytes.size()), stdout);
     });
-    Print(stdout, result.out);
+    // A report that did not reach its file is no success, though every row was made.
+    if (!Print(stdout, result.out) && result.exitCode == 0) {
+        const int error = errno;
+        Print(stderr, result.err);
+        Print(stderr, QStringLiteral("dovrane-storage-analyzer: cannot write the output: %1\n")
+                          .arg(QString::fromLocal8Bit(std::strerror(error)))
+                          .toLocal8Bit());
+        return 1;
+    }
     Print(stderr, result.err);
     return result.exitCode;
 }

@@ -141,6 +141,13 @@ private slots:
         QCOMPARE(r.exitCode, 2);
         QCOMPARE(r.err, "dovrane-storage-analyzer: device root '" + (t.root() + "/plain").toUtf8() +
                             "' is not a readable folder\n");
+        // A report that cannot reach its file fails, once, with the reason.
+        const auto full = dovrane::test::RunProgram(
+            "/bin/sh",
+            {"-c", "exec \"$0\" --report largest \"$1\" >/dev/full", DOVRANE_PROGRAM, t.root()});
+        QCOMPARE(full.exitCode, 1);
+        QCOMPARE(full.err, QByteArray("dovrane-storage-analyzer: cannot write the output: No space "
+                                      "left on device\n"));
         // One version everywhere, made in CMake; the About box shows its first two parts.
         r = RunCommandLine({"--version"}, profile);
         QVERIFY2(r.exitCode == 0 && r.out.startsWith("Dovrane Storage Analyzer 2.0.") &&
