@@ -23,8 +23,10 @@ using platform::FindData;
 // stop often leave a core idle while the sink catches up, and a cold disk answers some
 // folders far more slowly than others: readers that may run ahead meanwhile keep it busy.
 // The more the sink has taken, the further they may go, yet the listings in flight stay
-// small beside what the sink keeps: a thirty-second of it, from 0.7 MB to 20 MB.
-constexpr qint64 kReadAheadLeast = 1 << 13;
+// small beside what the sink keeps: a thirty-second of it, from 5 MB to 20 MB. Less than
+// 5 MB to begin with left a core idle on /usr whenever the sink worked through a folder of
+// a few thousand entries while the other reader had already filled the read-ahead.
+constexpr qint64 kReadAheadLeast = 1 << 16;
 constexpr qint64 kReadAheadMost = 1 << 18;
 constexpr qint64 kReadAheadShare = 32;
 // Each thread counts the entries it adds to or takes from the read-ahead by itself and
