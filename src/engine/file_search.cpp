@@ -54,11 +54,8 @@ bool FileSearch::SearchFiles(platform::Device& device, const QString& startFolde
     });
     // Each listing needs one order; the other is built only if someone asks for it.
     m_allFiles.DeferOrders(m_list);
-    if (!largest) {
-        std::vector<quint32> byName = m_allFiles.filesByName;
-        KeepDuplicates(m_list, byName);
-        m_allFiles.filesByName = std::move(byName);
-    }
+    if (!largest)
+        m_allFiles.filesByName = DuplicatesByName(m_list, m_allFiles.files);
     return true;
 }
 

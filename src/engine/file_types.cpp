@@ -88,9 +88,7 @@ NameKey KeyOf(const FileList& list, quint32 record) {
     return {static_cast<quint32>(key >> 32), static_cast<quint32>(key), record};
 }
 
-}  // namespace
-
-std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32>& files) {
+std::vector<NameKey> KeyedByName(const FileList& list, const std::vector<quint32>& files) {
     std::vector<NameKey> keyed(files.size());
     ReverseStableSort(
         files.begin(), files.end(), keyed.begin(),
@@ -101,6 +99,13 @@ std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32
             return CompareHostNamesNoCase(list.hostName(list[a.record]),
                                           list.hostName(list[b.record])) < 0;
         });
+    return keyed;
+}
+
+}  // namespace
+
+std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32>& files) {
+    const std::vector<NameKey> keyed = KeyedByName(list, files);
     std::vector<quint32> byName;
     byName.reserve(keyed.size());
     for (const NameKey& k : keyed)
@@ -108,22 +113,26 @@ std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32
     return byName;
 }
 
-void KeepDuplicates(const FileList& list, std::vector<quint32>& byName) {
-    // One pass with the same outcome as removing in place: a name is kept when it equals
-    // the one before it or the one after it, without regard to case.
-    // Each neighbouring pair is compared once: the names lie all over memory, so a fetch
-    // saved is most of the cost saved.
+std::vector<quint32> DuplicatesByName(const FileList& list, const std::vector<quint32>& files) {
+    const std::vector<NameKey> keyed = KeyedByName(list, files);
+    // A name is kept when it equals the one before it or the one after it. Two plain
+    // prefixes that differ settle a pair without its names: those lie all over memory, and
+    // fetching them was most of the cost when few names repeat.
+    const auto same = [&list](const NameKey& a, const NameKey& b) {
+        if ((a.low & b.low & 1) && (a.high != b.high || a.low != b.low))
+            return false;
+        return CompareHostNamesNoCase(list.hostName(list[a.record]),
+                                      list.hostName(list[b.record])) == 0;
+    };
     std::vector<quint32> kept;
     bool likePrevious = false;
-    for (size_t i = 0; i < byName.size(); ++i) {
-        const bool likeNext = i + 1 < byName.size() &&
-                              CompareHostNamesNoCase(list.hostName(list[byName[i]]),
-                                                     list.hostName(list[byName[i + 1]])) == 0;
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        const bool likeNext = i + 1 < keyed.size() && same(keyed[i], keyed[i + 1]);
         if (likePrevious || likeNext)
-            kept.push_back(byName[i]);
+            kept.push_back(keyed[i].record);
         likePrevious = likeNext;
     }
-    byName = std::move(kept);
+    return kept;
 }
 
 // Puts each collected record under its type, creating types in the order first met.

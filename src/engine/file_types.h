@@ -91,9 +91,9 @@ struct FileTypeStat {
     void DeferOrders(const FileList& list);
 };
 
-// Drops every file whose name, without regard to case, is the only one of its kind in
-// `byName` (which is in name order, so equal names are neighbours).
-void KeepDuplicates(const FileList& list, std::vector<quint32>& byName);
+// FilesByName without the files whose name, without regard to case, is the only one of
+// its kind.
+std::vector<quint32> DuplicatesByName(const FileList& list, const std::vector<quint32>& files);
 
 class FileTypeTable {
 public:
