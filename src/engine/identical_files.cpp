@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "platform/content_reader.h"
@@ -20,6 +22,10 @@ struct Hash {
 Hash ToHash(const XXH128_hash_t& h) {
     return {h.low64, h.high64};
 }
+
+// A pass worth less than this (in bytes read, an open counted as kOpenCost) is read on one
+// thread: starting another costs more than it saves.
+constexpr quint64 kSecondThreadFrom = 1 << 23;
 
 struct Candidate {
     quint32 record;
@@ -124,9 +130,9 @@ std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
 
     Hasher hasher(scanning, progress);
     IdenticalResult result;
-    const auto open = [&](const Candidate& c) {
+    const auto open = [&list](const Candidate& c, platform::ContentReader& from) {
         const FileRecord& r = list[c.record];
-        return reader.open(list.fullPath(r), {list.volume(r), r.inode});
+        return from.open(list.fullPath(r), {list.volume(r), r.inode});
     };
     // Every read goes in the order the walk met the files, across sizes: neighbours on the
     // disk are read one after the other, and the reader keeps their folders open.
@@ -134,18 +140,55 @@ std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
         std::sort(candidates.begin(), candidates.end(),
                   [](const Candidate* a, const Candidate* b) { return a->order < b->order; });
     };
+    // Reads the pass with `readOne`, on a second thread too when the reader offers a second
+    // reader and the pass is worth a thread: the cache answers as fast as a core copies and
+    // hashes, and a disk that does not rotate answers two requests at once. Each thread
+    // takes one run of the walk order, so each still reads neighbours one after the other.
+    const auto readPass = [&](const std::vector<Candidate*>& pass, auto costOf, auto readOne) {
+        quint64 total = 0;
+        for (const Candidate* c : pass)
+            total += costOf(*c);
+        std::unique_ptr<platform::ContentReader> second;
+        if (total >= kSecondThreadFrom && std::thread::hardware_concurrency() > 1)
+            second = reader.another();
+        size_t split = pass.size();
+        std::thread other;
+        if (second) {
+            quint64 first = 0;
+            for (split = 0; split < pass.size() && first < total / 2; ++split)
+                first += costOf(*pass[split]);
+            try {
+                other = std::thread([&, split] {
+                    Hasher own(scanning, progress);
+                    for (size_t i = split; i < pass.size() && !own.stopped(); ++i)
+                        readOne(*pass[i], *second, own);
+                });
+            } catch (const std::system_error&) {
+                split = pass.size();  // no thread to be had: this one reads it all
+            }
+        }
+        for (size_t i = 0; i < split && !hasher.stopped(); ++i)
+            readOne(*pass[i], reader, hasher);
+        if (other.joinable())
+            other.join();
+    };
+    // An open costs about as much as reading this many bytes from the cache.
+    constexpr quint64 kOpenCost = 1 << 16;
     std::vector<Candidate*> pass;
     for (auto& [size, group] : sizes)
         for (Candidate& c : group)
             pass.push_back(&c);
     inWalkOrder(pass);
-    for (Candidate* c : pass) {
-        const qint64 head = std::min(static_cast<qint64>(list[c->record].size), kPartialHashBytes);
-        const auto stream = open(*c);
-        c->readable = stream && hasher.hash(*stream, head, head, c->head);
-        if (hasher.stopped())
-            return std::nullopt;
-    }
+    readPass(
+        pass, [](const Candidate&) { return kOpenCost; },
+        [&](Candidate& c, platform::ContentReader& from, Hasher& h) {
+            const qint64 head =
+                std::min(static_cast<qint64>(list[c.record].size), kPartialHashBytes);
+            const auto stream = open(c, from);
+            c.readable = stream && h.hash(*stream, head, head, c.head);
+        });
+    if (hasher.stopped())
+        return std::nullopt;
     // The rest of those whose head another of their size shares; files are opened again,
     // past their head: no descriptor is held across the pass, and no byte is read twice.
     pass.clear();
@@ -159,14 +202,16 @@ std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
                     pass.push_back(&c);
     }
     inWalkOrder(pass);
-    for (Candidate* c : pass) {
-        const qint64 bytes = static_cast<qint64>(list[c->record].size);
-        const auto stream = open(*c);
-        c->readable = stream && stream->skip(kPartialHashBytes) &&
-                      hasher.hash(*stream, -1, bytes - kPartialHashBytes, c->rest);
-        if (hasher.stopped())
-            return std::nullopt;
-    }
+    readPass(
+        pass, [&list](const Candidate& c) { return list[c.record].size + kOpenCost; },
+        [&](Candidate& c, platform::ContentReader& from, Hasher& h) {
+            const qint64 bytes = static_cast<qint64>(list[c.record].size);
+            const auto stream = open(c, from);
+            c.readable = stream && stream->skip(kPartialHashBytes) &&
+                         h.hash(*stream, -1, bytes - kPartialHashBytes, c.rest);
+        });
+    if (hasher.stopped())
+        return std::nullopt;
     std::vector<std::pair<quint32, IdenticalGroup>> found;  // first member's order, group
     for (size_t s = 0; s < sizes.size(); ++s) {
         for (auto& part : heads[s]) {

@@ -1,7 +1,9 @@
 #include "platform/content_reader.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <QByteArray>
@@ -44,7 +46,9 @@ private:
 class HostReader final : public ContentReader {
 public:
     explicit HostReader(const std::string& root)
-        : m_root(::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {}
+        : m_rootPath(root),
+          m_root(::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)),
+          m_blocksBefore(BlocksReadByThisThread()) {}
     ~HostReader() override {
         closeFrom(0);
         if (m_root >= 0)
@@ -65,6 +69,7 @@ public:
                 return nullptr;
             names.push_back(std::move(*name));
         }
+        ++m_opened;
         const int folder = descend(names);
         if (folder < 0)
             return nullptr;
@@ -81,6 +86,16 @@ public:
         }
         ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
         return std::make_unique<HostStream>(fd);
+    }
+
+    std::unique_ptr<ContentReader> another() override {
+        struct stat st {};
+        if (m_root < 0 || ::fstat(m_root, &st) != 0)
+            return nullptr;
+        const bool fromCache = m_opened > 0 && BlocksReadByThisThread() == m_blocksBefore;
+        if (!fromCache && Rotates(st.st_dev))
+            return nullptr;
+        return std::make_unique<HostReader>(m_rootPath);
     }
 
 private:
@@ -115,7 +130,32 @@ private:
         }
     }
 
+    // Whether the block device behind `dev` says it rotates: the flag sits on the whole
+    // disk, one level above a partition. A file system on no block device does not.
+    static bool Rotates(dev_t dev) {
+        const std::string block =
+            "/sys/dev/block/" + std::to_string(major(dev)) + ':' + std::to_string(minor(dev));
+        for (const char* flag : {"/queue/rotational", "/../queue/rotational"}) {
+            const int fd = ::open((block + flag).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            if (fd < 0)
+                continue;
+            char c = 0;
+            const bool rotates = ::read(fd, &c, 1) == 1 && c == '1';
+            ::close(fd);
+            return rotates;
+        }
+        return false;
+    }
+
+    static quint64 BlocksReadByThisThread() {
+        struct rusage usage {};
+        return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? static_cast<quint64>(usage.ru_inblock) : 0;
+    }
+
+    std::string m_rootPath;
     int m_root;
+    quint64 m_blocksBefore;  // the disk reads of the thread that made the reader
+    quint64 m_opened = 0;
     std::vector<Open> m_open;
 };
 

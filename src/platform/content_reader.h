@@ -27,6 +27,11 @@ public:
     // The regular file at `devicePath` if it is still the file `id` (links are never
     // followed); null otherwise or when it cannot be read.
     virtual std::unique_ptr<ContentStream> open(const QString& devicePath, const FileId& id) = 0;
+    // A second reader of the same files, for another thread; null where a second thread
+    // would not read faster: files held in memory, or a rotating disk, unless what this
+    // reader has read so far came from the cache (on the disk, its head would seek between
+    // the two).
+    virtual std::unique_ptr<ContentReader> another() { return nullptr; }
 };
 
 // Reads the files of the host device rooted at `rootHostPath`.

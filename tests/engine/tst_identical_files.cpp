@@ -82,6 +82,9 @@ private slots:
                "1600/1600";
         QTest::newRow("a=qx4096;b=qx4096;c=qx4096")
             << "4096:\\a,\\b,\\c wasted 8192 read 12288/12288";
+        // Enough to read for a second thread: each reads one half, groups as on one.
+        QTest::newRow("a=ax3000000;b=ax2999999+b;c=ax3000000;d=dx3000000;e=dx3000000")
+            << "3000000:\\a,\\c|3000000:\\d,\\e wasted 6000000 read 15000000/15000000";
         // Unique sizes unopened, a differing head read no further, a link not again.
         QTest::newRow("unique=ux9000;a=ax20000;b=ax20000;c=cx20000;a-link>a")
             << "20000:\\a,\\b wasted 20000 read 44096/60000";
