@@ -17,6 +17,7 @@
 #include "platform/gui_application.h"
 #include "platform/host_device.h"
 #include "platform/object_store.h"
+#include "platform/png_file.h"
 #include "platform/profile.h"
 
 namespace dovrane::app {
@@ -72,12 +73,8 @@ void WaitForView(CDovraneStorageAnalyzerView& view) {
               });
 }
 
-// zlib's fastest level: a picture of the window is as small as at the default level and is
-// written in half the time, which a script drawing many of them waits for.
-constexpr int kPngQuality = 80;
-
 bool SavePicture(const QPixmap& picture, const QString& file) {
-    return picture.save(file, "PNG", kPngQuality);
+    return platform::WritePng(picture.toImage(), file);
 }
 
 QString DialogNames() {

@@ -15,6 +15,7 @@
 #include "platform/host_device.h"
 #include "platform/message_box.h"
 #include "platform/name_codec.h"
+#include "platform/png_file.h"
 #include "platform/profile.h"
 #include "platform/shell.h"
 #include "support/probes.h"
@@ -155,6 +156,30 @@ private slots:
             QVERIFY(opened || ::lstat(store.constData(), &after) == 0);
             QVERIFY(opened || (after.st_ino == before.st_ino && after.st_mode == before.st_mode));
         }
+    }
+
+    // Every pixel read back as written: one thread or two halves (an odd height splits
+    // unevenly), with and without alpha; no file on a full disk.
+    void pngReadsBack_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("alpha");
+        QTest::newRow("1x1") << QSize(1, 1) << false;
+        QTest::newRow("halves of 401x333") << QSize(401, 333) << false;
+        QTest::newRow("halves with alpha") << QSize(300, 300) << true;
+    }
+    void pngReadsBack() {
+        QFETCH(QSize, size);
+        QFETCH(bool, alpha);
+        QImage image(size, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                image.setPixel(x, y,
+                               qRgba(x * 7, y * 13, (x ^ y) & 0xFF, alpha ? (x + y) & 0xFF : 255));
+        const QImage back = QImage::fromData(EncodePng(image), "PNG");
+        QCOMPARE(back.hasAlphaChannel(), alpha);
+        QCOMPARE(back.convertToFormat(image.format()), image);
+        QVERIFY(EncodePng(QImage()).isEmpty());
+        QVERIFY(!WritePng(image, QStringLiteral("/dev/full")));
     }
 
     void tahomaFromWine() {
