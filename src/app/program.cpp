@@ -21,6 +21,7 @@ bool Print(FILE* stream, const QByteArray& bytes) {
 int RunWindowPart(int argc, char** argv, const QStringList& windowPart, const Options& options) {
     // Begun first: the library's loading and the window's making overlap the walk.
     WindowStart start = BeginWindow(options);
+    start.waitForReaders();
     const platform::LoadedPart part = platform::LoadWindowPart(windowPart, kWindowEntryName);
     if (!part.entry) {
         Print(stderr, "dovrane-storage-analyzer: cannot load the window: " +
@@ -35,6 +36,20 @@ int RunWindowPart(int argc, char** argv, const QStringList& windowPart, const Op
 WindowStart::WindowStart() = default;
 WindowStart::~WindowStart() = default;
 WindowStart::WindowStart(WindowStart&&) noexcept = default;
+
+void WindowStart::waitForReaders() const {
+    // The loader holds its lock for the library's whole loading (10 ms here), and a walk
+    // whose second reader started just then read alone meanwhile, a core left idle. The
+    // readers start within a fraction of a millisecond; a device slow to open is not
+    // waited for long.
+    constexpr std::chrono::milliseconds kBound{20};
+    if (folderScan)
+        folderScan->waitForReaders(kBound);
+    if (fileTypeScan)
+        fileTypeScan->waitForReaders(kBound);
+    if (fileSearch)
+        fileSearch->scan().waitForReaders(kBound);
+}
 
 std::optional<SearchDialog> SearchDialogNamed(const QString& name) {
     if (name == u"largest")

@@ -35,6 +35,10 @@ struct WindowStart {
     WindowStart();
     ~WindowStart();
     WindowStart(WindowStart&&) noexcept;
+
+    // Waits a moment for the early scan's readers to be started: the window library's
+    // loading would hold up every thread that starts meanwhile.
+    void waitForReaders() const;
 };
 
 // Opens the device of `options` and begins the first view's scan, or the search of the

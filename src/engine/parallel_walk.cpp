@@ -208,6 +208,8 @@ public:
             for (int i = 0; i < m_cachedReaders; ++i)
                 m_workers.emplace_back([this] { work(m_wake); });
         }
+        if (m_control.progress)
+            m_control.progress->readersStarted.store(true);
         return arrive(m_root.get()) && ReplayWalk(*this, m_sink, m_control, m_links);
     }
 

@@ -139,6 +139,17 @@ public:
         return std::move(m_job);
     }
     std::chrono::steady_clock::time_point began() const { return m_began; }
+    // Waits, at most `bound`, until the walk's readers are started (or the work has ended
+    // or was claimed).
+    void waitForReaders(std::chrono::milliseconds bound) const {
+        const auto until = std::chrono::steady_clock::now() + bound;
+        while (m_job && m_job->isRunning() && std::chrono::steady_clock::now() < until) {
+            const ScanProgress* progress = m_job->progress();
+            if (progress && progress->readersStarted.load())
+                return;
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    }
 
 private:
     std::chrono::steady_clock::time_point m_began = std::chrono::steady_clock::now();

@@ -105,8 +105,11 @@ bool WalkTreeSequential(platform::Device& device, QStringView startPath, WalkSin
 
 bool WalkTree(platform::Device& device, QStringView startPath, WalkSink& sink,
               const WalkControl& control) {
-    if (control.threads <= 1 || control.pace.count() > 0)
+    if (control.threads <= 1 || control.pace.count() > 0) {
+        if (control.progress)
+            control.progress->readersStarted.store(true);
         return WalkTreeSequential(device, startPath, sink, control);
+    }
     return WalkTreeParallel(device, startPath, sink, control);
 }
 

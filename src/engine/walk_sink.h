@@ -18,6 +18,9 @@ class ScanProgress {
 public:
     std::atomic<quint64> folders{0};
     std::atomic<quint64> files{0};
+    // Set once the walk's reading threads are all started. Whoever loads a library while a
+    // walk starts waits for it first: the loader holds a lock that every new thread needs.
+    std::atomic<bool> readersStarted{false};
 
     // The device path of the folder being walked, as of the last request (empty before).
     QString currentFolder() const;

@@ -125,8 +125,11 @@ private slots:
             dev.setCold(cold);
             for (const int threads : {2, 3, 8}) {
                 RecordingSink parallel;
-                QVERIFY(WalkTree(dev, u"\\", parallel, {.threads = threads}));
+                ScanProgress progress;
+                QVERIFY(
+                    WalkTree(dev, u"\\", parallel, {.progress = &progress, .threads = threads}));
                 QCOMPARE(parallel.events, sequential.events);
+                QVERIFY(progress.readersStarted);  // a library may be loaded now
             }
         }
     }
