@@ -1,6 +1,7 @@
 #include "engine/file_types.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/file_collector.h"
 #include "engine/orders.h"
@@ -113,8 +114,66 @@ std::vector<quint32> FilesByName(const FileList& list, const std::vector<quint32
     return byName;
 }
 
+namespace {
+
+// A hash of the name as CompareHostNamesNoCase sees it: its UTF-16 units after toLower, so
+// that names it calls equal hash alike. Plain ASCII is folded byte for byte, as it decodes.
+quint64 FoldedNameHash(std::string_view name) {
+    quint64 h = 0xcbf29ce484222325ULL;  // FNV-1a, a unit at a time
+    const auto add = [&h](char16_t unit) { h = (h ^ unit) * 0x100000001b3ULL; };
+    const bool plain = std::ranges::none_of(
+        name, [](char c) { return static_cast<unsigned char>(c) >= 0x80 || c == '\\'; });
+    if (plain) {
+        for (const char c : name)
+            add(static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c + 32 : c));
+        return h;
+    }
+    for (const QChar c : platform::DecodeHostName(name))
+        add(c.toLower().unicode());
+    return h;
+}
+
+// Of `files`, in their order, those whose folded name's hash another of them shares: a
+// superset of the files with a name in common, and on most trees a small part of them.
+std::vector<quint32> SharedNameHashes(const FileList& list, const std::vector<quint32>& files) {
+    // Each file's hash above its position, sorted by the hash alone in three passes of a
+    // radix sort: streams through memory, where a hash table missed the cache at every
+    // file. 32 bits of hash let a dozen names in a million through that share none.
+    std::vector<quint64> keys(files.size()), spare(files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        keys[i] = (FoldedNameHash(list.hostName(list[files[i]])) & ~quint64{0xFFFFFFFF}) | i;
+    constexpr int kDigit = 11;
+    for (int shift = 32; shift < 64; shift += kDigit) {
+        std::vector<size_t> at(size_t{1} << kDigit, 0);
+        const auto digit = [shift](quint64 k) {
+            return static_cast<size_t>(k >> shift) & ((size_t{1} << kDigit) - 1);
+        };
+        for (const quint64 k : keys)
+            ++at[digit(k)];
+        size_t sum = 0;
+        for (size_t& n : at)
+            sum += std::exchange(n, sum);
+        for (const quint64 k : keys)
+            spare[at[digit(k)]++] = k;
+        keys.swap(spare);
+    }
+    std::vector<bool> shared(files.size(), false);
+    for (size_t i = 0; i + 1 < keys.size(); ++i)
+        if ((keys[i] >> 32) == (keys[i + 1] >> 32))
+            shared[keys[i] & 0xFFFFFFFF] = shared[keys[i + 1] & 0xFFFFFFFF] = true;
+    std::vector<quint32> kept;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (shared[i])
+            kept.push_back(files[i]);
+    return kept;
+}
+
+}  // namespace
+
 std::vector<quint32> DuplicatesByName(const FileList& list, const std::vector<quint32>& files) {
-    const std::vector<NameKey> keyed = KeyedByName(list, files);
+    // Only names whose hash repeats are sorted: a name of its own is dropped for the cost
+    // of hashing it, where the sort compared it some twenty times.
+    const std::vector<NameKey> keyed = KeyedByName(list, SharedNameHashes(list, files));
     // A name is kept when it equals the one before it or the one after it. Two plain
     // prefixes that differ settle a pair without its names: those lie all over memory, and
     // fetching them was most of the cost when few names repeat.

@@ -1,7 +1,6 @@
 #include "platform/content_reader.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -13,6 +12,7 @@
 #include "platform/device.h"
 #include "platform/device_path.h"
 #include "platform/host_device.h"
+#include "platform/host_stat.h"
 #include "platform/name_codec.h"
 
 namespace dovrane::platform {
@@ -145,11 +145,6 @@ private:
             return rotates;
         }
         return false;
-    }
-
-    static quint64 BlocksReadByThisThread() {
-        struct rusage usage {};
-        return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? static_cast<quint64>(usage.ru_inblock) : 0;
     }
 
     std::string m_rootPath;

@@ -515,10 +515,7 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
 }
 
 quint64 HostDevice::blocksReadByThisThread() const {
-    struct rusage usage {};
-    if (::getrusage(RUSAGE_THREAD, &usage) != 0)
-        return 0;
-    return static_cast<quint64>(usage.ru_inblock);
+    return BlocksReadByThisThread();
 }
 
 std::optional<MemoryFigures> HostDevice::globalMemoryStatus() {

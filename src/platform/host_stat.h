@@ -2,6 +2,7 @@
 // How a host stat becomes find data: one mapping for the host device's listings and for its
 // look-up of a single path.
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -10,6 +11,13 @@
 #include "platform/find_data.h"
 
 namespace dovrane::platform {
+
+// Blocks the calling thread has made the disk read since it began: what the cache answered
+// is not counted.
+inline quint64 BlocksReadByThisThread() {
+    struct rusage usage {};
+    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? static_cast<quint64>(usage.ru_inblock) : 0;
+}
 
 // What a listing asks of each entry; a look-up adds the times.
 constexpr unsigned kStatxForEntry = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE;

@@ -205,6 +205,25 @@ private slots:
         QCOMPARE(s.allFiles().totalSize, (5ull << 32) + 19);
     }
 
+    // Names that differ only in case, a Kelvin sign that lowers to "k", a backslash read
+    // as U+FF3C: each equal pair found, hashed alike; by name, equal names latest first.
+    void duplicateNamesFoldAsTheyCompare() {
+        TestDevice dev;
+        dev.addFile(u"\\d1\\k.txt", 1)
+            .addFile(u"\\d1\\unique", 1)
+            .addFile(u"\\d2\\\u212A.TXT", 1)
+            .addFile(u"\\d2\\a\uFF3Cb", 1)
+            .addFile(u"\\d3\\A\uFF3CB", 1)
+            .addFile(u"\\d3\\K.txt", 1)
+            .addFile(u"\\d3\\\u00E9t\u00E9", 1)
+            .addFile(u"\\d4\\\u00C9T\u00C9", 1);
+        FileSearch s;
+        s.SearchFiles(dev, "", false, {});
+        QCOMPARE(Paths(s.list(), s.results()),
+                 QStringList({"\\d3\\A\uFF3CB", "\\d2\\a\uFF3Cb", "\\d3\\K.txt", "\\d2\\\u212A.TXT",
+                              "\\d1\\k.txt", "\\d4\\\u00C9T\u00C9", "\\d3\\\u00E9t\u00E9"}));
+    }
+
     // Orders built lazily by several readers at once are exactly those built after the scan.
     void readersSeeTheWholeOrder() {
         const int files = 20000;
