@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <QFile>
-#include <algorithm>
 #include <array>
 #include <system_error>
 #include <thread>
