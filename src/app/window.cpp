@@ -73,8 +73,11 @@ void WaitForView(CDovraneStorageAnalyzerView& view) {
               });
 }
 
-bool SavePicture(const QPixmap& picture, const QString& file) {
-    return platform::WritePng(picture.toImage(), file);
+// Empty when written, else the line that says why not.
+QString SavePicture(const QPixmap& picture, const QString& file) {
+    const QString why = platform::WritePng(picture.toImage(), file);
+    return why.isEmpty() ? why
+                         : QStringLiteral("cannot write the screenshot '%1': %2").arg(file, why);
 }
 
 QString DialogNames() {
@@ -95,14 +98,14 @@ int SaveDialogScreenshot(CAnalyzerApp& app, const DialogShotRow& row, const Opti
         WaitWhile(shot.busy, shot.whenEnded);
     else
         QCoreApplication::processEvents();
-    if (!SavePicture(shot.dialog->grab(), options.screenshot))
-        return Fail(1, QStringLiteral("cannot write the screenshot '%1'").arg(options.screenshot));
+    if (const QString why = SavePicture(shot.dialog->grab(), options.screenshot); !why.isEmpty())
+        return Fail(1, why);
     return 0;
 }
 
 }  // namespace
 
-bool SaveScreenshot(CMainFrame& frame, const QString& file) {
+QString SaveScreenshot(CMainFrame& frame, const QString& file) {
     WaitForView(*frame.view());
     return SavePicture(frame.grab(), file);
 }
@@ -176,9 +179,9 @@ int RunWindow(int& argc, char** argv, WindowStart& begun) {
     if (dialogRow)
         return SaveDialogScreenshot(app, *dialogRow, options);
     if (screenshot) {
-        if (!SaveScreenshot(*app.mainFrame(), options.screenshot))
-            return Fail(1,
-                        QStringLiteral("cannot write the screenshot '%1'").arg(options.screenshot));
+        if (const QString why = SaveScreenshot(*app.mainFrame(), options.screenshot);
+            !why.isEmpty())
+            return Fail(1, why);
         return 0;
     }
     return QApplication::exec();

@@ -16,7 +16,8 @@ struct WindowStart;
 int RunWindow(int& argc, char** argv, WindowStart& start);
 
 // Draws the frame as the screen would show it, once the view on screen has ended its
-// scan, into a PNG at the display's scale. False when the file cannot be written.
-bool SaveScreenshot(CMainFrame& frame, const QString& file);
+// scan, into a PNG at the display's scale. Empty when written, else the line that says why
+// the file could not be.
+QString SaveScreenshot(CMainFrame& frame, const QString& file);
 
 }  // namespace dovrane::app

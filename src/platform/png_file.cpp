@@ -126,15 +126,15 @@ QByteArray EncodePng(const QImage& image) {
     return png;
 }
 
-bool WritePng(const QImage& image, const QString& path) {
+QString WritePng(const QImage& image, const QString& path) {
     const QByteArray png = EncodePng(image);
     if (png.isEmpty())
-        return false;
+        return QStringLiteral("nothing to draw");
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(png) != png.size())
-        return false;
+        return file.errorString();
     file.close();  // a full disk may say so only here
-    return file.error() == QFileDevice::NoError;
+    return file.error() == QFileDevice::NoError ? QString() : file.errorString();
 }
 
 }  // namespace dovrane::platform

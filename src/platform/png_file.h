@@ -12,7 +12,8 @@ namespace dovrane::platform {
 // image.
 QByteArray EncodePng(const QImage& image);
 
-// Writes EncodePng(image) to `path`, replacing what is there; false when it cannot.
-bool WritePng(const QImage& image, const QString& path);
+// Writes EncodePng(image) to `path`, replacing what is there. Empty when written, else why
+// not: the system's reason ("No space left on device"), or that there was nothing to draw.
+QString WritePng(const QImage& image, const QString& path);
 
 }  // namespace dovrane::platform

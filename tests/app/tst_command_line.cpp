@@ -191,6 +191,14 @@ private slots:
             QCOMPARE(image.pixelColor(size.width() / 2, 23 * scale), QColor(Qt::black));
             QCOMPARE(image.pixelColor(size.width() / 2, 24 * scale), QColor(Qt::white));
         }
+        // A picture that cannot be written ends the run with status 1, saying why.
+        QTemporaryDir device;
+        const auto full = dovrane::test::RunProgram(
+            QStringLiteral(DOVRANE_PROGRAM), {"--screenshot", "/dev/full", device.path()}, {});
+        QCOMPARE(full.exitCode, 1);
+        QCOMPARE(full.err,
+                 "dovrane-storage-analyzer: cannot write the screenshot '/dev/full': No "
+                 "space left on device\n");
     }
 
     // A failed export ends with status 1 and one line, and leaves the target as it was.

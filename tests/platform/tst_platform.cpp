@@ -179,7 +179,10 @@ private slots:
         QCOMPARE(back.hasAlphaChannel(), alpha);
         QCOMPARE(back.convertToFormat(image.format()), image);
         QVERIFY(EncodePng(QImage()).isEmpty());
-        QVERIFY(!WritePng(image, QStringLiteral("/dev/full")));
+        QVERIFY(WritePng(image, QStringLiteral("/dev/full")) == u"No space left on device");
+        QVERIFY(WritePng(image, QStringLiteral("/nonexistent-folder/x.png")) ==
+                u"No such file or directory");
+        QVERIFY(WritePng(QImage(), QStringLiteral("/dev/null")) == u"nothing to draw");
     }
 
     void tahomaFromWine() {
