@@ -22,10 +22,11 @@ inline quint64 BlocksReadByThisThread() {
 // What a listing asks of each entry; a look-up adds the times.
 constexpr unsigned kStatxForEntry = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_INO | STATX_SIZE;
 
-// Identity, links, size and attributes of the entry `name` as `sx` describes it. Folders
-// get no size; names starting with a dot are hidden.
-inline void FillFromStatx(FindData& e, const struct statx& sx, std::string_view name) {
-    e.id = FileId{static_cast<quint64>(makedev(sx.stx_dev_major, sx.stx_dev_minor)), sx.stx_ino};
+// Identity, links, size and attributes of the entry `name` as `sx` describes it, on the
+// volume `dev` (sx's own device, made by the caller). Folders get no size; names starting
+// with a dot are hidden.
+inline void FillFromStatx(FindData& e, const struct statx& sx, std::string_view name, dev_t dev) {
+    e.id = FileId{static_cast<quint64>(dev), sx.stx_ino};
     e.links = sx.stx_nlink;
     if (name.starts_with('.'))
         e.attributes |= kAttributeHidden;
@@ -38,6 +39,10 @@ inline void FillFromStatx(FindData& e, const struct statx& sx, std::string_view 
         if (S_ISREG(sx.stx_mode))
             e.attributes |= kAttributeArchive;
     }
+}
+
+inline void FillFromStatx(FindData& e, const struct statx& sx, std::string_view name) {
+    FillFromStatx(e, sx, name, makedev(sx.stx_dev_major, sx.stx_dev_minor));
 }
 
 // The creation time a look-up shows: the birth time where the file system keeps one, else

@@ -277,6 +277,34 @@ private slots:
         QVERIFY(listing.entries.empty());
     }
 
+    // Names of every length a host holds, as files and as folders, each read back whole: a
+    // name's length comes from its record's, wherever the record falls in the buffer.
+    void namesOfEveryLength() {
+        TempTree t;
+        const int fd = t.openFolder();
+        std::set<std::string> made;
+        for (size_t length = 1; length <= 255; ++length) {
+            const std::string file(length, 'f');
+            const std::string folder = std::string(length - 1, 'd') + '\xff';
+            ::close(::openat(fd, file.c_str(), O_CREAT | O_WRONLY, 0644));
+            QVERIFY(::mkdirat(fd, folder.c_str(), 0755) == 0);
+            made.insert(file);
+            made.insert(folder);
+        }
+        ::close(fd);
+        for (const size_t bufferBytes : {size_t{512}, size_t{128 * 1024}}) {
+            HostDeviceOptions options;
+            options.readBufferBytes = bufferBytes;
+            HostDevice device(t.root(), options);
+            Listing listing;
+            device.read(*device.openFolder(u""), listing);
+            std::set<std::string> read;
+            for (const FindData& e : listing.entries)
+                read.insert(std::string(listing.nameOf(e)));
+            QVERIFY(read == made);
+        }
+    }
+
     // Without a mount table pseudo file systems stay out all the same. A parked folder
     // reopened by name: another renamed over it meanwhile is not it, and is entered as empty.
     void mountTableAndParkedFolders_data() {
