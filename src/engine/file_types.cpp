@@ -213,6 +213,21 @@ private:
     FileTypeTable& m_table;
 };
 
+namespace {
+
+// A host type of up to 7 bytes as one word: its bytes, and its length plus one in the top
+// byte, so that no type, not even the empty one, packs to 0. 0 for a longer one.
+quint64 PackedType(std::string_view hostType) {
+    if (hostType.size() > 7)
+        return 0;
+    quint64 key = static_cast<quint64>(hostType.size() + 1) << 56;
+    for (size_t i = 0; i < hostType.size(); ++i)
+        key |= static_cast<quint64>(static_cast<unsigned char>(hostType[i])) << (8 * i);
+    return key;
+}
+
+}  // namespace
+
 quint32 FileTypeTable::typeFor(std::string_view hostName) {
     // The last dot in the bytes is the last dot of the device name: '.' is never part of
     // a longer sequence, nor of an escaped byte.
@@ -221,23 +236,26 @@ quint32 FileTypeTable::typeFor(std::string_view hostName) {
         dot == std::string_view::npos ? std::string_view("/") : hostName.substr(dot + 1);
     // "/" can be no host type: it stands for Generic. Files of one folder share a few
     // types, so those met lately are tried first.
-    const size_t n = hostType.size();
-    const auto byte = [&hostType](size_t i) { return static_cast<unsigned char>(hostType[i]); };
-    RecentType& recent = m_recent[(n * 5 + (n ? byte(0) * 3 + byte(n - 1) : 0)) % m_recent.size()];
-    if (recent.hostType.data() && recent.hostType == hostType)
-        return recent.index;
-    if (const auto it = m_byHostType.find(hostType); it != m_byHostType.end()) {
-        recent = {it->first, it->second};
-        return it->second;
+    const quint64 key = PackedType(hostType);
+    RecentType* recent = nullptr;
+    if (key) {
+        recent = &m_recent[(key * 0x9E3779B97F4A7C15ull) >> 56];
+        if (recent->key == key)
+            return recent->index;
     }
-    std::string key(hostType);
-    auto type = std::make_unique<FileTypeStat>();
-    type->name = dot == std::string_view::npos ? kGeneric : platform::DecodeHostName(hostType);
-    m_index.insert(type->name, type.get());
-    const auto index = static_cast<quint32>(m_types.size());
-    m_types.push_back(std::move(type));
-    const auto [it, inserted] = m_byHostType.emplace(std::move(key), index);
-    recent = {it->first, index};
+    quint32 index = 0;
+    if (const auto it = m_byHostType.find(hostType); it != m_byHostType.end()) {
+        index = it->second;
+    } else {
+        auto type = std::make_unique<FileTypeStat>();
+        type->name = dot == std::string_view::npos ? kGeneric : platform::DecodeHostName(hostType);
+        m_index.insert(type->name, type.get());
+        index = static_cast<quint32>(m_types.size());
+        m_types.push_back(std::move(type));
+        m_byHostType.emplace(std::string(hostType), index);
+    }
+    if (recent)
+        *recent = {key, index};
     return index;
 }
 

@@ -131,14 +131,15 @@ private:
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
     };
     std::unordered_map<std::string, quint32, ViewHash, std::equal_to<>> m_byHostType;
-    // The types met lately, by a cheap hash of their bytes: the files of a folder come in a
-    // few types, often in turns, which one last type misses. Keys are those of
-    // m_byHostType, whose nodes never move; null before the first.
+    // The types met lately: the files of a folder come in a few types, often in turns,
+    // which one last type misses. A type of up to 7 bytes is kept as one word, its bytes
+    // and its length, so that a file's type is found by comparing one number; longer ones
+    // always go to m_byHostType.
     struct RecentType {
-        std::string_view hostType;
+        quint64 key = 0;  // 0: empty; no packed type is 0
         quint32 index = 0;
     };
-    std::array<RecentType, 64> m_recent{};
+    std::array<RecentType, 256> m_recent{};
     // Each type's members, sorted out of the records in one pass when the first is read:
     // a scan keeps no list per type, four bytes a file, that only a File List needs.
     std::once_flag m_membersOnce;

@@ -178,6 +178,40 @@ private slots:
         QCOMPARE(table.otherSize, quint64{0});
     }
 
+    // Over a hundred types from 0 to 9 bytes, some differing only in case, length or their
+    // last byte, met in turns across folders: each file counts for the type FileTypeOf
+    // names, however the look-up's cache of recent types collides.
+    void manyTypesInTurns() {
+        QStringList types{QString()};
+        for (const char* stem : {"a", "A", "ab", "aB", "tar", "jpeg", "mpeg4", "xlsx"})
+            for (int length = 1; length <= 9; ++length) {
+                // Two of each length that differ in the last byte alone.
+                const QString type = (QLatin1String(stem) + QString(9, u'z')).left(length);
+                types << type << type.left(length - 1) + u'y';
+            }
+        types.removeDuplicates();
+        TestDevice dev;
+        std::map<QString, std::pair<quint64, quint64>> expected;
+        for (int i = 0; i < 3000; ++i) {
+            const QString& type = types[(i * 7) % types.size()];
+            const QString name = QStringLiteral("f%1").arg(i) +
+                                 (i % 11 == 0 ? QString() : QStringLiteral(".") + type);
+            dev.addFile(QStringLiteral("\\d%1\\").arg(i % 5) + name, quint64(i) + 1);
+            auto& [count, size] = expected[FileTypeOf(name)];
+            ++count;
+            size += quint64(i) + 1;
+        }
+        FileTypeTable table;
+        QVERIFY(table.AggregateFileTypes(dev, {}));
+        QCOMPARE(table.fileTypes().size(), expected.size());
+        for (const auto& [name, figures] : expected) {
+            const FileTypeStat* type = table.FindFileType(name);
+            QVERIFY2(type, qPrintable(name));
+            QCOMPARE(std::pair(name, std::pair(type->fileCount, type->totalSize)),
+                     std::pair(name, figures));
+        }
+    }
+
     void typeOther() {
         // Slices, where empty types begin among 7 of sizes 7, 6, ..., the Other folded.
         for (const auto& [slices, emptyFrom, other] :
