@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -19,6 +20,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -139,6 +141,36 @@ size_t NameLength(const struct dirent64* d) {
     // The lowest byte that is zero sets the lowest flag; bytes above it may set false ones.
     const quint64 zeros = (word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull;
     return from + static_cast<size_t>(std::countr_zero(zeros)) / 8;
+}
+
+// A reading thread's getdents64 buffer, freed when the thread ends.
+struct ReadBuffer {
+    size_t capacity = 0;
+    std::unique_ptr<char[]> bytes;
+};
+
+// Not a thread_local with a destructor: registering one takes the loader's lock, and a walk's
+// reader that came to its first folder while the window's libraries loaded waited until all
+// of them had, a core idle for as long. A key's destructor needs no such lock.
+ReadBuffer& ReadBufferOfThisThread() {
+    static const std::optional<pthread_key_t> key = []() -> std::optional<pthread_key_t> {
+        pthread_key_t made{};
+        if (::pthread_key_create(
+                &made, [](void* buffer) { delete static_cast<ReadBuffer*>(buffer); }) != 0)
+            return std::nullopt;
+        return made;
+    }();
+    if (!key) {
+        // Out of keys, which no process of ours comes near: the lock's wait is the lesser harm.
+        thread_local ReadBuffer own;
+        return own;
+    }
+    auto* buffer = static_cast<ReadBuffer*>(::pthread_getspecific(*key));
+    if (!buffer) {
+        buffer = new ReadBuffer;
+        ::pthread_setspecific(*key, buffer);
+    }
+    return *buffer;
 }
 
 // Undoes the octal escapes (\040 for a blank) of /proc/self/mountinfo.
@@ -468,12 +500,11 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
     // One buffer per thread, never cleared: it only ever holds what getdents64 wrote. It
     // must hold at least one entry of the longest name.
     const size_t bufferSize = std::max<size_t>(m_options.readBufferBytes, 512);
-    thread_local std::unique_ptr<char[]> buffer;
-    thread_local size_t bufferCapacity = 0;
-    if (bufferCapacity < bufferSize) {
+    ReadBuffer& buffer = ReadBufferOfThisThread();
+    if (buffer.capacity < bufferSize) {
         // 8 more bytes than getdents64 is offered: NameLength may look past the last record.
-        buffer.reset(new char[bufferSize + 8]);
-        bufferCapacity = bufferSize;
+        buffer.bytes.reset(new char[bufferSize + 8]);
+        buffer.capacity = bufferSize;
     }
     // Checked every few hundred entries: a stat each costs microseconds, a huge folder
     // hundreds of milliseconds.
@@ -487,7 +518,7 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
     for (;;) {
         if (stopped())
             break;
-        const long n = ::syscall(SYS_getdents64, folder.fd, buffer.get(), bufferSize);
+        const long n = ::syscall(SYS_getdents64, folder.fd, buffer.bytes.get(), bufferSize);
         if (n <= 0) {
             // The end, or a folder that failed part way: what was read stays.
             if (n < 0)
@@ -496,7 +527,7 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
         }
         // Past the last record NameLength may read 3 bytes it never uses: known ones all
         // the same.
-        std::memset(buffer.get() + n, 0, 8);
+        std::memset(buffer.bytes.get() + n, 0, 8);
         // No record is shorter than 24 bytes, and its name is shorter than the record: room
         // for the most this buffer can hold, so a listing grows at most once per read call.
         ReserveMore(out.entries, static_cast<size_t>(n) / 24);
@@ -504,7 +535,7 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
         for (long pos = 0; pos < n;) {
             if (++sinceCheck % 256 == 0 && stopped())
                 return;
-            const auto* d = reinterpret_cast<const struct dirent64*>(buffer.get() + pos);
+            const auto* d = reinterpret_cast<const struct dirent64*>(buffer.bytes.get() + pos);
             pos += d->d_reclen;
             const char* name = d->d_name;
             const std::string_view nameView(name, NameLength(d));
