@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <malloc.h>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -116,17 +115,6 @@ void RaiseDescriptorLimit() {
     }
 }
 
-// Walk threads read folders whose listings the caller's thread frees: with an allocator
-// arena per thread, each would keep its own high-water mark of listings. The walk reuses
-// its nodes and listings, so it allocates too seldom for one shared arena to be contended,
-// and one arena keeps a scan's memory to what it holds.
-void ShareAllocatorArenas() {
-#ifdef __GLIBC__
-    static const bool once = [] { return ::mallopt(M_ARENA_MAX, 1) == 1; }();
-    Q_UNUSED(once);
-#endif
-}
-
 // The length of a getdents64 record's name, found without scanning it: the kernel pads each
 // record to a multiple of 8 bytes after the name's terminating zero, so that zero lies in
 // the record's last 8 bytes, or among the first 8 of the name when the record is the
@@ -222,7 +210,6 @@ public:
 HostDevice::HostDevice(const QString& rootHostPath, HostDeviceOptions options)
     : m_rootHostPath(rootHostPath), m_options(options) {
     RaiseDescriptorLimit();
-    ShareAllocatorArenas();
     const QByteArray path = QFile::encodeName(rootHostPath);
     m_rootFd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_rootFd < 0) {
