@@ -194,7 +194,6 @@ public:
 
     bool run() {
         m_root = std::make_unique<Node>();
-        m_sinkReader.blocksSeen = m_device.blocksReadByThisThread();
         const int workers = std::max(1, m_control.threads);
         // While the page cache answers, the readers need the cores: one thread a core, the
         // caller's included, which reads whenever it waits for a folder. A cold disk answers
@@ -236,8 +235,7 @@ private:
 
     // What each reading thread keeps for itself: no cache line shared per folder.
     struct Reader {
-        qint64 unsettled = 0;    // its read-ahead, not yet in m_readAhead
-        quint64 blocksSeen = 0;  // the device's count of its disk reads, at its last check
+        qint64 unsettled = 0;  // its read-ahead, not yet in m_readAhead
         unsigned reads = 0;
         ListingPool::Spares spares;
     };
@@ -265,6 +263,10 @@ private:
             return nullptr;
         }
         const bool check = diskBound() || me.reads++ % kDiskCheckEvery == 0;
+        // Only what opening and reading this folder made the disk read: a page of the program
+        // itself read back after the system evicted it, as it does from idle caches, is no
+        // sign of a cold tree, and a dozen readers woken for it only got in the way.
+        const quint64 blocksBefore = check ? m_device.blocksReadByThisThread() : 0;
         m_listings.take(me.spares, node->listing);
         if (!node->parent) {
             node->folder = m_device.openFolder(m_startPath);
@@ -281,14 +283,8 @@ private:
                 m_control.details ? platform::ReadDetail::Export : platform::ReadDetail::ForWalk);
         else if (!node->parent)
             node->listing.state = platform::FolderState::Unreadable;
-        if (check) {
-            // One count a check: whatever the thread read since its last one, this folder or
-            // those it did not check, is recent disk work.
-            const quint64 blocks = m_device.blocksReadByThisThread();
-            if (blocks != me.blocksSeen)
-                diskRead();
-            me.blocksSeen = blocks;
-        }
+        if (check && m_device.blocksReadByThisThread() != blocksBefore)
+            diskRead();
         me.unsettled += static_cast<qint64>(node->listing.entries.size());
         size_t folders = 0;
         for (const FindData& e : node->listing.entries)
@@ -452,7 +448,6 @@ private:
         const bool extra = &wake == &m_wakeExtra;
         int& idle = extra ? m_idleExtra : m_idle;
         Reader me;
-        me.blocksSeen = m_device.blocksReadByThisThread();
         for (;;) {
             Node* node = nullptr;
             {

@@ -134,6 +134,25 @@ private slots:
         }
     }
 
+    // Pages of the program read back while the sink works (a warm tree, a system that evicts
+    // idle pages) are no cold disk: the readers beyond one a core stay asleep.
+    void readsOutsideFoldersWakeNoExtraReaders() {
+        struct PageFaultingSink final : WalkSink {
+            void enterFolder(std::string_view, const FindData&) override {}
+            void file(std::string_view, const FindData&, bool) override {
+                dovrane::platform::TestDevice::readElsewhere();
+            }
+            void leaveFolder() override {}
+        };
+        dovrane::platform::TestDevice dev;
+        for (int i = 0; i < 3000; ++i)
+            dev.addFile(QStringLiteral("\\a%1\\b%2\\f").arg(i % 300).arg(i % 7), 1);
+        PageFaultingSink sink;
+        QVERIFY(WalkTree(dev, u"\\", sink, {.threads = 8}));
+        const size_t cores = std::max(2u, std::thread::hardware_concurrency());
+        QVERIFY2(dev.readingThreads() <= cores, qPrintable(QString::number(dev.readingThreads())));
+    }
+
     void stoppedParallelWalkLetsGo() {
         dovrane::platform::TestDevice dev;
         for (int i = 0; i < 2000; ++i)

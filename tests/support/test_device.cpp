@@ -199,11 +199,24 @@ TestDevice& TestDevice::setCold(bool cold) {
     return *this;
 }
 
+void TestDevice::readElsewhere() {
+    ++t_blocksRead;
+}
+
+size_t TestDevice::readingThreads() const {
+    std::lock_guard lock(m_readersMutex);
+    return m_readers.size();
+}
+
 quint64 TestDevice::blocksReadByThisThread() const {
     return t_blocksRead;
 }
 
 void TestDevice::read(Folder& folder, Listing& out, ReadDetail detail) {
+    {
+        std::lock_guard lock(m_readersMutex);
+        m_readers.insert(std::this_thread::get_id());
+    }
     if (m_cold)
         ++t_blocksRead;
     int left = at(folder).readLimit;

@@ -11,6 +11,9 @@
 #include <QStringList>
 #include <atomic>
 #include <map>
+#include <mutex>
+#include <set>
+#include <thread>
 #include <vector>
 
 #include "platform/device.h"
@@ -40,6 +43,9 @@ public:
     TestDevice& remove(QStringView path);
     // Every folder read counts as a read from storage, as on a cold disk.
     TestDevice& setCold(bool cold);
+    // A read from storage by the calling thread outside any folder's reading, as of a page
+    // of the program the system had evicted.
+    static void readElsewhere();
 
     std::unique_ptr<Folder> openFolder(QStringView devicePath) override;
     std::unique_ptr<Folder> openChild(Folder& parent, std::string_view hostName) override;
@@ -64,6 +70,8 @@ public:
     const QStringList& removed() const { return m_removed; }
 
     int openCount() const { return m_openCount.load(); }
+    // How many threads have read a folder.
+    size_t readingThreads() const;
 
 private:
     struct Node {
@@ -97,6 +105,8 @@ private:
     std::map<int, std::optional<DiskSpace>> m_volumes;  // by folder node
     quint64 m_nextInode = 1;
     std::atomic<int> m_openCount{0};
+    mutable std::mutex m_readersMutex;
+    std::set<std::thread::id> m_readers;
     QStringList m_removed;
     bool m_noTrash = false;
 };
