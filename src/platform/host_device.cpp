@@ -118,7 +118,7 @@ void RaiseDescriptorLimit() {
 // The length of a getdents64 record's name, found without scanning it: the kernel pads each
 // record to a multiple of 8 bytes after the name's terminating zero, so that zero lies in
 // the record's last 8 bytes, or among the first 8 of the name when the record is the
-// shortest. strlen on every name was a sixth of a listing's time outside the kernel.
+// shortest. strlen on every name was a sixth of a listing's instructions outside the kernel.
 // `d` must be followed by at least 8 readable bytes past its name's start.
 size_t NameLength(const struct dirent64* d) {
     constexpr size_t kNameAt = offsetof(struct dirent64, d_name);
