@@ -216,10 +216,14 @@ private:
 namespace {
 
 // A host type of up to 7 bytes as one word: its bytes, and its length plus one in the top
-// byte, so that no type, not even the empty one, packs to 0. 0 for a longer one.
+// byte, so that no type, not even the empty one, packs to 0. A longer one gives its length
+// and its first and last bytes under a top byte of 0xFF, which no short type has: equal
+// words then still need equal bytes.
 quint64 PackedType(std::string_view hostType) {
     if (hostType.size() > 7)
-        return 0;
+        return quint64{0xFF} << 56 | quint64{hostType.size()} << 16 |
+               quint64{static_cast<unsigned char>(hostType.front())} << 8 |
+               static_cast<unsigned char>(hostType.back());
     quint64 key = static_cast<quint64>(hostType.size() + 1) << 56;
     for (size_t i = 0; i < hostType.size(); ++i)
         key |= static_cast<quint64>(static_cast<unsigned char>(hostType[i])) << (8 * i);
@@ -237,26 +241,20 @@ quint32 FileTypeTable::typeFor(std::string_view hostName) {
     // "/" can be no host type: it stands for Generic. Files of one folder share a few
     // types, so those met lately are tried first.
     const quint64 key = PackedType(hostType);
-    RecentType* recent = nullptr;
-    if (key) {
-        recent = &m_recent[(key * 0x9E3779B97F4A7C15ull) >> 56];
-        if (recent->key == key)
-            return recent->index;
-    }
-    quint32 index = 0;
-    if (const auto it = m_byHostType.find(hostType); it != m_byHostType.end()) {
-        index = it->second;
-    } else {
+    RecentType& recent = m_recent[(key * 0x9E3779B97F4A7C15ull) >> 56];
+    if (recent.key == key && (hostType.size() <= 7 || recent.hostType == hostType))
+        return recent.index;
+    auto it = m_byHostType.find(hostType);
+    if (it == m_byHostType.end()) {
         auto type = std::make_unique<FileTypeStat>();
         type->name = dot == std::string_view::npos ? kGeneric : platform::DecodeHostName(hostType);
         m_index.insert(type->name, type.get());
-        index = static_cast<quint32>(m_types.size());
+        it =
+            m_byHostType.emplace(std::string(hostType), static_cast<quint32>(m_types.size())).first;
         m_types.push_back(std::move(type));
-        m_byHostType.emplace(std::string(hostType), index);
     }
-    if (recent)
-        *recent = {key, index};
-    return index;
+    recent = {key, it->first, it->second};
+    return it->second;
 }
 
 std::vector<quint32> FileTypeTable::membersOf(quint32 index) {

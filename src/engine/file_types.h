@@ -133,10 +133,12 @@ private:
     std::unordered_map<std::string, quint32, ViewHash, std::equal_to<>> m_byHostType;
     // The types met lately: the files of a folder come in a few types, often in turns,
     // which one last type misses. A type of up to 7 bytes is kept as one word, its bytes
-    // and its length, so that a file's type is found by comparing one number; longer ones
-    // always go to m_byHostType.
+    // and its length, so that a file's type is found by comparing one number; a longer one
+    // by its length and end bytes, then all its bytes. Views are into m_byHostType's keys,
+    // whose nodes never move.
     struct RecentType {
-        quint64 key = 0;  // 0: empty; no packed type is 0
+        quint64 key = 0;  // 0: empty; no type packs to 0
+        std::string_view hostType;
         quint32 index = 0;
     };
     std::array<RecentType, 256> m_recent{};
