@@ -525,11 +525,11 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
             const auto* d = reinterpret_cast<const struct dirent64*>(buffer.bytes.get() + pos);
             pos += d->d_reclen;
             const char* name = d->d_name;
-            const std::string_view nameView(name, NameLength(d));
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
                 continue;
             if (detail == ReadDetail::FoldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN)
                 continue;
+            const std::string_view nameView(name, NameLength(d));
             if (d->d_type == DT_DIR && !statFolders) {
                 FindData& e = out.add(nameView);
                 e.attributes = kAttributeDirectory | (name[0] == '.' ? kAttributeHidden : 0u);
