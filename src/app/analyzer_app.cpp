@@ -24,11 +24,12 @@ void PrepareApplication() {
     if (prepared)
         return;
     prepared = true;
+    QApplication::setStyle(CreateAppStyle());  // the application takes it
     platform::LoadTahoma();
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Dovrane Storage Analyzer"));
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128})
-        icon.addFile(QStringLiteral(":/res/app-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(BuiltInPng(QStringLiteral(":/res/app-%1.png").arg(size)));
     QApplication::setWindowIcon(icon);
     // Controls without a font of their own use the handheld's dialog font.
     QApplication::setFont(charts::CreatePointFont(QStringLiteral("Tahoma"), 9));

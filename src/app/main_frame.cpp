@@ -2,11 +2,15 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImageReader>
 #include <QLayout>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
+#include <QProxyStyle>
 #include <QStatusBar>
+#include <QStyleOption>
 #include <QToolButton>
 
 #include "app/main_view.h"
@@ -22,8 +26,8 @@ constexpr int kButtonSize = 16;
 // The six buttons' pictures, in toolbar order, from one strip of 16 x 16 images and its
 // twice-as-large companion for screens of factor 2.
 QList<QIcon> ButtonIcons() {
-    const QPixmap strip(QStringLiteral(":/res/toolbar.png"));
-    const QPixmap strip2x(QStringLiteral(":/res/toolbar@2x.png"));
+    const QPixmap strip = BuiltInPng(QStringLiteral(":/res/toolbar.png"));
+    const QPixmap strip2x = BuiltInPng(QStringLiteral(":/res/toolbar@2x.png"));
     QList<QIcon> icons;
     if (strip.width() < 6 * kButtonSize)
         return icons;
@@ -75,7 +79,47 @@ QList<QKeySequence> CommandKeys(int id) {
     }
 }
 
+// Qt's style but for the command bar's extension arrows, which Qt reads from PNG files of its
+// own the costly way (see BuiltInPng) while the bar is made, at every start.
+class CAppStyle final : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        const bool rtl =
+            (option ? option->direction : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
+        QStringList names;
+        if (which == SP_ToolBarHorizontalExtensionButton)
+            for (const int size : {8, 16, 32})
+                names << QStringLiteral("toolbar-ext-h-%1%2").arg(rtl ? "rtl-" : "").arg(size);
+        else if (which == SP_ToolBarVerticalExtensionButton)
+            for (const int size : {5, 10, 20})
+                names << QStringLiteral("toolbar-ext-v-%1").arg(size);
+        QIcon icon;
+        for (const QString& name : names) {
+            const QPixmap picture = BuiltInPng(
+                QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1.png").arg(name));
+            if (picture.isNull())  // another Qt, with other pictures: its own way, then
+                return QProxyStyle::standardIcon(which, option, widget);
+            icon.addPixmap(picture);
+        }
+        return names.isEmpty() ? QProxyStyle::standardIcon(which, option, widget) : icon;
+    }
+};
+
 }  // namespace
+
+QPixmap BuiltInPng(const QString& path) {
+    // Told the format, Qt's reader still loads every image plug-in it can find (and libjpeg
+    // with them) to ask each whether it reads PNG, unless it may not guess: half a
+    // millisecond of every start, for pictures whose format is known.
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+QStyle* CreateAppStyle() {
+    return new CAppStyle;
+}
 
 CCommandBar::CCommandBar(QWidget* parent) : QToolBar(parent) {}
 

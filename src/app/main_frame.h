@@ -4,6 +4,7 @@
 // handheld. Commands from either go through RouteCommand.
 
 #include <QMainWindow>
+#include <QPixmap>
 #include <QStringList>
 #include <QToolBar>
 #include <map>
@@ -12,11 +13,17 @@
 
 class QAction;
 class QMenu;
+class QStyle;
 class QToolButton;
 
 namespace dovrane::app {
 
 class CDovraneStorageAnalyzerView;
+
+// A PNG picture built into the program (ours or Qt's); a null pixmap if there is none.
+QPixmap BuiltInPng(const QString& path);
+// The application's style: the platform's own, whose pictures are read as BuiltInPng reads.
+QStyle* CreateAppStyle();
 
 // The command bar: a toolbar along the bottom of the frame with a line along its top.
 class CCommandBar : public QToolBar {

@@ -6,6 +6,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -13,6 +15,7 @@
 #include <algorithm>
 
 #include "app/cli.h"
+#include "app/main_frame.h"
 #include "app/resource.h"
 #include "charts/legend_list.h"
 #include "dialogs/about_dlg.h"
@@ -128,6 +131,34 @@ private slots:
                               "Duplicate Files... Ctrl+D", "Identical Files... Ctrl+I",
                               "Databases... Ctrl+B", "", "Parent Folder Backspace",
                               "Preferences... Ctrl+,", "Keep History ", "", "Refresh F5"}));
+    }
+
+    // The application's style reads the command bar's arrows itself: they must be Qt's own.
+    void extensionArrowsAreQtsOwn_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<bool>("rtl");
+        QTest::newRow("horizontal") << int(QStyle::SP_ToolBarHorizontalExtensionButton) << false;
+        QTest::newRow("horizontal, right to left")
+            << int(QStyle::SP_ToolBarHorizontalExtensionButton) << true;
+        QTest::newRow("vertical") << int(QStyle::SP_ToolBarVerticalExtensionButton) << false;
+    }
+    void extensionArrowsAreQtsOwn() {
+        QFETCH(int, which);
+        QFETCH(bool, rtl);
+        const std::unique_ptr<QStyle> ours(app::CreateAppStyle());
+        const std::unique_ptr<QStyle> qts(QStyleFactory::create(QStringLiteral("Fusion")));
+        QStyleOption option;
+        option.direction = rtl ? Qt::RightToLeft : Qt::LeftToRight;
+        const auto pixmap = static_cast<QStyle::StandardPixmap>(which);
+        const QIcon mine = ours->standardIcon(pixmap, &option);
+        const QIcon theirs = qts->standardIcon(pixmap, &option);
+        QCOMPARE(mine.availableSizes(), theirs.availableSizes());
+        QCOMPARE(mine.availableSizes().size(), 3);
+        for (const QSize& size : theirs.availableSizes())
+            QCOMPARE(mine.pixmap(size).toImage(), theirs.pixmap(size).toImage());
+        Window w;
+        QCOMPARE(QApplication::windowIcon().availableSizes(),
+                 (QList<QSize>{{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
     }
 
     // Open Scan makes a scan the device or says why not; on a scan what needs files is off.
