@@ -4,7 +4,7 @@
 
 #include <concepts>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "engine/walk_sink.h"
 #include "platform/find_data.h"
@@ -18,16 +18,20 @@ namespace dovrane::engine {
 class FirstLinks {
 public:
     bool isFirst(const platform::FindData& entry) {
-        return entry.links == 1 || (entry.links > 1 && m_seen.insert(entry.id).second);
+        return entry.links == 1 || (entry.links > 1 && insert(entry.id));
     }
 
 private:
-    struct Hash {
-        size_t operator()(const platform::FileId& id) const {
-            return std::hash<quint64>()(id.inode * 0x9E3779B97F4A7C15ull ^ id.volume);
-        }
-    };
-    std::unordered_set<platform::FileId, Hash> m_seen;
+    // True when `id` was not yet in the set. One open-addressed table of identities: a
+    // node-based set cost a tenth of the walk's own time on a tree where one file in
+    // twenty-five is linked, a cache miss or three for every link.
+    bool insert(const platform::FileId& id);
+    void grow();
+
+    std::vector<platform::FileId> m_slots;  // {0, 0} is an empty slot
+    size_t m_count = 0;
+    int m_shift = 64;         // 64 less the log2 of the slot count
+    bool m_zeroSeen = false;  // the identity {0, 0}, which an empty slot cannot hold
 };
 
 // Arriving in a folder, for every walk: counted, shown when someone asked, paced. False

@@ -4,9 +4,11 @@
 #include <QtTest>
 #include <functional>
 #include <random>
+#include <set>
 
 #include "engine/folder_tree.h"
 #include "engine/walk.h"
+#include "engine/walk_replay.h"
 #include "platform/host_device.h"
 #include "platform/name_codec.h"
 #include "support/temp_tree.h"
@@ -132,6 +134,39 @@ private slots:
                 QVERIFY(progress.readersStarted);  // a library may be loaded now
             }
         }
+    }
+
+    // Each name of a linked file in turn, against a plain set: the first link of each file
+    // counts, whatever the table's size, its collisions or an identity of zeros.
+    void firstLinksCountEachFileOnce() {
+        std::vector<FindData> names;
+        const auto name = [&](quint64 volume, quint64 inode, quint32 links) {
+            FindData e;
+            e.id = {volume, inode};
+            e.links = links;
+            names.push_back(e);
+        };
+        std::mt19937_64 random(7);
+        for (int round = 0; round < 3; ++round) {
+            for (quint64 i = 0; i < 3000; ++i) {
+                name(0xfe00, i << 40, 2);           // the same low bits
+                name(i % 2 ? 0x803 : 0x804, i, 3);  // inode alike, volume not
+                name(0, random() % 4000, 2);
+            }
+            name(0, 0, 2);
+            name(0xfe00, 5, 1);  // one link: first every time
+            name(0xfe00, 6, 0);  // a later name of a file counted unmarked: never
+        }
+        FirstLinks links;
+        std::set<std::pair<quint64, quint64>> seen;
+        int firsts = 0;
+        for (const FindData& e : names) {
+            const bool expected =
+                e.links == 1 || (e.links > 1 && seen.insert({e.id.volume, e.id.inode}).second);
+            QCOMPARE(links.isFirst(e), expected);
+            firsts += expected;
+        }
+        QVERIFY(firsts > 9000);
     }
 
     // Pages of the program read back while the sink works (a warm tree, a system that evicts
