@@ -22,7 +22,8 @@ class CDovraneStorageAnalyzerView;
 
 // A PNG picture built into the program (ours or Qt's); a null pixmap if there is none.
 QPixmap BuiltInPng(const QString& path);
-// The application's style: the platform's own, whose pictures are read as BuiltInPng reads.
+// The application's style: the platform's (or the user's) own, but for the command bar's
+// extension arrows, which it reads as BuiltInPng reads.
 QStyle* CreateAppStyle();
 
 // The command bar: a toolbar along the bottom of the frame with a line along its top.
