@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QStyleOption>
 #include <QToolButton>
+#include <array>
 
 #include "app/main_view.h"
 #include "app/resource.h"
@@ -85,24 +86,25 @@ class CAppStyle final : public QProxyStyle {
 public:
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
                        const QWidget* widget) const override {
+        const bool horizontal = which == SP_ToolBarHorizontalExtensionButton;
+        if (!horizontal && which != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(which, option, widget);
         const bool rtl =
             (option ? option->direction : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
-        QStringList names;
-        if (which == SP_ToolBarHorizontalExtensionButton)
-            for (const int size : {8, 16, 32})
-                names << QStringLiteral("toolbar-ext-h-%1%2").arg(rtl ? "rtl-" : "").arg(size);
-        else if (which == SP_ToolBarVerticalExtensionButton)
-            for (const int size : {5, 10, 20})
-                names << QStringLiteral("toolbar-ext-v-%1").arg(size);
         QIcon icon;
-        for (const QString& name : names) {
+        const std::array<int, 3> sizes = horizontal ? std::array{8, 16, 32} : std::array{5, 10, 20};
+        for (const int size : sizes) {
+            const QString name = horizontal
+                                     ? QStringLiteral("h-%1%2").arg(rtl ? "rtl-" : "").arg(size)
+                                     : QStringLiteral("v-%1").arg(size);
             const QPixmap picture = BuiltInPng(
-                QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1.png").arg(name));
+                QStringLiteral(":/qt-project.org/styles/commonstyle/images/toolbar-ext-%1.png")
+                    .arg(name));
             if (picture.isNull())  // another Qt, with other pictures: its own way, then
                 return QProxyStyle::standardIcon(which, option, widget);
             icon.addPixmap(picture);
         }
-        return names.isEmpty() ? QProxyStyle::standardIcon(which, option, widget) : icon;
+        return icon;
     }
 };
 
