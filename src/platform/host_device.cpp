@@ -80,6 +80,19 @@ bool Contains(const std::array<const char*, N>& list, const std::string& type) {
     return false;
 }
 
+// File systems whose listing fills each read call until either the buffer or the folder runs
+// out: there, a call that leaves room for the longest record has returned the folder's last
+// one, and the call that would only return nothing is saved. On the bench tree that was one
+// system call in fourteen, and 2% of the walk. Others (network and stacked file systems
+// among them) may return less before the end, so they are read until a call returns nothing.
+bool FillsEveryCall(std::string_view type) {
+    return type == "ext4" || type == "ext3" || type == "ext2" || type == "tmpfs";
+}
+constexpr unsigned long kExtMagic = 0xEF53;  // ext2, ext3 and ext4 alike
+constexpr unsigned long kTmpfsMagic = 0x01021994;
+// A record of a 255-byte name: its fixed part, the name and its zero, padded to 8 bytes.
+constexpr size_t kLongestRecord = (offsetof(struct dirent64, d_name) + 256 + 7) / 8 * 8;
+
 int OpenDirAt(int dirFd, const char* name) {
     return ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
@@ -200,7 +213,8 @@ public:
     bool vanished = false;
     bool readBefore = false;
     bool isRoot = false;
-    bool statOnOpen = true;  // false: the mount table already told its volume
+    bool statOnOpen = true;       // false: the mount table already told its volume
+    bool fillsEveryCall = false;  // its file system's; set once it is open
     dev_t dev = 0;
     ino_t ino = 0;
     quint64 mount = 0;                  // known only where every folder is stat'ed on opening
@@ -272,6 +286,16 @@ void HostDevice::loadMounts() {
 
 HostDevice::MountKind HostDevice::mountKind(dev_t dev) const {
     return kindOf(dev, -1);
+}
+
+bool HostDevice::fillsEveryCall(dev_t dev, int fd) const {
+    if (const auto it = m_mountTypes.find(dev); it != m_mountTypes.end())
+        return FillsEveryCall(it->second);
+    struct statfs fs {};
+    if (fd < 0 || ::fstatfs(fd, &fs) != 0)
+        return false;
+    const auto magic = static_cast<unsigned long>(fs.f_type);
+    return magic == kExtMagic || magic == kTmpfsMagic;
 }
 
 HostDevice::MountKind HostDevice::kindOf(dev_t dev, int fd) const {
@@ -394,6 +418,7 @@ std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
         return nullptr;
     if (crossesMount && !folder->isRoot && insideItself(folder->fd))
         return nullptr;
+    folder->fillsEveryCall = fillsEveryCall(folder->dev, folder->fd);
     return folder;
 }
 
@@ -415,6 +440,8 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
         child->statOnOpen = false;
         if (!ensureOpen(*child) || (mountPoint && insideItself(child->fd)))
             return nullptr;
+        child->fillsEveryCall =
+            mountPoint ? fillsEveryCall(child->dev, child->fd) : parent.fillsEveryCall;
         return child;
     }
     if (!ensureOpen(*child))
@@ -426,6 +453,8 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
     const bool mountPoint = child->mount != parent.mount || child->dev != parent.dev;
     if (mountPoint && insideItself(child->fd))
         return nullptr;
+    child->fillsEveryCall =
+        child->dev == parent.dev ? parent.fillsEveryCall : fillsEveryCall(child->dev, child->fd);
     return child;
 }
 
@@ -562,6 +591,8 @@ void HostDevice::read(Folder& folderIn, Listing& out, ReadDetail detail) {
                     e.attributes |= kAttributeTemporary;
             }
         }
+        if (folder.fillsEveryCall && static_cast<size_t>(n) + kLongestRecord <= bufferSize)
+            break;
     }
 }
 
