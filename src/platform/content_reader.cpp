@@ -89,13 +89,17 @@ public:
     }
 
     std::unique_ptr<ContentReader> another() override {
-        struct stat st {};
-        if (m_root < 0 || ::fstat(m_root, &st) != 0)
-            return nullptr;
-        const bool fromCache = m_opened > 0 && BlocksReadByThisThread() == m_blocksBefore;
-        if (!fromCache && Rotates(st.st_dev))
+        if (m_root < 0)
             return nullptr;
         return std::make_unique<HostReader>(m_rootPath);
+    }
+
+    bool secondMustProve() const override {
+        struct stat st {};
+        if (m_root < 0 || ::fstat(m_root, &st) != 0)
+            return true;
+        const bool fromCache = m_opened > 0 && BlocksReadByThisThread() == m_blocksBefore;
+        return !fromCache && Rotates(st.st_dev);
     }
 
 private:

@@ -28,10 +28,12 @@ public:
     // followed); null otherwise or when it cannot be read.
     virtual std::unique_ptr<ContentStream> open(const QString& devicePath, const FileId& id) = 0;
     // A second reader of the same files, for another thread; null where a second thread
-    // would not read faster: files held in memory, or a rotating disk, unless what this
-    // reader has read so far came from the cache (on the disk, its head would seek between
-    // the two).
+    // would not read faster: files held in memory.
     virtual std::unique_ptr<ContentReader> another() { return nullptr; }
+    // Whether a second reader must first show that it reads faster: the disk says it
+    // rotates, where two readers may lose their time to seeking between them, and what this
+    // reader has read so far came from the disk, not from the cache.
+    virtual bool secondMustProve() const { return false; }
 };
 
 // Reads the files of the host device rooted at `rootHostPath`.
