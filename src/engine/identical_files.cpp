@@ -162,7 +162,7 @@ std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
                 cost += costOf(*pass[to++]);
             return std::pair{to, cost};
         };
-        const auto [end, total] = runOf(0, std::numeric_limits<quint64>::max());
+        const quint64 total = runOf(0, std::numeric_limits<quint64>::max()).second;
         std::unique_ptr<platform::ContentReader> second;
         if (total >= kSecondThreadFrom && std::thread::hardware_concurrency() > 1)
             second = reader.another();
@@ -207,7 +207,7 @@ std::optional<IdenticalResult> FindIdenticalFiles(const FileList& list,
             from = both;
             rest = total - aloneCost - bothCost;
         }
-        readRun(from, end, rest, two);
+        readRun(from, pass.size(), rest, two);
     };
     // An open costs about as much as reading this many bytes from the cache.
     constexpr quint64 kOpenCost = 1 << 16;

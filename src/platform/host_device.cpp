@@ -39,8 +39,8 @@ constexpr std::array kPseudoTypes{"proc",    "sysfs",       "devtmpfs", "devpts"
 constexpr std::array kNetworkTypes{"nfs", "nfs4", "cifs",      "smb3",       "smbfs",      "afs",
                                    "9p",  "ceph", "glusterfs", "fuse.sshfs", "fuse.rclone"};
 
-// What statfs says of the file systems the table above names, for hosts without a mount
-// table.
+// What statfs says of the file systems the tables above and FillsEveryCall name, for hosts
+// without a mount table.
 struct Magic {
     unsigned long magic;
     const char* type;
@@ -59,7 +59,7 @@ constexpr std::array kMagics{
     Magic{0x6969, "nfs"},          Magic{0xff534d42, "cifs"},
     Magic{0xfe534d42, "smb3"},     Magic{0x517b, "smbfs"},
     Magic{0x5346414f, "afs"},      Magic{0x01021997, "9p"},
-    Magic{0x00c36400, "ceph"},
+    Magic{0x00c36400, "ceph"},     Magic{0xef53, "ext4"},  // ext2 and ext3 alike
 };
 
 std::string TypeFromMagic(int fd) {
@@ -88,8 +88,6 @@ bool Contains(const std::array<const char*, N>& list, const std::string& type) {
 bool FillsEveryCall(std::string_view type) {
     return type == "ext4" || type == "ext3" || type == "ext2" || type == "tmpfs";
 }
-constexpr unsigned long kExtMagic = 0xEF53;  // ext2, ext3 and ext4 alike
-constexpr unsigned long kTmpfsMagic = 0x01021994;
 // A record of a 255-byte name: its fixed part, the name and its zero, padded to 8 bytes.
 constexpr size_t kLongestRecord = (offsetof(struct dirent64, d_name) + 256 + 7) / 8 * 8;
 
@@ -288,19 +286,19 @@ HostDevice::MountKind HostDevice::mountKind(dev_t dev) const {
     return kindOf(dev, -1);
 }
 
-bool HostDevice::fillsEveryCall(dev_t dev, int fd) const {
-    if (const auto it = m_mountTypes.find(dev); it != m_mountTypes.end())
-        return FillsEveryCall(it->second);
-    struct statfs fs {};
-    if (fd < 0 || ::fstatfs(fd, &fs) != 0)
-        return false;
-    const auto magic = static_cast<unsigned long>(fs.f_type);
-    return magic == kExtMagic || magic == kTmpfsMagic;
+std::string HostDevice::typeOf(dev_t dev, int fd) const {
+    const auto it = m_mountTypes.find(dev);
+    return it != m_mountTypes.end() ? it->second : TypeFromMagic(fd);
+}
+
+bool HostDevice::fillsEveryCall(const HostFolder& folder, const HostFolder* parent) const {
+    if (parent && folder.dev == parent->dev)
+        return parent->fillsEveryCall;
+    return FillsEveryCall(typeOf(folder.dev, folder.fd));
 }
 
 HostDevice::MountKind HostDevice::kindOf(dev_t dev, int fd) const {
-    const auto it = m_mountTypes.find(dev);
-    const std::string type = it != m_mountTypes.end() ? it->second : TypeFromMagic(fd);
+    const std::string type = typeOf(dev, fd);
     if (Contains(kPseudoTypes, type))
         return MountKind::Pseudo;
     if (Contains(kNetworkTypes, type))
@@ -418,7 +416,7 @@ std::unique_ptr<Folder> HostDevice::openFolder(QStringView devicePath) {
         return nullptr;
     if (crossesMount && !folder->isRoot && insideItself(folder->fd))
         return nullptr;
-    folder->fillsEveryCall = fillsEveryCall(folder->dev, folder->fd);
+    folder->fillsEveryCall = fillsEveryCall(*folder, nullptr);
     return folder;
 }
 
@@ -440,8 +438,7 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
         child->statOnOpen = false;
         if (!ensureOpen(*child) || (mountPoint && insideItself(child->fd)))
             return nullptr;
-        child->fillsEveryCall =
-            mountPoint ? fillsEveryCall(child->dev, child->fd) : parent.fillsEveryCall;
+        child->fillsEveryCall = fillsEveryCall(*child, &parent);
         return child;
     }
     if (!ensureOpen(*child))
@@ -453,8 +450,7 @@ std::unique_ptr<Folder> HostDevice::openChild(Folder& parentFolder, std::string_
     const bool mountPoint = child->mount != parent.mount || child->dev != parent.dev;
     if (mountPoint && insideItself(child->fd))
         return nullptr;
-    child->fillsEveryCall =
-        child->dev == parent.dev ? parent.fillsEveryCall : fillsEveryCall(child->dev, child->fd);
+    child->fillsEveryCall = fillsEveryCall(*child, &parent);
     return child;
 }
 

@@ -76,9 +76,12 @@ private:
     bool insideItself(int fd) const;
     bool mayEnter(dev_t dev, dev_t parentDev, int fd) const;
     MountKind kindOf(dev_t dev, int fd) const;
-    // Whether the file system of `dev` (or of `fd`, without a mount table) fills every
-    // listing call it can: then a call with room to spare was the folder's last.
-    bool fillsEveryCall(dev_t dev, int fd) const;
+    // The file system type of `dev` from the mount table, else from what statfs says of `fd`.
+    std::string typeOf(dev_t dev, int fd) const;
+    // Whether the open folder's file system fills every listing call it can: then a call
+    // with room to spare was the folder's last. A folder on its parent's volume is as the
+    // parent.
+    bool fillsEveryCall(const HostFolder& folder, const HostFolder* parent) const;
     void loadMounts();
     // The folder holding the entry at `devicePath`, opened from the root one component at
     // a time without following a link, and the entry's host name; -1 when unreachable.
